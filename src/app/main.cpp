@@ -1,0 +1,9 @@
+#include "main_window/Program.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    return quorvel::Program::run(application);
+}

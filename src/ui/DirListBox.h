@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QListWidget>
+
+namespace quorvel::ui {
+
+class Volumes;
+struct Volume;
+
+// The classic folder list: the current folder's ancestors from the root down,
+// then its subfolders. Opening an entry, or writing a different Path, raises
+// Change at once, nested inside the write.
+class DirListBox : public QListWidget
+{
+    Q_OBJECT
+
+public:
+    explicit DirListBox(Volumes &volumes, QWidget *parent = nullptr);
+
+    QString Path() const { return m_path; }
+    // Moves to folder. A folder that can't be read throws FolderError and
+    // leaves the list where it was.
+    void setPath(const QString &folder);
+    // Moves to the volume's current folder.
+    void setPath(const Volume &volume);
+
+signals:
+    void Change();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void openItem(QListWidgetItem *item);
+    void rebuild(const QStringList &subfolders);
+
+    Volumes &m_volumes;
+    QString m_path;
+};
+
+} // namespace quorvel::ui

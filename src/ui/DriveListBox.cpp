@@ -1,0 +1,40 @@
+#include "ui/DriveListBox.h"
+
+#include "ui/Volumes.h"
+
+#include <QDir>
+
+namespace quorvel::ui {
+
+DriveListBox::DriveListBox(Volumes &volumes, QWidget *parent)
+    : QComboBox(parent),
+      m_volumes(volumes)
+{
+    for (const Volume &volume : m_volumes.list()) {
+        const QString text = volume.label.isEmpty()
+                                 ? volume.mountPoint
+                                 : QStringLiteral("%1  [%2]").arg(volume.mountPoint, volume.label);
+        addItem(text, volume.mountPoint);
+    }
+    setCurrentIndex(findData(m_volumes.volumeOf(QDir::currentPath()).mountPoint));
+    connect(this, &QComboBox::currentIndexChanged, this, &DriveListBox::Change);
+}
+
+Volume DriveListBox::Drive() const
+{
+    const QString mountPoint = currentData().toString();
+    for (const Volume &volume : m_volumes.list()) {
+        if (volume.mountPoint == mountPoint)
+            return volume;
+    }
+    return m_volumes.volumeOf(QDir::currentPath());
+}
+
+void DriveListBox::setDrive(const Volume &volume)
+{
+    const int index = findData(volume.mountPoint);
+    if (index >= 0)
+        setCurrentIndex(index);
+}
+
+} // namespace quorvel::ui

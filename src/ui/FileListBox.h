@@ -1,0 +1,59 @@
+#pragma once
+
+#include "ui/WildcardPattern.h"
+
+#include <QListView>
+#include <QStringList>
+
+class QStringListModel;
+
+namespace quorvel::ui {
+
+// The classic file list: the names of the files in one folder that match one
+// pattern, read synchronously so that the statement after a write of Path or
+// a Refresh already sees the new entries and count.
+class FileListBox : public QListView
+{
+    Q_OBJECT
+
+public:
+    explicit FileListBox(QWidget *parent = nullptr);
+
+    QString Path() const { return m_path; }
+    // Reads folder; on failure throws FolderError and leaves everything as it was.
+    void setPath(const QString &folder);
+
+    QString Pattern() const { return m_pattern.text(); }
+    // Re-reads the current folder with the new pattern, as the classic list does.
+    void setPattern(const QString &pattern);
+
+    // Re-reads the folder; throws FolderError, leaving the entries as they were.
+    void Refresh();
+
+    int ListCount() const { return int(m_names.size()); }
+    // -1 when nothing is selected.
+    int ListIndex() const;
+    // Selects entry index (or nothing for -1) and raises Click.
+    void setListIndex(int index);
+    // The selected entry's name without folder, or "" when nothing is selected.
+    QString FileName() const;
+    QString List(int index) const { return m_names.value(index); }
+    const QStringList &Names() const { return m_names; }
+
+signals:
+    void Click();
+    void DblClick();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void replaceEntries(QString folder, QStringList names);
+
+    QStringListModel *m_model;
+    QString m_path;
+    WildcardPattern m_pattern;
+    QStringList m_names;
+};
+
+} // namespace quorvel::ui

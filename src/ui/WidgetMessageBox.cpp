@@ -1,0 +1,60 @@
+#include "ui/WidgetMessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace quorvel::ui {
+
+WidgetMessageBox::WidgetMessageBox(QString applicationTitle)
+    : m_applicationTitle(std::move(applicationTitle))
+{
+}
+
+QString WidgetMessageBox::displayText(const QString &prompt)
+{
+    QString text = prompt;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.remove(u'\r');
+    return text;
+}
+
+int WidgetMessageBox::show(const QString &prompt, int flags, const QString &title)
+{
+    QMessageBox box;
+    box.setWindowTitle(title.isEmpty() ? m_applicationTitle : title);
+    box.setText(displayText(prompt));
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowIcon(QApplication::windowIcon());
+
+    switch (flags & 0xF0) {
+    case MB_ICONERROR:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MB_ICONWARNING:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MB_ICONINFORMATION:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    }
+
+    if ((flags & 0xF) == MB_YESNO) {
+        QPushButton *yes = box.addButton(QMessageBox::Yes);
+        QPushButton *no = box.addButton(QMessageBox::No);
+        box.setDefaultButton((flags & MB_DEFBUTTON2) ? no : yes);
+        // Like the classic box, a Yes/No question can't be dismissed without an
+        // answer; Esc and the close box mean No, the safe one.
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes ? IDYES : IDNO;
+    }
+    box.addButton(QMessageBox::Ok);
+    box.exec();
+    return IDOK;
+}
+
+} // namespace quorvel::ui

@@ -1,0 +1,73 @@
+#include "ui/WildcardPattern.h"
+
+namespace quorvel {
+namespace {
+
+inline char16_t fold(char16_t c)
+{
+    if (c < 0x80)
+        return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+    return QChar::toCaseFolded(c);
+}
+
+// Glob matching with one backtrack point: linear for patterns with one "*",
+// never exponential, which matters because names come from the disk.
+bool globMatch(QStringView folded, QStringView name)
+{
+    qsizetype p = 0;
+    qsizetype n = 0;
+    qsizetype starP = -1;
+    qsizetype starN = 0;
+    const qsizetype pSize = folded.size();
+    const qsizetype nSize = name.size();
+    while (n < nSize) {
+        if (p < pSize) {
+            const char16_t pc = folded[p].unicode();
+            if (pc == u'*') {
+                starP = p++;
+                starN = n;
+                continue;
+            }
+            if (pc == u'?' || pc == fold(name[n].unicode())) {
+                ++p;
+                ++n;
+                continue;
+            }
+        }
+        if (starP < 0)
+            return false;
+        p = starP + 1;
+        n = ++starN;
+    }
+    while (p < pSize && folded[p] == u'*')
+        ++p;
+    return p == pSize;
+}
+
+} // namespace
+
+WildcardPattern::WildcardPattern(QStringView pattern)
+    : m_text(pattern.toString())
+{
+    m_folded.reserve(pattern.size());
+    for (QChar c : pattern)
+        m_folded.append(QChar(fold(c.unicode())));
+    const qsizetype dot = m_folded.lastIndexOf(u'.');
+    m_shortExtension = dot >= 0 && m_folded.size() - dot - 1 == 3
+                       && !QStringView(m_folded).sliced(dot + 1).contains(u'*');
+}
+
+bool WildcardPattern::matches(QStringView name) const
+{
+    if (globMatch(m_folded, name))
+        return true;
+    if (!m_shortExtension)
+        return false;
+    // The short form of a name keeps only three characters of its extension.
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0 || name.size() - dot - 1 <= 3)
+        return false;
+    return globMatch(m_folded, name.first(dot + 4));
+}
+
+} // namespace quorvel

@@ -1,0 +1,15 @@
+#include "support/FakeMessageBox.h"
+
+namespace quorvel::test {
+
+int FakeMessageBox::show(const QString &prompt, int flags, const QString &title)
+{
+    m_messages.append({prompt, flags, title});
+    if (auto action = std::exchange(m_onShow, nullptr))
+        action();
+    if ((flags & 0xF) != ui::MB_YESNO)
+        return ui::IDOK;
+    return m_answers.isEmpty() ? ui::IDNO : m_answers.dequeue();
+}
+
+} // namespace quorvel::test
