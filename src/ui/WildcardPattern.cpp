@@ -10,6 +10,15 @@ inline char16_t fold(char16_t c)
     return QChar::toCaseFolded(c);
 }
 
+// A character outside the Basic Multilingual Plane (an emoji in a folder
+// name, say) is two code units; "?" and the steps of "*" take it whole.
+inline qsizetype charLength(QStringView name, qsizetype n)
+{
+    const bool pair = n + 1 < name.size() && name[n].isHighSurrogate()
+                      && name[n + 1].isLowSurrogate();
+    return pair ? 2 : 1;
+}
+
 // Glob matching with one backtrack point: linear for patterns with one "*",
 // never exponential, which matters because names come from the disk.
 bool globMatch(QStringView folded, QStringView name)
@@ -28,7 +37,12 @@ bool globMatch(QStringView folded, QStringView name)
                 starN = n;
                 continue;
             }
-            if (pc == u'?' || pc == fold(name[n].unicode())) {
+            if (pc == u'?') {
+                ++p;
+                n += charLength(name, n);
+                continue;
+            }
+            if (pc == fold(name[n].unicode())) {
                 ++p;
                 ++n;
                 continue;
@@ -37,7 +51,8 @@ bool globMatch(QStringView folded, QStringView name)
         if (starP < 0)
             return false;
         p = starP + 1;
-        n = ++starN;
+        starN += charLength(name, starN);
+        n = starN;
     }
     while (p < pSize && folded[p] == u'*')
         ++p;
