@@ -1,0 +1,272 @@
+#include "ui/Picture.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageIOHandler>
+#include <QImageReader>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+namespace quorvel::ui {
+
+struct Picture::Data
+{
+    QByteArray bytes;
+    QByteArray format;
+    QImageIOHandler::Transformations transformation;
+    QSize size; // upright
+};
+
+namespace {
+
+// The extensions of camera RAW files. Most of them are TIFF containers whose
+// first image is a thumbnail of a few hundred pixels; shown blown up to the
+// viewer's box, that would pass for the photograph.
+constexpr std::array rawExtensions{"3fr", "arw", "cr2", "cr3", "crw", "dcr", "dng", "erf", "iiq",
+                                   "kdc", "mef", "mos", "mrw", "nef", "nrw", "orf", "pef", "ptx",
+                                   "raf", "raw", "rw2", "rwl", "sr2", "srf", "srw", "x3f"};
+
+bool isCameraRaw(const QString &fileName)
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    for (const char *extension : rawExtensions) {
+        if (suffix == QLatin1String(extension))
+            return true;
+    }
+    return false;
+}
+
+// The format is told by the file's first bytes, never by its name: a PNG
+// saved as .jpg is still a PNG. Only the formats named here are read, so a
+// stray file never reaches the readers of exotic formats, some of which take
+// almost anything for a picture.
+QByteArray formatOf(const QByteArray &bytes)
+{
+    const auto startsWith = [&](const char *magic, qsizetype length, qsizetype at = 0) {
+        return bytes.size() >= at + length && bytes.mid(at, length) == QByteArray(magic, length);
+    };
+    if (startsWith("\xFF\xD8\xFF", 3))
+        return "jpeg";
+    if (startsWith("\x89PNG\r\n\x1A\n", 8))
+        return "png";
+    if (startsWith("GIF87a", 6) || startsWith("GIF89a", 6))
+        return "gif";
+    if (startsWith("BM", 2))
+        return "bmp";
+    if (startsWith("II*\0", 4) || startsWith("MM\0*", 4))
+        return "tiff";
+    if (startsWith("RIFF", 4) && startsWith("WEBP", 4, 8))
+        return "webp";
+    return {};
+}
+
+quint32 readBigEndian16(const QByteArray &bytes, qsizetype at)
+{
+    return quint32(quint8(bytes[at])) << 8 | quint8(bytes[at + 1]);
+}
+
+quint32 readLittleEndian(const QByteArray &bytes, qsizetype at, int length)
+{
+    quint32 value = 0;
+    for (int i = length - 1; i >= 0; --i)
+        value = value << 8 | quint8(bytes[at + i]);
+    return value;
+}
+
+// The JPEG reader fills a cut-off file up with grey and calls it a success,
+// which would show half a photograph as if it were the whole. A complete file
+// has its end-of-image marker after the start of its first scan: inside the
+// compressed data a 0xFF byte is never followed by 0xD9, and the header
+// segments before the scan (the Exif thumbnail among them) are skipped by
+// their lengths. Searching from the end finds the marker at once.
+bool isCompleteJpeg(const QByteArray &bytes)
+{
+    qsizetype at = 2;
+    qsizetype scanStart = -1;
+    while (at + 1 < bytes.size()) {
+        if (quint8(bytes[at]) != 0xFF)
+            return false;
+        const quint8 marker = quint8(bytes[at + 1]);
+        if (marker == 0xFF) { // fill byte
+            ++at;
+            continue;
+        }
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            at += 2;
+            continue;
+        }
+        if (at + 3 >= bytes.size())
+            return false;
+        const qsizetype segmentEnd = at + 2 + readBigEndian16(bytes, at + 2);
+        if (marker == 0xDA) {
+            scanStart = segmentEnd;
+            break;
+        }
+        if (marker == 0xD9)
+            return false;
+        at = segmentEnd;
+    }
+    if (scanStart < 0 || scanStart > bytes.size())
+        return false;
+    return bytes.lastIndexOf(QByteArrayView("\xFF\xD9", 2)) >= scanStart;
+}
+
+// The BMP reader, too, takes a cut-off file for a whole one. Uncompressed
+// bitmaps state everything needed to know how long their pixel rows are.
+bool isCompleteBmp(const QByteArray &bytes)
+{
+    if (bytes.size() < 26)
+        return false;
+    const qint64 pixelsAt = readLittleEndian(bytes, 10, 4);
+    const quint32 headerSize = readLittleEndian(bytes, 14, 4);
+    qint64 width = 0;
+    qint64 height = 0;
+    qint64 bitsPerPixel = 0;
+    quint32 compression = 0;
+    if (headerSize == 12) {
+        width = readLittleEndian(bytes, 18, 2);
+        height = readLittleEndian(bytes, 20, 2);
+        bitsPerPixel = readLittleEndian(bytes, 24, 2);
+    } else if (headerSize >= 40 && bytes.size() >= 34) {
+        width = qint32(readLittleEndian(bytes, 18, 4));
+        height = qint32(readLittleEndian(bytes, 22, 4));
+        bitsPerPixel = readLittleEndian(bytes, 28, 2);
+        compression = readLittleEndian(bytes, 30, 4);
+    } else {
+        return false;
+    }
+    constexpr quint32 uncompressed = 0;
+    constexpr quint32 bitFields = 3;
+    if (compression != uncompressed && compression != bitFields)
+        return true; // run-length coded: the reader checks those itself
+    const qint64 rowBytes = (qAbs(width) * bitsPerPixel + 31) / 32 * 4;
+    return bytes.size() >= pixelsAt + rowBytes * qAbs(height);
+}
+
+bool isComplete(const QByteArray &bytes, const QByteArray &format)
+{
+    if (format == "jpeg")
+        return isCompleteJpeg(bytes);
+    if (format == "bmp")
+        return isCompleteBmp(bytes);
+    // The other readers report a file that ends early as a failed read.
+    return true;
+}
+
+// A picture is decoded at the size shown, so the reader's guard against
+// absurd allocations only bites on formats that must be decoded whole before
+// they can be scaled: a 16-bit TIFF from a 24-megapixel camera already needs
+// 190 MB. A photograph is what this reads, so it may take up to a gigabyte
+// for the moment of the decode.
+class AllocationAllowance
+{
+public:
+    AllocationAllowance()
+        : m_previous(QImageReader::allocationLimit())
+    {
+        if (m_previous != 0)
+            QImageReader::setAllocationLimit(qMax(m_previous, photographLimitMB));
+    }
+    ~AllocationAllowance() { QImageReader::setAllocationLimit(m_previous); }
+    AllocationAllowance(const AllocationAllowance &) = delete;
+    AllocationAllowance &operator=(const AllocationAllowance &) = delete;
+
+private:
+    static constexpr int photographLimitMB = 1024;
+    int m_previous;
+};
+
+} // namespace
+
+Picture::Picture(std::shared_ptr<const Data> data)
+    : m_data(std::move(data))
+{
+}
+
+QSize Picture::size() const
+{
+    return m_data ? m_data->size : QSize();
+}
+
+QImage Picture::render(const QSize &pixels) const
+{
+    if (!m_data || pixels.isEmpty())
+        return {};
+    QBuffer buffer;
+    buffer.setData(m_data->bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, m_data->format);
+    reader.setAutoTransform(true);
+    // The reader scales the picture as stored, before it turns it upright.
+    const bool onItsSide = m_data->transformation.testFlag(QImageIOHandler::TransformationRotate90);
+    reader.setScaledSize(onItsSide ? pixels.transposed() : pixels);
+    AllocationAllowance allowance;
+    QImage image = reader.read();
+    if (image.size() != pixels)
+        return {};
+    return image;
+}
+
+Picture LoadPicture(const QString &fileName, int &errorNumber)
+{
+    errorNumber = 0;
+    if (fileName.isEmpty())
+        return {};
+
+    const QFileInfo info(fileName);
+    if (!info.exists()) {
+        errorNumber = errFileNotFound;
+        return {};
+    }
+    // Only a plain file: reading a pipe that happens to match the pattern
+    // would wait forever.
+    if (!info.isFile()) {
+        errorNumber = errPathFileAccess;
+        return {};
+    }
+    if (isCameraRaw(fileName)) {
+        errorNumber = errInvalidPicture;
+        return {};
+    }
+
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        errorNumber = file.exists() ? errPathFileAccess : errFileNotFound;
+        return {};
+    }
+    auto data = std::make_shared<Picture::Data>();
+    data->bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        errorNumber = errPathFileAccess;
+        return {};
+    }
+
+    data->format = formatOf(data->bytes);
+    if (data->format.isEmpty() || !QImageReader::supportedImageFormats().contains(data->format) ||
+        !isComplete(data->bytes, data->format)) {
+        errorNumber = errInvalidPicture;
+        return {};
+    }
+
+    QBuffer buffer;
+    buffer.setData(data->bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, data->format);
+    const QSize stored = reader.size();
+    if (stored.isEmpty()) {
+        errorNumber = errInvalidPicture;
+        return {};
+    }
+    data->transformation = reader.transformation();
+    data->size = data->transformation.testFlag(QImageIOHandler::TransformationRotate90)
+                     ? stored.transposed()
+                     : stored;
+    return Picture(std::move(data));
+}
+
+} // namespace quorvel::ui

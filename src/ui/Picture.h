@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QSize>
+
+#include <memory>
+
+class QImage;
+class QString;
+
+namespace quorvel::ui {
+
+// The error numbers LoadPicture reports, kept with their classic values.
+inline constexpr int errFileNotFound = 53;
+inline constexpr int errPathFileAccess = 75;
+inline constexpr int errInvalidPicture = 481;
+
+// A picture loaded from a file. The file is read once, into memory, and only
+// its header is decoded; the pixels are decoded when the picture is shown, at
+// the size it is shown at. A 45-megapixel photograph scaled into a dialog so
+// costs a screenful of memory, not the 180 MB of a full decode. Copies share
+// the file's data, so handing a picture from one image to another reads
+// nothing again.
+class Picture
+{
+public:
+    // The empty picture.
+    Picture() = default;
+
+    bool isNull() const { return !m_data; }
+
+    // The natural size in pixels, upright: a photograph the camera marked as
+    // taken on its side measures as it is meant to be seen.
+    QSize size() const;
+
+    // The picture decoded, turned upright and scaled to exactly pixels. A null
+    // image for the empty picture, and for a file whose data turn out to be
+    // damaged past its header.
+    QImage render(const QSize &pixels) const;
+
+private:
+    struct Data;
+    explicit Picture(std::shared_ptr<const Data> data);
+    friend Picture LoadPicture(const QString &fileName, int &errorNumber);
+
+    std::shared_ptr<const Data> m_data;
+};
+
+// Loads the picture in fileName: JPEG, PNG, BMP, GIF, TIFF or WebP. An empty
+// fileName gives the empty picture. A file that is missing (errFileNotFound),
+// can't be read (errPathFileAccess), or isn't a complete picture in one of
+// those formats (errInvalidPicture) gives the empty picture and sets
+// errorNumber; otherwise errorNumber is 0. Camera RAW files count as no
+// picture even where their container would let a TIFF reader pull out the
+// thumbnail inside.
+Picture LoadPicture(const QString &fileName, int &errorNumber);
+
+} // namespace quorvel::ui
