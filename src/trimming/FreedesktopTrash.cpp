@@ -145,19 +145,33 @@ int makePath(const QByteArray &path)
     return errno;
 }
 
-// Opens (creating it first if need be) the folder name inside dirFd. It must
-// be a real folder: a symlink planted there would send the trash elsewhere.
-int openSubfolder(int dirFd, const char *name, OwnedFd &out)
+// Opens the folder name inside dirFd, which must be a real folder: a symlink
+// planted there would send the trash, or its info files, somewhere else.
+int openRealFolder(int dirFd, const char *name, OwnedFd &out)
 {
     out = OwnedFd(::openat(dirFd, name, dirFlags | O_NOFOLLOW));
     if (out.valid())
         return 0;
-    if (errno != ENOENT)
-        return errno;
+    const int error = errno;
+    // The kernel calls a symlink "not a directory" here; say what it is.
+    struct stat link
+    {
+    };
+    if (error == ENOTDIR && ::fstatat(dirFd, name, &link, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISLNK(link.st_mode))
+        return ELOOP;
+    return error;
+}
+
+// As openRealFolder, creating the folder first where it is missing.
+int openSubfolder(int dirFd, const char *name, OwnedFd &out)
+{
+    const int error = openRealFolder(dirFd, name, out);
+    if (error != ENOENT)
+        return error;
     if (::mkdirat(dirFd, name, privateDir) != 0 && errno != EEXIST)
         return errno;
-    out = OwnedFd(::openat(dirFd, name, dirFlags | O_NOFOLLOW));
-    return out.valid() ? 0 : errno;
+    return openRealFolder(dirFd, name, out);
 }
 
 struct Trash
@@ -252,9 +266,9 @@ int openOwnVolumeTrash(const QByteArray &topdir, const QByteArray &uid, Trash &t
     const QByteArray path = topdir + (topdir.endsWith('/') ? ".Trash-" : "/.Trash-") + uid;
     if (::mkdir(path.constData(), privateDir) != 0 && errno != EEXIST)
         return errno;
-    OwnedFd own(::open(path.constData(), dirFlags | O_NOFOLLOW));
-    if (!own.valid())
-        return errno;
+    OwnedFd own;
+    if (const int error = openRealFolder(AT_FDCWD, path.constData(), own))
+        return error;
     Status status;
     if (const int error = statusOf(own.fd, status))
         return error;
