@@ -3,6 +3,7 @@
 #include "ui/DirectoryListing.h"
 #include "ui/FileNames.h"
 #include "ui/FolderError.h"
+#include "ui/HandlerGuard.h"
 #include "ui/Volumes.h"
 
 #include <QDir>
@@ -99,8 +100,13 @@ void DirListBox::rebuild(const QStringList &subfolders)
 
 void DirListBox::openItem(QListWidgetItem *item)
 {
-    if (item)
-        setPath(item->data(pathRole).toString());
+    if (!item)
+        return;
+    const QString folder = item->data(pathRole).toString();
+    if (m_guard)
+        m_guard->run([&] { setPath(folder); });
+    else
+        setPath(folder);
 }
 
 void DirListBox::keyPressEvent(QKeyEvent *event)

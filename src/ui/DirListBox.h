@@ -4,6 +4,7 @@
 
 namespace quorvel::ui {
 
+class HandlerGuard;
 class Volumes;
 struct Volume;
 
@@ -24,6 +25,10 @@ public:
     // Moves to the volume's current folder.
     void setPath(const Volume &volume);
 
+    // Opening an entry is the user's doing and may fail (a folder we may not
+    // read); with a guard set, the failure is reported through it.
+    void setGuard(HandlerGuard *guard) { m_guard = guard; }
+
 signals:
     void Change();
 
@@ -35,6 +40,7 @@ private:
     void rebuild(const QStringList &subfolders);
 
     Volumes &m_volumes;
+    HandlerGuard *m_guard = nullptr;
     QString m_path;
 };
 

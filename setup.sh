@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Sets Quorvel up on a fresh Debian 12 machine.
+#   ./setup.sh run    install what is missing, build, and start Quorvel in the current folder
+#   ./setup.sh test   install what is missing, build, and run every test
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+mode=${1:-run}
+jobs=$(nproc)
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-dejavu-core
+)
+test_packages=(
+    xvfb xauth xdotool x11-utils imagemagick trash-cli
+    libjpeg-dev libjpeg-turbo-progs desktop-file-utils appstream
+    clang-14 libclang-rt-14-dev util-linux
+)
+
+install_missing() {
+    local missing=()
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
+            || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+build() {
+    local preset=$1
+    cmake --preset "$preset" -S "$here" >/dev/null
+    cmake --build --preset "$preset" -j "$jobs"
+}
+
+case "$mode" in
+run)
+    install_missing "${packages[@]}"
+    build default
+    exec "$here/build/src/quorvel"
+    ;;
+test)
+    install_missing "${packages[@]}" "${test_packages[@]}"
+    build default
+    (cd "$here/build" && ctest --output-on-failure -j 1)
+    # The whole suite again with AddressSanitizer and UndefinedBehaviorSanitizer.
+    build sanitize
+    (cd "$here/build-sanitize" && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j 1)
+    if [ -x "$here/fuzz/run.sh" ]; then
+        "$here/fuzz/run.sh"
+    fi
+    ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac

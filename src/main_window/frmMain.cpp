@@ -1,0 +1,525 @@
+#include "main_window/frmMain.h"
+
+#include "about/frmAbout.h"
+#include "main_window/modQuorvel.h"
+#include "trimming/TrimOperation.h"
+#include "ui/CheckBox.h"
+#include "ui/ComboBox.h"
+#include "ui/CommandButton.h"
+#include "ui/DirListBox.h"
+#include "ui/DriveListBox.h"
+#include "ui/FileListBox.h"
+#include "ui/FileNames.h"
+#include "ui/ForeColor.h"
+#include "ui/InputBlocker.h"
+#include "ui/Label.h"
+#include "ui/Layout.h"
+#include "ui/Maker.h"
+#include "ui/MessageBox.h"
+#include "ui/Screen.h"
+#include "ui/TextBox.h"
+#include "ui/Volumes.h"
+#include "viewer/dlgShowPicture.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMenuBar>
+#include <QProgressDialog>
+#include <QScopeGuard>
+
+namespace quorvel {
+
+using namespace ui;
+
+namespace {
+
+// Client area of the window, in twips.
+constexpr int clientWidth = 15090;
+constexpr int clientHeight = 6180;
+
+const QStringList &rawPatternEntries()
+{
+    static const QStringList entries = {
+        QStringLiteral("*.nef (Nikon)"),   QStringLiteral("*.crw (Canon)"),
+        QStringLiteral("*.cr2 (Canon)"),   QStringLiteral("*.kdc (Kodak)"),
+        QStringLiteral("*.dcr (Kodak)"),   QStringLiteral("*.mrw (Minolta)"),
+        QStringLiteral("*.orf (Olympus)"), QStringLiteral("*.dng (Adobe)"),
+        QStringLiteral("*.ptx (Pentax)"),  QStringLiteral("*.pef (Pentax)"),
+        QStringLiteral("*.arw (Sony)"),    QStringLiteral("*.raf (Fuji)"),
+        QStringLiteral("*.x3f (Sigma)"),   QStringLiteral("*.raw"),
+        QStringLiteral("-------"),         QStringLiteral("*.jpg"),
+        QStringLiteral("*.tif"),           QStringLiteral("*.tiff")};
+    return entries;
+}
+
+QStringList picturePatternEntries()
+{
+    QStringList entries = {QStringLiteral("*.jpg"), QStringLiteral("*.tif"),
+                           QStringLiteral("*.tiff"), QStringLiteral("-------")};
+    entries += rawPatternEntries().mid(0, 14);
+    return entries;
+}
+
+// The file pattern a pattern entry stands for: its first five characters.
+QString patternOf(const QString &entry)
+{
+    return entry.left(5);
+}
+
+QString countText(const FileListBox *list)
+{
+    return QString::number(list->ListCount());
+}
+
+// A drive list follows its folder list onto another volume without raising
+// Change: the folder has moved already, nothing more is to happen.
+void showDriveOf(DriveListBox *drive, const Volumes &volumes, const QString &folder)
+{
+    const QSignalBlocker blocker(drive);
+    drive->setDrive(volumes.volumeOf(folder));
+}
+
+} // namespace
+
+frmMain::frmMain(MessageBox &messages, Volumes &volumes, const App &app, Launcher &launcher,
+                 modQuorvel::RecycleFunction recycle, QWidget *parent)
+    : QMainWindow(parent),
+      m_messages(messages),
+      m_volumes(volumes),
+      m_app(app),
+      m_launcher(launcher),
+      m_recycle(std::move(recycle)),
+      m_guard(messages)
+{
+    setWindowTitle(m_app.Title);
+    createControls();
+    createMenus();
+    connectHandlers();
+}
+
+frmMain::~frmMain()
+{
+    delete m_about;
+}
+
+void frmMain::createControls()
+{
+    auto *client = new QWidget(this);
+    client->setMinimumSize(int(pixelsFromTwips(clientWidth)), int(pixelsFromTwips(clientHeight)));
+    client->installEventFilter(this);
+    setCentralWidget(client);
+
+    Drive1 = new DriveListBox(m_volumes, client);
+    Dir1 = new DirListBox(m_volumes, client);
+    Label2 = new Label(QStringLiteral("PICTURE FILES :"), client);
+    ComboPicture = new ComboBox(client);
+    fb1 = new FileListBox(client);
+    Label1 = new Label(QStringLiteral("Number of files:"), client);
+    txtNoFiles1 = new TextBox(client);
+    cmdInfo = new CommandButton(QStringLiteral("Show &Picture"), client);
+    Drive2 = new DriveListBox(m_volumes, client);
+    Dir2 = new DirListBox(m_volumes, client);
+    checkSync = new CheckBox(QStringLiteral("Synchronise directories"), client);
+    Label6 = new Label(QStringLiteral("RAW FILES TO TRIM :"), client);
+    ComboRaw = new ComboBox(client);
+    fb2 = new FileListBox(client);
+    Label5 = new Label(QStringLiteral("Number of files:"), client);
+    txtNoFiles2 = new TextBox(client);
+    cmdRefresh = new CommandButton(QStringLiteral("&Refresh Lists"), client);
+    cmdQuorvel = new CommandButton(QStringLiteral("&Trim files"), client);
+    cmdExit = new CommandButton(QStringLiteral("E&xit Quorvel"), client);
+    Label4 = new Label(QStringLiteral("ver. %1.%2 \u00A9 december 2007").arg(m_app.Major).arg(m_app.Minor),
+                       client);
+
+    struct Placement
+    {
+        QWidget *control;
+        int left, top, width, height;
+    };
+    // In tab order.
+    const Placement layout[] = {
+        {Dir1, 120, 840, 3400, 3465},          {Drive1, 120, 480, 3400, 315},
+        {txtNoFiles1, 5280, 4440, 1095, 285},  {fb2, 11280, 840, 3495, 3405},
+        {txtNoFiles2, 12840, 4440, 975, 285},  {Label1, 3720, 4455, 1815, 255},
+        {Label5, 11280, 4455, 1815, 255},      {Label2, 3720, 495, 2415, 255},
+        {Label6, 11280, 495, 2655, 255},       {ComboRaw, 13260, 465, 1515, 315},
+        {ComboPicture, 5700, 465, 1515, 315},  {cmdQuorvel, 12975, 5160, 1800, 320},
+        {cmdRefresh, 10920, 5160, 1800, 320},  {cmdInfo, 3720, 5160, 1800, 320},
+        {fb1, 3720, 840, 3495, 3405},          {Drive2, 7680, 480, 3400, 315},
+        {Dir2, 7680, 840, 3400, 3465},         {checkSync, 7680, 4395, 3135, 375},
+        {cmdExit, 12975, 5760, 1800, 320},     {Label4, 120, 5880, 2415, 255},
+    };
+    const QFont font = layoutFont();
+    QWidget *previous = nullptr;
+    for (const Placement &p : layout) {
+        placeTwips(p.control, p.left, p.top, p.width, p.height);
+        if (p.control != checkSync)
+            p.control->setFont(font);
+        if (p.control->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous)
+            setTabOrder(previous, p.control);
+        previous = p.control;
+    }
+    // The headings sit partly under the pattern boxes; the boxes must stay on top.
+    ComboPicture->raise();
+    ComboRaw->raise();
+
+    // As laid out: the RAW side's folder and drive follow the picture side.
+    Drive2->setEnabled(false);
+    Dir2->setEnabled(false);
+    applyForeColor(Drive2, vbGrayText);
+    applyForeColor(Dir2, vbGrayText);
+    checkSync->blockSignals(true);
+    checkSync->setValue(CheckBox::vbChecked);
+    checkSync->blockSignals(false);
+    ComboRaw->setText(QStringLiteral("ComboRaw"));
+    ComboPicture->setText(QStringLiteral("*.jpg"));
+    Dir1->setGuard(&m_guard);
+    Dir2->setGuard(&m_guard);
+
+    const QSize client_size(int(pixelsFromTwips(clientWidth)), int(pixelsFromTwips(clientHeight)));
+    resize(client_size.width(), client_size.height() + menuBar()->sizeHint().height());
+}
+
+void frmMain::createMenus()
+{
+    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuExit = mnuFile->addAction(QStringLiteral("E&xit"));
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuAbout = mnuHelp->addAction(QStringLiteral("&About Quorvel"));
+}
+
+void frmMain::guarded(void (frmMain::*handler)())
+{
+    m_guard.run([this, handler] { (this->*handler)(); });
+}
+
+void frmMain::connectHandlers()
+{
+    const auto on = [this](auto *sender, auto signal, void (frmMain::*handler)()) {
+        connect(sender, signal, this, [this, handler] { guarded(handler); });
+    };
+    on(Drive1, &DriveListBox::Change, &frmMain::Drive1_Change);
+    on(Drive2, &DriveListBox::Change, &frmMain::Drive2_Change);
+    on(Dir1, &DirListBox::Change, &frmMain::Dir1_Change);
+    on(Dir2, &DirListBox::Change, &frmMain::Dir2_Change);
+    on(checkSync, &CheckBox::Click, &frmMain::checkSync_Click);
+    on(ComboPicture, &ComboBox::Click, &frmMain::ComboPicture_Click);
+    on(ComboRaw, &ComboBox::Click, &frmMain::ComboRaw_Click);
+    on(cmdRefresh, &CommandButton::Click, &frmMain::cmdRefresh_Click);
+    on(cmdQuorvel, &CommandButton::Click, &frmMain::cmdQuorvel_Click);
+    on(fb1, &FileListBox::Click, &frmMain::fb1_Click);
+    on(fb1, &FileListBox::DblClick, &frmMain::fb1_DblClick);
+    on(cmdInfo, &CommandButton::Click, &frmMain::cmdInfo_Click);
+    on(cmdExit, &CommandButton::Click, &frmMain::cmdExit_Click);
+    on(mnuExit, &QAction::triggered, &frmMain::mnuExit_Click);
+    on(mnuAbout, &QAction::triggered, &frmMain::mnuAbout_Click);
+}
+
+bool frmMain::Form_Load()
+{
+    if (m_app.PrevInstance) {
+        m_messages.show(QStringLiteral("Quorvel is already running"), MB_OK | MB_ICONERROR);
+        return false;
+    }
+    // Start-up reports nothing: a step that fails (an unreadable start folder,
+    // say) is skipped and the next one runs.
+    const auto step = [](auto &&action) {
+        try {
+            action();
+        } catch (const std::exception &) {
+        }
+    };
+    step([&] { ComboPicture->setText(QStringLiteral("*.jpg")); });
+    step([&] { fb1->setPattern(ComboPicture->Text()); });
+    step([&] { ComboRaw->setText(QStringLiteral("*.nef (Nikon)")); });
+    step([&] { fb2->setPattern(patternOf(ComboRaw->Text())); });
+    step([&] { txtNoFiles1->setText(countText(fb1)); });
+    step([&] { txtNoFiles2->setText(countText(fb2)); });
+    step([&] {
+        for (const QString &entry : rawPatternEntries())
+            ComboRaw->AddItem(entry);
+    });
+    step([&] {
+        for (const QString &entry : picturePatternEntries())
+            ComboPicture->AddItem(entry);
+    });
+    step([&] { cmdInfo->setEnabled(false); });
+    m_syncDirs = true;
+    step([&] {
+        const QSignalBlocker blocker(checkSync); // already checked in the layout: no folder moves
+        checkSync->setValue(m_syncDirs ? CheckBox::vbChecked : CheckBox::vbUnchecked);
+    });
+    return true;
+}
+
+void frmMain::Drive1_Change()
+{
+    // Whatever happens, the drive list ends up showing the drive its folder
+    // list is on: after a drive without a medium, that is the drive before.
+    const auto showDrive = qScopeGuard([this] { showDriveOf(Drive1, m_volumes, Dir1->Path()); });
+    Dir1->setPath(Drive1->Drive());
+}
+
+void frmMain::Drive2_Change()
+{
+    // Choosing a drive on the RAW side (only possible while the sides are
+    // independent) moves its folder list there, as on the picture side.
+    const auto showDrive = qScopeGuard([this] { showDriveOf(Drive2, m_volumes, Dir2->Path()); });
+    Dir2->setPath(Drive2->Drive());
+}
+
+void frmMain::Dir1_Change()
+{
+    showDriveOf(Drive1, m_volumes, Dir1->Path());
+    if (m_syncDirs) {
+        fb1->setPath(Dir1->Path());
+        fb2->setPath(Dir1->Path());
+        Dir2->setPath(Dir1->Path());
+        txtNoFiles1->setText(countText(fb1));
+        txtNoFiles2->setText(countText(fb2));
+    } else {
+        fb1->setPath(Dir1->Path());
+        txtNoFiles1->setText(countText(fb1));
+    }
+}
+
+void frmMain::Dir2_Change()
+{
+    showDriveOf(Drive2, m_volumes, Dir2->Path());
+    fb2->setPath(Dir2->Path());
+    txtNoFiles2->setText(countText(fb2));
+}
+
+void frmMain::checkSync_Click()
+{
+    m_syncDirs = checkSync->Value() != CheckBox::vbUnchecked;
+    if (m_syncDirs) {
+        Dir2->setEnabled(false);
+        Drive2->setEnabled(false);
+        applyForeColor(Dir2, vbGrayText);
+        applyForeColor(Drive2, vbGrayText);
+        {
+            const QSignalBlocker blocker(Drive2); // Drive2 follows; Dir2 is moved below
+            Drive2->setDrive(Drive1->Drive());
+        }
+        Dir2->setPath(Dir1->Path());
+        fb2->setPath(Dir1->Path());
+        fb2->Refresh();
+    } else {
+        Dir2->setEnabled(true);
+        Drive2->setEnabled(true);
+        applyForeColor(Dir2, vbBlack);
+        applyForeColor(Drive2, vbBlack);
+    }
+}
+
+void frmMain::ComboPicture_Click()
+{
+    fb1->setPattern(patternOf(ComboPicture->Text()));
+    fb1->Refresh();
+    txtNoFiles1->setText(countText(fb1));
+}
+
+void frmMain::ComboRaw_Click()
+{
+    fb2->setPattern(patternOf(ComboRaw->Text()));
+    fb2->Refresh();
+    txtNoFiles2->setText(countText(fb2));
+}
+
+void frmMain::cmdRefresh_Click()
+{
+    modQuorvel::RefreshFileLists(*this);
+}
+
+void frmMain::Form_Click()
+{
+    fb1->Refresh();
+    fb2->Refresh();
+    txtNoFiles1->setText(countText(fb1));
+    txtNoFiles2->setText(countText(fb2));
+}
+
+void frmMain::cmdQuorvel_Click()
+{
+    TrimOperation trim(*this, m_messages, m_recycle, QString::fromLatin1(makerAddress));
+    trim.run();
+}
+
+void frmMain::fb1_Click()
+{
+    cmdInfo->setEnabled(true);
+}
+
+void frmMain::fb1_DblClick()
+{
+    // Always leaves "Show Picture" disabled, whatever the viewer did.
+    const auto disableInfo = qScopeGuard([this] { cmdInfo->setEnabled(false); });
+    const QString name = fb1->FileName();
+    if (name.size() <= 5)
+        return;
+    Screen::setMousePointer(Screen::vbHourglass);
+    dlgShowPicture &dialog = viewerDialog();
+    dialog.setTag(joinPath(fb1->Path(), name));
+    dialog.ShowModal();
+}
+
+void frmMain::cmdInfo_Click()
+{
+    fb1_DblClick();
+}
+
+dlgShowPicture &frmMain::viewerDialog()
+{
+    if (!m_viewer) {
+        m_viewer = std::make_unique<dlgShowPicture>(
+            m_messages, m_recycle, [this] { modQuorvel::RefreshFileLists(*this); });
+    }
+    return *m_viewer;
+}
+
+frmAbout *frmMain::aboutBox() const
+{
+    return m_about.data();
+}
+
+void frmMain::mnuAbout_Click()
+{
+    if (!m_about)
+        m_about = new frmAbout(m_app, m_launcher, m_messages);
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+QString frmMain::farewellPrompt()
+{
+    return QStringLiteral("Thanks for using Quorvel :-) ") + QStringLiteral("\r\n\r\n")
+           + QStringLiteral("Don't forget to support the development by comments, suggestions and "
+                            "donations(paypal) to ")
+           + QStringLiteral("\r\n\r\n") + QString::fromLatin1(makerAddress) + QStringLiteral("  ")
+           + QStringLiteral("\r\n\r\n")
+           + QStringLiteral("I will immediately send you a link, where you can find the latest "
+                            "updated version for your future use.");
+}
+
+void frmMain::ShowFarewell()
+{
+    m_messages.show(farewellPrompt(), MB_OK | MB_ICONINFORMATION,
+                    QStringLiteral("Thanks for using Quorvel "));
+}
+
+void frmMain::leave()
+{
+    ShowFarewell();
+    // End at once: every window closes and no closing handler of ours runs
+    // again, so the farewell is shown exactly once whichever way the user left.
+    m_ending = true;
+    if (m_about)
+        m_about->close();
+    if (m_viewer)
+        m_viewer->hide();
+    close();
+    QCoreApplication::exit(0);
+}
+
+void frmMain::cmdExit_Click()
+{
+    leave();
+}
+
+void frmMain::mnuExit_Click()
+{
+    leave();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (!m_ending)
+        guarded(&frmMain::leave);
+    event->accept();
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    // A click on the window's background, or on a disabled control (whose
+    // clicks Qt passes on to the background), re-reads both lists.
+    if (watched == centralWidget() && event->type() == QEvent::MouseButtonRelease)
+        guarded(&frmMain::Form_Click);
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// What the trim reads and does on this window.
+
+const QStringList &frmMain::pictureNames() const
+{
+    return fb1->Names();
+}
+
+const QStringList &frmMain::rawNames() const
+{
+    return fb2->Names();
+}
+
+QString frmMain::rawFolder() const
+{
+    // The folder the RAW names were read from. It is the RAW folder list's
+    // folder, except after a failed move of the list, when only this one is
+    // safe: a name is only ever joined with the folder it was found in.
+    return fb2->Path();
+}
+
+QString frmMain::rawPatternText() const
+{
+    return ComboRaw->Text();
+}
+
+QString frmMain::picturePatternText() const
+{
+    return ComboPicture->Text();
+}
+
+void frmMain::beginWork()
+{
+    Screen::setMousePointer(Screen::vbHourglass);
+    m_inputBlocker = std::make_unique<InputBlocker>(this);
+}
+
+void frmMain::progress(int done, int total)
+{
+    if (!m_progress) {
+        m_progress = std::make_unique<QProgressDialog>(this);
+        m_progress->setWindowTitle(m_app.Title);
+        m_progress->setWindowModality(Qt::WindowModal);
+        m_progress->setCancelButton(nullptr);
+        m_progress->setMinimumDuration(500);
+        m_progress->setAutoReset(false);
+        m_progress->setAutoClose(false);
+        m_progress->setRange(0, total);
+        m_progress->setValue(0);
+    }
+    m_progress->setLabelText(QStringLiteral("Moving RAW files to the trash: %1 of %2").arg(done).arg(total));
+    m_progress->setValue(done);
+}
+
+void frmMain::endWork()
+{
+    m_progress.reset();
+    m_inputBlocker.reset();
+    Screen::setMousePointer(Screen::vbDefault);
+}
+
+void frmMain::selectEntries(int rawIndex, int pictureIndex)
+{
+    fb2->setListIndex(rawIndex);
+    fb1->setListIndex(pictureIndex);
+}
+
+void frmMain::refreshFileLists()
+{
+    modQuorvel::RefreshFileLists(*this);
+}
+
+} // namespace quorvel

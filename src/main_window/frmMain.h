@@ -1,0 +1,146 @@
+#pragma once
+
+#include "trimming/RecycleFile.h"
+#include "trimming/TrimHost.h"
+#include "ui/App.h"
+#include "ui/HandlerGuard.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QMenu;
+class QProgressDialog;
+
+namespace quorvel {
+
+class dlgShowPicture;
+class frmAbout;
+
+namespace ui {
+class CheckBox;
+class ComboBox;
+class CommandButton;
+class DirListBox;
+class DriveListBox;
+class FileListBox;
+class InputBlocker;
+class Label;
+class Launcher;
+class MessageBox;
+class TextBox;
+class Volumes;
+} // namespace ui
+
+// The main window: the picture side (Drive1, Dir1, fb1) and the RAW side
+// (Drive2, Dir2, fb2) with their patterns and counts, kept in step while
+// "Synchronise directories" is checked, and the commands that act on them.
+// Its controls are public under their own names: the trim, the viewer and
+// the list refresh all work on them.
+class frmMain : public QMainWindow, private TrimHost
+{
+    Q_OBJECT
+
+public:
+    frmMain(ui::MessageBox &messages, ui::Volumes &volumes, const ui::App &app,
+            ui::Launcher &launcher, modQuorvel::RecycleFunction recycle,
+            QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Start-up. False when another copy is already running: the user has been
+    // told, and the program is to end without showing this window.
+    bool Form_Load();
+
+    // Handlers, public so that they can be driven like the user drives them.
+    void Drive1_Change();
+    void Drive2_Change();
+    void Dir1_Change();
+    void Dir2_Change();
+    void checkSync_Click();
+    void ComboPicture_Click();
+    void ComboRaw_Click();
+    void cmdRefresh_Click();
+    void Form_Click();
+    void cmdQuorvel_Click();
+    void fb1_Click();
+    void fb1_DblClick();
+    void cmdInfo_Click();
+    void mnuAbout_Click();
+    void cmdExit_Click();
+    void mnuExit_Click();
+    void ShowFarewell();
+
+    static QString farewellPrompt();
+    bool syncDirs() const { return m_syncDirs; }
+    // True once the program has begun to end.
+    bool isEnding() const { return m_ending; }
+    frmAbout *aboutBox() const;
+    dlgShowPicture *viewer() const { return m_viewer.get(); }
+
+    ui::DriveListBox *Drive1;
+    ui::DirListBox *Dir1;
+    ui::Label *Label2;
+    ui::ComboBox *ComboPicture;
+    ui::FileListBox *fb1;
+    ui::Label *Label1;
+    ui::TextBox *txtNoFiles1;
+    ui::CommandButton *cmdInfo;
+    ui::DriveListBox *Drive2;
+    ui::DirListBox *Dir2;
+    ui::CheckBox *checkSync;
+    ui::Label *Label6;
+    ui::ComboBox *ComboRaw;
+    ui::FileListBox *fb2;
+    ui::Label *Label5;
+    ui::TextBox *txtNoFiles2;
+    ui::CommandButton *cmdRefresh;
+    ui::CommandButton *cmdQuorvel;
+    ui::CommandButton *cmdExit;
+    ui::Label *Label4;
+    QMenu *mnuFile;
+    QAction *mnuExit;
+    QMenu *mnuHelp;
+    QAction *mnuAbout;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    void connectHandlers();
+    void guarded(void (frmMain::*handler)());
+    void leave();
+    dlgShowPicture &viewerDialog();
+
+    // TrimHost
+    const QStringList &pictureNames() const override;
+    const QStringList &rawNames() const override;
+    QString rawFolder() const override;
+    QString rawPatternText() const override;
+    QString picturePatternText() const override;
+    void beginWork() override;
+    void progress(int done, int total) override;
+    void endWork() override;
+    void selectEntries(int rawIndex, int pictureIndex) override;
+    void refreshFileLists() override;
+
+    ui::MessageBox &m_messages;
+    ui::Volumes &m_volumes;
+    ui::App m_app;
+    ui::Launcher &m_launcher;
+    modQuorvel::RecycleFunction m_recycle;
+    ui::HandlerGuard m_guard;
+    bool m_syncDirs = true;
+    bool m_ending = false;
+    std::unique_ptr<dlgShowPicture> m_viewer;
+    QPointer<frmAbout> m_about;
+    std::unique_ptr<ui::InputBlocker> m_inputBlocker;
+    std::unique_ptr<QProgressDialog> m_progress;
+};
+
+} // namespace quorvel

@@ -1,0 +1,17 @@
+#include "main_window/modQuorvel.h"
+
+#include "main_window/frmMain.h"
+#include "ui/FileListBox.h"
+#include "ui/TextBox.h"
+
+namespace quorvel::modQuorvel {
+
+void RefreshFileLists(frmMain &form)
+{
+    form.fb1->Refresh();
+    form.fb2->Refresh();
+    form.txtNoFiles1->setText(QString::number(form.fb1->ListCount()));
+    form.txtNoFiles2->setText(QString::number(form.fb2->ListCount()));
+}
+
+} // namespace quorvel::modQuorvel

@@ -1,0 +1,107 @@
+#include "trimming/TrimOperation.h"
+
+#include "trimming/Matching.h"
+#include "trimming/TrimHost.h"
+#include "ui/FileNames.h"
+#include "ui/MessageBox.h"
+
+#include <QScopeGuard>
+
+namespace quorvel {
+
+using namespace ui;
+
+TrimOperation::TrimOperation(TrimHost &host, MessageBox &messages,
+                             modQuorvel::RecycleFunction recycle, QString makerAddress)
+    : m_host(host),
+      m_messages(messages),
+      m_recycle(std::move(recycle)),
+      m_makerAddress(std::move(makerAddress))
+{
+}
+
+QString TrimOperation::confirmationPrompt(const QString &rawPattern, const QString &picturePattern)
+{
+    return QStringLiteral("You are about to trim your RAW-files (pattern: ") + rawPattern
+           + QStringLiteral(") so only ") + QStringLiteral("\r\n")
+           + QStringLiteral("the files with the same name as your picture files (pattern: ")
+           + picturePattern + QStringLiteral(") remains") + QStringLiteral("\r\n\r\n")
+           + QStringLiteral("Are you absolutly sure you want to delete file(s) ?");
+}
+
+QString TrimOperation::confirmationTitle(const QString &rawPattern)
+{
+    return QStringLiteral("Delete ") + rawPattern + QStringLiteral(" files");
+}
+
+QString TrimOperation::failurePrompt(const QString &fileName, int result)
+{
+    return QStringLiteral("For some reason the file ") + fileName
+           + QStringLiteral(" can't be deleted. ") + QStringLiteral("\r\n\r\n")
+           + QStringLiteral("Reported error no: ") + QString::number(result);
+}
+
+QString TrimOperation::summaryPrompt(int deleted, const QString &makerAddress)
+{
+    return QStringLiteral("You have deleted ") + QString::number(deleted)
+           + QStringLiteral(" file(s)") + QStringLiteral("\r\n\r\n")
+           + QStringLiteral("If you REGRET the file(s) can be found in the Recycle Bin and restored :-)")
+           + QStringLiteral("\r\n\r\n")
+           + QStringLiteral("This program is fully functional but still under development.")
+           + QStringLiteral("\r\n\r\n")
+           + QStringLiteral("If you enjoy using the program and want to support the development "
+                            "please send comments and suggestions. ")
+           + QStringLiteral("\n\r")
+           + QStringLiteral("Your are also welcome to donate $5 to my paypal account ")
+           + QStringLiteral("\r\n\r\n") + makerAddress + QStringLiteral("  ")
+           + QStringLiteral("\r\n\r\n")
+           + QStringLiteral("and send me an e-mail to the same address. ") + QStringLiteral("\r\n")
+           + QStringLiteral("I will immediately send you a link, where you can find the latest "
+                            "updated version for your future use.");
+}
+
+void TrimOperation::run()
+{
+    // Copies, not references: the lists must stay as they were read while
+    // files leave the folder, whatever the window does meanwhile.
+    const QStringList pictures = m_host.pictureNames();
+    const QStringList raws = m_host.rawNames();
+    if (pictures.isEmpty() || raws.isEmpty()) {
+        m_messages.show(QStringLiteral("No files to trim. Change path or file pattern."),
+                        MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+
+    const QString rawPattern = m_host.rawPatternText();
+    const int answer = m_messages.show(confirmationPrompt(rawPattern, m_host.picturePatternText()),
+                                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2,
+                                       confirmationTitle(rawPattern));
+    if (answer != IDYES)
+        return;
+
+    m_host.beginWork();
+    const auto endWork = qScopeGuard([this] { m_host.endWork(); });
+
+    const QString folder = m_host.rawFolder();
+    const std::vector<int> toGo = unmatchedRawFiles(raws, pictures);
+    const int total = int(toGo.size());
+    int deleted = 0;
+    int done = 0;
+    for (const int index : toGo) {
+        const QString &name = raws.at(index);
+        const int result = m_recycle(joinPath(folder, name), false);
+        if (result == 0)
+            ++deleted;
+        else
+            m_messages.show(failurePrompt(name, result), MB_OK);
+        m_host.progress(++done, total);
+    }
+
+    // Where walking every RAW file against every picture would have left them.
+    m_host.selectEntries(int(raws.size()) - 1, int(pictures.size()) - 1);
+    m_messages.show(summaryPrompt(deleted, m_makerAddress), MB_OK | MB_ICONINFORMATION,
+                    QStringLiteral("Thanks using Quorvel "));
+    m_host.refreshFileLists();
+}
+
+} // namespace quorvel

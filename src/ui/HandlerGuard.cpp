@@ -1,0 +1,50 @@
+#include "ui/HandlerGuard.h"
+
+#include "ui/FolderError.h"
+#include "ui/MessageBox.h"
+#include "ui/Screen.h"
+
+#include <QScopedValueRollback>
+
+namespace quorvel::ui {
+
+HandlerGuard::HandlerGuard(MessageBox &messages)
+    : m_messages(messages)
+{
+}
+
+void HandlerGuard::run(const std::function<void()> &handler)
+{
+    if (m_depth > 0) {
+        const QScopedValueRollback nested(m_depth, m_depth + 1);
+        handler();
+        return;
+    }
+    const QScopedValueRollback outermost(m_depth, 1);
+    try {
+        handler();
+    } catch (...) {
+        // Whatever the handler had set, the pointer goes back to normal.
+        Screen::setMousePointer(Screen::vbDefault);
+        report(std::current_exception());
+    }
+}
+
+void HandlerGuard::report(const std::exception_ptr &failure)
+{
+    QString prompt;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const FolderError &error) {
+        prompt = QStringLiteral("The folder %1 can't be read.\r\n\r\n%2")
+                     .arg(error.folder(), error.reason());
+    } catch (const std::exception &error) {
+        prompt = QStringLiteral("Something went wrong and the last step was not done.\r\n\r\n%1")
+                     .arg(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        prompt = QStringLiteral("Something went wrong and the last step was not done.");
+    }
+    m_messages.show(prompt, MB_OK | MB_ICONERROR);
+}
+
+} // namespace quorvel::ui

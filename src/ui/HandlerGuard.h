@@ -1,0 +1,30 @@
+#pragma once
+
+#include <exception>
+#include <functional>
+
+namespace quorvel::ui {
+
+class MessageBox;
+
+// Every event handler runs through one guard. A failure inside a handler (a
+// drive without a medium, a folder that vanished) ends that handler where it
+// failed, with the steps before it done, and is reported in a message box
+// saying what failed and why; the program goes on. Handlers run nested inside
+// another one (a folder list's Change inside a write of its Path) let the
+// failure pass to the outermost handler, which then ends at that step too.
+class HandlerGuard
+{
+public:
+    explicit HandlerGuard(MessageBox &messages);
+
+    void run(const std::function<void()> &handler);
+
+private:
+    void report(const std::exception_ptr &failure);
+
+    MessageBox &m_messages;
+    int m_depth = 0;
+};
+
+} // namespace quorvel::ui

@@ -1,0 +1,104 @@
+#include "trimming/Matching.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace quorvel;
+
+class tst_Matching : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void baseName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("base");
+        QTest::newRow("three-letter extension") << "IMG_0001.nef" << "IMG_0001";
+        QTest::newRow("longer extension") << "IMG_0001.tiff" << "IMG_0001";
+        QTest::newRow("two dots") << "IMG_0001.edit.jpg" << "IMG_0001.edit";
+        QTest::newRow("no dot") << "README" << "README";
+        QTest::newRow("trailing dot") << "IMG_0001." << "IMG_0001";
+        QTest::newRow("only an extension") << ".nef" << "";
+        QTest::newRow("empty") << "" << "";
+    }
+    void baseName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, base);
+        QCOMPARE(quorvel::baseName(name).toString(), base);
+    }
+
+    void unmatched_data()
+    {
+        QTest::addColumn<QStringList>("raws");
+        QTest::addColumn<QStringList>("pictures");
+        QTest::addColumn<QList<int>>("expected");
+        QTest::newRow("one to go")
+            << QStringList{"IMG_0001.nef", "IMG_0002.nef", "IMG_0003.nef"}
+            << QStringList{"IMG_0001.jpg", "IMG_0003.jpg"} << QList<int>{1};
+        QTest::newRow("all matched") << QStringList{"A.nef", "B.nef"} << QStringList{"B.jpg", "A.jpg"}
+                                     << QList<int>{};
+        QTest::newRow("tiff keeps its RAW") << QStringList{"IMG_0001.nef"}
+                                            << QStringList{"IMG_0001.tiff"} << QList<int>{};
+        QTest::newRow("case counts") << QStringList{"IMG_0001.CR2"} << QStringList{"img_0001.jpg"}
+                                     << QList<int>{0};
+        QTest::newRow("-edit keeps nothing") << QStringList{"IMG_0001.nef"}
+                                             << QStringList{"IMG_0001-edit.jpg"} << QList<int>{0};
+        QTest::newRow(".edit keeps nothing") << QStringList{"IMG_0001.nef"}
+                                             << QStringList{"IMG_0001.edit.jpg"} << QList<int>{0};
+        QTest::newRow("same list on both sides") << QStringList{"a.jpg", "b.jpg"}
+                                                 << QStringList{"a.jpg", "b.jpg"} << QList<int>{};
+        QTest::newRow("several pictures for one RAW")
+            << QStringList{"X.nef", "Y.nef"} << QStringList{"X.jpg", "X.tif", "X.tiff"}
+            << QList<int>{1};
+        QTest::newRow("no pictures") << QStringList{"X.nef", "Y.nef"} << QStringList{}
+                                     << QList<int>{0, 1};
+        QTest::newRow("no normalisation")
+            << QStringList{QString::fromUtf8("Cafe\xCC\x81.nef"), QString::fromUtf8("Caf\xC3\xA9.nef")}
+            << QStringList{QString::fromUtf8("Caf\xC3\xA9.jpg")} << QList<int>{0};
+    }
+    void unmatched()
+    {
+        QFETCH(QStringList, raws);
+        QFETCH(QStringList, pictures);
+        QFETCH(QList<int>, expected);
+        const std::vector<int> result = unmatchedRawFiles(raws, pictures);
+        QCOMPARE(QList<int>(result.begin(), result.end()), expected);
+    }
+
+    // The same answer as comparing every RAW file with every picture, on
+    // random names with many near-collisions.
+    void agreesWithThePairwiseWalk()
+    {
+        QRandomGenerator generator(42);
+        const auto name = [&] {
+            const char *stems[] = {"IMG_", "img_", "DSC", "IMG_.", ""};
+            const char *exts[] = {".nef", ".jpg", ".JPG", ".tiff", "", ".a.b"};
+            return QString::fromLatin1(stems[generator.bounded(5)]) + QString::number(generator.bounded(40))
+                   + QString::fromLatin1(exts[generator.bounded(6)]);
+        };
+        for (int round = 0; round < 200; ++round) {
+            QStringList raws, pictures;
+            for (int i = 0, n = generator.bounded(30); i < n; ++i)
+                raws << name();
+            for (int i = 0, n = generator.bounded(30); i < n; ++i)
+                pictures << name();
+            QList<int> expected;
+            for (int i = 0; i < raws.size(); ++i) {
+                bool noMatch = true;
+                for (const QString &picture : pictures) {
+                    if (quorvel::baseName(raws[i]) == quorvel::baseName(picture))
+                        noMatch = false;
+                }
+                if (noMatch)
+                    expected << i;
+            }
+            const std::vector<int> result = unmatchedRawFiles(raws, pictures);
+            QCOMPARE(QList<int>(result.begin(), result.end()), expected);
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(tst_Matching)
+#include "tst_Matching.moc"

@@ -1,0 +1,457 @@
+#include "main_window/frmMain.h"
+#include "main_window/modQuorvel.h"
+#include "support/FakeLauncher.h"
+#include "support/FakeMessageBox.h"
+#include "support/TestFiles.h"
+#include "trimming/RecycleFile.h"
+#include "ui/CheckBox.h"
+#include "ui/ComboBox.h"
+#include "ui/CommandButton.h"
+#include "ui/DirListBox.h"
+#include "ui/DriveListBox.h"
+#include "ui/FileListBox.h"
+#include "ui/MessageBox.h"
+#include "ui/Screen.h"
+#include "ui/TextBox.h"
+#include "ui/Volumes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace quorvel;
+using quorvel::test::FakeLauncher;
+using quorvel::test::FakeMessageBox;
+using quorvel::test::touchFiles;
+using quorvel::test::trashedNames;
+
+class tst_frmMain : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> temp;
+    QString photos;   // the start folder
+    QString dataHome; // $XDG_DATA_HOME, holding the trash
+    FakeMessageBox messages;
+    FakeLauncher launcher;
+    std::unique_ptr<ui::Volumes> volumes;
+    std::unique_ptr<frmMain> form;
+
+    // A main window started in photos, as the program starts it.
+    frmMain &start(ui::App app = ui::App::fromBuild())
+    {
+        QDir::setCurrent(photos);
+        form = std::make_unique<frmMain>(
+            messages, *volumes, app, launcher, [this](const QString &path, bool confirm) {
+                return modQuorvel::RecycleFile(path, confirm, messages);
+            });
+        if (form->Form_Load())
+            form->show();
+        return *form;
+    }
+
+    static QStringList entries(const ui::ComboBox *box)
+    {
+        QStringList list;
+        for (int i = 0; i < box->count(); ++i)
+            list << box->itemText(i);
+        return list;
+    }
+
+    // Chooses entry text from a pattern box's list, as the user does.
+    static void choose(ui::ComboBox *box, const QString &text)
+    {
+        const int index = box->findText(text);
+        QVERIFY2(index >= 0, qPrintable(text));
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+
+private slots:
+    void init()
+    {
+        temp = std::make_unique<QTemporaryDir>();
+        photos = temp->filePath("photos");
+        dataHome = temp->filePath("data");
+        QDir().mkpath(dataHome);
+        qputenv("XDG_DATA_HOME", dataHome.toLocal8Bit());
+        touchFiles(photos, {"DSC_0001.jpg", "DSC_0002.JPG", "DSC_0003.jpg", "DSC_0001.nef",
+                            "DSC_0002.nef", "DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef",
+                            "notes.txt"});
+        volumes = std::make_unique<ui::Volumes>(
+            QList<ui::Volume>{{"/", {}}, {temp->filePath("card"), "CARD"}});
+        messages.clear();
+    }
+    void cleanup()
+    {
+        form.reset();
+        QDir::setCurrent(QDir::rootPath());
+        temp.reset();
+    }
+
+    void stateAfterStartUp()
+    {
+        frmMain &w = start();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quorvel"));
+        QCOMPARE(w.fb1->Path(), photos);
+        QCOMPARE(w.fb2->Path(), photos);
+        QCOMPARE(w.Dir1->Path(), photos);
+        QCOMPARE(w.Dir2->Path(), photos);
+        QCOMPARE(w.ComboPicture->Text(), QStringLiteral("*.jpg"));
+        QCOMPARE(w.fb1->Pattern(), QStringLiteral("*.jpg"));
+        QCOMPARE(w.ComboRaw->Text(), QStringLiteral("*.nef (Nikon)"));
+        QCOMPARE(w.fb2->Pattern(), QStringLiteral("*.nef"));
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
+        QCOMPARE(w.fb1->Names(), (QStringList{"DSC_0001.jpg", "DSC_0002.JPG", "DSC_0003.jpg"}));
+
+        const QStringList raw = {"*.nef (Nikon)", "*.crw (Canon)", "*.cr2 (Canon)", "*.kdc (Kodak)",
+                                 "*.dcr (Kodak)", "*.mrw (Minolta)", "*.orf (Olympus)",
+                                 "*.dng (Adobe)", "*.ptx (Pentax)", "*.pef (Pentax)", "*.arw (Sony)",
+                                 "*.raf (Fuji)", "*.x3f (Sigma)", "*.raw", "-------", "*.jpg",
+                                 "*.tif", "*.tiff"};
+        QCOMPARE(entries(w.ComboRaw), raw);
+        QCOMPARE(entries(w.ComboPicture),
+                 QStringList({"*.jpg", "*.tif", "*.tiff", "-------"}) + raw.mid(0, 14));
+
+        QVERIFY(!w.Drive2->isEnabled());
+        QVERIFY(!w.Dir2->isEnabled());
+        QVERIFY(w.Drive1->isEnabled());
+        QVERIFY(w.Dir1->isEnabled());
+        QVERIFY(!w.cmdInfo->isEnabled());
+        QCOMPARE(w.checkSync->Value(), ui::CheckBox::vbChecked);
+        QVERIFY(w.syncDirs());
+        QCOMPARE(messages.count(), 0);
+    }
+
+    void emptyFolderCountsZero()
+    {
+        photos = temp->filePath("empty");
+        QDir().mkpath(photos);
+        frmMain &w = start();
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("0"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("0"));
+    }
+
+    void secondCopyIsRefused()
+    {
+        ui::App app = ui::App::fromBuild();
+        app.PrevInstance = true;
+        QDir::setCurrent(photos);
+        frmMain w(messages, *volumes, app, launcher, [](const QString &, bool) { return 0; });
+        QVERIFY(!w.Form_Load());
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().prompt, QStringLiteral("Quorvel is already running"));
+        QCOMPARE(messages.last().flags, 0x10);
+        QCOMPARE(messages.last().title, QString()); // the box then carries "Quorvel"
+        QVERIFY(!w.isVisible());
+    }
+
+    void subfolderInStep()
+    {
+        touchFiles(photos + "/day2", {"A.jpg", "A.nef", "B.nef"});
+        frmMain &w = start();
+        w.Dir1->setPath(photos + "/day2");
+        QCOMPARE(w.fb1->Path(), photos + "/day2");
+        QCOMPARE(w.fb2->Path(), photos + "/day2");
+        QCOMPARE(w.Dir2->Path(), photos + "/day2");
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("1"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("2"));
+    }
+
+    void openingAFolderEntryWithTheKeyboard()
+    {
+        touchFiles(photos + "/day2", {"A.jpg"});
+        frmMain &w = start();
+        const auto items = w.Dir1->findItems("day2", Qt::MatchEndsWith);
+        QCOMPARE(items.size(), 1);
+        w.Dir1->setCurrentItem(items.first());
+        QTest::keyClick(w.Dir1, Qt::Key_Return);
+        QCOMPARE(w.fb1->Path(), photos + "/day2");
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("1"));
+    }
+
+    void driveChangeGoesToThatDrivesCurrentFolder()
+    {
+        const QString card = temp->filePath("card");
+        touchFiles(card + "/DCIM/100", {"X.jpg", "X.nef", "Y.nef"});
+        frmMain &w = start();
+        volumes->remember(card + "/DCIM/100"); // visited before
+        const ui::Volume cardVolume = volumes->volumeOf(card);
+        w.Drive1->setDrive(cardVolume);
+        QCOMPARE(w.Dir1->Path(), card + "/DCIM/100");
+        QCOMPARE(w.fb1->Path(), card + "/DCIM/100");
+        QCOMPARE(w.Dir2->Path(), card + "/DCIM/100");
+        QCOMPARE(w.fb2->Path(), card + "/DCIM/100");
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("1"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("2"));
+        QCOMPARE(messages.count(), 0);
+    }
+
+    // A drive without a medium: reported, nothing else moves, and the drive
+    // list shows the drive the folder list is still on.
+    void driveWithoutMedium()
+    {
+        frmMain &w = start();
+        const ui::Volume before = w.Drive1->Drive();
+        w.Drive1->setDrive(volumes->volumeOf(temp->filePath("card"))); // not there
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().flags, ui::MB_ICONERROR);
+        QVERIFY(messages.last().prompt.contains(temp->filePath("card")));
+        QVERIFY(messages.last().prompt.contains(QStringLiteral("No such file or directory")));
+        QCOMPARE(w.Dir1->Path(), photos);
+        QCOMPARE(w.fb1->Path(), photos);
+        QCOMPARE(w.Drive1->Drive().mountPoint, before.mountPoint);
+        QCOMPARE(ui::Screen::MousePointer(), 0);
+    }
+
+    void independentSidesMoveAlone()
+    {
+        touchFiles(photos + "/jpegs", {"A.jpg", "B.jpg"});
+        touchFiles(photos + "/raws", {"A.nef"});
+        frmMain &w = start();
+        w.checkSync->setValue(ui::CheckBox::vbUnchecked);
+        QVERIFY(!w.syncDirs());
+        QVERIFY(w.Dir2->isEnabled());
+        QVERIFY(w.Drive2->isEnabled());
+        QCOMPARE(w.Dir2->Path(), photos); // nothing moved
+
+        w.Dir1->setPath(photos + "/jpegs");
+        QCOMPARE(w.fb1->Path(), photos + "/jpegs");
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("2"));
+        QCOMPARE(w.Dir2->Path(), photos);
+        QCOMPARE(w.fb2->Path(), photos);
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
+
+        w.Dir2->setPath(photos + "/raws");
+        QCOMPARE(w.fb2->Path(), photos + "/raws");
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("1"));
+        QCOMPARE(w.fb1->Path(), photos + "/jpegs");
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("2"));
+    }
+
+    void recheckingSyncBringsTheRawSideBack()
+    {
+        touchFiles(photos + "/raws", {"A.nef"});
+        frmMain &w = start();
+        w.checkSync->setValue(ui::CheckBox::vbUnchecked);
+        w.Dir2->setPath(photos + "/raws");
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("1"));
+
+        w.checkSync->setValue(ui::CheckBox::vbChecked);
+        QVERIFY(w.syncDirs());
+        QCOMPARE(w.Dir2->Path(), photos);
+        QCOMPARE(w.fb2->Path(), photos);
+        QCOMPARE(w.Drive2->Drive().mountPoint, w.Drive1->Drive().mountPoint);
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
+        QVERIFY(!w.Dir2->isEnabled());
+        QVERIFY(!w.Drive2->isEnabled());
+    }
+
+    void patternChoices_data()
+    {
+        QTest::addColumn<bool>("pictureSide");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("tiff cut to tif lists both")
+            << true << "*.tiff" << QStringList{"scan.tif", "scan.tiff"};
+        QTest::newRow("tif") << true << "*.tif" << QStringList{"scan.tif", "scan.tiff"};
+        QTest::newRow("separator on the picture side") << true << "-------" << QStringList{};
+        QTest::newRow("separator on the RAW side") << false << "-------" << QStringList{};
+        QTest::newRow("RAW entry on the picture side")
+            << true << "*.nef (Nikon)"
+            << QStringList{"DSC_0001.nef", "DSC_0002.nef", "DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef"};
+        QTest::newRow("jpg on the RAW side")
+            << false << "*.jpg" << QStringList{"DSC_0001.jpg", "DSC_0002.JPG", "DSC_0003.jpg"};
+    }
+    void patternChoices()
+    {
+        QFETCH(bool, pictureSide);
+        QFETCH(QString, entry);
+        QFETCH(QStringList, listed);
+        touchFiles(photos, {"scan.tif", "scan.tiff"});
+        frmMain &w = start();
+        ui::ComboBox *box = pictureSide ? w.ComboPicture : w.ComboRaw;
+        ui::FileListBox *list = pictureSide ? w.fb1 : w.fb2;
+        ui::TextBox *count = pictureSide ? w.txtNoFiles1 : w.txtNoFiles2;
+        choose(box, entry);
+        QCOMPARE(list->Names(), listed);
+        QCOMPARE(count->Text(), QString::number(listed.size()));
+    }
+
+    void separatorListsAFileNamedLikeIt()
+    {
+        touchFiles(photos, {"-----"});
+        frmMain &w = start();
+        choose(w.ComboRaw, "-------");
+        QCOMPARE(w.fb2->Names(), QStringList{"-----"});
+    }
+
+    void typingAPatternChangesNothing()
+    {
+        touchFiles(photos, {"A.cr2"});
+        frmMain &w = start();
+        w.ComboRaw->lineEdit()->selectAll();
+        QTest::keyClicks(w.ComboRaw->lineEdit(), "*.cr2");
+        QCOMPARE(w.ComboRaw->Text(), QStringLiteral("*.cr2"));
+        QCOMPARE(w.fb2->Pattern(), QStringLiteral("*.nef"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
+        QTest::keyClick(w.ComboRaw->lineEdit(), Qt::Key_Return); // matches no entry
+        QCOMPARE(w.fb2->Pattern(), QStringLiteral("*.nef"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
+    }
+
+    void newFilesShowUpOnRefresh_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Refresh Lists") << "button";
+        QTest::newRow("click on the background") << "background";
+        QTest::newRow("click on the greyed RAW folder list") << "greyed";
+    }
+    void newFilesShowUpOnRefresh()
+    {
+        QFETCH(QString, how);
+        frmMain &w = start();
+        touchFiles(photos, {"NEW.jpg", "NEW.nef", "NEW2.nef"});
+        QFile::remove(photos + "/DSC_0001.jpg");
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3")); // not before
+        if (how == "button") {
+            QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
+        } else if (how == "background") {
+            QTest::mouseClick(w.centralWidget(), Qt::LeftButton, {}, QPoint(300, 395));
+        } else {
+            QTest::mouseClick(w.Dir2->viewport(), Qt::LeftButton);
+        }
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3"));
+        QVERIFY(w.fb1->Names().contains("NEW.jpg"));
+        QVERIFY(!w.fb1->Names().contains("DSC_0001.jpg"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("7"));
+    }
+
+    // The folder shown is deleted under the lists: the user is told, the lists
+    // and counts keep their last reading, and the program goes on.
+    void vanishedFolderOnRefresh()
+    {
+        touchFiles(photos + "/day2", {"A.jpg", "A.nef"});
+        frmMain &w = start();
+        w.Dir1->setPath(photos + "/day2");
+        QVERIFY(QDir(photos + "/day2").removeRecursively());
+        QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
+        QCOMPARE(messages.count(), 1);
+        QVERIFY(messages.last().prompt.contains(photos + "/day2"));
+        QCOMPARE(messages.last().flags, ui::MB_ICONERROR);
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("1"));
+        // and the user can go on elsewhere
+        w.Dir1->setPath(photos);
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3"));
+        QCOMPARE(messages.count(), 1);
+    }
+
+    void vanishedFolderOpened()
+    {
+        touchFiles(photos + "/day2", {"A.jpg"});
+        frmMain &w = start();
+        const auto items = w.Dir1->findItems("day2", Qt::MatchEndsWith);
+        QCOMPARE(items.size(), 1);
+        QVERIFY(QDir(photos + "/day2").removeRecursively());
+        w.Dir1->setCurrentItem(items.first());
+        QTest::keyClick(w.Dir1, Qt::Key_Return);
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(w.Dir1->Path(), photos);
+        QCOMPARE(w.fb1->Path(), photos);
+    }
+
+    void refreshFileListsRereadsBoth()
+    {
+        frmMain &w = start();
+        touchFiles(photos, {"Z.jpg", "Z.nef"});
+        modQuorvel::RefreshFileLists(w);
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("4"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("6"));
+        QCOMPARE(w.fb1->Path(), photos);
+        QCOMPARE(w.fb1->Pattern(), QStringLiteral("*.jpg"));
+    }
+
+    // The trim through the window, with the real trash.
+    void trimThroughTheWindow()
+    {
+        frmMain &w = start();
+        messages.answer(ui::IDYES);
+        QTest::mouseClick(w.cmdQuorvel, Qt::LeftButton);
+        // DSC_0002.JPG keeps DSC_0002.nef; DSC_0004.NEF, 5 and 6 have no picture.
+        QCOMPARE(trashedNames(dataHome), (QStringList{"DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef"}));
+        QVERIFY(messages.last().prompt.startsWith("You have deleted 3 file(s)"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("2"));
+        QCOMPARE(w.fb2->Names(), (QStringList{"DSC_0001.nef", "DSC_0002.nef"}));
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3"));
+        QCOMPARE(ui::Screen::MousePointer(), 0);
+    }
+
+    void trimLeavesTheSelectionsWhereTheWalkEnds()
+    {
+        frmMain &w = start();
+        messages.answer(ui::IDYES);
+        w.cmdQuorvel_Click();
+        // Selections are set before the summary; the refresh then re-reads.
+        QVERIFY(w.cmdInfo->isEnabled());
+    }
+
+    void trimAnsweredNoTouchesNothing()
+    {
+        frmMain &w = start();
+        w.cmdQuorvel_Click();
+        QCOMPARE(messages.count(), 1);
+        QVERIFY(trashedNames(dataHome).isEmpty());
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
+        QCOMPARE(QDir(photos).entryList(QDir::Files).size(), 9);
+    }
+
+    // Another program removes a RAW file after the lists were read.
+    void rawFileRemovedAfterListing()
+    {
+        frmMain &w = start();
+        messages.answer(ui::IDYES);
+        messages.onNextShow([this] { QFile::remove(photos + "/DSC_0005.nef"); });
+        w.cmdQuorvel_Click();
+        QCOMPARE(messages.count(), 3);
+        QCOMPARE(messages.messages()[1].prompt,
+                 QStringLiteral("For some reason the file DSC_0005.nef can't be deleted. \r\n\r\n"
+                                "Reported error no: 2"));
+        QCOMPARE(trashedNames(dataHome), (QStringList{"DSC_0004.NEF", "DSC_0006.nef"}));
+        QVERIFY(messages.last().prompt.startsWith("You have deleted 2 file(s)"));
+    }
+
+    void trimWithJpgAsTheRawPattern()
+    {
+        touchFiles(photos + "/keep", {"DSC_0001.jpg"});
+        frmMain &w = start();
+        w.checkSync->setValue(ui::CheckBox::vbUnchecked);
+        w.Dir1->setPath(photos + "/keep");
+        choose(w.ComboRaw, "*.jpg");
+        messages.answer(ui::IDYES);
+        w.cmdQuorvel_Click();
+        QCOMPARE(trashedNames(dataHome), (QStringList{"DSC_0002.JPG", "DSC_0003.jpg"}));
+        QVERIFY(QFile::exists(photos + "/DSC_0001.jpg"));
+        QVERIFY(QFile::exists(photos + "/DSC_0001.nef"));
+    }
+
+    void fortyThousandFilesCountInFull()
+    {
+        const QString big = temp->filePath("big");
+        QDir().mkpath(big);
+        QStringList names;
+        for (int i = 0; i < 40000; ++i)
+            names << QStringLiteral("IMG_%1.jpg").arg(i, 5, 10, QLatin1Char('0'));
+        touchFiles(big, names);
+        photos = big;
+        frmMain &w = start();
+        QCOMPARE(w.fb1->ListCount(), 40000);
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("40000"));
+    }
+};
+
+QTEST_MAIN(tst_frmMain)
+#include "tst_frmMain.moc"
