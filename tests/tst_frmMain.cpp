@@ -1,3 +1,4 @@
+#include "about/frmAbout.h"
 #include "main_window/frmMain.h"
 #include "main_window/modQuorvel.h"
 #include "support/FakeLauncher.h"
@@ -14,11 +15,14 @@
 #include "ui/Screen.h"
 #include "ui/TextBox.h"
 #include "ui/Volumes.h"
+#include "viewer/dlgShowPicture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QPointer>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -436,6 +440,145 @@ private slots:
         QCOMPARE(trashedNames(dataHome), (QStringList{"DSC_0002.JPG", "DSC_0003.jpg"}));
         QVERIFY(QFile::exists(photos + "/DSC_0001.jpg"));
         QVERIFY(QFile::exists(photos + "/DSC_0001.nef"));
+    }
+
+    // Opening the viewer on a picture, by double-click or "Show Picture".
+    void viewerOpensOnTheSelectedPicture_data()
+    {
+        QTest::addColumn<bool>("byButton");
+        QTest::newRow("double-click") << false;
+        QTest::newRow("Show Picture") << true;
+    }
+    void viewerOpensOnTheSelectedPicture()
+    {
+        QFETCH(bool, byButton);
+        touchFiles(photos + "/day2", {"IMG_7.jpg", "IMG_8.jpg"});
+        frmMain &w = start();
+        w.Dir1->setPath(photos + "/day2");
+        QVERIFY(!w.cmdInfo->isEnabled());
+        const QRect second = w.fb1->visualRect(w.fb1->model()->index(1, 0));
+        QTest::mouseClick(w.fb1->viewport(), Qt::LeftButton, {}, second.center());
+        QCOMPARE(w.fb1->FileName(), QStringLiteral("IMG_8.jpg"));
+        QVERIFY(w.cmdInfo->isEnabled());
+
+        QString tagShown;
+        bool shown = false;
+        QTimer::singleShot(0, this, [&] {
+            shown = w.viewer() && w.viewer()->isVisible();
+            if (w.viewer()) {
+                tagShown = w.viewer()->Tag();
+                QTest::mouseClick(w.viewer()->OKButton, Qt::LeftButton);
+            }
+        });
+        if (byButton)
+            QTest::mouseClick(w.cmdInfo, Qt::LeftButton);
+        else
+            QTest::mouseDClick(w.fb1->viewport(), Qt::LeftButton, {}, second.center());
+        QVERIFY(shown);
+        QCOMPARE(tagShown, photos + "/day2/IMG_8.jpg");
+        QVERIFY(!w.viewer()->isVisible());
+        QVERIFY(!w.cmdInfo->isEnabled()); // disabled again after every use
+        QCOMPARE(ui::Screen::MousePointer(), 0);
+    }
+
+    // Names of five characters or fewer open nothing.
+    void shortNamesOpenNothing()
+    {
+        touchFiles(photos + "/short", {"a.jpg", "ab.jpg"});
+        frmMain &w = start();
+        w.Dir1->setPath(photos + "/short");
+        w.fb1->setListIndex(0);
+        QCOMPARE(w.fb1->FileName(), QStringLiteral("a.jpg"));
+        w.fb1_DblClick();
+        QVERIFY(!w.viewer());
+        QVERIFY(!w.cmdInfo->isEnabled());
+        QCOMPARE(ui::Screen::MousePointer(), 0);
+
+        w.fb1->setListIndex(1);
+        QString tagShown;
+        QTimer::singleShot(0, this, [&] {
+            tagShown = w.viewer()->Tag();
+            w.viewer()->hide();
+        });
+        w.fb1_DblClick();
+        QCOMPARE(tagShown, photos + "/short/ab.jpg");
+    }
+
+    // Deleting in the viewer refreshes the main window's list.
+    void deletingInTheViewerRefreshesTheLists()
+    {
+        frmMain &w = start();
+        w.fb1->setListIndex(0);
+        messages.answer(ui::IDYES);
+        QTimer::singleShot(0, this, [&] { QTest::mouseClick(w.viewer()->cmdDelete, Qt::LeftButton); });
+        w.fb1_DblClick();
+        QCOMPARE(trashedNames(dataHome), QStringList{"DSC_0001.jpg"});
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("2"));
+        QVERIFY(!w.fb1->Names().contains("DSC_0001.jpg"));
+    }
+
+    void oneAboutBox()
+    {
+        frmMain &w = start();
+        w.mnuAbout->trigger();
+        QPointer<frmAbout> first = w.aboutBox();
+        QVERIFY(first);
+        QVERIFY(first->isVisible());
+        w.mnuAbout->trigger();
+        QCOMPARE(w.aboutBox(), first.data());
+        int boxes = 0;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            boxes += qobject_cast<frmAbout *>(top) && top->isVisible();
+        QCOMPARE(boxes, 1);
+
+        // Closed, the next opening makes a new one.
+        QTest::mouseClick(first->cmdOK, Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!first);
+        w.mnuAbout->trigger();
+        QVERIFY(w.aboutBox());
+        QVERIFY(w.aboutBox()->isVisible());
+    }
+
+    void farewellText()
+    {
+        QCOMPARE(frmMain::farewellPrompt(),
+                 QStringLiteral("Thanks for using Quorvel :-) \r\n\r\n"
+                                "Don't forget to support the development by comments, suggestions "
+                                "and donations(paypal) to \r\n\r\n"
+                                "quorvel@example.org  \r\n\r\n"
+                                "I will immediately send you a link, where you can find the latest "
+                                "updated version for your future use."));
+    }
+
+    void leavingSaysFarewellOnce_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Exit Quorvel") << "button";
+        QTest::newRow("File, Exit") << "menu";
+        QTest::newRow("close box") << "close";
+    }
+    void leavingSaysFarewellOnce()
+    {
+        QFETCH(QString, how);
+        frmMain &w = start();
+        w.mnuAbout->trigger();
+        QPointer<frmAbout> about = w.aboutBox();
+        if (how == "button")
+            QTest::mouseClick(w.cmdExit, Qt::LeftButton);
+        else if (how == "menu")
+            w.mnuExit->trigger();
+        else
+            w.close();
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().prompt, frmMain::farewellPrompt());
+        QCOMPARE(messages.last().title, QStringLiteral("Thanks for using Quorvel "));
+        QCOMPARE(messages.last().flags, 0x40);
+        QVERIFY(w.isEnding());
+        QVERIFY(!w.isVisible());
+        QVERIFY(!about || !about->isVisible());
+        w.close(); // a second close on the way out says nothing more
+        QCOMPARE(messages.count(), 1);
     }
 
     void fortyThousandFilesCountInFull()

@@ -1,5 +1,6 @@
 #include "main_window/Program.h"
 
+#include "about/ProgramIcon.h"
 #include "main_window/frmMain.h"
 #include "trimming/RecycleFile.h"
 #include "ui/App.h"
@@ -10,7 +11,6 @@
 #include "ui/WidgetMessageBox.h"
 
 #include <QApplication>
-#include <QIcon>
 
 namespace quorvel {
 
@@ -20,7 +20,7 @@ int Program::run(QApplication &application)
     QApplication::setApplicationName(app.Title);
     QApplication::setApplicationVersion(
         QStringLiteral("%1.%2.%3").arg(app.Major).arg(app.Minor).arg(app.Revision));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel.png")));
+    QApplication::setWindowIcon(programIcon());
 
     const std::unique_ptr<ui::InstanceLock> lock = ui::InstanceLock::tryAcquire(QStringLiteral("quorvel"));
     app.PrevInstance = !lock;

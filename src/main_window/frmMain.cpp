@@ -374,8 +374,9 @@ void frmMain::cmdInfo_Click()
 dlgShowPicture &frmMain::viewerDialog()
 {
     if (!m_viewer) {
-        m_viewer = std::make_unique<dlgShowPicture>(
-            m_messages, m_recycle, [this] { modQuorvel::RefreshFileLists(*this); });
+        m_viewer = std::make_unique<dlgShowPicture>(m_messages, m_recycle, [this] {
+            m_guard.run([this] { modQuorvel::RefreshFileLists(*this); });
+        });
     }
     return *m_viewer;
 }

@@ -5,6 +5,7 @@
 #include "ui/Screen.h"
 
 #include <QScopedValueRollback>
+#include <QThread>
 
 namespace quorvel::ui {
 
@@ -15,12 +16,17 @@ HandlerGuard::HandlerGuard(MessageBox &messages)
 
 void HandlerGuard::run(const std::function<void()> &handler)
 {
-    if (m_depth > 0) {
+    // A handler that runs inside a modal window's event loop (the viewer's
+    // Delete, say) is not nested in the handler that opened the window: it
+    // is the outermost of its own, and its failures must stop there.
+    const int loopLevel = QThread::currentThread()->loopLevel();
+    if (m_depth > 0 && loopLevel == m_loopLevel) {
         const QScopedValueRollback nested(m_depth, m_depth + 1);
         handler();
         return;
     }
     const QScopedValueRollback outermost(m_depth, 1);
+    const QScopedValueRollback level(m_loopLevel, loopLevel);
     try {
         handler();
     } catch (...) {

@@ -13,6 +13,8 @@ class MessageBox;
 // saying what failed and why; the program goes on. Handlers run nested inside
 // another one (a folder list's Change inside a write of its Path) let the
 // failure pass to the outermost handler, which then ends at that step too.
+// Handlers are told apart from nested ones by the event loop they run in: a
+// modal window opened by a handler starts a new outermost level.
 class HandlerGuard
 {
 public:
@@ -25,6 +27,7 @@ private:
 
     MessageBox &m_messages;
     int m_depth = 0;
+    int m_loopLevel = 0;
 };
 
 } // namespace quorvel::ui
