@@ -378,6 +378,10 @@ void tst_dlgShowPicture::readsEachFormat_data()
     }
     QTest::newRow("gif") << QStringLiteral("picture.gif") << gifOf(QSize(40, 30))
                          << QSize(533, 400);
+    // Phones append a video or a second picture after the JPEG's end.
+    QTest::newRow("JPEG with data after its end")
+        << QStringLiteral("PXL_0001.jpg") << encoded(picture, "jpeg", 90) + QByteArray(200000, '\0')
+        << QSize(533, 400);
     // Told by content, not by name.
     QTest::newRow("PNG named .jpg") << QStringLiteral("IMG_0001.jpg") << encoded(picture, "png")
                                     << QSize(533, 400);

@@ -1,6 +1,5 @@
 #include "ui/Picture.h"
 
-#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -16,7 +15,7 @@ namespace quorvel::ui {
 
 struct Picture::Data
 {
-    QByteArray bytes;
+    QString fileName;
     QByteArray format;
     QImageIOHandler::Transformations transformation;
     QSize size; // upright
@@ -78,65 +77,79 @@ quint32 readLittleEndian(const QByteArray &bytes, qsizetype at, int length)
     return value;
 }
 
+QByteArray readAt(QFile &file, qint64 at, qint64 length)
+{
+    if (!file.seek(at))
+        return {};
+    return file.read(length);
+}
+
 // The JPEG reader fills a cut-off file up with grey and calls it a success,
 // which would show half a photograph as if it were the whole. A complete file
 // has its end-of-image marker after the start of its first scan: inside the
 // compressed data a 0xFF byte is never followed by 0xD9, and the header
-// segments before the scan (the Exif thumbnail among them) are skipped by
-// their lengths. Searching from the end finds the marker at once.
-bool isCompleteJpeg(const QByteArray &bytes)
+// segments before the scan (the Exif thumbnail among them) are stepped over
+// by their lengths. Searched for from the end, the marker of a whole file is
+// found in the first block read.
+bool isCompleteJpeg(QFile &file)
 {
-    qsizetype at = 2;
-    qsizetype scanStart = -1;
-    while (at + 1 < bytes.size()) {
-        if (quint8(bytes[at]) != 0xFF)
+    const qint64 size = file.size();
+    qint64 at = 2;
+    qint64 scanStart = -1;
+    while (scanStart < 0) {
+        const QByteArray head = readAt(file, at, 4);
+        if (head.size() < 2 || quint8(head[0]) != 0xFF)
             return false;
-        const quint8 marker = quint8(bytes[at + 1]);
+        const quint8 marker = quint8(head[1]);
         if (marker == 0xFF) { // fill byte
             ++at;
-            continue;
-        }
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+        } else if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
             at += 2;
-            continue;
-        }
-        if (at + 3 >= bytes.size())
+        } else if (marker == 0xD9 || head.size() < 4) {
             return false;
-        const qsizetype segmentEnd = at + 2 + readBigEndian16(bytes, at + 2);
-        if (marker == 0xDA) {
-            scanStart = segmentEnd;
-            break;
+        } else {
+            at += 2 + readBigEndian16(head, 2);
+            if (marker == 0xDA)
+                scanStart = at;
         }
-        if (marker == 0xD9)
-            return false;
-        at = segmentEnd;
     }
-    if (scanStart < 0 || scanStart > bytes.size())
-        return false;
-    return bytes.lastIndexOf(QByteArrayView("\xFF\xD9", 2)) >= scanStart;
+    constexpr qint64 blockSize = 64 * 1024;
+    const QByteArrayView endOfImage("\xFF\xD9", 2);
+    for (qint64 end = size; end > scanStart;) {
+        const qint64 start = qMax(scanStart, end - blockSize);
+        // One byte more, for a marker that straddles two blocks.
+        const QByteArray block = readAt(file, start, qMin(end + 1, size) - start);
+        if (block.isEmpty())
+            return false;
+        if (block.lastIndexOf(endOfImage) >= 0)
+            return true;
+        end = start;
+    }
+    return false;
 }
 
 // The BMP reader, too, takes a cut-off file for a whole one. Uncompressed
 // bitmaps state everything needed to know how long their pixel rows are.
-bool isCompleteBmp(const QByteArray &bytes)
+bool isCompleteBmp(QFile &file)
 {
-    if (bytes.size() < 26)
+    const QByteArray head = readAt(file, 0, 34);
+    if (head.size() < 26)
         return false;
-    const qint64 pixelsAt = readLittleEndian(bytes, 10, 4);
-    const quint32 headerSize = readLittleEndian(bytes, 14, 4);
+    const qint64 pixelsAt = readLittleEndian(head, 10, 4);
+    const quint32 headerSize = readLittleEndian(head, 14, 4);
     qint64 width = 0;
     qint64 height = 0;
     qint64 bitsPerPixel = 0;
     quint32 compression = 0;
     if (headerSize == 12) {
-        width = readLittleEndian(bytes, 18, 2);
-        height = readLittleEndian(bytes, 20, 2);
-        bitsPerPixel = readLittleEndian(bytes, 24, 2);
-    } else if (headerSize >= 40 && bytes.size() >= 34) {
-        width = qint32(readLittleEndian(bytes, 18, 4));
-        height = qint32(readLittleEndian(bytes, 22, 4));
-        bitsPerPixel = readLittleEndian(bytes, 28, 2);
-        compression = readLittleEndian(bytes, 30, 4);
+        width = readLittleEndian(head, 18, 2);
+        height = readLittleEndian(head, 20, 2);
+        bitsPerPixel = readLittleEndian(head, 24, 2);
+    } else if (headerSize >= 40 && head.size() >= 34) {
+        width = qint32(readLittleEndian(head, 18, 4));
+        height = qint32(readLittleEndian(head, 22, 4));
+        bitsPerPixel = readLittleEndian(head, 28, 2);
+        compression = readLittleEndian(head, 30, 4);
     } else {
         return false;
     }
@@ -145,15 +158,15 @@ bool isCompleteBmp(const QByteArray &bytes)
     if (compression != uncompressed && compression != bitFields)
         return true; // run-length coded: the reader checks those itself
     const qint64 rowBytes = (qAbs(width) * bitsPerPixel + 31) / 32 * 4;
-    return bytes.size() >= pixelsAt + rowBytes * qAbs(height);
+    return file.size() >= pixelsAt + rowBytes * qAbs(height);
 }
 
-bool isComplete(const QByteArray &bytes, const QByteArray &format)
+bool isComplete(QFile &file, const QByteArray &format)
 {
     if (format == "jpeg")
-        return isCompleteJpeg(bytes);
+        return isCompleteJpeg(file);
     if (format == "bmp")
-        return isCompleteBmp(bytes);
+        return isCompleteBmp(file);
     // The other readers report a file that ends early as a failed read.
     return true;
 }
@@ -193,20 +206,24 @@ QSize Picture::size() const
     return m_data ? m_data->size : QSize();
 }
 
+// The file is opened again for the decode rather than held open in between:
+// a picture kept for its size must not keep a memory card from being
+// ejected. Its header is read twice that way, its pixels once.
 QImage Picture::render(const QSize &pixels) const
 {
     if (!m_data || pixels.isEmpty())
         return {};
-    QBuffer buffer;
-    buffer.setData(m_data->bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, m_data->format);
+    QFile file(m_data->fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QImageReader reader(&file, m_data->format);
     reader.setAutoTransform(true);
     // The reader scales the picture as stored, before it turns it upright.
     const bool onItsSide = m_data->transformation.testFlag(QImageIOHandler::TransformationRotate90);
     reader.setScaledSize(onItsSide ? pixels.transposed() : pixels);
     AllocationAllowance allowance;
     QImage image = reader.read();
+    // A file changed since it was measured is no longer this picture.
     if (image.size() != pixels)
         return {};
     return image;
@@ -240,23 +257,15 @@ Picture LoadPicture(const QString &fileName, int &errorNumber)
         return {};
     }
     auto data = std::make_shared<Picture::Data>();
-    data->bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        errorNumber = errPathFileAccess;
-        return {};
-    }
-
-    data->format = formatOf(data->bytes);
+    data->fileName = fileName;
+    data->format = formatOf(file.peek(12));
     if (data->format.isEmpty() || !QImageReader::supportedImageFormats().contains(data->format) ||
-        !isComplete(data->bytes, data->format)) {
+        !isComplete(file, data->format) || !file.seek(0)) {
         errorNumber = errInvalidPicture;
         return {};
     }
 
-    QBuffer buffer;
-    buffer.setData(data->bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, data->format);
+    QImageReader reader(&file, data->format);
     const QSize stored = reader.size();
     if (stored.isEmpty()) {
         errorNumber = errInvalidPicture;

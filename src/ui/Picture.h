@@ -14,12 +14,12 @@ inline constexpr int errFileNotFound = 53;
 inline constexpr int errPathFileAccess = 75;
 inline constexpr int errInvalidPicture = 481;
 
-// A picture loaded from a file. The file is read once, into memory, and only
-// its header is decoded; the pixels are decoded when the picture is shown, at
-// the size it is shown at. A 45-megapixel photograph scaled into a dialog so
-// costs a screenful of memory, not the 180 MB of a full decode. Copies share
-// the file's data, so handing a picture from one image to another reads
-// nothing again.
+// A picture loaded from a file. Loading reads and checks the file's header
+// and measures the picture; its pixels are read and decoded only when it is
+// shown, at the size it is shown at, so a 45-megapixel photograph scaled
+// into a dialog costs a screenful of memory, not the 180 MB of a full decode.
+// Copies share what was measured: handing a picture from one image to another
+// loads nothing again.
 class Picture
 {
 public:
