@@ -1,0 +1,178 @@
+// How long the viewer takes from a Tag to the picture on screen, for camera
+// JPEGs of 24 and 45 megapixels, next to the least any display of them has to
+// do: libjpeg decoding the file at its smallest scale, 1/8, which still reads
+// and entropy-decodes every byte. Goal: within 1.15 times that floor.
+
+#include "ui/Image.h"
+#include "ui/Label.h"
+#include "ui/MessageBox.h"
+#include "viewer/dlgShowPicture.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+extern "C" {
+#include <jpeglib.h>
+}
+
+using namespace quorvel;
+
+namespace {
+
+// The benchmark deletes nothing, so nothing is ever asked.
+class NoMessages final : public ui::MessageBox
+{
+public:
+    int show(const QString &, int, const QString &) override { return ui::IDNO; }
+};
+
+struct Case
+{
+    const char *what;
+    QSize size;
+};
+
+// A gradient with fine grain, so the compressed data is about as dense as a
+// camera's at quality 90.
+QImage photograph(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    quint32 noise = 2463534242u;
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        const int g = 255 * y / size.height();
+        for (int x = 0; x < size.width(); ++x) {
+            noise ^= noise << 13;
+            noise ^= noise >> 17;
+            noise ^= noise << 5;
+            const int grain = int(noise & 31) - 16;
+            const int r = 255 * x / size.width();
+            line[x] = qRgb(std::clamp(r + grain, 0, 255), std::clamp(g + grain, 0, 255),
+                           std::clamp((r + g) / 2 + grain, 0, 255));
+        }
+    }
+    return image;
+}
+
+// The floor: the file decoded by libjpeg at 1/8 scale, nothing else.
+QSize decodeAtOneEighth(const QByteArray &path)
+{
+    FILE *file = std::fopen(path.constData(), "rb");
+    if (!file)
+        return {};
+    jpeg_decompress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, file);
+    jpeg_read_header(&info, TRUE);
+    info.scale_num = 1;
+    info.scale_denom = 8;
+    jpeg_start_decompress(&info);
+    std::vector<JSAMPLE> row(size_t(info.output_width) * info.output_components);
+    JSAMPROW rows[1] = {row.data()};
+    while (info.output_scanline < info.output_height)
+        jpeg_read_scanlines(&info, rows, 1);
+    const QSize decoded(int(info.output_width), int(info.output_height));
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    std::fclose(file);
+    return decoded;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double milliseconds(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const bool quick = QCoreApplication::arguments().contains(QStringLiteral("--quick"));
+
+    const std::vector<Case> cases =
+        quick ? std::vector<Case>{{"2 MP JPEG", QSize(1728, 1152)}}
+              : std::vector<Case>{{"24 MP JPEG", QSize(6000, 4000)},
+                                  {"45 MP JPEG", QSize(8256, 5504)}};
+    const int runs = quick ? 5 : 9;
+
+    QTemporaryDir folder;
+    if (!folder.isValid()) {
+        std::fprintf(stderr, "no temporary folder\n");
+        return 1;
+    }
+
+    NoMessages messages;
+    dlgShowPicture dialog(messages, [](const QString &, bool) { return 0; }, [] {});
+    dialog.show();
+
+    std::printf("Picture display, from Tag to picture shown; median of %d runs\n", runs);
+    std::printf("%-28s %9s %9s %7s  %s\n", "what", "ours ms", "floor ms", "ratio",
+                "goal <= 1.15x floor");
+    bool allShown = true;
+    QString largest;
+    for (const Case &c : cases) {
+        const QString path = folder.filePath(QStringLiteral("DSC_%1.jpg").arg(c.size.width()));
+        if (!photograph(c.size).save(path, "JPEG", 90)) {
+            std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+            return 1;
+        }
+        const QByteArray nativePath = QFile::encodeName(path);
+
+        // One of each first, so plug-ins and the file's pages are in memory.
+        dialog.setTag(path);
+        dialog.showPicture(dialog.Tag());
+        decodeAtOneEighth(nativePath);
+
+        std::vector<double> ours;
+        std::vector<double> floor;
+        for (int run = 0; run < runs; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            dialog.setTag(path);
+            dialog.showPicture(dialog.Tag());
+            dialog.Image1->repaint();
+            ours.push_back(milliseconds(timer));
+
+            timer.start();
+            decodeAtOneEighth(nativePath);
+            floor.push_back(milliseconds(timer));
+        }
+        const bool shown = dialog.Label1->Caption().isEmpty() && dialog.Image1->Visible() &&
+                           !dialog.Image1->Rendition().isNull();
+        allShown = allShown && shown;
+        const double ratio = median(ours) / median(floor);
+        const QString what = QStringLiteral("%1 (%2x%3, %4 MB)")
+                                 .arg(QLatin1String(c.what))
+                                 .arg(c.size.width())
+                                 .arg(c.size.height())
+                                 .arg(double(QFile(path).size()) / 1e6, 0, 'f', 1);
+        std::printf("%-28s %9.1f %9.1f %7.2f  %s\n", qPrintable(what), median(ours),
+                    median(floor), ratio, ratio <= 1.15 ? "met" : "not met");
+        largest = QStringLiteral("%1: %2 (shown at %3 x %4 px, %5 KB decoded)")
+                      .arg(QLatin1String(c.what))
+                      .arg(shown ? QStringLiteral("displays") : QStringLiteral("DOES NOT DISPLAY"))
+                      .arg(dialog.Image1->Rendition().width())
+                      .arg(dialog.Image1->Rendition().height())
+                      .arg(dialog.Image1->Rendition().sizeInBytes() / 1024);
+    }
+    std::printf("%s\n", qPrintable(largest));
+    return allShown ? 0 : 1;
+}
