@@ -251,6 +251,7 @@ void tst_dlgShowPicture::layout()
     dlgShowPicture &dialog = *m_dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Quorvel - Show picture"));
     QCOMPARE(dialog.size(), QSize(644, 649));
+    QVERIFY(!dialog.windowIcon().availableSizes().isEmpty());
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
     QVERIFY(
         !(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));

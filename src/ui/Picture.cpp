@@ -18,7 +18,8 @@ struct Picture::Data
     QString fileName;
     QByteArray format;
     QImageIOHandler::Transformations transformation;
-    QSize size; // upright
+    QSize stored; // as the file holds it
+    QSize size;   // upright
 };
 
 namespace {
@@ -217,13 +218,15 @@ QImage Picture::render(const QSize &pixels) const
     if (!file.open(QIODevice::ReadOnly))
         return {};
     QImageReader reader(&file, m_data->format);
+    // A file changed since it was measured is no longer this picture.
+    if (reader.size() != m_data->stored || reader.transformation() != m_data->transformation)
+        return {};
     reader.setAutoTransform(true);
     // The reader scales the picture as stored, before it turns it upright.
     const bool onItsSide = m_data->transformation.testFlag(QImageIOHandler::TransformationRotate90);
     reader.setScaledSize(onItsSide ? pixels.transposed() : pixels);
     AllocationAllowance allowance;
     QImage image = reader.read();
-    // A file changed since it was measured is no longer this picture.
     if (image.size() != pixels)
         return {};
     return image;
@@ -266,15 +269,15 @@ Picture LoadPicture(const QString &fileName, int &errorNumber)
     }
 
     QImageReader reader(&file, data->format);
-    const QSize stored = reader.size();
-    if (stored.isEmpty()) {
+    data->stored = reader.size();
+    if (data->stored.isEmpty()) {
         errorNumber = errInvalidPicture;
         return {};
     }
     data->transformation = reader.transformation();
     data->size = data->transformation.testFlag(QImageIOHandler::TransformationRotate90)
-                     ? stored.transposed()
-                     : stored;
+                     ? data->stored.transposed()
+                     : data->stored;
     return Picture(std::move(data));
 }
 

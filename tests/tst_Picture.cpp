@@ -1,0 +1,124 @@
+#include "ui/Picture.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using namespace quorvel::ui;
+
+namespace {
+
+QByteArray jpegOf(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(qRgb(30, 120, 210));
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "jpeg", 90);
+    return buffer.data();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class tst_Picture : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(m_folder.isValid()); }
+    void emptyPathGivesEmptyPicture();
+    void errorNumbers_data();
+    void errorNumbers();
+    void measuresAndRendersAtAnySize();
+    void fileChangedSinceMeasuredGivesNoImage();
+
+private:
+    QTemporaryDir m_folder;
+};
+
+void tst_Picture::emptyPathGivesEmptyPicture()
+{
+    int errorNumber = -1;
+    const Picture picture = LoadPicture(QString(), errorNumber);
+    QCOMPARE(errorNumber, 0);
+    QVERIFY(picture.isNull());
+    QVERIFY(picture.render(QSize(10, 10)).isNull());
+}
+
+void tst_Picture::errorNumbers_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("errorNumber");
+
+    QTest::newRow("missing") << QStringLiteral("missing.jpg") << errFileNotFound;
+    QTest::newRow("folder") << QStringLiteral("folder.jpg") << errPathFileAccess;
+    // Reading a pipe would wait for a writer that never comes.
+    QTest::newRow("pipe") << QStringLiteral("pipe.jpg") << errPathFileAccess;
+    QTest::newRow("not a picture") << QStringLiteral("text.jpg") << errInvalidPicture;
+    QTest::newRow("camera RAW") << QStringLiteral("DSC_0001.nef") << errInvalidPicture;
+}
+
+void tst_Picture::errorNumbers()
+{
+    QFETCH(QString, name);
+    QFETCH(int, errorNumber);
+
+    const QString path = m_folder.filePath(name);
+    QVERIFY(QDir().mkpath(m_folder.filePath(QStringLiteral("folder.jpg"))));
+    if (!QFile::exists(m_folder.filePath(QStringLiteral("pipe.jpg"))))
+        QCOMPARE(::mkfifo(QFile::encodeName(m_folder.filePath(QStringLiteral("pipe.jpg"))), 0600),
+                 0);
+    QVERIFY(writeFile(m_folder.filePath(QStringLiteral("text.jpg")), "no picture here"));
+    QVERIFY(writeFile(m_folder.filePath(QStringLiteral("DSC_0001.nef")), jpegOf(QSize(16, 16))));
+
+    int reported = -1;
+    const Picture picture = LoadPicture(path, reported);
+    QCOMPARE(reported, errorNumber);
+    QVERIFY(picture.isNull());
+}
+
+void tst_Picture::measuresAndRendersAtAnySize()
+{
+    const QString path = m_folder.filePath(QStringLiteral("IMG_0001.jpg"));
+    QVERIFY(writeFile(path, jpegOf(QSize(640, 480))));
+    int errorNumber = -1;
+    const Picture picture = LoadPicture(path, errorNumber);
+    QCOMPARE(errorNumber, 0);
+    QCOMPARE(picture.size(), QSize(640, 480));
+    for (const QSize size : {QSize(80, 60), QSize(533, 400), QSize(1000, 100)}) {
+        const QImage image = picture.render(size);
+        QCOMPARE(image.size(), size);
+        QVERIFY(qAbs(qBlue(image.pixel(size.width() / 2, size.height() / 2)) - 210) < 8);
+    }
+    // A copy is the same picture: nothing is loaded again to hand it on.
+    const Picture copy = picture;
+    QCOMPARE(copy.size(), picture.size());
+}
+
+void tst_Picture::fileChangedSinceMeasuredGivesNoImage()
+{
+    const QString path = m_folder.filePath(QStringLiteral("IMG_0002.jpg"));
+    QVERIFY(writeFile(path, jpegOf(QSize(300, 200))));
+    int errorNumber = -1;
+    const Picture picture = LoadPicture(path, errorNumber);
+    QCOMPARE(errorNumber, 0);
+
+    QVERIFY(writeFile(path, jpegOf(QSize(200, 300))));
+    QVERIFY(picture.render(QSize(150, 100)).isNull());
+    QVERIFY(QFile::remove(path));
+    QVERIFY(picture.render(QSize(150, 100)).isNull());
+}
+
+QTEST_MAIN(tst_Picture)
+#include "tst_Picture.moc"
