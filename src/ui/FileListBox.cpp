@@ -19,7 +19,13 @@ FileListBox::FileListBox(QWidget *parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setModel(m_model);
-    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, &FileListBox::Click);
+    // Click follows the selection, not the keyboard focus: a list gets a
+    // current row as soon as it takes the focus, with nothing selected yet.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection &selected) {
+                if (!selected.isEmpty())
+                    emit Click();
+            });
     connect(this, &QListView::doubleClicked, this, &FileListBox::DblClick);
 }
 
@@ -57,8 +63,8 @@ void FileListBox::replaceEntries(QString folder, QStringList names)
 
 int FileListBox::ListIndex() const
 {
-    const QModelIndex current = currentIndex();
-    return current.isValid() ? current.row() : -1;
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 void FileListBox::setListIndex(int index)
@@ -68,9 +74,9 @@ void FileListBox::setListIndex(int index)
         selectionModel()->clearSelection();
         return;
     }
-    const QModelIndex target = m_model->index(index);
-    const bool changed = target != currentIndex();
-    setCurrentIndex(target);
+    const bool changed = index != ListIndex();
+    selectionModel()->setCurrentIndex(m_model->index(index),
+                                      QItemSelectionModel::ClearAndSelect);
     if (!changed)
         emit Click();
 }
