@@ -1,5 +1,8 @@
 #include "ui/ComboBox.h"
 
+#include <QKeyEvent>
+#include <QScopedValueRollback>
+
 namespace quorvel::ui {
 
 ComboBox::ComboBox(QWidget *parent)
@@ -9,7 +12,26 @@ ComboBox::ComboBox(QWidget *parent)
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr); // completion would turn "*.cr2" into "*.cr2 (Canon)" while typing
     setMaxVisibleItems(18);
-    connect(this, &QComboBox::activated, this, &ComboBox::Click);
+    connect(this, &QComboBox::activated, this, [this] {
+        if (!m_typingEnds)
+            emit Click();
+    });
+}
+
+// When typing ends, by Enter or by the focus moving on (opening the list
+// moves it too), QComboBox picks the entry whose text was typed and reports
+// it as activated. Typing is not a choice from the list: no Click for that.
+void ComboBox::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const QScopedValueRollback<bool> typingEnds(m_typingEnds, enter || m_typingEnds);
+    QComboBox::keyPressEvent(event);
+}
+
+void ComboBox::focusOutEvent(QFocusEvent *event)
+{
+    const QScopedValueRollback<bool> typingEnds(m_typingEnds, true);
+    QComboBox::focusOutEvent(event);
 }
 
 void ComboBox::setText(const QString &text)

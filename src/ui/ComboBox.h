@@ -20,6 +20,13 @@ public:
 
 signals:
     void Click();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    bool m_typingEnds = false;
 };
 
 } // namespace quorvel::ui
