@@ -31,14 +31,19 @@ bool isUserMount(const QString &root)
 QList<Volume> mountedVolumes()
 {
     QList<Volume> volumes{{QStringLiteral("/"), {}}};
+    QSet<QString> listed{QStringLiteral("/")};
     const QString home = QDir::homePath();
     for (const QStorageInfo &storage : QStorageInfo::mountedVolumes()) {
         const QString root = storage.rootPath();
-        if (root == u"/" || !storage.isValid() || isPseudo(storage.fileSystemType()))
+        // A disk mounted twice on the same folder (an automounter's second
+        // try, a bind mount over it) is still one drive to the user.
+        if (listed.contains(root) || !storage.isValid() || isPseudo(storage.fileSystemType()))
             continue;
         const bool holdsHome = home == root || home.startsWith(root + u'/');
-        if (holdsHome || isUserMount(root))
+        if (holdsHome || isUserMount(root)) {
             volumes.append({root, storage.name()});
+            listed.insert(root);
+        }
     }
     return volumes;
 }

@@ -1,0 +1,79 @@
+#include "ui/MountedVolumes.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+#include <QStorageInfo>
+#include <QTest>
+
+using quorvel::ui::mountedVolumes;
+
+class tst_MountedVolumes : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rootFirstThenRealDisksOnly();
+    void userMountsAreOffered();
+};
+
+void tst_MountedVolumes::rootFirstThenRealDisksOnly()
+{
+    const auto volumes = mountedVolumes();
+    QVERIFY(!volumes.isEmpty());
+    QCOMPARE(volumes.first().mountPoint, QStringLiteral("/"));
+
+    QSet<QString> seen;
+    for (const auto &volume : volumes) {
+        const QString &mountPoint = volume.mountPoint;
+        QVERIFY2(!seen.contains(mountPoint), qPrintable("listed twice: " + mountPoint));
+        seen.insert(mountPoint);
+        QVERIFY2(QFileInfo(mountPoint).isDir(), qPrintable(mountPoint));
+        for (const char *pseudo : {"/proc", "/sys", "/dev", "/run/user", "/run/lock"}) {
+            const QString base = QString::fromLatin1(pseudo);
+            QVERIFY2(mountPoint != base && !mountPoint.startsWith(base + u'/'),
+                     qPrintable(mountPoint));
+        }
+        QVERIFY2(!mountPoint.contains(QStringLiteral("cgroup")), qPrintable(mountPoint));
+        if (mountPoint == u"/")
+            continue;
+        const QStorageInfo storage(mountPoint);
+        QCOMPARE(storage.rootPath(), mountPoint);
+        for (const char *type : {"proc", "sysfs", "cgroup", "cgroup2", "devtmpfs", "devpts",
+                                 "tmpfs", "overlay", "squashfs"}) {
+            QVERIFY2(storage.fileSystemType() != type, qPrintable(mountPoint));
+        }
+    }
+}
+
+// Every real disk mounted where desktops mount disks, or holding the home
+// folder, is offered.
+void tst_MountedVolumes::userMountsAreOffered()
+{
+    const auto volumes = mountedVolumes();
+    QSet<QString> offered;
+    for (const auto &volume : volumes)
+        offered.insert(volume.mountPoint);
+
+    static const QSet<QByteArray> notDisks = {"proc",   "sysfs", "cgroup",  "cgroup2",  "devtmpfs",
+                                              "devpts", "tmpfs", "overlay", "squashfs", "autofs"};
+    const QString home = QDir::homePath();
+    int checked = 0;
+    for (const QStorageInfo &storage : QStorageInfo::mountedVolumes()) {
+        const QString root = storage.rootPath();
+        if (!storage.isValid() || notDisks.contains(storage.fileSystemType()))
+            continue;
+        const bool userMount = root.startsWith(QStringLiteral("/media/")) ||
+                               root.startsWith(QStringLiteral("/run/media/")) ||
+                               root.startsWith(QStringLiteral("/mnt/"));
+        const bool holdsHome = QStorageInfo(home).rootPath() == root;
+        if (userMount || holdsHome || root == u"/") {
+            QVERIFY2(offered.contains(root), qPrintable(root));
+            ++checked;
+        }
+    }
+    QVERIFY(checked >= 1);
+}
+
+QTEST_GUILESS_MAIN(tst_MountedVolumes)
+#include "tst_MountedVolumes.moc"
