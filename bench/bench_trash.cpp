@@ -69,7 +69,10 @@ int countEntries(const QByteArray &folder)
     return count;
 }
 
-double microsecondsPerFile(qint64 nanoseconds, int n) { return double(nanoseconds) / 1000.0 / n; }
+double microsecondsPerFile(qint64 nanoseconds, int n)
+{
+    return double(nanoseconds) / 1000.0 / n;
+}
 
 double timeOurs(const QByteArray &root, int round, int n)
 {
@@ -83,7 +86,8 @@ double timeOurs(const QByteArray &root, int round, int n)
     timer.start();
     for (const QString &path : paths) {
         if (const int error = quorvel::modQuorvel::RecycleFile(path, false, messages)) {
-            std::fprintf(stderr, "trashing %s failed: %s\n", qPrintable(path), std::strerror(error));
+            std::fprintf(stderr, "trashing %s failed: %s\n", qPrintable(path),
+                         std::strerror(error));
             std::exit(1);
         }
     }

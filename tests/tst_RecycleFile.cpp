@@ -131,8 +131,7 @@ QString errorName(int error)
 
 } // namespace
 
-#define QCOMPARE_ERRNO(actual, expected)                                                           \
-    QCOMPARE(errorName(actual), errorName(expected))
+#define QCOMPARE_ERRNO(actual, expected) QCOMPARE(errorName(actual), errorName(expected))
 
 class tst_RecycleFile : public QObject
 {
@@ -177,8 +176,7 @@ private:
     QString mountTmpfs(const QByteArray &where, const char *options);
     int runAsNobody(const QByteArray &path, const QByteArray &dataHome);
     QByteArray runTrashCli(const QString &command, const QStringList &arguments,
-                           const QByteArray &workingFolder, const QByteArray &input,
-                           int &exitCode);
+                           const QByteArray &workingFolder, const QByteArray &input, int &exitCode);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QByteArray m_root;
@@ -234,9 +232,9 @@ int tst_RecycleFile::runAsNobody(const QByteArray &path, const QByteArray &dataH
     environment.insert(QStringLiteral("HOME"), QFile::decodeName(dataHome));
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral("setpriv"),
-                  {QStringLiteral("--reuid=%1").arg(nobody), QStringLiteral("--regid=%1").arg(nobody),
-                   QStringLiteral("--clear-groups"), QStringLiteral(QUORVEL_TRASH_AS_USER),
-                   QFile::decodeName(path)});
+                  {QStringLiteral("--reuid=%1").arg(nobody),
+                   QStringLiteral("--regid=%1").arg(nobody), QStringLiteral("--clear-groups"),
+                   QStringLiteral(QUORVEL_TRASH_AS_USER), QFile::decodeName(path)});
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
         qWarning() << "helper failed:" << process.errorString() << process.readAllStandardError();
@@ -295,8 +293,9 @@ void tst_RecycleFile::trashesFileIntoHomeTrash()
     QCOMPARE(lines[1], "Path=" + file);
     QVERIFY(lines[2].startsWith("DeletionDate="));
     QCOMPARE(lines[3], QByteArray());
-    const QDateTime deleted = QDateTime::fromString(QString::fromLatin1(infoValue(info, "DeletionDate")),
-                                                    QStringLiteral("yyyy-MM-dd'T'hh:mm:ss"));
+    const QDateTime deleted =
+        QDateTime::fromString(QString::fromLatin1(infoValue(info, "DeletionDate")),
+                              QStringLiteral("yyyy-MM-dd'T'hh:mm:ss"));
     QVERIFY2(deleted.isValid(), info.constData());
     QVERIFY(deleted >= before && deleted <= after);
 
@@ -318,7 +317,8 @@ void tst_RecycleFile::awkwardNames_data()
     QTest::newRow("utf-8") << QByteArray("\xc3\xa9t\xc3\xa9 \xe2\x82\xac.NEF");
     QTest::newRow("250 bytes") << QByteArray(246, 'a') + ".NEF";
     QTest::newRow("255 bytes") << QByteArray(251, 'b') + ".NEF";
-    QTest::newRow("255 bytes of 2-byte characters") << QByteArray("\xc3\xa9").repeated(125) + "x.NEF";
+    QTest::newRow("255 bytes of 2-byte characters")
+        << QByteArray("\xc3\xa9").repeated(125) + "x.NEF";
 }
 
 void tst_RecycleFile::awkwardNames()
@@ -441,6 +441,7 @@ void tst_RecycleFile::failsWithoutTrace_data()
     QTest::newRow("folder gone") << QByteArray("gone/IMG_0001.NEF") << ENOENT;
     QTest::newRow("through a file") << QByteArray("DCIM/IMG_0001.NEF/x") << ENOTDIR;
     QTest::newRow("empty path") << QByteArray() << ENOENT;
+    QTest::newRow("file named as a folder") << QByteArray("DCIM/IMG_0001.NEF/") << ENOTDIR;
 }
 
 void tst_RecycleFile::failsWithoutTrace()
@@ -562,7 +563,8 @@ void tst_RecycleFile::otherVolumeUsesItsOwnTrash_data()
     QTest::newRow("shared trash with sticky bit") << QStringLiteral("sticky") << ".Trash/" + uid;
     QTest::newRow("shared trash, someone else's subfolder")
         << QStringLiteral("sticky, foreign subfolder") << ".Trash-" + uid;
-    QTest::newRow("shared trash without sticky bit") << QStringLiteral("not sticky") << ".Trash-" + uid;
+    QTest::newRow("shared trash without sticky bit")
+        << QStringLiteral("not sticky") << ".Trash-" + uid;
     QTest::newRow("shared trash is a symlink") << QStringLiteral("symlink") << ".Trash-" + uid;
     QTest::newRow("own trash already there") << QStringLiteral("own") << ".Trash-" + uid;
 }
@@ -646,8 +648,9 @@ void tst_RecycleFile::bindMountUsesItsOwnTrash()
     QCOMPARE_ERRNO(recycle(bound + "/IMG_0003.NEF"), 0);
 
     QCOMPARE(readFile(bound + "/.Trash-" + m_uid + "/files/IMG_0003.NEF"), QByteArray("raw"));
-    QCOMPARE(infoValue(readFile(bound + "/.Trash-" + m_uid + "/info/IMG_0003.NEF.trashinfo"), "Path"),
-             QByteArray("IMG_0003.NEF"));
+    QCOMPARE(
+        infoValue(readFile(bound + "/.Trash-" + m_uid + "/info/IMG_0003.NEF.trashinfo"), "Path"),
+        QByteArray("IMG_0003.NEF"));
     QCOMPARE(entries(homeTrash() + "/info"), QByteArrayList());
 }
 
@@ -745,6 +748,7 @@ void tst_RecycleFile::trashCliListsAndRestores_data()
     QTest::newRow("space") << QByteArray("IMG 0001.NEF") << false;
     QTest::newRow("percent") << QByteArray("100% crop %41.NEF") << false;
     QTest::newRow("utf-8") << QByteArray("\xc3\xa9t\xc3\xa9.NEF") << false;
+    QTest::newRow("newline") << QByteArray("first\nsecond.NEF") << false;
     QTest::newRow("255 bytes") << QByteArray(251, 'c') + ".NEF" << false;
     QTest::newRow("other volume, space and percent") << QByteArray("IMG 1%.NEF") << true;
     // Not here: names that are not valid UTF-8. trash-cli decodes Path= as

@@ -57,8 +57,8 @@ void tst_TrashInfo::encodesWhatReadersExpect_data()
                            << QByteArray("/photos/caf%C3%A9.NEF");
     QTest::newRow("latin-1 byte") << QByteArray("/photos/caf\xe9.NEF")
                                   << QByteArray("/photos/caf%E9.NEF");
-    QTest::newRow("uri delimiters") << QByteArray("/p/a#b?c&d=e+f;g")
-                                    << QByteArray("/p/a%23b%3Fc%26d%3De%2Bf%3Bg");
+    QTest::newRow("uri delimiters")
+        << QByteArray("/p/a#b?c&d=e+f;g") << QByteArray("/p/a%23b%3Fc%26d%3De%2Bf%3Bg");
     QTest::newRow("unreserved kept") << QByteArray("/p/a-b_c.d~e") << QByteArray("/p/a-b_c.d~e");
     QTest::newRow("relative") << QByteArray("DCIM/IMG 1.NEF") << QByteArray("DCIM/IMG%201.NEF");
 }
@@ -128,8 +128,8 @@ void tst_TrashInfo::writesInfoText()
 
 void tst_TrashInfo::lineBreakCannotAddAKey()
 {
-    const QByteArray text =
-        trashInfoText("/photos/x\nDeletionDate=1999-01-01T00:00:00\n", QDateTime::currentDateTime());
+    const QByteArray text = trashInfoText("/photos/x\nDeletionDate=1999-01-01T00:00:00\n",
+                                          QDateTime::currentDateTime());
     QCOMPARE(text.count('\n'), 3);
     QCOMPARE(text.count("DeletionDate="), 1);
 }
@@ -170,9 +170,12 @@ void tst_TrashInfo::longNamesLeaveRoomForInfoSuffix_data()
     QTest::newRow("250 bytes") << QByteArray(246, 'a') + ".NEF";
     QTest::newRow("255 bytes") << QByteArray(251, 'a') + ".NEF";
     QTest::newRow("255 bytes, no extension") << QByteArray(255, 'a');
-    QTest::newRow("255 bytes of 2-byte characters") << QByteArray("\xc3\xa9").repeated(125) + "x.NEF";
-    QTest::newRow("255 bytes of 3-byte characters") << QByteArray("\xe2\x82\xac").repeated(83) + "a.NEF";
-    QTest::newRow("255 bytes of 4-byte characters") << QByteArray("\xf0\x9f\x93\xb7").repeated(62) + ".NEF" + "ab";
+    QTest::newRow("255 bytes of 2-byte characters")
+        << QByteArray("\xc3\xa9").repeated(125) + "x.NEF";
+    QTest::newRow("255 bytes of 3-byte characters")
+        << QByteArray("\xe2\x82\xac").repeated(83) + "a.NEF";
+    QTest::newRow("255 bytes of 4-byte characters")
+        << QByteArray("\xf0\x9f\x93\xb7").repeated(62) + ".NEF" + "ab";
     QTest::newRow("255 bytes, not utf-8") << QByteArray(251, '\xff') + ".NEF";
 }
 

@@ -98,7 +98,10 @@ int statusOf(const QByteArray &path, int flags, Status &out)
     return statusOf(AT_FDCWD, path.constData(), flags, out);
 }
 
-int statusOf(int fd, Status &out) { return statusOf(fd, "", AT_EMPTY_PATH, out); }
+int statusOf(int fd, Status &out)
+{
+    return statusOf(fd, "", AT_EMPTY_PATH, out);
+}
 
 QByteArray parentOf(const QByteArray &path)
 {
@@ -376,6 +379,7 @@ int moveToTrash(const QByteArray &path)
         return EINVAL;
 
     QByteArray given = path;
+    const bool namesFolder = given.size() > 1 && given.endsWith('/');
     while (given.size() > 1 && given.endsWith('/'))
         given.chop(1);
     const qsizetype slash = given.lastIndexOf('/');
@@ -386,7 +390,9 @@ int moveToTrash(const QByteArray &path)
     // The folder is resolved, the name is not: a symlinked folder must lead to
     // the volume the file is really on, while a symlink itself is trashed as
     // the link it is.
-    const QByteArray folderGiven = slash < 0 ? QByteArray(".") : slash == 0 ? "/" : given.left(slash);
+    const QByteArray folderGiven = slash < 0    ? QByteArray(".")
+                                   : slash == 0 ? "/"
+                                                : given.left(slash);
     char resolved[PATH_MAX];
     if (::realpath(folderGiven.constData(), resolved) == nullptr)
         return errno;
@@ -396,6 +402,8 @@ int moveToTrash(const QByteArray &path)
     Status status;
     if (const int error = statusOf(file, AT_SYMLINK_NOFOLLOW, status))
         return error;
+    if (namesFolder && !S_ISDIR(status.mode))
+        return ENOTDIR;
 
     Trash trash;
     bool home = false;

@@ -11,8 +11,8 @@ constexpr qsizetype maxKeptExtension = 32;
 
 bool isUnreserved(unsigned char c)
 {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '-' || c == '_' || c == '.' || c == '~';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_' || c == '.' || c == '~';
 }
 
 int hexValue(char c)
@@ -26,7 +26,10 @@ int hexValue(char c)
     return -1;
 }
 
-bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool isContinuation(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
 // Cuts at most limit bytes off the front of text, backing off so that a UTF-8
 // character is not split: a half character would leave the trash listing with
@@ -88,7 +91,8 @@ QByteArray trashInfoText(QByteArrayView path, const QDateTime &deletionDate)
     text.append("[Trash Info]\nPath=");
     text.append(percentEncodePath(path));
     text.append("\nDeletionDate=");
-    text.append(deletionDate.toLocalTime().toString(QStringLiteral("yyyy-MM-dd'T'hh:mm:ss")).toLatin1());
+    text.append(
+        deletionDate.toLocalTime().toString(QStringLiteral("yyyy-MM-dd'T'hh:mm:ss")).toLatin1());
     text.append('\n');
     return text;
 }
