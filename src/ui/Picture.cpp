@@ -9,7 +9,7 @@
 #include <QString>
 
 #include <array>
-#include <cstdint>
+#include <utility>
 
 namespace quorvel::ui {
 
@@ -177,23 +177,16 @@ bool isComplete(QFile &file, const QByteArray &format)
 // they can be scaled: a 16-bit TIFF from a 24-megapixel camera already needs
 // 190 MB. A photograph is what this reads, so it may take up to a gigabyte
 // for the moment of the decode.
-class AllocationAllowance
+QImage readPhotograph(QImageReader &reader)
 {
-public:
-    AllocationAllowance()
-        : m_previous(QImageReader::allocationLimit())
-    {
-        if (m_previous != 0)
-            QImageReader::setAllocationLimit(qMax(m_previous, photographLimitMB));
-    }
-    ~AllocationAllowance() { QImageReader::setAllocationLimit(m_previous); }
-    AllocationAllowance(const AllocationAllowance &) = delete;
-    AllocationAllowance &operator=(const AllocationAllowance &) = delete;
-
-private:
-    static constexpr int photographLimitMB = 1024;
-    int m_previous;
-};
+    constexpr int photographLimitMB = 1024;
+    const int previous = QImageReader::allocationLimit();
+    if (previous != 0)
+        QImageReader::setAllocationLimit(qMax(previous, photographLimitMB));
+    QImage image = reader.read();
+    QImageReader::setAllocationLimit(previous);
+    return image;
+}
 
 } // namespace
 
@@ -225,8 +218,7 @@ QImage Picture::render(const QSize &pixels) const
     // The reader scales the picture as stored, before it turns it upright.
     const bool onItsSide = m_data->transformation.testFlag(QImageIOHandler::TransformationRotate90);
     reader.setScaledSize(onItsSide ? pixels.transposed() : pixels);
-    AllocationAllowance allowance;
-    QImage image = reader.read();
+    QImage image = readPhotograph(reader);
     if (image.size() != pixels)
         return {};
     return image;
