@@ -40,6 +40,8 @@ private slots:
     void countsBeyondSixteenBits();
     void failureLeavesListAsItWas_data();
     void failureLeavesListAsItWas();
+    void patternHoldsWhenTheFolderCantBeRead_data();
+    void patternHoldsWhenTheFolderCantBeRead();
 };
 
 void tst_FileListBox::writingPathListsAtOnce()
@@ -250,7 +252,6 @@ void tst_FileListBox::failureLeavesListAsItWas_data()
     QTest::addColumn<int>("errorNumber");
 
     QTest::newRow("refresh of a vanished folder") << "refresh" << ENOENT;
-    QTest::newRow("new pattern in a vanished folder") << "pattern" << ENOENT;
     QTest::newRow("path to a missing folder") << "missing" << ENOENT;
     QTest::newRow("path to a file") << "file" << ENOTDIR;
 }
@@ -273,7 +274,7 @@ void tst_FileListBox::failureLeavesListAsItWas()
     box.setListIndex(1);
     QSignalSpy clicks(&box, &FileListBox::Click);
 
-    if (how == u"refresh" || how == u"pattern") {
+    if (how == u"refresh") {
         for (const char *name : {"pics/a.jpg", "pics/b.jpg", "pics/c.nef"})
             QCOMPARE(::unlink(dir.at(name)), 0);
         QCOMPARE(::rmdir(dir.at("pics")), 0);
@@ -281,8 +282,6 @@ void tst_FileListBox::failureLeavesListAsItWas()
     try {
         if (how == u"refresh")
             box.Refresh();
-        else if (how == u"pattern")
-            box.setPattern(QStringLiteral("*.nef"));
         else if (how == u"missing")
             box.setPath(dir.path() + QStringLiteral("/no such folder"));
         else
@@ -300,6 +299,55 @@ void tst_FileListBox::failureLeavesListAsItWas()
     QCOMPARE(box.ListIndex(), 1);
     QCOMPARE(box.FileName(), QStringLiteral("b.jpg"));
     QCOMPARE(clicks.count(), 0);
+}
+
+// The list must only hold what its pattern takes: the trim moves what the
+// RAW list holds and names the pattern in its question. So a new pattern
+// holds even in a folder that can't be read, and the entries of the last
+// reading that it does not take are dropped.
+void tst_FileListBox::patternHoldsWhenTheFolderCantBeRead_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QStringList>("kept");
+
+    QTest::newRow("another kind") << "*.nef" << QStringList();
+    QTest::newRow("the same kind") << "*.JPG" << QStringList({"a.jpg", "b.jpg"});
+    QTest::newRow("a narrower one") << "b.*" << QStringList({"b.jpg"});
+}
+
+void tst_FileListBox::patternHoldsWhenTheFolderCantBeRead()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QStringList, kept);
+
+    ScratchFolder dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(dir.makeFolder("pics"));
+    for (const char *name : {"pics/a.jpg", "pics/b.jpg", "pics/c.nef"})
+        QVERIFY(dir.touch(name));
+    const QString folder = dir.path() + QStringLiteral("/pics");
+
+    FileListBox box;
+    box.setPattern(QStringLiteral("*.jpg"));
+    box.setPath(folder);
+    QVERIFY(::rename(dir.at("pics"), dir.at("away")) == 0);
+    try {
+        box.setPattern(pattern);
+        QFAIL("no FolderError");
+    } catch (const FolderError &error) {
+        QCOMPARE(error.errorNumber(), ENOENT);
+    }
+    QCOMPARE(box.Path(), folder);
+    QCOMPARE(box.Pattern(), pattern);
+    QCOMPARE(box.Names(), kept);
+    QCOMPARE(shownNames(box), kept);
+    QCOMPARE(box.ListCount(), int(kept.size()));
+
+    // Once the folder is back, the next reading goes by the new pattern.
+    QVERIFY(::rename(dir.at("away"), dir.at("pics")) == 0);
+    box.Refresh();
+    QCOMPARE(box.Pattern(), pattern);
+    QCOMPARE(box.Names().size(), pattern == u"*.nef" ? 1 : int(kept.size()));
 }
 
 QTEST_MAIN(tst_FileListBox)

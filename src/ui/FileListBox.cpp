@@ -37,14 +37,26 @@ void FileListBox::setPath(const QString &folder)
 
 void FileListBox::setPattern(const QString &pattern)
 {
-    const WildcardPattern previous = m_pattern;
+    // The new pattern holds even when the folder can't be read just now (a
+    // card pulled out, to be put back): the list must only ever hold what
+    // the pattern named beside it takes, or a trim would move files of a
+    // kind its question never named. Until the folder is read again, the
+    // list keeps those of its entries that the new pattern takes.
     m_pattern = WildcardPattern(pattern);
+    QStringList names;
     try {
-        replaceEntries(m_path, DirectoryListing::files(m_path, m_pattern));
+        names = DirectoryListing::files(m_path, m_pattern);
     } catch (...) {
-        m_pattern = previous;
+        QStringList kept;
+        for (const QString &name : std::as_const(m_names)) {
+            if (m_pattern.matches(name))
+                kept.append(name);
+        }
+        if (kept.size() != m_names.size())
+            replaceEntries(m_path, std::move(kept));
         throw;
     }
+    replaceEntries(m_path, std::move(names));
 }
 
 void FileListBox::Refresh()

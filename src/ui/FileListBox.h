@@ -24,7 +24,9 @@ public:
     void setPath(const QString &folder);
 
     QString Pattern() const { return m_pattern.text(); }
-    // Re-reads the current folder with the new pattern, as the classic list does.
+    // Re-reads the current folder with the new pattern, as the classic list
+    // does. When the folder can't be read, the pattern is taken all the same,
+    // the entries it does not take are dropped, and FolderError is thrown.
     void setPattern(const QString &pattern);
 
     // Re-reads the folder; throws FolderError, leaving the entries as they were.
