@@ -3,7 +3,6 @@
 #include "about/ProgramIcon.h"
 #include "main_window/frmMain.h"
 #include "trimming/RecycleFile.h"
-#include "ui/App.h"
 #include "ui/DesktopLauncher.h"
 #include "ui/InstanceLock.h"
 #include "ui/MountedVolumes.h"
@@ -16,27 +15,42 @@ namespace quorvel {
 
 int Program::run(QApplication &application)
 {
-    ui::App app = ui::App::fromBuild();
-    QApplication::setApplicationName(app.Title);
+    Program program;
+    if (!program.start())
+        return 1;
+    return application.exec();
+}
+
+Program::Program()
+    : m_app(ui::App::fromBuild())
+{
+}
+
+Program::~Program() = default;
+
+bool Program::start()
+{
+    QApplication::setApplicationName(m_app.Title);
     QApplication::setApplicationVersion(
-        QStringLiteral("%1.%2.%3").arg(app.Major).arg(app.Minor).arg(app.Revision));
+        QStringLiteral("%1.%2.%3").arg(m_app.Major).arg(m_app.Minor).arg(m_app.Revision));
     QApplication::setWindowIcon(programIcon());
 
-    const std::unique_ptr<ui::InstanceLock> lock = ui::InstanceLock::tryAcquire(QStringLiteral("quorvel"));
-    app.PrevInstance = !lock;
+    m_lock = ui::InstanceLock::tryAcquire(QStringLiteral("quorvel"));
+    m_app.PrevInstance = !m_lock;
 
-    ui::WidgetMessageBox messages(app.Title);
-    ui::Volumes volumes(ui::mountedVolumes());
-    ui::DesktopLauncher launcher;
+    m_messages = std::make_unique<ui::WidgetMessageBox>(m_app.Title);
+    m_volumes = std::make_unique<ui::Volumes>(ui::mountedVolumes());
+    m_launcher = std::make_unique<ui::DesktopLauncher>();
+    ui::WidgetMessageBox &messages = *m_messages;
     const auto recycle = [&messages](const QString &filePath, bool confirm) {
         return modQuorvel::RecycleFile(filePath, confirm, messages);
     };
 
-    frmMain form(messages, volumes, app, launcher, recycle);
-    if (!form.Form_Load())
-        return 1;
-    form.show();
-    return application.exec();
+    m_form = std::make_unique<frmMain>(*m_messages, *m_volumes, m_app, *m_launcher, recycle);
+    if (!m_form->Form_Load())
+        return false;
+    m_form->show();
+    return true;
 }
 
 } // namespace quorvel

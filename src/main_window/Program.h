@@ -1,8 +1,21 @@
 #pragma once
 
+#include "ui/App.h"
+
+#include <memory>
+
 class QApplication;
 
 namespace quorvel {
+
+class frmMain;
+
+namespace ui {
+class DesktopLauncher;
+class InstanceLock;
+class Volumes;
+class WidgetMessageBox;
+} // namespace ui
 
 // The program from start to end: the single-instance check, the main window,
 // the event loop. The executable's main() does nothing else.
@@ -10,6 +23,28 @@ class Program
 {
 public:
     static int run(QApplication &application);
+
+    // run() is start() and then the event loop. The start-up benchmark runs
+    // start() on its own, to time it up to the window's first paint. Needs the
+    // QApplication made.
+    Program();
+    ~Program();
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
+
+    // The per-user lock, the mounted volumes, the main window loaded and
+    // shown. False when another copy already runs: the user has been told, and
+    // the program is to end without a window.
+    bool start();
+    frmMain *mainWindow() const { return m_form.get(); }
+
+private:
+    ui::App m_app;
+    std::unique_ptr<ui::InstanceLock> m_lock;
+    std::unique_ptr<ui::WidgetMessageBox> m_messages;
+    std::unique_ptr<ui::Volumes> m_volumes;
+    std::unique_ptr<ui::DesktopLauncher> m_launcher;
+    std::unique_ptr<frmMain> m_form;
 };
 
 } // namespace quorvel

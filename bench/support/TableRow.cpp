@@ -1,0 +1,35 @@
+#include "support/TableRow.h"
+
+#include <cstdio>
+
+namespace quorvel::bench {
+
+void TableRow::print() const
+{
+    std::printf("| %s | %s | %s | %.2fx | %s | %s |\n", qPrintable(what), qPrintable(ours),
+                qPrintable(floor), ratio, qPrintable(goal), met ? "met" : "NOT MET");
+    std::fflush(stdout);
+}
+
+void TableRow::printHeader()
+{
+    std::printf("| what | ours | floor (same run) | ratio | goal | |\n");
+    std::printf("|---|---:|---:|---:|---|---|\n");
+}
+
+QString TableRow::milliseconds(double value)
+{
+    return QStringLiteral("%1 ms").arg(value, 0, 'f', value < 10 ? 2 : 1);
+}
+
+QString TableRow::microseconds(double value)
+{
+    return QStringLiteral("%1 µs").arg(value, 0, 'f', 1);
+}
+
+QString TableRow::megabytes(double value)
+{
+    return QStringLiteral("%1 MB").arg(value, 0, 'f', 1);
+}
+
+} // namespace quorvel::bench

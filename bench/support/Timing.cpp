@@ -1,0 +1,21 @@
+#include "support/Timing.h"
+
+#include <algorithm>
+
+namespace quorvel::bench {
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+bool isQuick(const QStringList &arguments)
+{
+    return arguments.contains(QStringLiteral("--quick"));
+}
+
+} // namespace quorvel::bench
