@@ -1,0 +1,129 @@
+#include "support/TrimScenario.h"
+
+#include "main_window/frmMain.h"
+#include "support/CardFiles.h"
+#include "support/ScriptedMessageBox.h"
+#include "support/Timing.h"
+#include "ui/App.h"
+#include "ui/CommandButton.h"
+#include "ui/DesktopLauncher.h"
+#include "ui/FileListBox.h"
+#include "ui/MountedVolumes.h"
+#include "ui/Volumes.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace quorvel::bench {
+namespace {
+
+class PaintCounter final : public QObject
+{
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// Runs the event loop until the widget counted by counter has painted again.
+bool waitForPaint(const PaintCounter &counter, int paintsBefore)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (counter.paints == paintsBefore) {
+        if (timer.elapsed() > 10000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+} // namespace
+
+TrimScenario::Figures TrimScenario::runOnce(int raws, bool withFloors)
+{
+    Figures figures;
+    QTemporaryDir root;
+    if (!root.isValid()) {
+        figures.problem = QStringLiteral("no temporary folder");
+        return figures;
+    }
+    const QByteArray base = QFile::encodeName(root.path());
+    const QByteArray card = base + "/card";
+    const QByteArray floorCard = base + "/floor";
+    if (!CardFiles::makeTrimCard(card, raws)
+        || (withFloors && !CardFiles::makeTrimCard(floorCard, raws))) {
+        figures.problem = QStringLiteral("could not create the files");
+        return figures;
+    }
+    const int goners = raws / 5;
+    // Never the user's own trash.
+    qputenv("XDG_DATA_HOME", base + "/data");
+
+    // The floors first, on the twin card.
+    if (withFloors) {
+        figures.listingFloor = CardFiles::readdirPass(floorCard) + CardFiles::readdirPass(floorCard);
+        figures.renameFloor = CardFiles::renameGoners(floorCard, base + "/renamed", raws);
+    }
+
+    // The program started in the card's folder, as a user would start it there.
+    const QString previousFolder = QDir::currentPath();
+    QDir::setCurrent(QFile::decodeName(card));
+    ScriptedMessageBox messages;
+    ui::App app = ui::App::fromBuild();
+    ui::Volumes volumes(ui::mountedVolumes());
+    ui::DesktopLauncher launcher;
+    qint64 trashing = 0;
+    frmMain form(messages, volumes, app, launcher,
+                 [&messages, &trashing](const QString &path, bool confirm) {
+                     QElapsedTimer timer;
+                     timer.start();
+                     const int result = modQuorvel::RecycleFile(path, confirm, messages);
+                     trashing += timer.nsecsElapsed();
+                     return result;
+                 });
+    form.Form_Load();
+    form.show();
+    PaintCounter counter;
+    form.fb2->viewport()->installEventFilter(&counter);
+    QCoreApplication::processEvents();
+    QDir::setCurrent(previousFolder);
+
+    if (form.fb2->ListCount() != raws || form.fb1->ListCount() != raws - goners) {
+        figures.problem = QStringLiteral("the window listed %1 RAW files and %2 pictures")
+                              .arg(form.fb2->ListCount())
+                              .arg(form.fb1->ListCount());
+        return figures;
+    }
+
+    messages.answer(ui::IDYES);
+    QElapsedTimer timer;
+    timer.start();
+    const int paintsBefore = counter.paints;
+    form.cmdQuorvel->click();
+    const bool painted = waitForPaint(counter, paintsBefore);
+    figures.trim = millisecondsSince(timer);
+    figures.trashing = double(trashing) / 1e6;
+
+    const QString summary = QStringLiteral("You have deleted %1 file(s)").arg(goners);
+    const int trashed = CardFiles::countEntries(base + "/data/Trash/files");
+    if (!painted)
+        figures.problem = QStringLiteral("the refreshed list was never painted");
+    else if (messages.prompts().isEmpty() || !messages.prompts().constLast().startsWith(summary))
+        figures.problem = QStringLiteral("the trim ended without \"%1\"").arg(summary);
+    else if (trashed != goners || form.fb2->ListCount() != raws - goners)
+        figures.problem = QStringLiteral("%1 files in the trash, %2 RAW files listed after the trim")
+                              .arg(trashed)
+                              .arg(form.fb2->ListCount());
+    return figures;
+}
+
+} // namespace quorvel::bench
