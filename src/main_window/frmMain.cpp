@@ -490,6 +490,13 @@ void frmMain::beginWork()
 
 void frmMain::progress(int done, int total)
 {
+    // Each update lays the dialog's text out anew and, once it shows, lets
+    // the window system in: far more than moving one file costs. A few dozen
+    // updates a second are all the eye can follow; the last one always shows.
+    constexpr qint64 updateInterval = 40; // ms
+    if (done < total && m_progressShown.isValid() && m_progressShown.elapsed() < updateInterval)
+        return;
+    m_progressShown.start();
     if (!m_progress) {
         m_progress = std::make_unique<QProgressDialog>(this);
         m_progress->setWindowTitle(m_app.Title);
@@ -508,6 +515,7 @@ void frmMain::progress(int done, int total)
 void frmMain::endWork()
 {
     m_progress.reset();
+    m_progressShown.invalidate();
     m_inputBlocker.reset();
     Screen::setMousePointer(Screen::vbDefault);
 }

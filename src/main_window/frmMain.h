@@ -5,6 +5,7 @@
 #include "ui/App.h"
 #include "ui/HandlerGuard.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -141,6 +142,7 @@ private:
     QPointer<frmAbout> m_about;
     std::unique_ptr<ui::InputBlocker> m_inputBlocker;
     std::unique_ptr<QProgressDialog> m_progress;
+    QElapsedTimer m_progressShown;
 };
 
 } // namespace quorvel
