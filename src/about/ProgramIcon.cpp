@@ -1,5 +1,7 @@
 #include "about/ProgramIcon.h"
 
+#include "about/ProgramIconEngine.h"
+
 #include <QIcon>
 
 // The icons live in a static library, where the linker drops a resource file
@@ -15,10 +17,7 @@ namespace quorvel {
 QIcon programIcon()
 {
     initProgramIconResources();
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/quorvel-%1.png").arg(size), QSize(size, size));
-    return icon;
+    return QIcon(new ProgramIconEngine);
 }
 
 } // namespace quorvel
