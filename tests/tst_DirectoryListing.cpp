@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTest>
 #include <string>
 #include <sys/inotify.h>
@@ -116,6 +117,7 @@ private slots:
     void order_data();
     void order();
     void orderIsCaseBlindThenExact();
+    void listingFollowsTheOrder();
     void patternFilters();
     void onlyFilesAreListed();
     void subfoldersLeaveOutHiddenOnes();
@@ -200,6 +202,61 @@ void tst_DirectoryListing::orderIsCaseBlindThenExact()
         const QString qb = QString::fromStdU16String(b);
         if (DirectoryListing::lessThan(qa, qb) != (key(a) < key(b)))
             QFAIL(qPrintable(QStringLiteral("wrong order for \"%1\" and \"%2\"").arg(qa, qb)));
+    }
+}
+
+// The listing sorts its own way for speed; whatever it does, it must give the
+// order lessThan() defines, for ASCII and non-ASCII names alike.
+void tst_DirectoryListing::listingFollowsTheOrder()
+{
+    const QList<QByteArray> pieces = {"a",
+                                      "A",
+                                      "b",
+                                      "B",
+                                      "z",
+                                      "Z",
+                                      "_",
+                                      "-",
+                                      ".",
+                                      "0",
+                                      "9",
+                                      "~",
+                                      " ",
+                                      "\xC3\xA9",
+                                      "\xC3\x89",
+                                      "\xEF\xBD\x86",
+                                      "\xF0\x9F\x98\x80",
+                                      "\xFF",
+                                      "\xE5\x86\x99"};
+    QRandomGenerator random(1212);
+    ScratchFolder dir;
+    QVERIFY(dir.isValid());
+    QSet<QByteArray> created;
+    while (created.size() < 3000) {
+        QByteArray name;
+        // Short names, and long ones sharing a start of 16 characters or more.
+        const int length = int(random.bounded(1, 9));
+        if (random.bounded(2) == 0)
+            name = QByteArray("DSC_0000000000").left(int(random.bounded(10, 15))) +
+                   (random.bounded(2) ? "0" : "O");
+        for (int i = 0; i < length; ++i)
+            name += pieces.at(random.bounded(pieces.size()));
+        if (name.startsWith('.') || created.contains(name))
+            continue;
+        QVERIFY(dir.touch(name));
+        created.insert(name);
+    }
+    QStringList expected;
+    for (const QByteArray &name : created)
+        expected.append(decodeFileName(name));
+    std::sort(expected.begin(), expected.end(), DirectoryListing::lessThan);
+    const QStringList listed = DirectoryListing::files(dir.path(), WildcardPattern(u"*"));
+    QCOMPARE(listed.size(), expected.size());
+    for (qsizetype i = 0; i < listed.size(); ++i) {
+        if (listed.at(i) != expected.at(i))
+            QFAIL(qPrintable(QStringLiteral("at %1: %2 instead of %3")
+                                 .arg(i)
+                                 .arg(listed.at(i), expected.at(i))));
     }
 }
 

@@ -6,10 +6,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <vector>
 
 namespace quorvel::DirectoryListing {
 namespace {
@@ -41,7 +44,9 @@ Kind kindOf(DIR *dir, const dirent *entry)
         return Kind::Folder;
     case DT_LNK:
     case DT_UNKNOWN: {
-        struct stat st {};
+        struct stat st
+        {
+        };
         if (fstatat(dirfd(dir), entry->d_name, &st, 0) != 0)
             return Kind::Other; // dangling link, link loop, or gone meanwhile
         if (S_ISREG(st.st_mode))
@@ -53,11 +58,117 @@ Kind kindOf(DIR *dir, const dirent *entry)
     }
 }
 
-template<typename Accept>
-QStringList list(const QString &folder, Kind wanted, Accept accept)
+inline char16_t foldAscii(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+}
+
+// Where a and b first differ from position from on, n at most. Names in one
+// folder tend to share a long start (DSC_0, IMG_2007...), which this skips
+// four code units at a time.
+inline qsizetype firstDifference(const char16_t *a, const char16_t *b, qsizetype from, qsizetype n)
+{
+    qsizetype i = from;
+    for (; i + 4 <= n; i += 4) {
+        quint64 x;
+        quint64 y;
+        std::memcpy(&x, a + i, sizeof x);
+        std::memcpy(&y, b + i, sizeof y);
+        if (x != y)
+            break;
+    }
+    while (i < n && a[i] == b[i])
+        ++i;
+    return i;
+}
+
+// The order of both listings as a three-way comparison (see lessThan()).
+// Only the code units where the names differ are folded: folding every
+// character of both names made the sort a third of a listing's time.
+inline int compareNames(QStringView a, QStringView b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    const char16_t *pa = a.utf16();
+    const char16_t *pb = b.utf16();
+    qsizetype caseDifference = -1;
+    for (qsizetype i = firstDifference(pa, pb, 0, n); i < n;
+         i = firstDifference(pa, pb, i + 1, n)) {
+        const char16_t ca = foldAscii(pa[i]);
+        const char16_t cb = foldAscii(pb[i]);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+        if (caseDifference < 0)
+            caseDifference = i;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    if (caseDifference >= 0)
+        return pa[caseDifference] < pb[caseDifference] ? -1 : 1;
+    return 0;
+}
+
+// What the sort compares first: the start of a name, folded, in 16 bytes that
+// compare as the names do. Those 16 bytes hold a whole camera file name, so
+// the sort seldom has to go to the strings themselves, which lie all over the
+// heap: with the strings compared directly, the sort was still the biggest
+// part of a listing. A non-ASCII code unit ends what the key can tell; from
+// there on it is filled with 0xFF, above any ASCII and above the end of a
+// shorter name (0), and equal keys are left to compareNames().
+struct SortEntry
+{
+    quint64 high;
+    quint64 low;
+    qsizetype index;
+};
+
+SortEntry sortEntryOf(QStringView name, qsizetype index)
+{
+    unsigned char key[16] = {};
+    const qsizetype n = std::min<qsizetype>(name.size(), sizeof key);
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = foldAscii(name[i].unicode());
+        if (c >= 0x80) {
+            std::fill(key + i, key + sizeof key, 0xFF);
+            break;
+        }
+        key[i] = static_cast<unsigned char>(c);
+    }
+    const auto bigEndian = [](const unsigned char *bytes) {
+        quint64 value = 0;
+        for (int i = 0; i < 8; ++i)
+            value = (value << 8) | bytes[i];
+        return value;
+    };
+    return {bigEndian(key), bigEndian(key + 8), index};
+}
+
+QStringList sorted(QStringList names)
+{
+    std::vector<SortEntry> entries;
+    entries.reserve(size_t(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i)
+        entries.push_back(sortEntryOf(names.at(i), i));
+    std::sort(entries.begin(), entries.end(), [&](const SortEntry &a, const SortEntry &b) {
+        if (a.high != b.high)
+            return a.high < b.high;
+        if (a.low != b.low)
+            return a.low < b.low;
+        return compareNames(names.at(a.index), names.at(b.index)) < 0;
+    });
+    QStringList result;
+    result.reserve(names.size());
+    for (const SortEntry &entry : entries)
+        result.append(std::move(names[entry.index]));
+    return result;
+}
+
+template <typename Accept> QStringList list(const QString &folder, Kind wanted, Accept accept)
 {
     DirHandle dir = openFolder(folder);
     QStringList names;
+    // Most names on a card are plain ASCII: those are matched in place, and
+    // only the ones listed get a string of their own.
+    char16_t ascii[NAME_MAX + 1];
     for (;;) {
         errno = 0;
         const dirent *entry = readdir(dir.get());
@@ -70,26 +181,38 @@ QStringList list(const QString &folder, Kind wanted, Accept accept)
             continue;
         if (kindOf(dir.get(), entry) != wanted)
             continue;
-        QString name = decodeFileName(entry->d_name);
-        if (accept(name))
-            names.append(std::move(name));
+        qsizetype length = 0;
+        bool plain = true;
+        for (const char *c = entry->d_name; *c != '\0' && length <= NAME_MAX; ++c) {
+            if (static_cast<unsigned char>(*c) >= 0x80) {
+                plain = false;
+                break;
+            }
+            ascii[length++] = char16_t(*c);
+        }
+        if (plain && length <= NAME_MAX) {
+            const QStringView name(ascii, length);
+            if (accept(name))
+                names.append(name.toString());
+        } else {
+            QString name = decodeFileName(entry->d_name);
+            if (accept(name))
+                names.append(std::move(name));
+        }
     }
-    std::sort(names.begin(), names.end(), lessThan);
-    return names;
+    return sorted(std::move(names));
 }
-
-inline char16_t foldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
 
 } // namespace
 
 QStringList files(const QString &folder, const WildcardPattern &pattern)
 {
-    return list(folder, Kind::File, [&](const QString &name) { return pattern.matches(name); });
+    return list(folder, Kind::File, [&](QStringView name) { return pattern.matches(name); });
 }
 
 QStringList subfolders(const QString &folder)
 {
-    return list(folder, Kind::Folder, [](const QString &) { return true; });
+    return list(folder, Kind::Folder, [](QStringView) { return true; });
 }
 
 // Case-insensitive code-unit order, ties broken by exact order: what users know
@@ -98,18 +221,7 @@ QStringList subfolders(const QString &folder)
 // magnitude cheaper than QCollator on a card of 100,000 names.
 bool lessThan(const QString &a, const QString &b)
 {
-    const qsizetype n = std::min(a.size(), b.size());
-    const char16_t *pa = reinterpret_cast<const char16_t *>(a.constData());
-    const char16_t *pb = reinterpret_cast<const char16_t *>(b.constData());
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t ca = foldAscii(pa[i]);
-        const char16_t cb = foldAscii(pb[i]);
-        if (ca != cb)
-            return ca < cb;
-    }
-    if (a.size() != b.size())
-        return a.size() < b.size();
-    return a < b;
+    return compareNames(a, b) < 0;
 }
 
 } // namespace quorvel::DirectoryListing
