@@ -106,6 +106,20 @@ void FileListBox::keyPressEvent(QKeyEvent *event)
         emit DblClick();
         return;
     }
+    // A list that takes the focus with nothing chosen marks an entry (the
+    // first) without selecting it. The first arrow key chooses the marked
+    // entry instead of stepping past it, and so does Home on the first entry,
+    // where Qt would see no move and select nothing.
+    const QModelIndex current = currentIndex();
+    const bool firstChoice = event->modifiers() == Qt::NoModifier && ListIndex() < 0
+                             && current.isValid();
+    if (firstChoice
+        && (event->key() == Qt::Key_Down || event->key() == Qt::Key_Up
+            || (event->key() == Qt::Key_Home && current.row() == 0))) {
+        selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect);
+        event->accept();
+        return;
+    }
     QListView::keyPressEvent(event);
 }
 
