@@ -1,5 +1,7 @@
 #include "ui/CommandButton.h"
 
+#include <QKeyEvent>
+
 namespace quorvel::ui {
 
 CommandButton::CommandButton(const QString &caption, QWidget *parent)
@@ -7,6 +9,20 @@ CommandButton::CommandButton(const QString &caption, QWidget *parent)
 {
     setAutoDefault(false);
     connect(this, &QPushButton::clicked, this, &CommandButton::Click);
+}
+
+// Qt leaves Enter to a dialog's default button; on the main window, which has
+// none, it would do nothing at all. The user who has tabbed to a button
+// expects Enter to press that button.
+void CommandButton::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        event->accept();
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 } // namespace quorvel::ui

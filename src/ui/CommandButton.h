@@ -5,6 +5,7 @@
 namespace quorvel::ui {
 
 // The classic command button; "&" in the caption marks its access key.
+// Enter presses the focused button, as Space does.
 class CommandButton : public QPushButton
 {
     Q_OBJECT
@@ -14,6 +15,9 @@ public:
 
 signals:
     void Click();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 };
 
 } // namespace quorvel::ui
