@@ -6,6 +6,7 @@
 #include "ui/DesktopLauncher.h"
 #include "ui/InstanceLock.h"
 #include "ui/MountedVolumes.h"
+#include "ui/ProgramStyle.h"
 #include "ui/Volumes.h"
 #include "ui/WidgetMessageBox.h"
 
@@ -34,6 +35,7 @@ bool Program::start()
     QApplication::setApplicationVersion(
         QStringLiteral("%1.%2.%3").arg(m_app.Major).arg(m_app.Minor).arg(m_app.Revision));
     QApplication::setWindowIcon(programIcon());
+    QApplication::setStyle(new ui::ProgramStyle);
 
     m_lock = ui::InstanceLock::tryAcquire(QStringLiteral("quorvel"));
     m_app.PrevInstance = !m_lock;
