@@ -7,14 +7,8 @@ namespace quorvel::bench {
 void TableRow::print() const
 {
     std::printf("| %s | %s | %s | %.2fx | %s | %s |\n", qPrintable(what), qPrintable(ours),
-                qPrintable(floor), ratio, qPrintable(goal), met ? "met" : "NOT MET");
+                qPrintable(floor), ratio, qPrintable(goal), met ? "yes" : "NO");
     std::fflush(stdout);
-}
-
-void TableRow::printHeader()
-{
-    std::printf("| what | ours | floor (same run) | ratio | goal | |\n");
-    std::printf("|---|---:|---:|---:|---|---|\n");
 }
 
 QString TableRow::milliseconds(double value)

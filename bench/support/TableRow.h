@@ -21,9 +21,6 @@ public:
 
     void print() const;
 
-    // The header the rows go under.
-    static void printHeader();
-
     static QString milliseconds(double value);
     static QString microseconds(double value);
     static QString megabytes(double value);
