@@ -4,6 +4,7 @@
 // over the same folder. Goal at 100,000 files: under 100 ms, and within 4
 // times that floor.
 
+#include "support/TableRow.h"
 #include "ui/FileListBox.h"
 
 #include <algorithm>
@@ -13,10 +14,12 @@
 #include <fcntl.h>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <unistd.h>
 #include <vector>
 
+using quorvel::bench::TableRow;
 using quorvel::ui::FileListBox;
 
 namespace {
@@ -122,7 +125,6 @@ int main(int argc, char **argv)
     QCoreApplication::processEvents();
 
     QTemporaryDir empty;
-    std::printf("%-40s %10s %12s %7s  %s\n", "what", "ours ms", "readdir ms", "ratio", "goal");
     bool sound = true;
     for (int files : sizes) {
         QTemporaryDir card;
@@ -151,13 +153,17 @@ int main(int argc, char **argv)
         const double oursMs = median(ours);
         const double floorMs = median(floor);
         const double ratio = oursMs / floorMs;
-        const char *goal = "-";
-        if (files == 100000)
-            goal = oursMs < 100.0 && ratio <= 4.0 ? "met (< 100 ms, <= 4x)"
-                                                  : "NOT met (< 100 ms, <= 4x)";
-        char what[64];
-        std::snprintf(what, sizeof what, "%d files, \"*.nef\", listed and shown", files);
-        std::printf("%-40s %10.2f %12.2f %7.2f  %s\n", what, oursMs, floorMs, ratio, goal);
+        TableRow row;
+        row.what = QStringLiteral("File list, %1 files (half \"*.nef\"), listed and shown")
+                       .arg(QLocale(QLocale::English).toString(files));
+        row.ours = TableRow::milliseconds(oursMs);
+        row.floor = TableRow::milliseconds(floorMs) + QStringLiteral(" (readdir)");
+        row.ratio = ratio;
+        if (files == 100000) {
+            row.goal = QStringLiteral("< 100 ms and <= 4x floor");
+            row.met = oursMs < 100.0 && ratio <= 4.0;
+        }
+        row.print();
         std::fflush(stdout);
     }
     return sound ? 0 : 1;

@@ -4,6 +4,7 @@
 // of RAW files; the trash must not make that wait noticeably longer than the
 // renames it consists of.
 
+#include "support/TableRow.h"
 #include "trimming/RecycleFile.h"
 #include "ui/FileNames.h"
 #include "ui/MessageBox.h"
@@ -12,6 +13,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocale>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -25,6 +27,8 @@
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
+
+using quorvel::bench::TableRow;
 
 namespace {
 
@@ -237,13 +241,20 @@ int main(int argc, char **argv)
     const double oursPerFile = microsecondsPerFile(ours.nanoseconds, n);
     const double floor = microsecondsPerFile(rename.nanoseconds, n);
     const double madeFloor = microsecondsPerFile(createAndRename.nanoseconds, n);
-    std::printf("trash %d files | ours %.1f µs/file | rename floor %.1f µs/file | ratio %.2f | "
-                "goal <= %.0f µs/file: %s\n",
-                n, oursPerFile, floor, oursPerFile / floor, goalMicroseconds,
-                oursPerFile <= goalMicroseconds ? "met" : "not met");
-    std::printf("trash %d files | ours %.1f µs/file | create info + rename floor %.1f µs/file | "
-                "ratio %.2f\n",
-                n, oursPerFile, madeFloor, oursPerFile / madeFloor);
+    const QString files = QLocale(QLocale::English).toString(n);
+    TableRow row;
+    row.what = QStringLiteral("Trash, %1 files one by one").arg(files);
+    row.ours = QStringLiteral("%1 µs/file").arg(oursPerFile, 0, 'f', 1);
+    row.floor = QStringLiteral("%1 µs/file (rename)").arg(floor, 0, 'f', 1);
+    row.ratio = oursPerFile / floor;
+    row.goal = QStringLiteral("<= %1 µs/file").arg(goalMicroseconds);
+    row.met = oursPerFile <= goalMicroseconds;
+    row.print();
+    row.what = QStringLiteral("Trash, %1 files, next to making an info file and renaming").arg(files);
+    row.floor = QStringLiteral("%1 µs/file (create + rename)").arg(madeFloor, 0, 'f', 1);
+    row.ratio = oursPerFile / madeFloor;
+    row.goal.clear();
+    row.print();
 
     const int flushed = std::min(n, 200);
     const double written = timeSmallWrites(root, flushed, false);
@@ -254,11 +265,13 @@ int main(int argc, char **argv)
 
     double gio = 0;
     const QString gioProblem = timeGio(root, n, gio);
-    if (gioProblem.isEmpty())
-        std::printf("gio trash %d files in one call | %.1f µs/file | ratio to rename floor %.2f | "
-                    "ratio to ours %.2f\n",
-                    n, gio, gio / floor, gio / oursPerFile);
-    else
+    if (gioProblem.isEmpty()) {
+        row.what = QStringLiteral("Trash, %1 files, next to gio trash (all in one call)").arg(files);
+        row.floor = QStringLiteral("%1 µs/file (gio trash)").arg(gio, 0, 'f', 1);
+        row.ratio = oursPerFile / gio;
+        row.print();
+    } else {
         std::printf("gio: %s\n", qPrintable(gioProblem));
+    }
     return 0;
 }

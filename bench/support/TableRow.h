@@ -16,7 +16,7 @@ public:
     QString ours;  // e.g. "35.1 ms"
     QString floor; // e.g. "12.0 ms (readdir)"
     double ratio = 0;
-    QString goal; // e.g. "< 100 ms and <= 4x floor"
+    QString goal; // e.g. "< 100 ms and <= 4x floor"; empty for a row shown for context
     bool met = false;
 
     void print() const;
