@@ -1,6 +1,7 @@
 #include "ui/ComboBox.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QScopedValueRollback>
 
 namespace quorvel::ui {
@@ -16,6 +17,16 @@ ComboBox::ComboBox(QWidget *parent)
         if (!m_typingEnds)
             emit Click();
     });
+    // Some entries ("*.mrw (Minolta)") are wider than the box. A text field
+    // shows the end of a text it is given, which would hide the pattern
+    // itself; the start is what matters.
+    connect(this, &QComboBox::currentIndexChanged, this, &ComboBox::showTextStart);
+}
+
+void ComboBox::showTextStart()
+{
+    if (lineEdit())
+        lineEdit()->home(false);
 }
 
 // When typing ends, by Enter or by the focus moving on (opening the list
@@ -32,11 +43,13 @@ void ComboBox::focusOutEvent(QFocusEvent *event)
 {
     const QScopedValueRollback<bool> typingEnds(m_typingEnds, true);
     QComboBox::focusOutEvent(event);
+    showTextStart();
 }
 
 void ComboBox::setText(const QString &text)
 {
     setEditText(text);
+    showTextStart();
 }
 
 void ComboBox::AddItem(const QString &item)
@@ -46,6 +59,7 @@ void ComboBox::AddItem(const QString &item)
     addItem(item);
     setCurrentIndex(-1);
     setEditText(shown);
+    showTextStart();
 }
 
 } // namespace quorvel::ui

@@ -26,6 +26,8 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    void showTextStart();
+
     bool m_typingEnds = false;
 };
 
