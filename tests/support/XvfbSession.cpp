@@ -19,27 +19,26 @@ XvfbSession::XvfbSession()
         m_failure = QStringLiteral("Xvfb or xdotool is not installed");
         return;
     }
-    // A display number of our own, unlikely to collide with another test run.
-    for (int attempt = 0; attempt < 20 && m_display.isEmpty(); ++attempt) {
-        const int number = 100 + int((getpid() + attempt * 7) % 800);
-        const QString candidate = QStringLiteral(":%1").arg(number);
-        if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)))
-            continue;
-        m_server.setProgram(QStringLiteral("Xvfb"));
-        m_server.setArguments({candidate, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-        m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_server.start();
-        if (!m_server.waitForStarted())
-            continue;
-        QDeadlineTimer deadline(10000);
-        while (!deadline.hasExpired() && m_server.state() == QProcess::Running) {
-            if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number))) {
-                m_display = candidate;
-                break;
-            }
-            QThread::msleep(50);
+    // The server picks a free display number itself and tells it once it is
+    // ready: several sessions (several test programs run in parallel) can
+    // never end up on one display, as guessed numbers could.
+    m_server.setProgram(QStringLiteral("Xvfb"));
+    m_server.setArguments({"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+    m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_server.start();
+    if (m_server.waitForStarted()) {
+        QByteArray announced;
+        QDeadlineTimer deadline(15000);
+        while (!announced.contains('\n') && !deadline.hasExpired()
+               && m_server.state() == QProcess::Running) {
+            m_server.waitForReadyRead(100);
+            announced += m_server.readAllStandardOutput();
         }
-        if (m_display.isEmpty()) {
+        bool ok = false;
+        const int number = announced.trimmed().toInt(&ok);
+        if (ok && announced.contains('\n'))
+            m_display = QStringLiteral(":%1").arg(number);
+        else if (m_server.state() != QProcess::NotRunning) {
             m_server.kill();
             m_server.waitForFinished();
         }
