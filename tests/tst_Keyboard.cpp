@@ -417,6 +417,27 @@ private slots:
         QVERIFY(!w.cmdInfo->isEnabled());
     }
 
+    // The folder list: arrows move through the folders shown, Enter opens
+    // one, and the lists and counts follow at once.
+    void folderListKeys()
+    {
+        touchFiles(photos + "/day2", {"IMG_1.jpg", "IMG_1.nef", "IMG_2.nef"});
+        frmMain &w = start();
+        QCOMPARE(focusedControl(w), QStringLiteral("Dir1"));
+        QTest::keyClick(w.Dir1, Qt::Key_Down); // the one subfolder, listed under photos
+        QTest::keyClick(w.Dir1, Qt::Key_Return);
+        QCOMPARE(w.fb1->Path(), photos + "/day2");
+        QCOMPARE(w.fb2->Path(), photos + "/day2");
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("1"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("2"));
+
+        QTest::keyClick(w.Dir1, Qt::Key_Up);
+        QTest::keyClick(w.Dir1, Qt::Key_Return);
+        QCOMPARE(w.fb1->Path(), photos);
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("4"));
+    }
+
     // Enter in a list with nothing chosen opens nothing.
     void enterWithoutAPictureOpensNothing()
     {
