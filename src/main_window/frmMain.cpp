@@ -92,6 +92,8 @@ frmMain::frmMain(MessageBox &messages, Volumes &volumes, const App &app, Launche
       m_guard(messages)
 {
     setWindowTitle(m_app.Title);
+    // Both folder lists start on the working folder: one reading of it for both.
+    const auto sharing = m_readings.share();
     createControls();
     createMenus();
     connectHandlers();
@@ -110,7 +112,7 @@ void frmMain::createControls()
     setCentralWidget(client);
 
     Drive1 = new DriveListBox(m_volumes, client);
-    Dir1 = new DirListBox(m_volumes, client);
+    Dir1 = new DirListBox(m_volumes, client, &m_readings);
     Label2 = new Label(QStringLiteral("PICTURE FILES :"), client);
     ComboPicture = new ComboBox(client);
     fb1 = new FileListBox(client);
@@ -118,7 +120,7 @@ void frmMain::createControls()
     txtNoFiles1 = new TextBox(client);
     cmdInfo = new CommandButton(QStringLiteral("Show &Picture"), client);
     Drive2 = new DriveListBox(m_volumes, client);
-    Dir2 = new DirListBox(m_volumes, client);
+    Dir2 = new DirListBox(m_volumes, client, &m_readings);
     checkSync = new CheckBox(QStringLiteral("Synchronise directories"), client);
     Label6 = new Label(QStringLiteral("RAW FILES TO TRIM :"), client);
     ComboRaw = new ComboBox(client);
@@ -177,6 +179,8 @@ void frmMain::createControls()
     ComboPicture->setText(QStringLiteral("*.jpg"));
     Dir1->setGuard(&m_guard);
     Dir2->setGuard(&m_guard);
+    fb1->setReadings(&m_readings);
+    fb2->setReadings(&m_readings);
 
     const QSize client_size(int(pixelsFromTwips(clientWidth)), int(pixelsFromTwips(clientHeight)));
     resize(client_size.width(), client_size.height() + menuBar()->sizeHint().height());
@@ -225,6 +229,7 @@ bool frmMain::Form_Load()
     }
     // Start-up reports nothing: a step that fails (an unreadable start folder,
     // say) is skipped and the next one runs.
+    const auto sharing = m_readings.share(); // both lists read the working folder
     const auto step = [](auto &&action) {
         try {
             action();
@@ -259,6 +264,7 @@ void frmMain::Drive1_Change()
     // Whatever happens, the drive list ends up showing the drive its folder
     // list is on: after a drive without a medium, that is the drive before.
     const auto showDrive = qScopeGuard([this] { showDriveOf(Drive1, m_volumes, Dir1->Path()); });
+    const auto sharing = m_readings.share();
     Dir1->setPath(Drive1->Drive());
 }
 
@@ -267,11 +273,14 @@ void frmMain::Drive2_Change()
     // Choosing a drive on the RAW side (only possible while the sides are
     // independent) moves its folder list there, as on the picture side.
     const auto showDrive = qScopeGuard([this] { showDriveOf(Drive2, m_volumes, Dir2->Path()); });
+    const auto sharing = m_readings.share();
     Dir2->setPath(Drive2->Drive());
 }
 
 void frmMain::Dir1_Change()
 {
+    // In step, the folder goes into four lists; it is read from the disk once.
+    const auto sharing = m_readings.share();
     showDriveOf(Drive1, m_volumes, Dir1->Path());
     if (m_syncDirs) {
         fb1->setPath(Dir1->Path());
@@ -287,6 +296,7 @@ void frmMain::Dir1_Change()
 
 void frmMain::Dir2_Change()
 {
+    const auto sharing = m_readings.share();
     showDriveOf(Drive2, m_volumes, Dir2->Path());
     fb2->setPath(Dir2->Path());
     txtNoFiles2->setText(countText(fb2));
@@ -295,6 +305,7 @@ void frmMain::Dir2_Change()
 void frmMain::checkSync_Click()
 {
     m_syncDirs = checkSync->Value() != CheckBox::vbUnchecked;
+    const auto sharing = m_readings.share();
     if (m_syncDirs) {
         Dir2->setEnabled(false);
         Drive2->setEnabled(false);
@@ -317,6 +328,7 @@ void frmMain::checkSync_Click()
 
 void frmMain::ComboPicture_Click()
 {
+    const auto sharing = m_readings.share(); // setPattern and Refresh both read the folder
     fb1->setPattern(patternOf(ComboPicture->Text()));
     fb1->Refresh();
     txtNoFiles1->setText(countText(fb1));
@@ -324,6 +336,7 @@ void frmMain::ComboPicture_Click()
 
 void frmMain::ComboRaw_Click()
 {
+    const auto sharing = m_readings.share();
     fb2->setPattern(patternOf(ComboRaw->Text()));
     fb2->Refresh();
     txtNoFiles2->setText(countText(fb2));
@@ -336,6 +349,7 @@ void frmMain::cmdRefresh_Click()
 
 void frmMain::Form_Click()
 {
+    const auto sharing = m_readings.share();
     fb1->Refresh();
     fb2->Refresh();
     txtNoFiles1->setText(countText(fb1));

@@ -3,6 +3,7 @@
 #include "trimming/RecycleFile.h"
 #include "trimming/TrimHost.h"
 #include "ui/App.h"
+#include "ui/FolderReadings.h"
 #include "ui/HandlerGuard.h"
 
 #include <QElapsedTimer>
@@ -79,6 +80,8 @@ public:
     // True once the program has begun to end.
     bool isEnding() const { return m_ending; }
     frmAbout *aboutBox() const;
+    // What the four folder and file lists read their folders through.
+    FolderReadings &folderReadings() { return m_readings; }
     dlgShowPicture *viewer() const { return m_viewer.get(); }
 
     ui::DriveListBox *Drive1;
@@ -136,6 +139,7 @@ private:
     ui::Launcher &m_launcher;
     modQuorvel::RecycleFunction m_recycle;
     ui::HandlerGuard m_guard;
+    FolderReadings m_readings;
     bool m_syncDirs = true;
     bool m_ending = false;
     std::unique_ptr<dlgShowPicture> m_viewer;

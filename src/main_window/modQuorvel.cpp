@@ -8,6 +8,8 @@ namespace quorvel::modQuorvel {
 
 void RefreshFileLists(frmMain &form)
 {
+    // In step both lists show one folder: one reading of it serves both.
+    const auto sharing = form.folderReadings().share();
     form.fb1->Refresh();
     form.fb2->Refresh();
     form.txtNoFiles1->setText(QString::number(form.fb1->ListCount()));

@@ -3,6 +3,7 @@
 #include "ui/DirectoryListing.h"
 #include "ui/FileNames.h"
 #include "ui/FolderError.h"
+#include "ui/FolderReadings.h"
 #include "ui/HandlerGuard.h"
 #include "ui/Volumes.h"
 
@@ -81,9 +82,10 @@ QIcon folderIcon(bool open)
 
 } // namespace
 
-DirListBox::DirListBox(Volumes &volumes, QWidget *parent)
+DirListBox::DirListBox(Volumes &volumes, QWidget *parent, FolderReadings *readings)
     : QListWidget(parent),
-      m_volumes(volumes)
+      m_volumes(volumes),
+      m_readings(readings)
 {
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -93,7 +95,7 @@ DirListBox::DirListBox(Volumes &volumes, QWidget *parent)
     m_volumes.remember(m_path);
     QStringList subfolders;
     try {
-        subfolders = DirectoryListing::subfolders(m_path);
+        subfolders = read(m_path);
     } catch (const FolderError &) {
         // A start folder we may not read still shows where we are.
     }
@@ -114,7 +116,7 @@ void DirListBox::setPath(const QString &folder)
         throw FolderError(clean, errno);
     if (!S_ISDIR(st.st_mode))
         throw FolderError(clean, ENOTDIR);
-    const QStringList subfolders = DirectoryListing::subfolders(clean);
+    const QStringList subfolders = read(clean);
 
     const bool changed = clean != m_path;
     m_path = clean;
@@ -122,6 +124,11 @@ void DirListBox::setPath(const QString &folder)
     rebuild(subfolders);
     if (changed)
         emit Change();
+}
+
+QStringList DirListBox::read(const QString &folder) const
+{
+    return m_readings ? m_readings->subfolders(folder) : DirectoryListing::subfolders(folder);
 }
 
 void DirListBox::rebuild(const QStringList &subfolders)

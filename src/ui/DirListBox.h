@@ -2,6 +2,10 @@
 
 #include <QListWidget>
 
+namespace quorvel {
+class FolderReadings;
+}
+
 namespace quorvel::ui {
 
 class HandlerGuard;
@@ -16,7 +20,10 @@ class DirListBox : public QListWidget
     Q_OBJECT
 
 public:
-    explicit DirListBox(Volumes &volumes, QWidget *parent = nullptr);
+    // With readings, the list reads its folders through them, so that the
+    // lists of a window can share one reading of a folder (see FolderReadings).
+    explicit DirListBox(Volumes &volumes, QWidget *parent = nullptr,
+                        FolderReadings *readings = nullptr);
 
     QString Path() const { return m_path; }
     // Moves to folder. A folder that can't be read throws FolderError and
@@ -38,9 +45,11 @@ protected:
 private:
     void openItem(QListWidgetItem *item);
     void rebuild(const QStringList &subfolders);
+    QStringList read(const QString &folder) const;
 
     Volumes &m_volumes;
     HandlerGuard *m_guard = nullptr;
+    FolderReadings *m_readings = nullptr;
     QString m_path;
 };
 

@@ -1,62 +1,16 @@
 #include "ui/DirectoryListing.h"
 
 #include "ui/FileNames.h"
-#include "ui/FolderError.h"
+#include "ui/FolderReading.h"
 #include "ui/WildcardPattern.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
-#include <memory>
-#include <sys/stat.h>
 #include <vector>
 
 namespace quorvel::DirectoryListing {
 namespace {
-
-struct DirCloser
-{
-    void operator()(DIR *dir) const { closedir(dir); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
-
-DirHandle openFolder(const QString &folder)
-{
-    DirHandle dir(opendir(encodeFileName(folder).constData()));
-    if (!dir)
-        throw FolderError(folder, errno);
-    return dir;
-}
-
-enum class Kind { File, Folder, Other };
-
-// d_type answers for nearly every entry without a stat(); only links and
-// filesystems that don't fill it in cost a system call.
-Kind kindOf(DIR *dir, const dirent *entry)
-{
-    switch (entry->d_type) {
-    case DT_REG:
-        return Kind::File;
-    case DT_DIR:
-        return Kind::Folder;
-    case DT_LNK:
-    case DT_UNKNOWN: {
-        struct stat st
-        {
-        };
-        if (fstatat(dirfd(dir), entry->d_name, &st, 0) != 0)
-            return Kind::Other; // dangling link, link loop, or gone meanwhile
-        if (S_ISREG(st.st_mode))
-            return Kind::File;
-        return S_ISDIR(st.st_mode) ? Kind::Folder : Kind::Other;
-    }
-    default:
-        return Kind::Other; // FIFO, socket, device: never opened, never listed
-    }
-}
 
 inline char16_t foldAscii(char16_t c)
 {
@@ -162,40 +116,31 @@ QStringList sorted(QStringList names)
     return result;
 }
 
-template <typename Accept> QStringList list(const QString &folder, Kind wanted, Accept accept)
+template <typename Accept>
+QStringList list(const FolderReading &reading, FolderReading::Kind wanted, Accept accept)
 {
-    DirHandle dir = openFolder(folder);
     QStringList names;
     // Most names on a card are plain ASCII: those are matched in place, and
     // only the ones listed get a string of their own.
     char16_t ascii[NAME_MAX + 1];
-    for (;;) {
-        errno = 0;
-        const dirent *entry = readdir(dir.get());
-        if (!entry) {
-            if (errno != 0)
-                throw FolderError(folder, errno); // e.g. EIO when a card is pulled
-            break;
-        }
-        if (entry->d_name[0] == '.')
+    for (qsizetype i = 0; i < reading.size(); ++i) {
+        if (reading.kind(i) != wanted)
             continue;
-        if (kindOf(dir.get(), entry) != wanted)
-            continue;
+        const QByteArrayView bytes = reading.name(i);
         qsizetype length = 0;
-        bool plain = true;
-        for (const char *c = entry->d_name; *c != '\0' && length <= NAME_MAX; ++c) {
-            if (static_cast<unsigned char>(*c) >= 0x80) {
+        bool plain = bytes.size() <= NAME_MAX;
+        for (qsizetype c = 0; plain && c < bytes.size(); ++c) {
+            if (static_cast<unsigned char>(bytes[c]) >= 0x80)
                 plain = false;
-                break;
-            }
-            ascii[length++] = char16_t(*c);
+            else
+                ascii[length++] = char16_t(bytes[c]);
         }
-        if (plain && length <= NAME_MAX) {
+        if (plain) {
             const QStringView name(ascii, length);
             if (accept(name))
                 names.append(name.toString());
         } else {
-            QString name = decodeFileName(entry->d_name);
+            QString name = decodeFileName(bytes);
             if (accept(name))
                 names.append(std::move(name));
         }
@@ -207,12 +152,23 @@ template <typename Accept> QStringList list(const QString &folder, Kind wanted, 
 
 QStringList files(const QString &folder, const WildcardPattern &pattern)
 {
-    return list(folder, Kind::File, [&](QStringView name) { return pattern.matches(name); });
+    return files(FolderReading(folder), pattern);
 }
 
 QStringList subfolders(const QString &folder)
 {
-    return list(folder, Kind::Folder, [](QStringView) { return true; });
+    return subfolders(FolderReading(folder));
+}
+
+QStringList files(const FolderReading &reading, const WildcardPattern &pattern)
+{
+    return list(reading, FolderReading::Kind::File,
+                [&](QStringView name) { return pattern.matches(name); });
+}
+
+QStringList subfolders(const FolderReading &reading)
+{
+    return list(reading, FolderReading::Kind::Folder, [](QStringView) { return true; });
 }
 
 // Case-insensitive code-unit order, ties broken by exact order: what users know

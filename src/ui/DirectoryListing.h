@@ -5,6 +5,7 @@
 
 namespace quorvel {
 
+class FolderReading;
 class WildcardPattern;
 
 // Synchronous folder listings straight from readdir(): the windows need the new
@@ -19,6 +20,10 @@ QStringList files(const QString &folder, const WildcardPattern &pattern);
 
 // Names of the visible subfolders of folder (links to folders included), ascending.
 QStringList subfolders(const QString &folder);
+
+// The same two listings, taken from a reading of the folder made before.
+QStringList files(const FolderReading &reading, const WildcardPattern &pattern);
+QStringList subfolders(const FolderReading &reading);
 
 // The order both listings use.
 bool lessThan(const QString &a, const QString &b);

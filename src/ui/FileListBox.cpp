@@ -1,6 +1,7 @@
 #include "ui/FileListBox.h"
 
 #include "ui/DirectoryListing.h"
+#include "ui/FolderReadings.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -32,7 +33,7 @@ FileListBox::FileListBox(QWidget *parent)
 void FileListBox::setPath(const QString &folder)
 {
     const QString clean = QDir::cleanPath(QDir(m_path).absoluteFilePath(folder));
-    replaceEntries(clean, DirectoryListing::files(clean, m_pattern));
+    replaceEntries(clean, read(clean));
 }
 
 void FileListBox::setPattern(const QString &pattern)
@@ -45,7 +46,7 @@ void FileListBox::setPattern(const QString &pattern)
     m_pattern = WildcardPattern(pattern);
     QStringList names;
     try {
-        names = DirectoryListing::files(m_path, m_pattern);
+        names = read(m_path);
     } catch (...) {
         QStringList kept;
         for (const QString &name : std::as_const(m_names)) {
@@ -61,7 +62,12 @@ void FileListBox::setPattern(const QString &pattern)
 
 void FileListBox::Refresh()
 {
-    replaceEntries(m_path, DirectoryListing::files(m_path, m_pattern));
+    replaceEntries(m_path, read(m_path));
+}
+
+QStringList FileListBox::read(const QString &folder) const
+{
+    return m_readings ? m_readings->files(folder, m_pattern) : DirectoryListing::files(folder, m_pattern);
 }
 
 void FileListBox::replaceEntries(QString folder, QStringList names)

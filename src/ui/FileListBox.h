@@ -7,6 +7,10 @@
 
 class QStringListModel;
 
+namespace quorvel {
+class FolderReadings;
+}
+
 namespace quorvel::ui {
 
 // The classic file list: the names of the files in one folder that match one
@@ -32,6 +36,10 @@ public:
     // Re-reads the folder; throws FolderError, leaving the entries as they were.
     void Refresh();
 
+    // Where the list reads its folder from, so that the lists of a window can
+    // share one reading of it (see FolderReadings); null reads it directly.
+    void setReadings(FolderReadings *readings) { m_readings = readings; }
+
     int ListCount() const { return int(m_names.size()); }
     // -1 when nothing is selected.
     int ListIndex() const;
@@ -51,11 +59,13 @@ protected:
 
 private:
     void replaceEntries(QString folder, QStringList names);
+    QStringList read(const QString &folder) const;
 
     QStringListModel *m_model;
     QString m_path;
     WildcardPattern m_pattern;
     QStringList m_names;
+    FolderReadings *m_readings = nullptr;
 };
 
 } // namespace quorvel::ui
