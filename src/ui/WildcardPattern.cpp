@@ -59,6 +59,24 @@ bool globMatch(QStringView folded, QStringView name)
     return p == pSize;
 }
 
+// globMatch() for a pattern of stars and then the plain characters tail: the
+// name must end in tail. The stars take whole characters, so the tail can't
+// begin inside a surrogate pair.
+bool endsWith(QStringView name, QStringView tail)
+{
+    const qsizetype start = name.size() - tail.size();
+    if (start < 0)
+        return false;
+    if (start > 0 && start < name.size() && name[start - 1].isHighSurrogate()
+        && name[start].isLowSurrogate())
+        return false;
+    for (qsizetype i = 0; i < tail.size(); ++i) {
+        if (fold(name[start + i].unicode()) != tail[i].unicode())
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 WildcardPattern::WildcardPattern(QStringView pattern)
@@ -70,11 +88,24 @@ WildcardPattern::WildcardPattern(QStringView pattern)
     const qsizetype dot = m_folded.lastIndexOf(u'.');
     m_shortExtension = dot >= 0 && m_folded.size() - dot - 1 == 3
                        && !QStringView(m_folded).sliced(dot + 1).contains(u'*');
+    // The patterns of the lists are nearly all "*.ext": those need no
+    // backtracking search, only a look at the end of each name, which on a
+    // card of 100,000 names makes matching several times cheaper.
+    qsizetype stars = 0;
+    while (stars < m_folded.size() && m_folded[stars] == u'*')
+        ++stars;
+    const QStringView tail = QStringView(m_folded).sliced(stars);
+    if (stars > 0 && !tail.contains(u'*') && !tail.contains(u'?'))
+        m_tail = stars;
 }
 
 bool WildcardPattern::matches(QStringView name) const
 {
-    if (globMatch(m_folded, name))
+    const auto match = [this](QStringView candidate) {
+        return m_tail >= 0 ? endsWith(candidate, QStringView(m_folded).sliced(m_tail))
+                           : globMatch(m_folded, candidate);
+    };
+    if (match(name))
         return true;
     if (!m_shortExtension)
         return false;
@@ -82,7 +113,7 @@ bool WildcardPattern::matches(QStringView name) const
     const qsizetype dot = name.lastIndexOf(u'.');
     if (dot < 0 || name.size() - dot - 1 <= 3)
         return false;
-    return globMatch(m_folded, name.first(dot + 4));
+    return match(name.first(dot + 4));
 }
 
 } // namespace quorvel

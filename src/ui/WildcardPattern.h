@@ -22,6 +22,9 @@ private:
     QString m_text;
     QString m_folded;
     bool m_shortExtension = false;
+    // Where the literal tail of a pattern such as "*.nef" begins in m_folded,
+    // or -1 when the pattern is not "*" followed by plain characters.
+    qsizetype m_tail = -1;
 };
 
 } // namespace quorvel
