@@ -21,9 +21,13 @@ XvfbSession::XvfbSession()
     }
     // The server picks a free display number itself and tells it once it is
     // ready: several sessions (several test programs run in parallel) can
-    // never end up on one display, as guessed numbers could.
+    // never end up on one display, as guessed numbers could. Without
+    // -noreset the server starts afresh each time its last client leaves,
+    // and refuses connections meanwhile: a program started just as an
+    // xdotool query ends would fail to open the display.
     m_server.setProgram(QStringLiteral("Xvfb"));
-    m_server.setArguments({"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+    m_server.setArguments(
+        {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"});
     m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_server.start();
     if (m_server.waitForStarted()) {
