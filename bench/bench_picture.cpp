@@ -9,6 +9,7 @@
 #include "ui/Label.h"
 #include "ui/MessageBox.h"
 #include "viewer/dlgShowPicture.h"
+#include "ui/HeapReuse.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -120,6 +121,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    ui::keepFreedHeapForReuse(); // as the program does when it starts
     const bool quick = QCoreApplication::arguments().contains(QStringLiteral("--quick"));
 
     const std::vector<Case> cases =

@@ -4,6 +4,7 @@
 #include "main_window/frmMain.h"
 #include "trimming/RecycleFile.h"
 #include "ui/DesktopLauncher.h"
+#include "ui/HeapReuse.h"
 #include "ui/InstanceLock.h"
 #include "ui/MountedVolumes.h"
 #include "ui/ProgramStyle.h"
@@ -31,6 +32,7 @@ Program::~Program() = default;
 
 bool Program::start()
 {
+    ui::keepFreedHeapForReuse();
     QApplication::setApplicationName(m_app.Title);
     QApplication::setApplicationVersion(
         QStringLiteral("%1.%2.%3").arg(m_app.Major).arg(m_app.Minor).arg(m_app.Revision));
