@@ -95,4 +95,33 @@ double renameGoners(const QByteArray &folder, const QByteArray &into, int raws)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
+double noteAndRenameGoners(const QByteArray &folder, const QByteArray &notes,
+                           const QByteArray &into, int raws)
+{
+    ::mkdir(notes.constData(), 0700);
+    ::mkdir(into.constData(), 0700);
+    QList<QByteArray> from;
+    QList<QByteArray> note;
+    QList<QByteArray> to;
+    for (int number = 0; number < raws; ++number) {
+        if (goes(number)) {
+            from.append(folder + '/' + name(number, "NEF"));
+            note.append(notes + '/' + name(number, "NEF") + ".trashinfo");
+            to.append(into + '/' + name(number, "NEF"));
+        }
+    }
+    // About as long as a real info file.
+    static const char text[] = "[Trash Info]\nPath=/home/someone/Photos/2026-12-07/DSC_000000.NEF\n"
+                               "DeletionDate=2026-12-07T10:00:00\n";
+    QElapsedTimer timer;
+    timer.start();
+    for (qsizetype i = 0; i < from.size(); ++i) {
+        const int fd = ::open(note[i].constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 || ::write(fd, text, sizeof text - 1) != ssize_t(sizeof text - 1)
+            || ::close(fd) != 0 || ::rename(from[i].constData(), to[i].constData()) != 0)
+            return -1;
+    }
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
 } // namespace quorvel::bench::CardFiles

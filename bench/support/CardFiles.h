@@ -30,5 +30,11 @@ double readdirPass(const QByteArray &folder);
 // picture, into another folder on the same filesystem. Milliseconds.
 double renameGoners(const QByteArray &folder, const QByteArray &into, int raws);
 
+// The least any desktop trash has to do for those files: make a small new
+// info file for each (created exclusively, written, closed) in notes, and
+// rename the file into another folder. Milliseconds.
+double noteAndRenameGoners(const QByteArray &folder, const QByteArray &notes,
+                           const QByteArray &into, int raws);
+
 } // namespace CardFiles
 } // namespace quorvel::bench

@@ -59,8 +59,11 @@ TrimScenario::Figures TrimScenario::runOnce(int raws, bool withFloors)
     const QByteArray base = QFile::encodeName(root.path());
     const QByteArray card = base + "/card";
     const QByteArray floorCard = base + "/floor";
+    const QByteArray noteCard = base + "/noted";
     if (!CardFiles::makeTrimCard(card, raws)
-        || (withFloors && !CardFiles::makeTrimCard(floorCard, raws))) {
+        || (withFloors
+            && (!CardFiles::makeTrimCard(floorCard, raws)
+                || !CardFiles::makeTrimCard(noteCard, raws)))) {
         figures.problem = QStringLiteral("could not create the files");
         return figures;
     }
@@ -72,6 +75,12 @@ TrimScenario::Figures TrimScenario::runOnce(int raws, bool withFloors)
     if (withFloors) {
         figures.listingFloor = CardFiles::readdirPass(floorCard) + CardFiles::readdirPass(floorCard);
         figures.renameFloor = CardFiles::renameGoners(floorCard, base + "/renamed", raws);
+        figures.noteFloor = CardFiles::noteAndRenameGoners(noteCard, base + "/notes",
+                                                           base + "/noted-renamed", raws);
+        if (figures.listingFloor <= 0 || figures.renameFloor < 0 || figures.noteFloor < 0) {
+            figures.problem = QStringLiteral("the floors could not be measured");
+            return figures;
+        }
     }
 
     // The program started in the card's folder, as a user would start it there.
