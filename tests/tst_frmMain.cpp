@@ -154,6 +154,36 @@ private slots:
         QVERIFY(!w.isVisible());
     }
 
+    // The window shares one reading of the start folder between building and
+    // loading, and never beyond: after that every list reads the disk again.
+    void startUpReadingEndsWithTheLoad_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("loaded") << QStringLiteral("loaded");
+        QTest::newRow("refused as a second copy") << QStringLiteral("refused");
+        QTest::newRow("never loaded") << QStringLiteral("never");
+    }
+    void startUpReadingEndsWithTheLoad()
+    {
+        QFETCH(QString, how);
+        ui::App app = ui::App::fromBuild();
+        app.PrevInstance = how == u"refused";
+        QDir::setCurrent(photos);
+        frmMain w(messages, *volumes, app, launcher, [](const QString &, bool) { return 0; });
+        QVERIFY(w.folderReadings().isSharing());
+        if (how == u"never")
+            QCoreApplication::processEvents();
+        else
+            w.Form_Load();
+        QVERIFY(!w.folderReadings().isSharing());
+
+        // What changes on the disk from then on shows up in the lists.
+        touchFiles(photos, {QStringLiteral("LATER.JPG")});
+        w.fb1->setPattern(QStringLiteral("*.jpg"));
+        w.fb1->setPath(photos);
+        QVERIFY(w.fb1->Names().contains(QStringLiteral("LATER.JPG")));
+    }
+
     void subfolderInStep()
     {
         touchFiles(photos + "/day2", {"A.jpg", "A.nef", "B.nef"});

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -140,6 +141,8 @@ private:
     modQuorvel::RecycleFunction m_recycle;
     ui::HandlerGuard m_guard;
     FolderReadings m_readings;
+    // From construction to the end of Form_Load: see the constructor.
+    std::optional<decltype(std::declval<FolderReadings &>().share())> m_loading;
     bool m_syncDirs = true;
     bool m_ending = false;
     std::unique_ptr<dlgShowPicture> m_viewer;
