@@ -9,6 +9,7 @@
 // (see main() and runAsUser() at the end).
 
 #include "main_window/frmMain.h"
+#include "support/ByteFiles.h"
 #include "support/FakeLauncher.h"
 #include "support/FakeMessageBox.h"
 #include "trimming/RecycleFile.h"
@@ -34,10 +35,7 @@
 #include <QTest>
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
 #include <memory>
@@ -48,72 +46,16 @@
 using namespace quorvel;
 using quorvel::test::FakeLauncher;
 using quorvel::test::FakeMessageBox;
+using quorvel::test::entries;
+using quorvel::test::errorName;
+using quorvel::test::exists;
+using quorvel::test::infoPath;
+using quorvel::test::nobody;
+using quorvel::test::readFile;
+using quorvel::test::realPath;
+using quorvel::test::writeFile;
 
 namespace {
-
-constexpr uid_t nobody = 65534;
-
-bool writeFile(const QByteArray &path, const QByteArray &content)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool written = ::write(fd, content.constData(), size_t(content.size())) == content.size();
-    return ::close(fd) == 0 && written;
-}
-
-QByteArray readFile(const QByteArray &path)
-{
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return "<missing>";
-    QByteArray content;
-    char buffer[4096];
-    ssize_t got = 0;
-    while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
-        content.append(buffer, got);
-    ::close(fd);
-    return content;
-}
-
-bool exists(const QByteArray &path)
-{
-    struct stat st
-    {
-    };
-    return ::lstat(path.constData(), &st) == 0;
-}
-
-QByteArrayList entries(const QByteArray &folder)
-{
-    QByteArrayList names;
-    DIR *dir = ::opendir(folder.constData());
-    if (dir == nullptr)
-        return names;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name != "." && name != "..")
-            names.append(name);
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-QByteArray realPath(const QByteArray &path)
-{
-    char resolved[PATH_MAX];
-    return ::realpath(path.constData(), resolved) ? QByteArray(resolved) : QByteArray();
-}
-
-QByteArray infoPath(const QByteArray &infoText)
-{
-    for (const QByteArray &line : infoText.split('\n')) {
-        if (line.startsWith("Path="))
-            return percentDecodePath(line.mid(5));
-    }
-    return "<no Path>";
-}
 
 // Opens every folder up again, then removes the tree by its bytes, without
 // leaving the filesystem it starts on.
@@ -127,18 +69,7 @@ void removeTree(const QByteArray &root)
             return 0;
         },
         16, FTW_PHYS | FTW_MOUNT);
-    ::nftw(
-        root.constData(),
-        [](const char *path, const struct stat *, int, FTW *) {
-            ::remove(path);
-            return 0;
-        },
-        16, FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
-}
-
-QString errorName(int error)
-{
-    return QStringLiteral("%1 (%2)").arg(error).arg(QString::fromLocal8Bit(std::strerror(error)));
+    quorvel::test::removeTree(root);
 }
 
 bool chownTree(const QByteArray &root)
@@ -183,22 +114,13 @@ class tst_Faults : public QObject
 
     QByteArray makeFolder(const QByteArray &relative, mode_t mode = 0755)
     {
-        const QByteArray path = m_root + '/' + relative;
-        if (::mkdir(path.constData(), mode) != 0 && errno != EEXIST)
-            qWarning("cannot create %s: %s", path.constData(), std::strerror(errno));
-        ::chmod(path.constData(), mode);
-        return path;
+        return quorvel::test::makeFolder(m_root, relative, mode);
     }
 
     // Empty when mounted; otherwise why not, for QSKIP.
     QString mountTmpfs(const QByteArray &where, const char *options)
     {
-        if (::mkdir(where.constData(), 0755) != 0 && errno != EEXIST)
-            return QStringLiteral("cannot create the mount point: %1").arg(errorName(errno));
-        if (::mount("tmpfs", where.constData(), "tmpfs", 0, options) != 0)
-            return QStringLiteral("cannot mount a tmpfs here: %1").arg(errorName(errno));
-        m_mounts.append(where);
-        return {};
+        return quorvel::test::mountTmpfs(where, options, m_mounts);
     }
 
     // As "umount -l": the volume leaves the tree at once. A descriptor held on

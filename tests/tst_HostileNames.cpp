@@ -6,6 +6,7 @@
 // opened and never hold the program up; a folder is never taken for a file.
 
 #include "main_window/frmMain.h"
+#include "support/ByteFiles.h"
 #include "support/FakeLauncher.h"
 #include "support/FakeMessageBox.h"
 #include "trimming/RecycleFile.h"
@@ -29,9 +30,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
-#include <ftw.h>
 #include <memory>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -43,30 +42,19 @@
 using namespace quorvel;
 using quorvel::test::FakeLauncher;
 using quorvel::test::FakeMessageBox;
+using quorvel::test::entries;
+using quorvel::test::infoPath;
+using quorvel::test::realPath;
+using quorvel::test::removeTree;
+using quorvel::test::writeFile;
 
 namespace {
 
-bool writeFile(const QByteArray &path, const QByteArray &content)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool written = ::write(fd, content.constData(), size_t(content.size())) == content.size();
-    return ::close(fd) == 0 && written;
-}
-
+// Non-blocking, so that a FIFO met by mistake is read as empty rather than
+// waiting for a writer that never comes.
 QByteArray readFile(const QByteArray &path)
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return "<missing>";
-    QByteArray content;
-    char buffer[4096];
-    ssize_t got = 0;
-    while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
-        content.append(buffer, got);
-    ::close(fd);
-    return content;
+    return quorvel::test::readFile(path, O_NONBLOCK);
 }
 
 mode_t typeOf(const QByteArray &path)
@@ -82,48 +70,6 @@ QByteArray linkTarget(const QByteArray &path)
     char target[PATH_MAX];
     const ssize_t size = ::readlink(path.constData(), target, sizeof target);
     return size < 0 ? QByteArray() : QByteArray(target, size);
-}
-
-QByteArrayList entries(const QByteArray &folder)
-{
-    QByteArrayList names;
-    DIR *dir = ::opendir(folder.constData());
-    if (dir == nullptr)
-        return names;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name != "." && name != "..")
-            names.append(name);
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-QByteArray realPath(const QByteArray &path)
-{
-    char resolved[PATH_MAX];
-    return ::realpath(path.constData(), resolved) ? QByteArray(resolved) : QByteArray();
-}
-
-QByteArray infoPath(const QByteArray &infoText)
-{
-    for (const QByteArray &line : infoText.split('\n')) {
-        if (line.startsWith("Path="))
-            return percentDecodePath(line.mid(5));
-    }
-    return "<no Path>";
-}
-
-void removeTree(const QByteArray &root)
-{
-    ::nftw(
-        root.constData(),
-        [](const char *path, const struct stat *, int, FTW *) {
-            ::remove(path);
-            return 0;
-        },
-        16, FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
 }
 
 QStringList decoded(const QByteArrayList &names)
@@ -239,23 +185,8 @@ class tst_HostileNames : public QObject
     QByteArray runTrashCli(const QString &command, const QStringList &arguments,
                            const QByteArray &workingFolder, const QByteArray &input, int &exitCode)
     {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), QFile::decodeName(m_root + "/data"));
-        environment.insert(QStringLiteral("HOME"), QFile::decodeName(m_root + "/home"));
-        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(QFile::decodeName(workingFolder));
-        process.start(command, arguments);
-        process.write(input);
-        process.closeWriteChannel();
-        exitCode = -1;
-        if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
-            exitCode = process.exitCode();
-        const QByteArray err = process.readAllStandardError();
-        if (!err.isEmpty())
-            qInfo() << command << "said:" << err;
-        return process.readAllStandardOutput();
+        return quorvel::test::runTrashCli(m_root, command, arguments, workingFolder, input,
+                                          exitCode);
     }
 
     static bool isUtf8(const QByteArray &bytes)

@@ -1,3 +1,4 @@
+#include "support/ByteFiles.h"
 #include "support/FakeMessageBox.h"
 #include "trimming/RecycleFile.h"
 #include "trimming/TrashInfo.h"
@@ -14,52 +15,23 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
-#include <ftw.h>
 #include <memory>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace quorvel;
+using quorvel::test::entries;
+using quorvel::test::errorName;
+using quorvel::test::exists;
+using quorvel::test::nobody;
+using quorvel::test::readFile;
+using quorvel::test::realPath;
+using quorvel::test::removeTree;
+using quorvel::test::writeFile;
 
 namespace {
-
-constexpr uid_t nobody = 65534;
-
-// Names are bytes here: several of the names under test are not valid UTF-8,
-// which QFile and QDir would not hand back unchanged.
-bool writeFile(const QByteArray &path, const QByteArray &content)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool written = ::write(fd, content.constData(), size_t(content.size())) == content.size();
-    return ::close(fd) == 0 && written;
-}
-
-QByteArray readFile(const QByteArray &path)
-{
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return "<missing>";
-    QByteArray content;
-    char buffer[4096];
-    ssize_t got = 0;
-    while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
-        content.append(buffer, got);
-    ::close(fd);
-    return content;
-}
-
-bool exists(const QByteArray &path)
-{
-    struct stat st
-    {
-    };
-    return ::lstat(path.constData(), &st) == 0;
-}
 
 struct stat statOf(const QByteArray &path)
 {
@@ -69,28 +41,6 @@ struct stat statOf(const QByteArray &path)
     if (::lstat(path.constData(), &st) != 0)
         st.st_ino = 0;
     return st;
-}
-
-QByteArrayList entries(const QByteArray &folder)
-{
-    QByteArrayList names;
-    DIR *dir = ::opendir(folder.constData());
-    if (dir == nullptr)
-        return names;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name != "." && name != "..")
-            names.append(name);
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-QByteArray realPath(const QByteArray &path)
-{
-    char resolved[PATH_MAX];
-    return ::realpath(path.constData(), resolved) ? QByteArray(resolved) : QByteArray();
 }
 
 QByteArray infoValue(const QByteArray &infoText, QByteArrayView key)
@@ -109,24 +59,6 @@ int recycle(const QByteArray &path)
     if (messages.count() != 0)
         qWarning("RecycleFile showed a message without being asked to confirm");
     return result;
-}
-
-// QTemporaryDir removes by decoded names, which misses names that are not
-// UTF-8; this goes by the bytes, and stays on the one filesystem.
-void removeTree(const QByteArray &root)
-{
-    ::nftw(
-        root.constData(),
-        [](const char *path, const struct stat *, int, FTW *) {
-            ::remove(path);
-            return 0;
-        },
-        16, FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
-}
-
-QString errorName(int error)
-{
-    return QStringLiteral("%1 (%2)").arg(error).arg(QString::fromLocal8Bit(std::strerror(error)));
 }
 
 } // namespace
@@ -206,22 +138,13 @@ void tst_RecycleFile::cleanup()
 
 QByteArray tst_RecycleFile::makeFolder(const QByteArray &relative, mode_t mode)
 {
-    const QByteArray path = m_root + '/' + relative;
-    if (::mkdir(path.constData(), mode) != 0 && errno != EEXIST)
-        qWarning("cannot create %s: %s", path.constData(), std::strerror(errno));
-    ::chmod(path.constData(), mode);
-    return path;
+    return quorvel::test::makeFolder(m_root, relative, mode);
 }
 
 // Returns why the volume could not be had, or nothing when it is mounted.
 QString tst_RecycleFile::mountTmpfs(const QByteArray &where, const char *options)
 {
-    if (::mkdir(where.constData(), 0755) != 0 && errno != EEXIST)
-        return QStringLiteral("cannot create the mount point: %1").arg(errorName(errno));
-    if (::mount("tmpfs", where.constData(), "tmpfs", 0, options) != 0)
-        return QStringLiteral("cannot mount a tmpfs here: %1").arg(errorName(errno));
-    m_mounts.append(where);
-    return {};
+    return quorvel::test::mountTmpfs(where, options, m_mounts);
 }
 
 int tst_RecycleFile::runAsNobody(const QByteArray &path, const QByteArray &dataHome)
@@ -252,23 +175,7 @@ QByteArray tst_RecycleFile::runTrashCli(const QString &command, const QStringLis
                                         const QByteArray &workingFolder, const QByteArray &input,
                                         int &exitCode)
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), QFile::decodeName(m_root + "/data"));
-    environment.insert(QStringLiteral("HOME"), QFile::decodeName(m_root + "/home"));
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(QFile::decodeName(workingFolder));
-    process.start(command, arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    exitCode = -1;
-    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
-        exitCode = process.exitCode();
-    const QByteArray err = process.readAllStandardError();
-    if (!err.isEmpty())
-        qInfo() << command << "said:" << err;
-    return process.readAllStandardOutput();
+    return quorvel::test::runTrashCli(m_root, command, arguments, workingFolder, input, exitCode);
 }
 
 void tst_RecycleFile::trashesFileIntoHomeTrash()
