@@ -28,6 +28,8 @@
 #include <QScopeGuard>
 #include <QTimer>
 
+#include <exception>
+
 namespace quorvel {
 
 using namespace ui;
@@ -231,38 +233,48 @@ bool frmMain::Form_Load()
 {
     const auto loaded = qScopeGuard([this] { m_loading.reset(); });
     if (m_app.PrevInstance) {
+        m_loading.reset(); // nothing is read while the user reads this
         m_messages.show(QStringLiteral("Quorvel is already running"), MB_OK | MB_ICONERROR);
         return false;
     }
-    // Start-up reports nothing: a step that fails (an unreadable start folder,
-    // say) is skipped and the next one runs.
-    const auto sharing = m_readings.share();
-    const auto step = [](auto &&action) {
-        try {
-            action();
-        } catch (const std::exception &) {
-        }
-    };
-    step([&] { ComboPicture->setText(QStringLiteral("*.jpg")); });
-    step([&] { fb1->setPattern(ComboPicture->Text()); });
-    step([&] { ComboRaw->setText(QStringLiteral("*.nef (Nikon)")); });
-    step([&] { fb2->setPattern(patternOf(ComboRaw->Text())); });
-    step([&] { txtNoFiles1->setText(countText(fb1)); });
-    step([&] { txtNoFiles2->setText(countText(fb2)); });
-    step([&] {
-        for (const QString &entry : rawPatternEntries())
-            ComboRaw->AddItem(entry);
-    });
-    step([&] {
-        for (const QString &entry : picturePatternEntries())
-            ComboPicture->AddItem(entry);
-    });
-    step([&] { cmdInfo->setEnabled(false); });
-    m_syncDirs = true;
-    step([&] {
-        const QSignalBlocker blocker(checkSync); // already checked in the layout: no folder moves
-        checkSync->setValue(m_syncDirs ? CheckBox::vbChecked : CheckBox::vbUnchecked);
-    });
+    // A step that fails (a start folder the user may not read, say) does not
+    // stop the ones after it, or the window would open without its patterns
+    // and counts; the first failure is reported once they have all run.
+    std::exception_ptr failure;
+    {
+        const auto sharing = m_readings.share();
+        const auto step = [&failure](auto &&action) {
+            try {
+                action();
+            } catch (const std::exception &) {
+                if (!failure)
+                    failure = std::current_exception();
+            }
+        };
+        step([&] { ComboPicture->setText(QStringLiteral("*.jpg")); });
+        step([&] { fb1->setPattern(ComboPicture->Text()); });
+        step([&] { ComboRaw->setText(QStringLiteral("*.nef (Nikon)")); });
+        step([&] { fb2->setPattern(patternOf(ComboRaw->Text())); });
+        step([&] { txtNoFiles1->setText(countText(fb1)); });
+        step([&] { txtNoFiles2->setText(countText(fb2)); });
+        step([&] {
+            for (const QString &entry : rawPatternEntries())
+                ComboRaw->AddItem(entry);
+        });
+        step([&] {
+            for (const QString &entry : picturePatternEntries())
+                ComboPicture->AddItem(entry);
+        });
+        step([&] { cmdInfo->setEnabled(false); });
+        m_syncDirs = true;
+        step([&] {
+            const QSignalBlocker blocker(checkSync); // already checked in the layout: no folder moves
+            checkSync->setValue(m_syncDirs ? CheckBox::vbChecked : CheckBox::vbUnchecked);
+        });
+    }
+    m_loading.reset();
+    if (failure)
+        m_guard.run([&failure] { std::rethrow_exception(failure); });
     return true;
 }
 
