@@ -42,7 +42,7 @@ case "$mode" in
 run)
     install_missing "${packages[@]}"
     build default
-    exec "$here/build/src/quorvel"
+    exec "$here/build/quorvel"
     ;;
 test)
     install_missing "${packages[@]}" "${test_packages[@]}"

@@ -14,7 +14,7 @@
 #include "support/Timing.h"
 #include "support/TrimScenario.h"
 #include "ui/FileListBox.h"
-#include "ui/HeapReuse.h"
+#include "platform/HeapReuse.h"
 
 #include <QApplication>
 #include <QFile>
@@ -157,7 +157,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    ui::keepFreedHeapForReuse(); // as the program does when it starts
+    platform::keepFreedHeapForReuse(); // as the program does when it starts
     const bool quick = isQuick(application.arguments());
     const std::vector<int> sizes = quick ? std::vector<int>{100, 1000}
                                          : std::vector<int>{1000, 10000, 100000};

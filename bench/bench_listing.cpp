@@ -6,7 +6,7 @@
 
 #include "support/TableRow.h"
 #include "ui/FileListBox.h"
-#include "ui/HeapReuse.h"
+#include "platform/HeapReuse.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -110,7 +110,7 @@ double listAndShow(FileListBox &box, PaintCounter &counter, const QString &folde
 
 int main(int argc, char **argv)
 {
-    quorvel::ui::keepFreedHeapForReuse(); // as the program does when it starts
+    quorvel::platform::keepFreedHeapForReuse(); // as the program does when it starts
     const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

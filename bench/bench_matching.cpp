@@ -55,7 +55,7 @@ int main(int argc, char **argv)
     makeNames(count, raws, pictures);
 
     // Once each before timing: pages in, and the result checked.
-    const std::vector<int> unmatched = unmatchedRawFiles(raws, pictures);
+    const std::vector<int> unmatched = trimming::unmatchedRawFiles(raws, pictures);
     volatile size_t sink = hashEveryName(raws, pictures);
     bool right = int(unmatched.size()) == count / 5;
     for (const int index : unmatched)
@@ -70,7 +70,7 @@ int main(int argc, char **argv)
         floor.push_back(millisecondsSince(timer));
 
         timer.start();
-        const std::vector<int> result = unmatchedRawFiles(raws, pictures);
+        const std::vector<int> result = trimming::unmatchedRawFiles(raws, pictures);
         ours.push_back(millisecondsSince(timer));
         right = right && result.size() == unmatched.size();
     }

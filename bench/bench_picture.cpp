@@ -7,9 +7,9 @@
 #include "support/TableRow.h"
 #include "ui/Image.h"
 #include "ui/Label.h"
-#include "ui/MessageBox.h"
+#include "platform/MessageBox.h"
 #include "viewer/dlgShowPicture.h"
-#include "ui/HeapReuse.h"
+#include "platform/HeapReuse.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -32,10 +32,10 @@ using quorvel::bench::TableRow;
 namespace {
 
 // The benchmark deletes nothing, so nothing is ever asked.
-class NoMessages final : public ui::MessageBox
+class NoMessages final : public platform::MessageBox
 {
 public:
-    int show(const QString &, int, const QString &) override { return ui::IDNO; }
+    int show(const QString &, int, const QString &) override { return platform::IDNO; }
 };
 
 struct Case
@@ -121,7 +121,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    ui::keepFreedHeapForReuse(); // as the program does when it starts
+    platform::keepFreedHeapForReuse(); // as the program does when it starts
     const bool quick = QCoreApplication::arguments().contains(QStringLiteral("--quick"));
 
     const std::vector<Case> cases =
@@ -137,7 +137,7 @@ int main(int argc, char *argv[])
     }
 
     NoMessages messages;
-    dlgShowPicture dialog(messages, [](const QString &, bool) { return 0; }, [] {});
+    viewer::dlgShowPicture dialog(messages, [](const QString &, bool) { return 0; }, [] {});
     dialog.show();
 
     std::printf("Picture display, from Tag to picture shown; median of %d runs\n", runs);

@@ -83,7 +83,7 @@ private:
 int childProgram(int argc, char **argv)
 {
     QApplication application(argc, argv);
-    Program program;
+    main_window::Program program;
     if (!program.start())
         return 2;
     FirstPaint painted(program.mainWindow());

@@ -6,8 +6,8 @@
 
 #include "support/TableRow.h"
 #include "trimming/RecycleFile.h"
-#include "ui/FileNames.h"
-#include "ui/MessageBox.h"
+#include "files/FileNames.h"
+#include "platform/MessageBox.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -34,10 +34,10 @@ namespace {
 
 constexpr double goalMicroseconds = 60.0;
 
-class NoQuestions final : public quorvel::ui::MessageBox
+class NoQuestions final : public quorvel::platform::MessageBox
 {
 public:
-    int show(const QString &, int, const QString &) override { return quorvel::ui::IDNO; }
+    int show(const QString &, int, const QString &) override { return quorvel::platform::IDNO; }
 };
 
 QByteArray fileName(int i)
@@ -181,10 +181,10 @@ int main(int argc, char **argv)
     const QByteArray ourFolder = makeFiles(root + "/ours", n);
     QList<QString> ourPaths;
     for (int i = 0; i < n; ++i)
-        ourPaths.append(quorvel::decodeFileName(ourFolder + '/' + fileName(i)));
+        ourPaths.append(quorvel::files::decodeFileName(ourFolder + '/' + fileName(i)));
     NoQuestions messages;
     Way ours{[&](int i) {
-        if (const int error = quorvel::modQuorvel::RecycleFile(ourPaths[i], false, messages))
+        if (const int error = quorvel::trimming::modQuorvel::RecycleFile(ourPaths[i], false, messages))
             fail("trashing", error);
     }};
 

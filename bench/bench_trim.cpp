@@ -12,7 +12,7 @@
 #include "support/TableRow.h"
 #include "support/Timing.h"
 #include "support/TrimScenario.h"
-#include "ui/HeapReuse.h"
+#include "platform/HeapReuse.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -26,7 +26,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    quorvel::ui::keepFreedHeapForReuse(); // as the program does when it starts
+    quorvel::platform::keepFreedHeapForReuse(); // as the program does when it starts
     const bool quick = isQuick(application.arguments());
     const int raws = quick ? 500 : 20000;
     const int runs = quick ? 1 : 7;

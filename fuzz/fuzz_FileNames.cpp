@@ -3,7 +3,7 @@
 // another name on the way to the trash would move the wrong file, or none.
 
 #include "Property.h"
-#include "ui/FileNames.h"
+#include "files/FileNames.h"
 
 #include <QString>
 #include <QStringDecoder>
@@ -35,10 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArrayView bytes(data, qsizetype(size));
 
     // Any bytes, decoded for the windows and encoded back, are the same bytes.
-    const QString name = decodeFileName(bytes);
-    QUORVEL_REQUIRE(encodeFileName(name) == bytes);
+    const QString name = files::decodeFileName(bytes);
+    QUORVEL_REQUIRE(files::encodeFileName(name) == bytes);
     // And a decoded name is stable: it does not drift on a second round.
-    QUORVEL_REQUIRE(decodeFileName(encodeFileName(name)) == name);
+    QUORVEL_REQUIRE(files::decodeFileName(files::encodeFileName(name)) == name);
 
     // Valid UTF-8 reads as any UTF-8 reader reads it; only invalid bytes are
     // escaped, each as one lone surrogate.
@@ -53,13 +53,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // the program reaches the encoder.
     QString text(qsizetype(size / 2), Qt::Uninitialized);
     std::memcpy(text.data(), data, (size / 2) * sizeof(char16_t));
-    const QByteArray encoded = encodeFileName(text);
+    const QByteArray encoded = files::encodeFileName(text);
     // Whatever the text, its encoding is a name that round-trips from then on.
-    QUORVEL_REQUIRE(encodeFileName(decodeFileName(encoded)) == encoded);
+    QUORVEL_REQUIRE(files::encodeFileName(files::decodeFileName(encoded)) == encoded);
     if (!hasLoneSurrogate(text)) {
         // Proper text is plain UTF-8 and comes back unchanged.
         QUORVEL_REQUIRE(encoded == text.toUtf8());
-        QUORVEL_REQUIRE(decodeFileName(encoded) == text);
+        QUORVEL_REQUIRE(files::decodeFileName(encoded) == text);
     }
     // NUL and "/" can't be smuggled in: the encoder writes them only where
     // the text has them.

@@ -3,7 +3,7 @@
 // file in exactly the listed folder.
 
 #include "Property.h"
-#include "ui/FileNames.h"
+#include "files/FileNames.h"
 
 #include <QString>
 
@@ -15,10 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Folder and name, split at the first NUL: neither can hold one on disk.
     const QByteArrayView bytes(data, qsizetype(size));
     const qsizetype split = bytes.indexOf('\0');
-    const QString folder = decodeFileName(split < 0 ? bytes : bytes.first(split));
-    const QString name = decodeFileName(split < 0 ? QByteArrayView() : bytes.sliced(split + 1));
+    const QString folder = files::decodeFileName(split < 0 ? bytes : bytes.first(split));
+    const QString name = files::decodeFileName(split < 0 ? QByteArrayView() : bytes.sliced(split + 1));
 
-    const QString path = joinPath(folder, name);
+    const QString path = files::joinPath(folder, name);
     QUORVEL_REQUIRE(path.startsWith(folder));
     QUORVEL_REQUIRE(path.endsWith(name));
     // Exactly one separator between them, whether or not the folder ends in one.
@@ -42,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             QUORVEL_REQUIRE(parent == given);
     }
     // The bytes of the path are the folder's bytes and the name's bytes.
-    const QByteArray encoded = encodeFileName(path);
-    QUORVEL_REQUIRE(encoded.startsWith(encodeFileName(folder)));
-    QUORVEL_REQUIRE(encoded.endsWith(encodeFileName(name)));
+    const QByteArray encoded = files::encodeFileName(path);
+    QUORVEL_REQUIRE(encoded.startsWith(files::encodeFileName(folder)));
+    QUORVEL_REQUIRE(encoded.endsWith(files::encodeFileName(name)));
     return 0;
 }

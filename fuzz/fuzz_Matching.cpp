@@ -4,7 +4,7 @@
 
 #include "Property.h"
 #include "trimming/Matching.h"
-#include "ui/FileNames.h"
+#include "files/FileNames.h"
 
 #include <QStringList>
 
@@ -22,7 +22,7 @@ QStringList namesFrom(QByteArrayView bytes)
     for (;;) {
         const qsizetype slash = bytes.indexOf('/', start);
         const qsizetype end = slash < 0 ? bytes.size() : slash;
-        names.append(quorvel::decodeFileName(bytes.sliced(start, end - start)));
+        names.append(quorvel::files::decodeFileName(bytes.sliced(start, end - start)));
         if (slash < 0)
             break;
         start = slash + 1;
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     for (const QStringList *list : {&raws, &pictures}) {
         for (const QString &name : *list) {
-            const QStringView base = baseName(name);
+            const QStringView base = trimming::baseName(name);
             // A prefix of the name: all up to its last ".", or all of it.
             QUORVEL_REQUIRE(QStringView(name).startsWith(base));
             const QStringView rest = QStringView(name).sliced(base.size());
@@ -54,12 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
     }
 
-    const std::vector<int> unmatched = unmatchedRawFiles(raws, pictures);
+    const std::vector<int> unmatched = trimming::unmatchedRawFiles(raws, pictures);
     std::vector<int> expected;
     for (qsizetype i = 0; i < raws.size(); ++i) {
         bool match = false;
         for (const QString &picture : pictures) {
-            if (baseName(raws.at(i)) == baseName(picture))
+            if (trimming::baseName(raws.at(i)) == trimming::baseName(picture))
                 match = true;
         }
         if (!match)
@@ -71,6 +71,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (const int index : unmatched)
         QUORVEL_REQUIRE(!pictures.contains(raws.at(index)));
     // The same list on both sides keeps everything.
-    QUORVEL_REQUIRE(unmatchedRawFiles(raws, raws).empty());
+    QUORVEL_REQUIRE(trimming::unmatchedRawFiles(raws, raws).empty());
     return 0;
 }

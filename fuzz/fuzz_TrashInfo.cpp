@@ -4,7 +4,7 @@
 // name in the trash must be one the filesystem takes.
 
 #include "Property.h"
-#include "trimming/TrashInfo.h"
+#include "platform/linux/TrashInfo.h"
 
 #include <QDateTime>
 #include <QStringDecoder>
@@ -29,8 +29,8 @@ bool isValidUtf8(QByteArrayView bytes)
 void checkPath(QByteArrayView path)
 {
     using namespace quorvel;
-    const QByteArray encoded = percentEncodePath(path);
-    QUORVEL_REQUIRE(percentDecodePath(encoded) == path);
+    const QByteArray encoded = platform::percentEncodePath(path);
+    QUORVEL_REQUIRE(platform::percentDecodePath(encoded) == path);
     // Only URI-safe characters, "/" and %XX escapes: nothing a line-based
     // key=value file or a URI decoder could read differently.
     for (qsizetype i = 0; i < encoded.size(); ++i) {
@@ -47,17 +47,17 @@ void checkPath(QByteArrayView path)
 
     // The whole info file: three lines, and Path= gives the path back.
     const QDateTime when = QDateTime::fromSecsSinceEpoch(1196467200, QTimeZone::utc());
-    const QByteArray info = trashInfoText(path, when);
+    const QByteArray info = platform::trashInfoText(path, when);
     const QByteArrayList lines = info.split('\n');
     QUORVEL_REQUIRE(lines.size() == 4 && lines[3].isEmpty());
     QUORVEL_REQUIRE(lines[0] == "[Trash Info]");
     QUORVEL_REQUIRE(lines[1].startsWith("Path="));
-    QUORVEL_REQUIRE(percentDecodePath(lines[1].sliced(5)) == path);
+    QUORVEL_REQUIRE(platform::percentDecodePath(lines[1].sliced(5)) == path);
     QUORVEL_REQUIRE(lines[2].startsWith("DeletionDate=") && lines[2].size() == 13 + 19);
 
     // Decoding never invents bytes: text without "%" is itself, and the
     // result is never longer than the text.
-    const QByteArray decoded = percentDecodePath(path);
+    const QByteArray decoded = platform::percentDecodePath(path);
     QUORVEL_REQUIRE(decoded.size() <= path.size());
     if (!path.contains('%'))
         QUORVEL_REQUIRE(decoded == path);
@@ -66,8 +66,8 @@ void checkPath(QByteArrayView path)
 void checkTrashedName(QByteArrayView name, int attempt)
 {
     using namespace quorvel;
-    constexpr qsizetype room = maxNameBytes - trashInfoSuffix.size();
-    const QByteArray inTrash = trashedName(name, attempt);
+    constexpr qsizetype room = platform::maxNameBytes - platform::trashInfoSuffix.size();
+    const QByteArray inTrash = platform::trashedName(name, attempt);
 
     // Fits, with its .trashinfo twin, in one folder entry.
     QUORVEL_REQUIRE(inTrash.size() <= room);

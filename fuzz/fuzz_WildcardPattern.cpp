@@ -4,8 +4,8 @@
 // a name always matches itself taken as a pattern, and letter case never counts.
 
 #include "Property.h"
-#include "ui/FileNames.h"
-#include "ui/WildcardPattern.h"
+#include "files/FileNames.h"
+#include "files/WildcardPattern.h"
 
 #include <QString>
 
@@ -88,12 +88,12 @@ QString swapAsciiCase(QStringView text)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    using quorvel::WildcardPattern;
+    using quorvel::files::WildcardPattern;
     // Pattern and name, split at the first NUL, each decoded as a name on disk is.
     const QByteArrayView bytes(data, qsizetype(size));
     const qsizetype split = bytes.indexOf('\0');
-    const QString patternText = quorvel::decodeFileName(split < 0 ? bytes : bytes.first(split));
-    const QString name = quorvel::decodeFileName(split < 0 ? QByteArrayView() : bytes.sliced(split + 1));
+    const QString patternText = quorvel::files::decodeFileName(split < 0 ? bytes : bytes.first(split));
+    const QString name = quorvel::files::decodeFileName(split < 0 ? QByteArrayView() : bytes.sliced(split + 1));
     // The table is pattern by name; keep it small enough to stay fast.
     if (qint64(patternText.size() + 1) * (name.size() + 1) > 200000)
         return 0;

@@ -3,8 +3,8 @@
 // root passes every permission check they need to see fail.
 
 #include "trimming/RecycleFile.h"
-#include "ui/FileNames.h"
-#include "ui/MessageBox.h"
+#include "files/FileNames.h"
+#include "platform/MessageBox.h"
 
 #include <cstdio>
 #include <cstring>
@@ -12,13 +12,13 @@
 namespace {
 
 // Nothing may be asked: the file is moved without confirmation.
-class NoQuestions final : public quorvel::ui::MessageBox
+class NoQuestions final : public quorvel::platform::MessageBox
 {
 public:
     int show(const QString &, int, const QString &) override
     {
         std::fputs("unexpected message\n", stderr);
-        return quorvel::ui::IDNO;
+        return quorvel::platform::IDNO;
     }
 };
 
@@ -28,8 +28,8 @@ int main(int argc, char **argv)
 {
     NoQuestions messages;
     for (int i = 1; i < argc; ++i) {
-        const QString path = quorvel::decodeFileName(QByteArrayView(argv[i], std::strlen(argv[i])));
-        std::printf("%d\n", quorvel::modQuorvel::RecycleFile(path, false, messages));
+        const QString path = quorvel::files::decodeFileName(QByteArrayView(argv[i], std::strlen(argv[i])));
+        std::printf("%d\n", quorvel::trimming::modQuorvel::RecycleFile(path, false, messages));
     }
     return 0;
 }

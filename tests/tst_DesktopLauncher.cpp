@@ -1,5 +1,5 @@
-#include "ui/DesktopLauncher.h"
-#include "ui/Maker.h"
+#include "platform/linux/XdgOpenLauncher.h"
+#include "about/Maker.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,17 +69,17 @@ void tst_DesktopLauncher::noOpenerMeansFailure()
 {
     // Must run before any success: Qt remembers the opener it found.
     qputenv("PATH", QFile::encodeName(m_dir.filePath(QStringLiteral("empty"))));
-    quorvel::ui::DesktopLauncher launcher;
+    quorvel::platform::XdgOpenLauncher launcher;
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("web browser")));
-    QVERIFY(!launcher.openUrl(QUrl(QString::fromLatin1(quorvel::ui::makerPage))));
+    QVERIFY(!launcher.openUrl(QUrl(QString::fromLatin1(quorvel::about::makerPage))));
     QVERIFY(opened().isEmpty());
 }
 
 void tst_DesktopLauncher::pageGoesToTheOpenerUnchanged()
 {
     qputenv("PATH", QFile::encodeName(m_dir.filePath(QStringLiteral("bin"))));
-    quorvel::ui::DesktopLauncher launcher;
-    QVERIFY(launcher.openUrl(QUrl(QString::fromLatin1(quorvel::ui::makerPage))));
+    quorvel::platform::XdgOpenLauncher launcher;
+    QVERIFY(launcher.openUrl(QUrl(QString::fromLatin1(quorvel::about::makerPage))));
     // The opener runs detached; wait for it to have written.
     QTRY_COMPARE(opened(), QStringLiteral("1|https://quorvel.example.org/|\n"));
 }
@@ -87,8 +87,8 @@ void tst_DesktopLauncher::pageGoesToTheOpenerUnchanged()
 void tst_DesktopLauncher::everyRequestStartsTheOpener()
 {
     QFile::remove(m_log);
-    quorvel::ui::DesktopLauncher launcher;
-    const QUrl page(QString::fromLatin1(quorvel::ui::makerPage));
+    quorvel::platform::XdgOpenLauncher launcher;
+    const QUrl page(QString::fromLatin1(quorvel::about::makerPage));
     QVERIFY(launcher.openUrl(page));
     QTRY_COMPARE(opened().count(QLatin1Char('\n')), 1);
     QVERIFY(launcher.openUrl(page));

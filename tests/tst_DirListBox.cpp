@@ -1,18 +1,18 @@
 #include "support/ScratchFolder.h"
 #include "ui/DirListBox.h"
-#include "ui/FolderError.h"
-#include "ui/Volume.h"
-#include "ui/Volumes.h"
+#include "files/FolderError.h"
+#include "files/Volume.h"
+#include "files/VolumeTable.h"
 
 #include <cerrno>
 #include <QSignalSpy>
 #include <QTest>
 
-using quorvel::FolderError;
+using quorvel::files::FolderError;
 using quorvel::test::ScratchFolder;
 using quorvel::ui::DirListBox;
-using quorvel::ui::Volume;
-using quorvel::ui::Volumes;
+using quorvel::files::Volume;
+using quorvel::files::VolumeTable;
 
 namespace {
 
@@ -64,7 +64,7 @@ void tst_DirListBox::showsAncestorsThenVisibleSubfolders()
     QVERIFY(dir.touch("pics/photo.jpg"));
     QVERIFY(dir.touch("pics/.hidden"));
 
-    Volumes volumes({{QStringLiteral("/"), {}}});
+    VolumeTable volumes({{QStringLiteral("/"), {}}});
     DirListBox box(volumes);
     const QString pics = dir.path() + QStringLiteral("/pics");
     box.setPath(pics);
@@ -95,7 +95,7 @@ void tst_DirListBox::changeIsRaisedInsideTheWrite()
     QVERIFY(dir.makeFolder("pics/day1"));
     const QString pics = dir.path() + QStringLiteral("/pics");
 
-    Volumes volumes({{QStringLiteral("/"), {}}});
+    VolumeTable volumes({{QStringLiteral("/"), {}}});
     DirListBox box(volumes);
     box.setPath(pics);
 
@@ -131,7 +131,7 @@ void tst_DirListBox::nestedChangesRunInOrder()
     QVERIFY(dir.makeFolder("one"));
     QVERIFY(dir.makeFolder("two"));
 
-    Volumes volumes({{QStringLiteral("/"), {}}});
+    VolumeTable volumes({{QStringLiteral("/"), {}}});
     DirListBox first(volumes);
     DirListBox second(volumes);
     first.setPath(dir.path());
@@ -161,7 +161,7 @@ void tst_DirListBox::openingAnEntryMovesThere()
     QVERIFY(dir.makeFolder("pics/day2"));
     const QString pics = dir.path() + QStringLiteral("/pics");
 
-    Volumes volumes({{QStringLiteral("/"), {}}});
+    VolumeTable volumes({{QStringLiteral("/"), {}}});
     DirListBox box(volumes);
     box.setPath(pics);
     box.resize(300, 600);
@@ -225,7 +225,7 @@ void tst_DirListBox::failureLeavesListWhereItWas()
     QVERIFY(::symlink("nowhere", dir.at("dangling")) == 0);
     const QString pics = dir.path() + QStringLiteral("/pics");
 
-    Volumes volumes({{QStringLiteral("/"), {}}});
+    VolumeTable volumes({{QStringLiteral("/"), {}}});
     DirListBox box(volumes);
     box.setPath(pics);
     const QStringList before = shownNames(box);
@@ -256,7 +256,7 @@ void tst_DirListBox::volumesRememberTheirFolders()
     const Volume root{QStringLiteral("/"), {}};
     const Volume a{cardA.path(), QStringLiteral("CARD A")};
     const Volume b{cardB.path(), QStringLiteral("CARD B")};
-    Volumes volumes({root, a, b});
+    VolumeTable volumes({root, a, b});
 
     DirListBox box(volumes);
     DirListBox other(volumes);

@@ -1,8 +1,8 @@
 #include "support/ScratchFolder.h"
-#include "ui/DirectoryListing.h"
-#include "ui/FileNames.h"
-#include "ui/FolderError.h"
-#include "ui/WildcardPattern.h"
+#include "files/FolderListing.h"
+#include "files/FileNames.h"
+#include "files/FolderError.h"
+#include "files/WildcardPattern.h"
 
 #include <cerrno>
 #include <chrono>
@@ -25,12 +25,12 @@
 #include <thread>
 #include <unistd.h>
 
-using quorvel::decodeFileName;
-using quorvel::encodeFileName;
-using quorvel::FolderError;
-using quorvel::WildcardPattern;
+using quorvel::files::decodeFileName;
+using quorvel::files::encodeFileName;
+using quorvel::files::FolderError;
+using quorvel::files::WildcardPattern;
 using quorvel::test::ScratchFolder;
-namespace DirectoryListing = quorvel::DirectoryListing;
+namespace FolderListing = quorvel::files::FolderListing;
 
 namespace {
 
@@ -92,9 +92,9 @@ int listUnreadableAsChild(const char *folder)
     for (int kind = 0; kind < 2; ++kind) {
         try {
             if (kind == 0)
-                DirectoryListing::files(decodeFileName(folder), WildcardPattern(u"*"));
+                FolderListing::files(decodeFileName(folder), WildcardPattern(u"*"));
             else
-                DirectoryListing::subfolders(decodeFileName(folder));
+                FolderListing::subfolders(decodeFileName(folder));
             std::fprintf(stderr, "listing %d read an unreadable folder\n", kind);
             result = 3;
         } catch (const FolderError &error) {
@@ -170,7 +170,7 @@ void tst_DirectoryListing::order()
     QVERIFY(dir.isValid());
     for (const QByteArray &name : created)
         QVERIFY(dir.touch(name));
-    QCOMPARE(encodedAll(DirectoryListing::files(dir.path(), WildcardPattern(u"*"))), expected);
+    QCOMPARE(encodedAll(FolderListing::files(dir.path(), WildcardPattern(u"*"))), expected);
 }
 
 // The order both listings use is ASCII letters without case, by UTF-16 code
@@ -200,7 +200,7 @@ void tst_DirectoryListing::orderIsCaseBlindThenExact()
         const std::u16string b = randomName();
         const QString qa = QString::fromStdU16String(a);
         const QString qb = QString::fromStdU16String(b);
-        if (DirectoryListing::lessThan(qa, qb) != (key(a) < key(b)))
+        if (FolderListing::lessThan(qa, qb) != (key(a) < key(b)))
             QFAIL(qPrintable(QStringLiteral("wrong order for \"%1\" and \"%2\"").arg(qa, qb)));
     }
 }
@@ -249,8 +249,8 @@ void tst_DirectoryListing::listingFollowsTheOrder()
     QStringList expected;
     for (const QByteArray &name : created)
         expected.append(decodeFileName(name));
-    std::sort(expected.begin(), expected.end(), DirectoryListing::lessThan);
-    const QStringList listed = DirectoryListing::files(dir.path(), WildcardPattern(u"*"));
+    std::sort(expected.begin(), expected.end(), FolderListing::lessThan);
+    const QStringList listed = FolderListing::files(dir.path(), WildcardPattern(u"*"));
     QCOMPARE(listed.size(), expected.size());
     for (qsizetype i = 0; i < listed.size(); ++i) {
         if (listed.at(i) != expected.at(i))
@@ -268,13 +268,13 @@ void tst_DirectoryListing::patternFilters()
                              "scan.tif", "scan.tiff", "scan.ti", "-----"}) {
         QVERIFY(dir.touch(name));
     }
-    QCOMPARE(DirectoryListing::files(dir.path(), WildcardPattern(u"*.nef")),
+    QCOMPARE(FolderListing::files(dir.path(), WildcardPattern(u"*.nef")),
              QStringList({"DSC_0001.NEF", "dsc_0002.nef"}));
-    QCOMPARE(DirectoryListing::files(dir.path(), WildcardPattern(u"*.tif")),
+    QCOMPARE(FolderListing::files(dir.path(), WildcardPattern(u"*.tif")),
              QStringList({"scan.tif", "scan.tiff"}));
-    QCOMPARE(DirectoryListing::files(dir.path(), WildcardPattern(u"-----")),
+    QCOMPARE(FolderListing::files(dir.path(), WildcardPattern(u"-----")),
              QStringList({"-----"}));
-    QCOMPARE(DirectoryListing::files(dir.path(), WildcardPattern(u"*.cr2")), QStringList());
+    QCOMPARE(FolderListing::files(dir.path(), WildcardPattern(u"*.cr2")), QStringList());
 }
 
 // Only regular files and links to them are listed. Special files are never
@@ -321,9 +321,9 @@ void tst_DirectoryListing::onlyFilesAreListed()
     QStringList subfolders;
     const bool inTime = finishesInTime(
         [&] {
-            files = DirectoryListing::files(dir.path(), WildcardPattern(u"*.jpg"));
-            allFiles = DirectoryListing::files(dir.path(), WildcardPattern(u"*"));
-            subfolders = DirectoryListing::subfolders(dir.path());
+            files = FolderListing::files(dir.path(), WildcardPattern(u"*.jpg"));
+            allFiles = FolderListing::files(dir.path(), WildcardPattern(u"*"));
+            subfolders = FolderListing::subfolders(dir.path());
         },
         {at("fifo.jpg")});
     const QList<QByteArray> opened = openedEntries(watch);
@@ -347,7 +347,7 @@ void tst_DirectoryListing::subfoldersLeaveOutHiddenOnes()
     QVERIFY(::symlink(".git", dir.at("visible-link")) == 0);
     QVERIFY(::symlink("a", dir.at(".hidden-link")) == 0);
     QVERIFY(dir.touch("file"));
-    QCOMPARE(DirectoryListing::subfolders(dir.path()),
+    QCOMPARE(FolderListing::subfolders(dir.path()),
              QStringList({"a", "B", "c d", "visible-link"}));
 }
 
@@ -381,14 +381,14 @@ void tst_DirectoryListing::hostileNamesAreListed()
     QVERIFY(dir.touch(name));
     QVERIFY(dir.touch("other.jpg"));
 
-    const QStringList listed = DirectoryListing::files(dir.path(), WildcardPattern(u"*.jpg*"));
+    const QStringList listed = FolderListing::files(dir.path(), WildcardPattern(u"*.jpg*"));
     QCOMPARE(listed.size(), 2);
     const qsizetype at = encodedAll(listed).indexOf(name);
     QVERIFY2(at >= 0, qPrintable(listed.join(u" | ")));
     struct stat st
     {
     };
-    QCOMPARE(::stat(encodeFileName(quorvel::joinPath(dir.path(), listed.at(at))).constData(), &st),
+    QCOMPARE(::stat(encodeFileName(quorvel::files::joinPath(dir.path(), listed.at(at))).constData(), &st),
              0);
     QVERIFY(S_ISREG(st.st_mode));
 }
@@ -404,9 +404,9 @@ void tst_DirectoryListing::vanishedFolderFails()
     for (int kind = 0; kind < 2; ++kind) {
         try {
             if (kind == 0)
-                DirectoryListing::files(folder, WildcardPattern(u"*"));
+                FolderListing::files(folder, WildcardPattern(u"*"));
             else
-                DirectoryListing::subfolders(folder);
+                FolderListing::subfolders(folder);
             QFAIL("a vanished folder was listed");
         } catch (const FolderError &error) {
             QCOMPARE(error.errorNumber(), ENOENT);
@@ -424,7 +424,7 @@ void tst_DirectoryListing::fileIsNotAFolder()
     QVERIFY(dir.touch("file"));
     for (const char *name : {"file", "fifo"}) {
         try {
-            DirectoryListing::files(decodeFileName(dir.at(name)), WildcardPattern(u"*"));
+            FolderListing::files(decodeFileName(dir.at(name)), WildcardPattern(u"*"));
             QFAIL("a non-folder was listed");
         } catch (const FolderError &error) {
             QCOMPARE(error.errorNumber(), ENOTDIR);

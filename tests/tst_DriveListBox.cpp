@@ -1,8 +1,8 @@
 #include "support/ScratchFolder.h"
 #include "ui/DirListBox.h"
 #include "ui/DriveListBox.h"
-#include "ui/Volume.h"
-#include "ui/Volumes.h"
+#include "files/Volume.h"
+#include "files/VolumeTable.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -11,8 +11,8 @@
 using quorvel::test::ScratchFolder;
 using quorvel::ui::DirListBox;
 using quorvel::ui::DriveListBox;
-using quorvel::ui::Volume;
-using quorvel::ui::Volumes;
+using quorvel::files::Volume;
+using quorvel::files::VolumeTable;
 
 class tst_DriveListBox : public QObject
 {
@@ -58,7 +58,7 @@ void tst_DriveListBox::listsTheVolumesOnTheCurrentOne()
 {
     // The list starts on the volume of the process's working folder.
     QVERIFY(QDir::setCurrent(m_cardB->path() + QStringLiteral("/DCIM")));
-    Volumes volumes({m_root, m_a, m_b});
+    VolumeTable volumes({m_root, m_a, m_b});
     DriveListBox drives(volumes);
 
     QCOMPARE(drives.count(), 3);
@@ -77,7 +77,7 @@ void tst_DriveListBox::listsTheVolumesOnTheCurrentOne()
 void tst_DriveListBox::writingADriveRaisesChange()
 {
     QVERIFY(QDir::setCurrent(m_cardA->path()));
-    Volumes volumes({m_root, m_a, m_b});
+    VolumeTable volumes({m_root, m_a, m_b});
     DriveListBox drives(volumes);
     QList<QString> driveAtChange;
     connect(&drives, &DriveListBox::Change, this,
@@ -100,7 +100,7 @@ void tst_DriveListBox::writingADriveRaisesChange()
 void tst_DriveListBox::userChoiceRaisesChange()
 {
     QVERIFY(QDir::setCurrent(m_cardA->path()));
-    Volumes volumes({m_root, m_a, m_b});
+    VolumeTable volumes({m_root, m_a, m_b});
     DriveListBox drives(volumes);
     drives.show();
     QVERIFY(QTest::qWaitForWindowExposed(&drives));
@@ -120,7 +120,7 @@ void tst_DriveListBox::userChoiceRaisesChange()
 void tst_DriveListBox::driveMovesFolderListToItsFolder()
 {
     QVERIFY(QDir::setCurrent(m_cardA->path()));
-    Volumes volumes({m_root, m_a, m_b});
+    VolumeTable volumes({m_root, m_a, m_b});
     DriveListBox drives(volumes);
     DirListBox folders(volumes);
     QCOMPARE(folders.Path(), m_cardA->path());

@@ -13,16 +13,16 @@
 #include "support/FakeLauncher.h"
 #include "support/FakeMessageBox.h"
 #include "trimming/RecycleFile.h"
-#include "trimming/TrashInfo.h"
+#include "platform/linux/TrashInfo.h"
 #include "ui/ComboBox.h"
 #include "ui/CommandButton.h"
 #include "ui/DirListBox.h"
 #include "ui/FileListBox.h"
-#include "ui/FileNames.h"
-#include "ui/MessageBox.h"
+#include "files/FileNames.h"
+#include "platform/MessageBox.h"
 #include "ui/Screen.h"
 #include "ui/TextBox.h"
-#include "ui/Volumes.h"
+#include "files/VolumeTable.h"
 
 #include <QApplication>
 #include <QDir>
@@ -85,7 +85,7 @@ bool chownTree(const QByteArray &root)
 
 QString failurePrompt(const QByteArray &name, int error)
 {
-    return QStringLiteral("For some reason the file ") + decodeFileName(name)
+    return QStringLiteral("For some reason the file ") + files::decodeFileName(name)
            + QStringLiteral(" can't be deleted. \r\n\r\nReported error no: ") + QString::number(error);
 }
 
@@ -101,8 +101,8 @@ class tst_Faults : public QObject
     QList<int> m_heldFds;
     FakeMessageBox messages;
     FakeLauncher launcher;
-    std::unique_ptr<ui::Volumes> volumes;
-    std::unique_ptr<frmMain> form;
+    std::unique_ptr<files::VolumeTable> volumes;
+    std::unique_ptr<main_window::frmMain> form;
 
     // Runs once, after the given number of files went to the trash.
     int m_faultAfter = -1;
@@ -136,13 +136,13 @@ class tst_Faults : public QObject
         return "/proc/self/fd/" + QByteArray::number(fd);
     }
 
-    frmMain &start(const QByteArray &folder)
+    main_window::frmMain &start(const QByteArray &folder)
     {
-        QDir::setCurrent(decodeFileName(folder));
-        form = std::make_unique<frmMain>(
+        QDir::setCurrent(files::decodeFileName(folder));
+        form = std::make_unique<main_window::frmMain>(
             messages, *volumes, ui::App::fromBuild(), launcher,
             [this](const QString &path, bool confirm) {
-                const int result = modQuorvel::RecycleFile(path, confirm, messages);
+                const int result = trimming::modQuorvel::RecycleFile(path, confirm, messages);
                 if (result == 0 && ++m_moved == m_faultAfter && m_fault)
                     m_fault();
                 return result;
@@ -162,7 +162,7 @@ class tst_Faults : public QObject
         for (const QByteArray &name : names) {
             const bool inPlace = exists(folder + '/' + name);
             const bool trashed = exists(trash + "/files/" + name);
-            const QByteArray info = trash + "/info/" + name + trashInfoSuffix.toByteArray();
+            const QByteArray info = trash + "/info/" + name + platform::trashInfoSuffix.toByteArray();
             QVERIFY2(inPlace != trashed, name.constData());
             if (trashed) {
                 ++inTrash;
@@ -266,7 +266,7 @@ private slots:
         QCOMPARE(::chmod(m_root.constData(), 0755), 0);
         makeFolder("data");
         qputenv("XDG_DATA_HOME", m_root + "/data");
-        volumes = std::make_unique<ui::Volumes>(QList<ui::Volume>{{"/", {}}});
+        volumes = std::make_unique<files::VolumeTable>(QList<files::Volume>{{"/", {}}});
         messages.clear();
         m_faultAfter = -1;
         m_fault = nullptr;
@@ -308,19 +308,19 @@ private slots:
         makeFolder("photos");
         writeFile(m_root + "/photos/NEW.jpg", "picture");
 
-        frmMain &w = start(card + "/DCIM");
+        main_window::frmMain &w = start(card + "/DCIM");
         QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("2"));
         QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("8"));
         const QByteArray pulled = unmountLazily(card);
         QVERIFY2(!pulled.isEmpty(), std::strerror(errno));
 
-        const QString shown = decodeFileName(card + "/DCIM");
+        const QString shown = files::decodeFileName(card + "/DCIM");
         if (action == u"refresh") {
             QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
             QCOMPARE(prompts(messages),
                      QStringList{QStringLiteral("The folder %1 can't be read.\r\n\r\n%2")
                                      .arg(shown, QString::fromLocal8Bit(std::strerror(ENOENT)))});
-            QCOMPARE(messages.last().flags, ui::MB_ICONERROR);
+            QCOMPARE(messages.last().flags, platform::MB_ICONERROR);
         } else if (action == u"open") {
             const auto items = w.Dir1->findItems(QStringLiteral("100NIKON"), Qt::MatchEndsWith);
             QCOMPARE(items.size(), 1);
@@ -330,7 +330,7 @@ private slots:
             QVERIFY(messages.last().prompt.contains(shown + QStringLiteral("/100NIKON")));
             QCOMPARE(w.Dir1->Path(), shown);
         } else {
-            messages.answer(ui::IDYES);
+            messages.answer(platform::IDYES);
             QTest::mouseClick(w.cmdQuorvel, Qt::LeftButton);
             // Every file to go fails with "no such file"; the count says none
             // went; the refresh after it can't read the folder and says so.
@@ -352,7 +352,7 @@ private slots:
 
         // The program goes on: the user opens another folder and refreshes.
         messages.clear();
-        w.Dir1->setPath(decodeFileName(m_root + "/photos"));
+        w.Dir1->setPath(files::decodeFileName(m_root + "/photos"));
         writeFile(m_root + "/photos/LATER.jpg", "picture");
         QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
         QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("2"));
@@ -378,7 +378,7 @@ private slots:
             writeFile(folder + '/' + name, "picture");
         for (const QByteArray &name : QByteArrayList{"A.NEF", "B.NEF", "C.NEF", "A.CR2", "D.CR2"})
             writeFile(folder + '/' + name, "raw " + name);
-        frmMain &w = start(folder);
+        main_window::frmMain &w = start(folder);
 
         QCOMPARE(::rename(folder.constData(), away.constData()), 0);
         ui::ComboBox *box = rawSide ? w.ComboRaw : w.ComboPicture;
@@ -390,7 +390,7 @@ private slots:
         QCOMPARE(messages.count(), 1); // the folder can't be read
         QCOMPARE(::rename(away.constData(), folder.constData()), 0);
 
-        messages.answer(ui::IDYES);
+        messages.answer(platform::IDYES);
         QTest::mouseClick(w.cmdQuorvel, Qt::LeftButton);
         // The list read before could not show what the new pattern selects,
         // so there is nothing the trim may move yet.
@@ -401,7 +401,7 @@ private slots:
         // Once the folder is read again, the trim goes by the box's pattern.
         messages.clear();
         QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
-        messages.answer(ui::IDYES);
+        messages.answer(platform::IDYES);
         QTest::mouseClick(w.cmdQuorvel, Qt::LeftButton);
         QVERIFY(messages.messages().first().prompt.contains(w.ComboRaw->Text()));
         QVERIFY(messages.messages().first().prompt.contains(w.ComboPicture->Text()));
@@ -446,8 +446,8 @@ private slots:
                 pulled = unmountLazily(card);
             }
         };
-        frmMain &w = start(folder);
-        messages.answer(ui::IDYES);
+        main_window::frmMain &w = start(folder);
+        messages.answer(platform::IDYES);
         QTest::mouseClick(w.cmdQuorvel, Qt::LeftButton);
 
         // IMG_0002 and IMG_0003 went; the four after them failed, each told.
@@ -477,7 +477,7 @@ private slots:
 
         // The run is over and the window takes input again.
         messages.clear();
-        w.Dir1->setPath(decodeFileName(later));
+        w.Dir1->setPath(files::decodeFileName(later));
         writeFile(later + "/D.NEF", "raw");
         QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
         QCOMPARE(messages.count(), 0);
@@ -583,8 +583,8 @@ private slots:
             } else {
                 QCOMPARE(::mount(nullptr, card.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
             }
-            frmMain &w = start(folder);
-            messages.answer(ui::IDYES);
+            main_window::frmMain &w = start(folder);
+            messages.answer(platform::IDYES);
             QTest::mouseClick(w.cmdQuorvel, Qt::LeftButton);
             got = prompts(messages);
             QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("8"));
@@ -649,7 +649,7 @@ private slots:
         QCOMPARE(got.first(), QStringLiteral("The folder %1 can't be read.\r\n\r\n%2")
                                   .arg(QFile::decodeName(closed),
                                        QString::fromLocal8Bit(std::strerror(EACCES))));
-        QCOMPARE(report.value("flags").toArray().first().toInt(), ui::MB_ICONERROR);
+        QCOMPARE(report.value("flags").toArray().first().toInt(), platform::MB_ICONERROR);
         if (action == u"open") {
             QCOMPARE(report.value("dir1").toString(), QFile::decodeName(photos));
             QCOMPARE(report.value("count1").toString(), QStringLiteral("1"));
@@ -686,14 +686,14 @@ int runAsUser(const QStringList &arguments)
 
     FakeMessageBox messages;
     FakeLauncher launcher;
-    ui::Volumes volumes(QList<ui::Volume>{{"/", {}}});
+    files::VolumeTable volumes(QList<files::Volume>{{"/", {}}});
     int moved = 0;
     const int closeAfter = action == u"trim" && arguments.size() > 2 ? arguments.at(2).toInt() : -1;
-    frmMain form(messages, volumes, ui::App::fromBuild(), launcher,
+    main_window::frmMain form(messages, volumes, ui::App::fromBuild(), launcher,
                  [&](const QString &path, bool confirm) {
-                     const int result = modQuorvel::RecycleFile(path, confirm, messages);
+                     const int result = trimming::modQuorvel::RecycleFile(path, confirm, messages);
                      if (result == 0 && ++moved == closeAfter)
-                         ::chmod(encodeFileName(folder).constData(), 0);
+                         ::chmod(files::encodeFileName(folder).constData(), 0);
                      return result;
                  });
     if (!form.Form_Load())
@@ -701,7 +701,7 @@ int runAsUser(const QStringList &arguments)
     form.show();
 
     if (action == u"trim") {
-        messages.answer(ui::IDYES);
+        messages.answer(platform::IDYES);
         QTest::mouseClick(form.cmdQuorvel, Qt::LeftButton);
     } else if (action == u"open") {
         const auto items = form.Dir1->findItems(arguments.value(2), Qt::MatchEndsWith);

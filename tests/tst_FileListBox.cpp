@@ -1,7 +1,7 @@
 #include "support/ScratchFolder.h"
 #include "ui/FileListBox.h"
-#include "ui/FileNames.h"
-#include "ui/FolderError.h"
+#include "files/FileNames.h"
+#include "files/FolderError.h"
 
 #include <cerrno>
 #include <QProcess>
@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using quorvel::FolderError;
+using quorvel::files::FolderError;
 using quorvel::test::ScratchFolder;
 using quorvel::ui::FileListBox;
 
@@ -59,7 +59,7 @@ void tst_FileListBox::writingPathListsAtOnce()
     box.setPattern(QStringLiteral("*.jpg"));
     box.setPath(dir.path());
 
-    const QStringList expected = {"A.JPG", "b.jpg", quorvel::decodeFileName("caf\xE9.jpg"),
+    const QStringList expected = {"A.JPG", "b.jpg", quorvel::files::decodeFileName("caf\xE9.jpg"),
                                   "line\nbreak.jpg"};
     QCOMPARE(box.Path(), dir.path());
     QCOMPARE(box.ListCount(), 4);

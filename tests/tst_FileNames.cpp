@@ -1,11 +1,11 @@
-#include "ui/FileNames.h"
+#include "files/FileNames.h"
 
 #include <QRandomGenerator>
 #include <QTest>
 
-using quorvel::decodeFileName;
-using quorvel::encodeFileName;
-using quorvel::joinPath;
+using quorvel::files::decodeFileName;
+using quorvel::files::encodeFileName;
+using quorvel::files::joinPath;
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "support/TestFiles.h"
-#include "ui/FolderError.h"
-#include "ui/FolderReadings.h"
-#include "ui/WildcardPattern.h"
+#include "files/FolderError.h"
+#include "files/FolderReader.h"
+#include "files/WildcardPattern.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -9,9 +9,9 @@
 
 #include <cerrno>
 
-using quorvel::FolderError;
-using quorvel::FolderReadings;
-using quorvel::WildcardPattern;
+using quorvel::files::FolderError;
+using quorvel::files::FolderReader;
+using quorvel::files::WildcardPattern;
 using quorvel::test::touchFiles;
 
 class tst_FolderReadings : public QObject
@@ -30,7 +30,7 @@ void tst_FolderReadings::outsideASpanEveryListingReadsTheDisk()
 {
     QTemporaryDir folder;
     touchFiles(folder.path(), {QStringLiteral("DSC_0001.NEF")});
-    FolderReadings readings;
+    FolderReader readings;
     const WildcardPattern nef(u"*.nef");
     QCOMPARE(readings.files(folder.path(), nef), QStringList{"DSC_0001.NEF"});
 
@@ -44,7 +44,7 @@ void tst_FolderReadings::insideASpanAFolderIsReadOnce()
 {
     QTemporaryDir folder;
     touchFiles(folder.path(), {QStringLiteral("DSC_0001.NEF"), QStringLiteral("DSC_0001.JPG")});
-    FolderReadings readings;
+    FolderReader readings;
     {
         const auto sharing = readings.share();
         QVERIFY(readings.isSharing());
@@ -71,7 +71,7 @@ void tst_FolderReadings::spansNestAndTheOutermostEndDropsTheReadings()
 {
     QTemporaryDir folder;
     touchFiles(folder.path(), {QStringLiteral("a.nef")});
-    FolderReadings readings;
+    FolderReader readings;
     const WildcardPattern nef(u"*.nef");
     {
         const auto outer = readings.share();
@@ -91,7 +91,7 @@ void tst_FolderReadings::anUnreadableFolderIsNotKept()
 {
     QTemporaryDir parent;
     const QString card = parent.filePath(QStringLiteral("card"));
-    FolderReadings readings;
+    FolderReader readings;
     const auto sharing = readings.share();
     try {
         readings.files(card, WildcardPattern(u"*.nef"));
@@ -111,7 +111,7 @@ void tst_FolderReadings::eachFolderHasAReadingOfItsOwn()
     QTemporaryDir raws;
     touchFiles(pictures.path(), {QStringLiteral("DSC_0001.JPG")});
     touchFiles(raws.path(), {QStringLiteral("DSC_0001.NEF"), QStringLiteral("DSC_0002.NEF")});
-    FolderReadings readings;
+    FolderReader readings;
     const auto sharing = readings.share();
     const WildcardPattern all(u"*.*");
     QCOMPARE(readings.files(pictures.path(), all), QStringList{"DSC_0001.JPG"});

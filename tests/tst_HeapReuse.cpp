@@ -1,4 +1,4 @@
-#include "ui/HeapReuse.h"
+#include "platform/HeapReuse.h"
 
 #include <QTest>
 
@@ -25,7 +25,7 @@ private slots:
 #elif defined(__SANITIZE_ADDRESS__)
         QSKIP("AddressSanitizer's allocator stands in for glibc's heap");
 #else
-        quorvel::ui::keepFreedHeapForReuse();
+        quorvel::platform::keepFreedHeapForReuse();
         const struct mallinfo2 before = mallinfo2();
 
         // The lists and sort keys of a big folder: by default served by mmap

@@ -10,14 +10,14 @@
 #include "support/FakeLauncher.h"
 #include "support/FakeMessageBox.h"
 #include "trimming/RecycleFile.h"
-#include "trimming/TrashInfo.h"
+#include "platform/linux/TrashInfo.h"
 #include "ui/CommandButton.h"
 #include "ui/DirListBox.h"
 #include "ui/FileListBox.h"
-#include "ui/FileNames.h"
-#include "ui/MessageBox.h"
+#include "files/FileNames.h"
+#include "platform/MessageBox.h"
 #include "ui/TextBox.h"
-#include "ui/Volumes.h"
+#include "files/VolumeTable.h"
 
 #include <QDir>
 #include <QProcess>
@@ -76,7 +76,7 @@ QStringList decoded(const QByteArrayList &names)
 {
     QStringList list;
     for (const QByteArray &name : names)
-        list << decodeFileName(name);
+        list << files::decodeFileName(name);
     return list;
 }
 
@@ -140,26 +140,26 @@ class tst_HostileNames : public QObject
     QByteArray m_photos;
     FakeMessageBox messages;
     FakeLauncher launcher;
-    std::unique_ptr<ui::Volumes> volumes;
-    std::unique_ptr<frmMain> form;
+    std::unique_ptr<files::VolumeTable> volumes;
+    std::unique_ptr<main_window::frmMain> form;
 
     QByteArray trash() const { return m_root + "/data/Trash"; }
 
-    frmMain &start(const QByteArray &folder)
+    main_window::frmMain &start(const QByteArray &folder)
     {
-        QDir::setCurrent(decodeFileName(folder));
-        form = std::make_unique<frmMain>(messages, *volumes, ui::App::fromBuild(), launcher,
+        QDir::setCurrent(files::decodeFileName(folder));
+        form = std::make_unique<main_window::frmMain>(messages, *volumes, ui::App::fromBuild(), launcher,
                                          [this](const QString &path, bool confirm) {
-                                             return modQuorvel::RecycleFile(path, confirm, messages);
+                                             return trimming::modQuorvel::RecycleFile(path, confirm, messages);
                                          });
         if (form->Form_Load())
             form->show();
         return *form;
     }
 
-    void trim(frmMain &w)
+    void trim(main_window::frmMain &w)
     {
-        messages.answer(ui::IDYES);
+        messages.answer(platform::IDYES);
         QTest::mouseClick(w.cmdQuorvel, Qt::LeftButton);
     }
 
@@ -204,7 +204,7 @@ private slots:
             QCOMPARE(::mkdir((m_root + folder).constData(), 0755), 0);
         m_photos = m_root + "/photos";
         qputenv("XDG_DATA_HOME", m_root + "/data");
-        volumes = std::make_unique<ui::Volumes>(QList<ui::Volume>{{"/", {}}});
+        volumes = std::make_unique<files::VolumeTable>(QList<files::Volume>{{"/", {}}});
         messages.clear();
     }
 
@@ -249,7 +249,7 @@ private slots:
             QVERIFY2(writeFile(m_photos + '/' + name, "content of " + name), name.constData());
 
         // Listed and shown, under names that lead back to the same bytes.
-        frmMain &w = start(m_photos);
+        main_window::frmMain &w = start(m_photos);
         QCOMPARE(w.fb1->Names(), decoded({keptPicture}));
         QStringList raws = decoded({gone, keptRaw});
         QStringList listed = w.fb2->Names();
@@ -260,7 +260,7 @@ private slots:
         QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("2"));
         QVERIFY(!w.fb2->grab().isNull());
         for (const QString &name : w.fb2->Names())
-            QVERIFY(encodeFileName(name) == gone || encodeFileName(name) == keptRaw);
+            QVERIFY(files::encodeFileName(name) == gone || files::encodeFileName(name) == keptRaw);
 
         // Trimmed: exactly the unmatched file goes, under its exact bytes.
         trim(w);
@@ -270,7 +270,7 @@ private slots:
         QCOMPARE(readFile(m_photos + '/' + keptPicture), "content of " + keptPicture);
         const QByteArray info = infoFor(m_photos + '/' + gone);
         QVERIFY2(!info.isEmpty(), "no info file leads back to the trimmed file");
-        const QByteArray inTrash = info.chopped(trashInfoSuffix.size());
+        const QByteArray inTrash = info.chopped(platform::trashInfoSuffix.size());
         QCOMPARE(readFile(trash() + "/files/" + inTrash), "content of " + gone);
         QCOMPARE(w.fb2->Names(), decoded({keptRaw}));
 
@@ -319,11 +319,11 @@ private slots:
         QVERIFY(writeFile(folder + "/IMG_0002.NEF", "raw"));
         QVERIFY(writeFile(folder + "/IMG_0002.JPG", "picture"));
 
-        frmMain &w = start(m_photos);
-        const QString shown = decodeFileName(folder);
+        main_window::frmMain &w = start(m_photos);
+        const QString shown = files::decodeFileName(folder);
         QListWidgetItem *entry = nullptr;
         for (int row = 0; row < w.Dir1->count(); ++row) {
-            if (w.Dir1->item(row)->text().trimmed() == decodeFileName(QByteArray("day\n1 caf\xe9 %41")))
+            if (w.Dir1->item(row)->text().trimmed() == files::decodeFileName(QByteArray("day\n1 caf\xe9 %41")))
                 entry = w.Dir1->item(row);
         }
         QVERIFY2(entry, "the folder is not in the folder list");
@@ -374,7 +374,7 @@ private slots:
 
         {
             const FifoWatcher watcher(fifos);
-            frmMain &w = start(m_photos);
+            main_window::frmMain &w = start(m_photos);
             QCOMPARE(w.fb1->Names(), QStringList{"IMG_0001.JPG"});
             QCOMPARE(w.fb2->Names(), (QStringList{"IMG_0001.NEF", "IMG_0002.NEF"}));
             QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
@@ -425,7 +425,7 @@ private slots:
         QCOMPARE(::mkdir((m_photos + "/y.NEF").constData(), 0755), 0);
         QVERIFY(writeFile(m_photos + "/y.NEF/IMG_0009.NEF", "raw"));
 
-        frmMain &w = start(m_photos);
+        main_window::frmMain &w = start(m_photos);
         QCOMPARE(w.fb1->Names(), (QStringList{"IMG_0001.JPG", "linkedpic.JPG"}));
         QCOMPARE(w.fb2->Names(), (QStringList{"IMG_0001.NEF", "linkedpic.NEF", "tofile.NEF", "x.NEF"}));
         QStringList folders;

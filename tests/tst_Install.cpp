@@ -1,5 +1,5 @@
 #include "QuorvelVersion.h"
-#include "ui/Maker.h"
+#include "about/Maker.h"
 
 #include <optional>
 #include <QDir>
@@ -185,7 +185,7 @@ void tst_Install::metainfoDescribesThisBuild()
     QVERIFY2(info, qPrintable(metainfoFile()));
     QCOMPARE(info->id, appId);
     QCOMPARE(info->launchable, QFileInfo(desktopFile()).fileName());
-    QCOMPARE(info->homepage, QString::fromLatin1(quorvel::ui::makerPage));
+    QCOMPARE(info->homepage, QString::fromLatin1(quorvel::about::makerPage));
 
     // Releases are listed newest first; the newest must be the version built.
     const QString built = QStringLiteral("%1.%2.%3")

@@ -3,7 +3,7 @@
 // killed, which must not keep the next one from starting.
 
 #include "support/XvfbSession.h"
-#include "ui/InstanceLock.h"
+#include "platform/InstanceLock.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -24,7 +24,7 @@
 #include <unistd.h>
 
 using quorvel::test::XvfbSession;
-using quorvel::ui::InstanceLock;
+using quorvel::platform::InstanceLock;
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include "ui/DirListBox.h"
 #include "ui/DriveListBox.h"
 #include "ui/FileListBox.h"
-#include "ui/MessageBox.h"
+#include "platform/MessageBox.h"
 #include "ui/TextBox.h"
-#include "ui/Volumes.h"
+#include "files/VolumeTable.h"
 #include "viewer/dlgShowPicture.h"
 
 #include <functional>
@@ -50,19 +50,19 @@ class tst_Keyboard : public QObject
     QString dataHome;
     FakeMessageBox messages;
     FakeLauncher launcher;
-    std::unique_ptr<ui::Volumes> volumes;
-    std::unique_ptr<frmMain> form;
+    std::unique_ptr<files::VolumeTable> volumes;
+    std::unique_ptr<main_window::frmMain> form;
     QList<QPointer<QTimer>> polls;
     std::unique_ptr<XvfbSession> x;
     std::unique_ptr<QProcess> program;
 
-    frmMain &start()
+    main_window::frmMain &start()
     {
         QDir::setCurrent(photos);
         form =
-            std::make_unique<frmMain>(messages, *volumes, ui::App::fromBuild(), launcher,
+            std::make_unique<main_window::frmMain>(messages, *volumes, ui::App::fromBuild(), launcher,
                                       [this](const QString &path, bool confirm) {
-                                          return modQuorvel::RecycleFile(path, confirm, messages);
+                                          return trimming::modQuorvel::RecycleFile(path, confirm, messages);
                                       });
         if (!form->Form_Load())
             qFatal("the main window refused to start");
@@ -82,7 +82,7 @@ class tst_Keyboard : public QObject
         return names;
     }
 
-    static QWidget *control(frmMain &w, const QString &name)
+    static QWidget *control(main_window::frmMain &w, const QString &name)
     {
         QWidget *const controls[] = {w.Drive1,      w.Dir1,       w.ComboPicture, w.fb1,
                                      w.txtNoFiles1, w.cmdInfo,    w.Drive2,       w.Dir2,
@@ -96,7 +96,7 @@ class tst_Keyboard : public QObject
 
     // The control that has the keyboard focus, named as the window names it:
     // a pattern box counts as focused while its text field is.
-    static QString focusedControl(frmMain &w)
+    static QString focusedControl(main_window::frmMain &w)
     {
         QWidget *focus = QApplication::focusWidget();
         if (!focus)
@@ -121,7 +121,7 @@ class tst_Keyboard : public QObject
     // inside its event loop. A button's access key presses it the way a click
     // does, down and then up a moment later, so the viewer opens a little
     // after the key.
-    void whileViewerOpen(frmMain &w, std::function<void()> action)
+    void whileViewerOpen(main_window::frmMain &w, std::function<void()> action)
     {
         auto *poll = new QTimer(this);
         polls << poll;
@@ -140,7 +140,7 @@ class tst_Keyboard : public QObject
     }
 
     // Selects the picture list's first entry with the keyboard.
-    void choosePicture(frmMain &w)
+    void choosePicture(main_window::frmMain &w)
     {
         w.fb1->setFocus();
         QTest::keyClick(w.fb1, Qt::Key_Home);
@@ -208,7 +208,7 @@ private slots:
             QVERIFY(image.save(photos + "/" + name));
         }
         touchFiles(photos, {"DSC_0001.nef", "DSC_0002.nef", "DSC_0004.nef", "DSC_0005.nef"});
-        volumes = std::make_unique<ui::Volumes>(QList<ui::Volume>{{"/", {}}});
+        volumes = std::make_unique<files::VolumeTable>(QList<files::Volume>{{"/", {}}});
         messages.clear();
     }
 
@@ -230,7 +230,7 @@ private slots:
     // The window opens with the focus on the folder list, first in tab order.
     void mainWindowStartsOnThePictureFolder()
     {
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         QCOMPARE(focusedControl(w), QStringLiteral("Dir1"));
     }
 
@@ -255,7 +255,7 @@ private slots:
         QFETCH(bool, pictureChosen);
         QFETCH(bool, sidesApart);
         QFETCH(QStringList, order);
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         if (sidesApart) {
             w.checkSync->setFocus();
             QTest::keyClick(w.checkSync, Qt::Key_Space);
@@ -301,7 +301,7 @@ private slots:
     {
         QFETCH(QString, focus);
         QFETCH(QString, command);
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         if (command == "Show Picture")
             choosePicture(w);
         control(w, focus)->setFocus();
@@ -344,7 +344,7 @@ private slots:
     // use: its access key then does nothing either.
     void disabledShowPictureIgnoresItsKey()
     {
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         // A key that reaches a button presses it down at once; a disabled
         // button stays up, and after the moment a press takes nothing opened.
         press(Qt::ALT | Qt::Key_P);
@@ -393,7 +393,7 @@ private slots:
         QFETCH(QList<int>, keys);
         QFETCH(QString, typed);
         QFETCH(int, selected);
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         // Reached by Tab, as the user reaches it.
         for (int i = 0; i < 20 && focusedControl(w) != "fb1"; ++i)
             press(Qt::Key_Tab);
@@ -422,7 +422,7 @@ private slots:
     void folderListKeys()
     {
         touchFiles(photos + "/day2", {"IMG_1.jpg", "IMG_1.nef", "IMG_2.nef"});
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         QCOMPARE(focusedControl(w), QStringLiteral("Dir1"));
         QTest::keyClick(w.Dir1, Qt::Key_Down); // the one subfolder, listed under photos
         QTest::keyClick(w.Dir1, Qt::Key_Return);
@@ -441,7 +441,7 @@ private slots:
     // Enter in a list with nothing chosen opens nothing.
     void enterWithoutAPictureOpensNothing()
     {
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         w.fb1->setFocus();
         QTest::keyClick(w.fb1, Qt::Key_Return);
         QVERIFY(!w.viewer());
@@ -459,7 +459,7 @@ private slots:
     void focusedButtonPressedByEnterOrSpace()
     {
         QFETCH(int, key);
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         w.cmdQuorvel->setFocus();
         QTest::keyClick(w.cmdQuorvel, Qt::Key(key),
                         key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
@@ -486,11 +486,11 @@ private slots:
         QTest::newRow("Alt+T, Alt+R do nothing")
             << L{Qt::ALT | Qt::Key_T, Qt::ALT | Qt::Key_R} << 0 << false << false << false;
         QTest::newRow("Alt+D, No")
-            << L{Qt::ALT | Qt::Key_D} << int(ui::IDNO) << true << false << false;
+            << L{Qt::ALT | Qt::Key_D} << int(platform::IDNO) << true << false << false;
         QTest::newRow("Alt+D, Yes")
-            << L{Qt::ALT | Qt::Key_D} << int(ui::IDYES) << true << true << true;
+            << L{Qt::ALT | Qt::Key_D} << int(platform::IDYES) << true << true << true;
         QTest::newRow("Tab, Enter on Delete, No")
-            << L{QKeyCombination(Qt::Key_Tab), QKeyCombination(Qt::Key_Return)} << int(ui::IDNO)
+            << L{QKeyCombination(Qt::Key_Tab), QKeyCombination(Qt::Key_Return)} << int(platform::IDNO)
             << true << false << false;
     }
     void viewerKeys()
@@ -500,7 +500,7 @@ private slots:
         QFETCH(bool, asked);
         QFETCH(bool, closed);
         QFETCH(bool, trashed);
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         choosePicture(w);
         if (answer)
             messages.answer(answer);
@@ -508,7 +508,7 @@ private slots:
         bool stillOpen = false;
         QString startFocus;
         whileViewerOpen(w, [&] {
-            dlgShowPicture *viewer = w.viewer();
+            viewer::dlgShowPicture *viewer = w.viewer();
             if (!QTest::qWaitForWindowActive(viewer))
                 return;
             startFocus =
@@ -537,7 +537,7 @@ private slots:
 
     void viewerTabOrder()
     {
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         choosePicture(w);
         QStringList order;
         whileViewerOpen(w, [&] {
@@ -572,11 +572,11 @@ private slots:
     void aboutBoxKeys()
     {
         QFETCH(int, key);
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         press(Qt::ALT | Qt::Key_H);
         QVERIFY(QTest::qWaitFor([&] { return w.mnuHelp->isVisible(); }));
         QTest::keyClick(w.mnuHelp, Qt::Key_A);
-        QPointer<frmAbout> box = w.aboutBox();
+        QPointer<about::frmAbout> box = w.aboutBox();
         QVERIFY(box);
         QVERIFY(QTest::qWaitForWindowActive(box));
         QCOMPARE(QApplication::focusWidget(), box->cmdOK);
@@ -691,7 +691,7 @@ private slots:
     {
         QFETCH(QString, focus);
         QFETCH(bool, byMenu);
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         control(w, focus)->setFocus();
         if (byMenu) {
             press(Qt::ALT | Qt::Key_F);

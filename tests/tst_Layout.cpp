@@ -14,7 +14,7 @@
 #include "ui/Label.h"
 #include "ui/Layout.h"
 #include "ui/TextBox.h"
-#include "ui/Volumes.h"
+#include "files/VolumeTable.h"
 #include "viewer/dlgShowPicture.h"
 
 #include <memory>
@@ -65,16 +65,16 @@ class tst_Layout : public QObject
     std::unique_ptr<QTemporaryDir> temp;
     FakeMessageBox messages;
     FakeLauncher launcher;
-    std::unique_ptr<ui::Volumes> volumes;
-    std::unique_ptr<frmMain> form;
+    std::unique_ptr<files::VolumeTable> volumes;
+    std::unique_ptr<main_window::frmMain> form;
 
-    frmMain &mainWindow()
+    main_window::frmMain &mainWindow()
     {
         QDir::setCurrent(temp->path());
         form =
-            std::make_unique<frmMain>(messages, *volumes, ui::App::fromBuild(), launcher,
+            std::make_unique<main_window::frmMain>(messages, *volumes, ui::App::fromBuild(), launcher,
                                       [this](const QString &path, bool confirm) {
-                                          return modQuorvel::RecycleFile(path, confirm, messages);
+                                          return trimming::modQuorvel::RecycleFile(path, confirm, messages);
                                       });
         form->Form_Load();
         form->show();
@@ -129,7 +129,7 @@ private slots:
     void init()
     {
         temp = std::make_unique<QTemporaryDir>();
-        volumes = std::make_unique<ui::Volumes>(QList<ui::Volume>{{"/", {}}});
+        volumes = std::make_unique<files::VolumeTable>(QList<files::Volume>{{"/", {}}});
     }
 
     void cleanup()
@@ -148,7 +148,7 @@ private slots:
     void mainWindowLabels()
     {
         QFETCH(QString, name);
-        frmMain &w = mainWindow();
+        main_window::frmMain &w = mainWindow();
         const QHash<QString, ui::Label *> labels = {{"Label2", w.Label2},
                                                     {"Label6", w.Label6},
                                                     {"Label1", w.Label1},
@@ -176,7 +176,7 @@ private slots:
     void mainWindowButtons()
     {
         QFETCH(QString, name);
-        frmMain &w = mainWindow();
+        main_window::frmMain &w = mainWindow();
         const QHash<QString, QAbstractButton *> buttons = {{"cmdInfo", w.cmdInfo},
                                                            {"cmdRefresh", w.cmdRefresh},
                                                            {"cmdQuorvel", w.cmdQuorvel},
@@ -188,7 +188,7 @@ private slots:
     // The largest count a list can report still reads whole in its box.
     void countBoxes()
     {
-        frmMain &w = mainWindow();
+        main_window::frmMain &w = mainWindow();
         for (ui::TextBox *box : {w.txtNoFiles1, w.txtNoFiles2}) {
             const int needed = box->fontMetrics().horizontalAdvance(QStringLiteral("32767"));
             QVERIFY2(needed <= textBoxRoom(box),
@@ -214,7 +214,7 @@ private slots:
     {
         QFETCH(bool, raw);
         QFETCH(int, entry);
-        frmMain &w = mainWindow();
+        main_window::frmMain &w = mainWindow();
         ui::ComboBox *box = raw ? w.ComboRaw : w.ComboPicture;
         const QString text = box->itemText(entry);
 
@@ -250,7 +250,7 @@ private slots:
 
     void viewer()
     {
-        dlgShowPicture viewer(
+        viewer::dlgShowPicture viewer(
             messages, [](const QString &, bool) { return 0; }, [] {});
         viewer.setTag(temp->filePath("missing.jpg"));
         viewer.show();
@@ -270,7 +270,7 @@ private slots:
     void aboutBox()
     {
         QFETCH(QString, name);
-        frmAbout box(ui::App::fromBuild(), launcher, messages);
+        about::frmAbout box(ui::App::fromBuild(), launcher, messages);
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         const QHash<QString, ui::Label *> labels = {{"lblTitle", box.lblTitle},

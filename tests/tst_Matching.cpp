@@ -26,7 +26,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, base);
-        QCOMPARE(quorvel::baseName(name).toString(), base);
+        QCOMPARE(quorvel::trimming::baseName(name).toString(), base);
     }
 
     void unmatched_data()
@@ -63,7 +63,7 @@ private slots:
         QFETCH(QStringList, raws);
         QFETCH(QStringList, pictures);
         QFETCH(QList<int>, expected);
-        const std::vector<int> result = unmatchedRawFiles(raws, pictures);
+        const std::vector<int> result = trimming::unmatchedRawFiles(raws, pictures);
         QCOMPARE(QList<int>(result.begin(), result.end()), expected);
     }
 
@@ -88,13 +88,13 @@ private slots:
             for (int i = 0; i < raws.size(); ++i) {
                 bool noMatch = true;
                 for (const QString &picture : pictures) {
-                    if (quorvel::baseName(raws[i]) == quorvel::baseName(picture))
+                    if (quorvel::trimming::baseName(raws[i]) == quorvel::trimming::baseName(picture))
                         noMatch = false;
                 }
                 if (noMatch)
                     expected << i;
             }
-            const std::vector<int> result = unmatchedRawFiles(raws, pictures);
+            const std::vector<int> result = trimming::unmatchedRawFiles(raws, pictures);
             QCOMPARE(QList<int>(result.begin(), result.end()), expected);
         }
     }

@@ -1,4 +1,4 @@
-#include "ui/MountedVolumes.h"
+#include "platform/MountedVolumes.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -6,7 +6,7 @@
 #include <QStorageInfo>
 #include <QTest>
 
-using quorvel::ui::mountedVolumes;
+using quorvel::platform::mountedVolumes;
 
 class tst_MountedVolumes : public QObject
 {

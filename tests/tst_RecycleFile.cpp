@@ -1,8 +1,8 @@
 #include "support/ByteFiles.h"
 #include "support/FakeMessageBox.h"
 #include "trimming/RecycleFile.h"
-#include "trimming/TrashInfo.h"
-#include "ui/FileNames.h"
+#include "platform/linux/TrashInfo.h"
+#include "files/FileNames.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -55,7 +55,7 @@ QByteArray infoValue(const QByteArray &infoText, QByteArrayView key)
 int recycle(const QByteArray &path)
 {
     test::FakeMessageBox messages;
-    const int result = modQuorvel::RecycleFile(decodeFileName(path), false, messages);
+    const int result = trimming::modQuorvel::RecycleFile(files::decodeFileName(path), false, messages);
     if (messages.count() != 0)
         qWarning("RecycleFile showed a message without being asked to confirm");
     return result;
@@ -250,7 +250,7 @@ void tst_RecycleFile::awkwardNames()
     // Shortened or not inside the trash, the file goes back under its own name.
     const QByteArray info = readFile(homeTrash() + "/info/" + inTrash + ".trashinfo");
     QCOMPARE(info.count('\n'), 3);
-    QCOMPARE(percentDecodePath(infoValue(info, "Path")), file);
+    QCOMPARE(platform::percentDecodePath(infoValue(info, "Path")), file);
 }
 
 void tst_RecycleFile::collisionsKeepExtension()
@@ -375,8 +375,8 @@ void tst_RecycleFile::asksFirstWhenToldTo_data()
     QTest::addColumn<int>("result");
 
     QTest::newRow("no confirmation") << false << 0 << 0;
-    QTest::newRow("answered Yes") << true << ui::IDYES << 0;
-    QTest::newRow("answered No") << true << ui::IDNO << ECANCELED;
+    QTest::newRow("answered Yes") << true << platform::IDYES << 0;
+    QTest::newRow("answered No") << true << platform::IDNO << ECANCELED;
     QTest::newRow("box closed") << true << 0 << ECANCELED;
 }
 
@@ -391,14 +391,14 @@ void tst_RecycleFile::asksFirstWhenToldTo()
     if (answer != 0)
         messages.answer(answer);
 
-    QCOMPARE_ERRNO(modQuorvel::RecycleFile(decodeFileName(file), confirm, messages), result);
+    QCOMPARE_ERRNO(trimming::modQuorvel::RecycleFile(files::decodeFileName(file), confirm, messages), result);
 
     QCOMPARE(exists(file), result != 0);
     QCOMPARE(exists(homeTrash() + "/files/IMG_0005.NEF"), result == 0);
     QCOMPARE(messages.count(), confirm ? 1 : 0);
     if (confirm) {
-        QCOMPARE(messages.last().flags, ui::MB_YESNO | ui::MB_ICONWARNING | ui::MB_DEFBUTTON2);
-        QVERIFY(messages.last().prompt.contains(decodeFileName(file)));
+        QCOMPARE(messages.last().flags, platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2);
+        QVERIFY(messages.last().prompt.contains(files::decodeFileName(file)));
         QVERIFY(messages.last().title.isEmpty());
     }
 }
@@ -408,10 +408,10 @@ void tst_RecycleFile::fileVanishesWhileAsking()
     const QByteArray file = makeFolder("DCIM") + "/IMG_0006.NEF";
     QVERIFY(writeFile(file, "x"));
     test::FakeMessageBox messages;
-    messages.answer(ui::IDYES);
+    messages.answer(platform::IDYES);
     messages.onNextShow([&file] { ::unlink(file.constData()); });
 
-    QCOMPARE_ERRNO(modQuorvel::RecycleFile(decodeFileName(file), true, messages), ENOENT);
+    QCOMPARE_ERRNO(trimming::modQuorvel::RecycleFile(files::decodeFileName(file), true, messages), ENOENT);
 
     QCOMPARE(entries(homeTrash() + "/info"), QByteArrayList());
     QCOMPARE(entries(homeTrash() + "/files"), QByteArrayList());

@@ -1,4 +1,4 @@
-#include "trimming/TrashInfo.h"
+#include "platform/linux/TrashInfo.h"
 
 #include <QDateTime>
 #include <QSet>
@@ -67,7 +67,7 @@ void tst_TrashInfo::encodesWhatReadersExpect()
 {
     QFETCH(QByteArray, path);
     QFETCH(QByteArray, encoded);
-    QCOMPARE(percentEncodePath(path), encoded);
+    QCOMPARE(platform::percentEncodePath(path), encoded);
 }
 
 void tst_TrashInfo::roundTrips_data()
@@ -86,8 +86,8 @@ void tst_TrashInfo::roundTrips_data()
 void tst_TrashInfo::roundTrips()
 {
     QFETCH(QByteArray, path);
-    const QByteArray encoded = percentEncodePath(path);
-    QCOMPARE(percentDecodePath(encoded), path);
+    const QByteArray encoded = platform::percentEncodePath(path);
+    QCOMPARE(platform::percentDecodePath(encoded), path);
     for (const char c : encoded) {
         const auto byte = static_cast<unsigned char>(c);
         QVERIFY2(byte > 0x20 && byte < 0x7F, "the value must be one printable ASCII line");
@@ -111,24 +111,24 @@ void tst_TrashInfo::decodesLeniently()
 {
     QFETCH(QByteArray, text);
     QFETCH(QByteArray, decoded);
-    QCOMPARE(percentDecodePath(text), decoded);
+    QCOMPARE(platform::percentDecodePath(text), decoded);
 }
 
 void tst_TrashInfo::writesInfoText()
 {
     const QDateTime when(QDate(2024, 3, 9), QTime(7, 5, 3));
-    QCOMPARE(trashInfoText("/photos/IMG 0001.NEF", when),
+    QCOMPARE(platform::trashInfoText("/photos/IMG 0001.NEF", when),
              QByteArray("[Trash Info]\nPath=/photos/IMG%200001.NEF\n"
                         "DeletionDate=2024-03-09T07:05:03\n"));
 
     // Written in local time whatever zone the caller's clock reading carries.
     const QDateTime utc = when.toUTC();
-    QCOMPARE(trashInfoText("a", utc), trashInfoText("a", when));
+    QCOMPARE(platform::trashInfoText("a", utc), platform::trashInfoText("a", when));
 }
 
 void tst_TrashInfo::lineBreakCannotAddAKey()
 {
-    const QByteArray text = trashInfoText("/photos/x\nDeletionDate=1999-01-01T00:00:00\n",
+    const QByteArray text = platform::trashInfoText("/photos/x\nDeletionDate=1999-01-01T00:00:00\n",
                                           QDateTime::currentDateTime());
     QCOMPARE(text.count('\n'), 3);
     QCOMPARE(text.count("DeletionDate="), 1);
@@ -158,7 +158,7 @@ void tst_TrashInfo::namesInTheTrash()
     QFETCH(QByteArray, name);
     QFETCH(int, attempt);
     QFETCH(QByteArray, inTrash);
-    QCOMPARE(trashedName(name, attempt), inTrash);
+    QCOMPARE(platform::trashedName(name, attempt), inTrash);
 }
 
 void tst_TrashInfo::longNamesLeaveRoomForInfoSuffix_data()
@@ -182,15 +182,15 @@ void tst_TrashInfo::longNamesLeaveRoomForInfoSuffix_data()
 void tst_TrashInfo::longNamesLeaveRoomForInfoSuffix()
 {
     QFETCH(QByteArray, name);
-    QVERIFY(name.size() <= maxNameBytes);
+    QVERIFY(name.size() <= platform::maxNameBytes);
     const bool wasUtf8 = isValidUtf8(name);
     const qsizetype dot = name.lastIndexOf('.');
     const QByteArray extension = dot > 0 ? name.mid(dot) : QByteArray();
 
     QSet<QByteArray> seen;
     for (int attempt = 1; attempt <= 120; ++attempt) {
-        const QByteArray inTrash = trashedName(name, attempt);
-        QVERIFY2(inTrash.size() + trashInfoSuffix.size() <= maxNameBytes, inTrash.constData());
+        const QByteArray inTrash = platform::trashedName(name, attempt);
+        QVERIFY2(inTrash.size() + platform::trashInfoSuffix.size() <= platform::maxNameBytes, inTrash.constData());
         QVERIFY(!inTrash.contains('/'));
         QVERIFY(inTrash.endsWith(extension));
         // Shortening cuts whole characters only.
@@ -201,8 +201,8 @@ void tst_TrashInfo::longNamesLeaveRoomForInfoSuffix()
         QVERIFY2(!seen.contains(inTrash), "every attempt must give a new name");
         seen.insert(inTrash);
     }
-    if (name.size() + trashInfoSuffix.size() <= maxNameBytes)
-        QCOMPARE(trashedName(name, 1), name);
+    if (name.size() + platform::trashInfoSuffix.size() <= platform::maxNameBytes)
+        QCOMPARE(platform::trashedName(name, 1), name);
 }
 
 QTEST_APPLESS_MAIN(tst_TrashInfo)

@@ -1,7 +1,7 @@
 #include "support/FakeMessageBox.h"
 #include "trimming/TrimHost.h"
 #include "trimming/TrimOperation.h"
-#include "ui/MessageBox.h"
+#include "platform/MessageBox.h"
 
 #include <QTest>
 
@@ -11,7 +11,7 @@ using quorvel::test::FakeMessageBox;
 namespace {
 
 // The main window as the trim sees it, recording what the trim does to it.
-class FakeHost : public TrimHost
+class FakeHost : public trimming::TrimHost
 {
 public:
     QStringList pictures;
@@ -45,9 +45,9 @@ private:
     QStringList recycled;
     QHash<QString, int> failures;
 
-    TrimOperation trim()
+    trimming::TrimOperation trim()
     {
-        return TrimOperation(host, messages, [this](const QString &path, bool confirm) {
+        return trimming::TrimOperation(host, messages, [this](const QString &path, bool confirm) {
             if (confirm)
                 qFatal("the trim must not ask the trash for its own confirmation");
             recycled << path;
@@ -107,7 +107,7 @@ private slots:
     {
         host.pictures = {"IMG_0001.jpg", "IMG_0003.jpg"};
         host.raws = {"IMG_0001.nef", "IMG_0002.nef", "IMG_0003.nef", "IMG_0004.nef"};
-        messages.answer(ui::IDYES);
+        messages.answer(platform::IDYES);
         trim().run();
         QCOMPARE(recycled, (QStringList{"/photos/IMG_0002.nef", "/photos/IMG_0004.nef"}));
         QCOMPARE(host.events, (QStringList{"begin", "progress 1/2", "progress 2/2", "select 3 1",
@@ -120,7 +120,7 @@ private slots:
 
     void summaryText()
     {
-        QCOMPARE(TrimOperation::summaryPrompt(1, QStringLiteral("quorvel@example.org")),
+        QCOMPARE(trimming::TrimOperation::summaryPrompt(1, QStringLiteral("quorvel@example.org")),
                  QStringLiteral(
                      "You have deleted 1 file(s)\r\n\r\n"
                      "If you REGRET the file(s) can be found in the Recycle Bin and restored :-)\r\n\r\n"
@@ -140,7 +140,7 @@ private slots:
         host.raws = {"A.nef", "B.nef", "C.nef"};
         failures.insert("/photos/A.nef", 2);
         failures.insert("/photos/C.nef", -5);
-        messages.answer(ui::IDYES);
+        messages.answer(platform::IDYES);
         trim().run();
         QCOMPARE(recycled.size(), 3);
         QCOMPARE(messages.count(), 4);
@@ -158,7 +158,7 @@ private slots:
         host.folder = QStringLiteral("/");
         host.pictures = {"A.jpg"};
         host.raws = {"B.nef"};
-        messages.answer(ui::IDYES);
+        messages.answer(platform::IDYES);
         trim().run();
         QCOMPARE(recycled, QStringList{"/B.nef"});
     }
@@ -167,7 +167,7 @@ private slots:
     {
         host.pictures = {"A.jpg", "B.jpg"};
         host.raws = {"A.nef", "B.nef"};
-        messages.answer(ui::IDYES);
+        messages.answer(platform::IDYES);
         trim().run();
         QVERIFY(recycled.isEmpty());
         QVERIFY(messages.last().prompt.startsWith(QStringLiteral("You have deleted 0 file(s)")));
@@ -184,8 +184,8 @@ private slots:
         } failing;
         failing.pictures = {"A.jpg"};
         failing.raws = {"B.nef"};
-        messages.answer(ui::IDYES);
-        TrimOperation operation(failing, messages, [](const QString &, bool) { return 0; },
+        messages.answer(platform::IDYES);
+        trimming::TrimOperation operation(failing, messages, [](const QString &, bool) { return 0; },
                                 QStringLiteral("x"));
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, operation.run());
         QCOMPARE(failing.events.last(), QStringLiteral("end"));

@@ -1,16 +1,16 @@
-#include "ui/Volume.h"
-#include "ui/Volumes.h"
+#include "files/Volume.h"
+#include "files/VolumeTable.h"
 
 #include <QTest>
 
-using quorvel::ui::Volume;
-using quorvel::ui::Volumes;
+using quorvel::files::Volume;
+using quorvel::files::VolumeTable;
 
 namespace {
 
-Volumes sample()
+VolumeTable sample()
 {
-    return Volumes({{QStringLiteral("/"), {}},
+    return VolumeTable({{QStringLiteral("/"), {}},
                     {QStringLiteral("/home"), {}},
                     {QStringLiteral("/media/anna/CARD"), QStringLiteral("CARD")},
                     {QStringLiteral("/media/anna/CARD2"), QStringLiteral("CARD2")}});
@@ -65,14 +65,14 @@ void tst_Volumes::volumeOf()
 
 void tst_Volumes::noVolumesMeansRoot()
 {
-    const Volumes none({});
+    const VolumeTable none({});
     QCOMPARE(none.volumeOf(QStringLiteral("/x")).mountPoint, QStringLiteral("/"));
     QCOMPARE(none.currentFolder(Volume{QStringLiteral("/"), {}}), QStringLiteral("/"));
 }
 
 void tst_Volumes::eachVolumeRemembersItsFolder()
 {
-    Volumes volumes = sample();
+    VolumeTable volumes = sample();
     const Volume root{QStringLiteral("/"), {}};
     const Volume home{QStringLiteral("/home"), {}};
     const Volume card{QStringLiteral("/media/anna/CARD"), QStringLiteral("CARD")};

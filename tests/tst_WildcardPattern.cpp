@@ -1,11 +1,11 @@
-#include "ui/DirectoryListing.h"
-#include "ui/WildcardPattern.h"
+#include "files/FolderListing.h"
+#include "files/WildcardPattern.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-using quorvel::WildcardPattern;
+using quorvel::files::WildcardPattern;
 
 class tst_WildcardPattern : public QObject
 {
@@ -199,11 +199,11 @@ void tst_WildcardPattern::listingLeavesHiddenFilesOut()
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
     QVERIFY(WildcardPattern(u"*.jpg").matches(u".hidden.jpg"));
-    QCOMPARE(quorvel::DirectoryListing::files(dir.path(), WildcardPattern(u"*.jpg")),
+    QCOMPARE(quorvel::files::FolderListing::files(dir.path(), WildcardPattern(u"*.jpg")),
              QStringList({"shown.JPG", "shown.jpg"}));
-    QCOMPARE(quorvel::DirectoryListing::files(dir.path(), WildcardPattern(u"*")),
+    QCOMPARE(quorvel::files::FolderListing::files(dir.path(), WildcardPattern(u"*")),
              QStringList({"shown.JPG", "shown.jpg"}));
-    QCOMPARE(quorvel::DirectoryListing::files(dir.path(), WildcardPattern(u".*")), QStringList());
+    QCOMPARE(quorvel::files::FolderListing::files(dir.path(), WildcardPattern(u".*")), QStringList());
 }
 
 QTEST_GUILESS_MAIN(tst_WildcardPattern)

@@ -151,7 +151,7 @@ struct Recycler
     bool confirm = true;
     int result = 0;
 
-    modQuorvel::RecycleFunction function()
+    trimming::modQuorvel::RecycleFunction function()
     {
         return [this](const QString &filePath, bool askFirst) {
             ++calls;
@@ -208,7 +208,7 @@ private:
     FakeMessageBox m_messages;
     Recycler m_recycler;
     int m_refreshes = 0;
-    std::unique_ptr<dlgShowPicture> m_dialog;
+    std::unique_ptr<viewer::dlgShowPicture> m_dialog;
 };
 
 void tst_dlgShowPicture::initTestCase()
@@ -228,7 +228,7 @@ void tst_dlgShowPicture::init()
     m_messages.clear();
     m_recycler = Recycler();
     m_refreshes = 0;
-    m_dialog = std::make_unique<dlgShowPicture>(m_messages, m_recycler.function(),
+    m_dialog = std::make_unique<viewer::dlgShowPicture>(m_messages, m_recycler.function(),
                                                 [this] { ++m_refreshes; });
 }
 
@@ -248,7 +248,7 @@ QString tst_dlgShowPicture::makePicture(const QString &name, QSize size, const c
 
 void tst_dlgShowPicture::layout()
 {
-    dlgShowPicture &dialog = *m_dialog;
+    viewer::dlgShowPicture &dialog = *m_dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Quorvel - Show picture"));
     QCOMPARE(dialog.size(), QSize(644, 649));
     QVERIFY(!dialog.windowIcon().availableSizes().isEmpty());
@@ -302,7 +302,7 @@ void tst_dlgShowPicture::fitToBox()
     QFETCH(float, width);
     QFETCH(float, height);
 
-    const dlgShowPicture::BoxSize size = dlgShowPicture::fitToBox(W, H);
+    const viewer::dlgShowPicture::BoxSize size = viewer::dlgShowPicture::fitToBox(W, H);
     QVERIFY(size.Width.has_value());
     QVERIFY2(std::abs(*size.Width - width) < 1e-3f, qPrintable(QString::number(*size.Width)));
     QVERIFY2(std::abs(size.Height - height) < 1e-3f, qPrintable(QString::number(size.Height)));
@@ -311,7 +311,7 @@ void tst_dlgShowPicture::fitToBox()
 void tst_dlgShowPicture::pictureWithoutExtentKeepsWidth()
 {
     // The width would be 0 / 0: it is not computed, and only the height is set.
-    const dlgShowPicture::BoxSize size = dlgShowPicture::fitToBox(0, 0);
+    const viewer::dlgShowPicture::BoxSize size = viewer::dlgShowPicture::fitToBox(0, 0);
     QCOMPARE(size.Height, 8000.f);
     QVERIFY(!size.Width.has_value());
 }
@@ -338,7 +338,7 @@ void tst_dlgShowPicture::scalesToBox()
     QFETCH(float, height);
     QFETCH(QSize, shown);
 
-    dlgShowPicture &dialog = *m_dialog;
+    viewer::dlgShowPicture &dialog = *m_dialog;
     dialog.setTag(makePicture(QStringLiteral("IMG_0001.jpg"), pixels));
     ui::Screen::setMousePointer(ui::Screen::vbHourglass);
     dialog.show();
@@ -395,7 +395,7 @@ void tst_dlgShowPicture::readsEachFormat()
     QFETCH(QSize, shown);
 
     QVERIFY(writeFile(picturePath(name), bytes));
-    dlgShowPicture &dialog = *m_dialog;
+    viewer::dlgShowPicture &dialog = *m_dialog;
     dialog.setTag(picturePath(name));
     dialog.show();
 
@@ -412,7 +412,7 @@ void tst_dlgShowPicture::turnsUprightAsTheCameraSays()
     // upright, so it is shown 200 x 300 with the red third on top.
     const QString path = picturePath(QStringLiteral("DSC_0006.jpg"));
     QVERIFY(writeFile(path, jpegWithOrientation(QSize(300, 200), 6)));
-    dlgShowPicture &dialog = *m_dialog;
+    viewer::dlgShowPicture &dialog = *m_dialog;
     dialog.setTag(path);
     dialog.show();
 
@@ -456,7 +456,7 @@ void tst_dlgShowPicture::unreadableFiles()
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
 
-    dlgShowPicture &dialog = *m_dialog;
+    viewer::dlgShowPicture &dialog = *m_dialog;
     // Something shown before, to see that the failure clears it.
     dialog.setTag(makePicture(QStringLiteral("before.jpg"), QSize(60, 40)));
     dialog.show();
@@ -482,7 +482,7 @@ void tst_dlgShowPicture::unreadableFiles()
 
 void tst_dlgShowPicture::secondOpeningShowsAnew()
 {
-    dlgShowPicture &dialog = *m_dialog;
+    viewer::dlgShowPicture &dialog = *m_dialog;
     const QString broken = picturePath(QStringLiteral("broken.jpg"));
     QVERIFY(writeFile(broken, "JFIF? no."));
     dialog.setTag(broken);
@@ -501,7 +501,7 @@ void tst_dlgShowPicture::secondOpeningShowsAnew()
 void tst_dlgShowPicture::showsWhatTagNames()
 {
     // Delete moves the file Tag names; the display never shows another one.
-    dlgShowPicture &dialog = *m_dialog;
+    viewer::dlgShowPicture &dialog = *m_dialog;
     dialog.setTag(makePicture(QStringLiteral("tagged.jpg"), QSize(200, 300)));
     dialog.showPicture(makePicture(QStringLiteral("other.jpg"), QSize(300, 200)));
     QCOMPARE(dialog.Image1->Height(), 8000.f);
@@ -516,7 +516,7 @@ void tst_dlgShowPicture::showsLargePhotographs()
     QVERIFY(writeFile(path, encoded(large, "jpeg", 90)));
     large = QImage();
 
-    dlgShowPicture &dialog = *m_dialog;
+    viewer::dlgShowPicture &dialog = *m_dialog;
     dialog.setTag(path);
     dialog.show();
     QVERIFY2(dialog.Label1->Caption().isEmpty(), "a 45-megapixel JPEG must display");
@@ -536,7 +536,7 @@ void tst_dlgShowPicture::showsSixteenBitPictureBeyondReaderLimit()
     QVERIFY(writeFile(path, encoded(deep, "png")));
     deep = QImage();
 
-    dlgShowPicture &dialog = *m_dialog;
+    viewer::dlgShowPicture &dialog = *m_dialog;
     dialog.setTag(path);
     dialog.show();
     QVERIFY(dialog.Label1->Caption().isEmpty());
@@ -559,7 +559,7 @@ void tst_dlgShowPicture::sharpOnHighDensityScreens()
                  child.readAll().constData());
         return;
     }
-    dlgShowPicture &dialog = *m_dialog;
+    viewer::dlgShowPicture &dialog = *m_dialog;
     dialog.setTag(makePicture(QStringLiteral("IMG_0003.jpg"), QSize(1500, 1000)));
     dialog.show();
     const QImage shown = dialog.Image1->Rendition();
@@ -570,7 +570,7 @@ void tst_dlgShowPicture::sharpOnHighDensityScreens()
 
 void tst_dlgShowPicture::showModalReturnsOnClose()
 {
-    dlgShowPicture &dialog = *m_dialog;
+    viewer::dlgShowPicture &dialog = *m_dialog;
     dialog.setTag(makePicture(QStringLiteral("IMG_0004.jpg"), QSize(90, 60)));
     bool shownWhileOpen = false;
     QTimer::singleShot(0, &dialog, [&] {
@@ -588,7 +588,7 @@ void tst_dlgShowPicture::showModalReturnsOnClose()
 
 void tst_dlgShowPicture::closeBoxHidesAndNextOpeningWorks()
 {
-    dlgShowPicture &dialog = *m_dialog;
+    viewer::dlgShowPicture &dialog = *m_dialog;
     dialog.setTag(makePicture(QStringLiteral("IMG_0005.jpg"), QSize(90, 60)));
     dialog.show();
     QVERIFY(dialog.close());
@@ -602,7 +602,7 @@ void tst_dlgShowPicture::closeBoxHidesAndNextOpeningWorks()
 
 void tst_dlgShowPicture::escapeClosesNothing()
 {
-    dlgShowPicture &dialog = *m_dialog;
+    viewer::dlgShowPicture &dialog = *m_dialog;
     dialog.setTag(makePicture(QStringLiteral("IMG_0007.jpg"), QSize(90, 60)));
     dialog.show();
     QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -611,11 +611,11 @@ void tst_dlgShowPicture::escapeClosesNothing()
 
 void tst_dlgShowPicture::deleteAnsweredNo()
 {
-    dlgShowPicture &dialog = *m_dialog;
+    viewer::dlgShowPicture &dialog = *m_dialog;
     const QString path = makePicture(QStringLiteral("IMG_0008.jpg"), QSize(90, 60));
     dialog.setTag(path);
     dialog.show();
-    m_messages.answer(ui::IDNO);
+    m_messages.answer(platform::IDNO);
     dialog.cmdDelete->click();
 
     QCOMPARE(m_messages.count(), 1);
@@ -642,16 +642,16 @@ void tst_dlgShowPicture::deleteMovesPictureToTrash()
     QCOMPARE(fb1.ListCount(), 3);
 
     FakeMessageBox messages;
-    dlgShowPicture dialog(
+    viewer::dlgShowPicture dialog(
         messages,
         [&messages](const QString &filePath, bool confirm) {
-            return modQuorvel::RecycleFile(filePath, confirm, messages);
+            return trimming::modQuorvel::RecycleFile(filePath, confirm, messages);
         },
         [&fb1] { fb1.Refresh(); });
     const QString path = picturePath(QStringLiteral("IMG_0010.jpg"));
     dialog.setTag(path);
     dialog.show();
-    messages.answer(ui::IDYES);
+    messages.answer(platform::IDYES);
     dialog.cmdDelete->click();
 
     // One question, asked by the dialog; the trash asks nothing of its own.
@@ -686,12 +686,12 @@ void tst_dlgShowPicture::deleteFailureIsReported()
     QFETCH(int, result);
     QFETCH(QString, number);
 
-    dlgShowPicture &dialog = *m_dialog;
+    viewer::dlgShowPicture &dialog = *m_dialog;
     const QString path = makePicture(QStringLiteral("IMG_0012.jpg"), QSize(90, 60));
     dialog.setTag(path);
     dialog.show();
     m_recycler.result = result;
-    m_messages.answer(ui::IDYES);
+    m_messages.answer(platform::IDYES);
     dialog.cmdDelete->click();
 
     QCOMPARE(m_recycler.calls, 1);
@@ -715,17 +715,17 @@ void tst_dlgShowPicture::deleteWhileFailureShows()
     QVERIFY(writeFile(path, "broken"));
     FakeMessageBox messages;
     int refreshes = 0;
-    dlgShowPicture dialog(
+    viewer::dlgShowPicture dialog(
         messages,
         [&messages](const QString &filePath, bool confirm) {
-            return modQuorvel::RecycleFile(filePath, confirm, messages);
+            return trimming::modQuorvel::RecycleFile(filePath, confirm, messages);
         },
         [&refreshes] { ++refreshes; });
     dialog.setTag(path);
     dialog.show();
     QCOMPARE(dialog.Label1->Caption(), failureText);
 
-    messages.answer(ui::IDYES);
+    messages.answer(platform::IDYES);
     dialog.cmdDelete->click();
     QVERIFY(messages.messages().at(0).prompt.contains(path));
     QCOMPARE(messages.last().flags, 0x40);

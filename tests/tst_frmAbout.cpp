@@ -110,15 +110,15 @@ void tst_frmAbout::versionLine()
     QFETCH(QString, expected);
 
     const ui::App app = versionRecord(major, minor, revision);
-    QCOMPARE(frmAbout::versionLine(app), expected);
-    frmAbout box(app, launcher, messages);
+    QCOMPARE(about::frmAbout::versionLine(app), expected);
+    about::frmAbout box(app, launcher, messages);
     QCOMPARE(box.lblVersion->Caption(), expected);
     QCOMPARE(box.lblVersion->text(), expected);
 }
 
 void tst_frmAbout::loadFillsTitleCaptionAndVersion()
 {
-    frmAbout box(ui::App::fromBuild(), launcher, messages);
+    about::frmAbout box(ui::App::fromBuild(), launcher, messages);
     QCOMPARE(box.windowTitle(), QStringLiteral("About Quorvel"));
     QCOMPARE(box.lblTitle->Caption(), QStringLiteral("Quorvel"));
     QCOMPARE(box.lblVersion->Caption(), QStringLiteral("Version 0.8.0"));
@@ -127,14 +127,14 @@ void tst_frmAbout::loadFillsTitleCaptionAndVersion()
 
 void tst_frmAbout::descriptionIsExact()
 {
-    frmAbout box(ui::App::fromBuild(), launcher, messages);
+    about::frmAbout box(ui::App::fromBuild(), launcher, messages);
     QCOMPARE(box.lblDescription->Caption(), expectedDescription);
     QVERIFY(box.lblDescription->Caption().contains(QStringLiteral("don\u2019t need")));
 }
 
 void tst_frmAbout::descriptionShowsFourParagraphs()
 {
-    frmAbout box(ui::App::fromBuild(), launcher, messages);
+    about::frmAbout box(ui::App::fromBuild(), launcher, messages);
     QVERIFY(box.lblDescription->wordWrap());
 
     // On screen: four paragraphs with one empty line between each, and no
@@ -151,7 +151,7 @@ void tst_frmAbout::descriptionShowsFourParagraphs()
 
 void tst_frmAbout::disclaimerNamesMakerAndEndsWithLink()
 {
-    frmAbout box(ui::App::fromBuild(), launcher, messages);
+    about::frmAbout box(ui::App::fromBuild(), launcher, messages);
     const QString caption = box.lblDisclaimer->Caption();
     QVERIFY(!caption.endsWith(QStringLiteral("\r\n")));
     const QStringList lines = caption.split(QStringLiteral("\r\n"));
@@ -183,7 +183,7 @@ void tst_frmAbout::layout()
     QFETCH(QString, control);
     QFETCH(QRect, twips);
 
-    frmAbout box(ui::App::fromBuild(), launcher, messages);
+    about::frmAbout box(ui::App::fromBuild(), launcher, messages);
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
 
@@ -199,7 +199,7 @@ void tst_frmAbout::layout()
 
 void tst_frmAbout::ruleIsGrey()
 {
-    frmAbout box(ui::App::fromBuild(), launcher, messages);
+    about::frmAbout box(ui::App::fromBuild(), launcher, messages);
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
 
@@ -212,7 +212,7 @@ void tst_frmAbout::ruleIsGrey()
 
 void tst_frmAbout::fixedModelessDialog()
 {
-    frmAbout box(ui::App::fromBuild(), launcher, messages);
+    about::frmAbout box(ui::App::fromBuild(), launcher, messages);
     QVERIFY(!box.isModal());
     QVERIFY(box.testAttribute(Qt::WA_DeleteOnClose));
     QCOMPARE(box.minimumSize(), box.maximumSize());
@@ -226,7 +226,7 @@ void tst_frmAbout::fixedModelessDialog()
 
 void tst_frmAbout::fontsAreTheLayoutFont()
 {
-    frmAbout box(ui::App::fromBuild(), launcher, messages);
+    about::frmAbout box(ui::App::fromBuild(), launcher, messages);
     const QFont expected = ui::layoutFont();
     const QList<QWidget *> controls = {box.lblTitle, box.lblVersion, box.lblDescription,
                                        box.lblDisclaimer, box.cmdOK};
@@ -239,13 +239,13 @@ void tst_frmAbout::fontsAreTheLayoutFont()
 
 void tst_frmAbout::iconIsShown()
 {
-    const QIcon icon = programIcon();
+    const QIcon icon = about::programIcon();
     QVERIFY(!icon.isNull());
     for (int size : {16, 32, 48, 256})
         QVERIFY2(icon.availableSizes().contains(QSize(size, size)),
                  qPrintable(QString::number(size)));
 
-    frmAbout box(ui::App::fromBuild(), launcher, messages);
+    about::frmAbout box(ui::App::fromBuild(), launcher, messages);
     QVERIFY(!box.windowIcon().isNull());
     const QPixmap shown = box.picIcon->pixmap();
     QVERIFY(!shown.isNull());
@@ -261,7 +261,7 @@ void tst_frmAbout::clickOnNoticeOpensProductPage()
 {
     test::FakeLauncher browser;
     test::FakeMessageBox told;
-    frmAbout box(ui::App::fromBuild(), browser, told);
+    about::frmAbout box(ui::App::fromBuild(), browser, told);
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
 
@@ -277,7 +277,7 @@ void tst_frmAbout::twoClicksOpenTwoPages()
 {
     test::FakeLauncher browser;
     test::FakeMessageBox told;
-    frmAbout box(ui::App::fromBuild(), browser, told);
+    about::frmAbout box(ui::App::fromBuild(), browser, told);
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
 
@@ -293,7 +293,7 @@ void tst_frmAbout::browserFailureGivesAddress()
     test::FakeLauncher browser;
     browser.failFromNowOn();
     test::FakeMessageBox told;
-    frmAbout box(ui::App::fromBuild(), browser, told);
+    about::frmAbout box(ui::App::fromBuild(), browser, told);
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
 
@@ -302,7 +302,7 @@ void tst_frmAbout::browserFailureGivesAddress()
     QCOMPARE(browser.count(), 1);
     QCOMPARE(told.count(), 1);
     QVERIFY2(told.last().prompt.contains(productPage), qPrintable(told.last().prompt));
-    QCOMPARE(told.last().flags, ui::MB_OK | ui::MB_ICONWARNING);
+    QCOMPARE(told.last().flags, platform::MB_OK | platform::MB_ICONWARNING);
     QVERIFY(told.last().title.isEmpty() || told.last().title == QStringLiteral("Quorvel"));
     QVERIFY(box.isVisible());
 }
@@ -324,7 +324,7 @@ void tst_frmAbout::closing()
 
     test::FakeLauncher browser;
     test::FakeMessageBox told;
-    QPointer<frmAbout> box = new frmAbout(ui::App::fromBuild(), browser, told);
+    QPointer<about::frmAbout> box = new about::frmAbout(ui::App::fromBuild(), browser, told);
     box->show();
     QVERIFY(QTest::qWaitForWindowActive(box));
     // Keys go where the user's would: to the focused control, which is OK.
@@ -351,7 +351,7 @@ void tst_frmAbout::closing()
 
 void tst_frmAbout::newInstanceLoadsAfresh()
 {
-    QPointer<frmAbout> first = new frmAbout(ui::App::fromBuild(), launcher, messages);
+    QPointer<about::frmAbout> first = new about::frmAbout(ui::App::fromBuild(), launcher, messages);
     first->show();
     QVERIFY(QTest::qWaitForWindowExposed(first));
     first->lblTitle->setCaption(QStringLiteral("stale"));
@@ -360,7 +360,7 @@ void tst_frmAbout::newInstanceLoadsAfresh()
     runDeferredDeletes();
     QVERIFY(first.isNull());
 
-    QPointer<frmAbout> second = new frmAbout(ui::App::fromBuild(), launcher, messages);
+    QPointer<about::frmAbout> second = new about::frmAbout(ui::App::fromBuild(), launcher, messages);
     second->show();
     QVERIFY(QTest::qWaitForWindowExposed(second));
     QCOMPARE(second->windowTitle(), QStringLiteral("About Quorvel"));
@@ -376,7 +376,7 @@ void tst_frmAbout::newInstanceLoadsAfresh()
 
 void tst_frmAbout::formLoadRefillsTexts()
 {
-    frmAbout box(versionRecord(1, 10, 3), launcher, messages);
+    about::frmAbout box(versionRecord(1, 10, 3), launcher, messages);
     box.setWindowTitle(QStringLiteral("Application Title"));
     for (ui::Label *label : {box.lblTitle, box.lblVersion, box.lblDescription, box.lblDisclaimer})
         label->setCaption(QStringLiteral("placeholder"));
@@ -387,7 +387,7 @@ void tst_frmAbout::formLoadRefillsTexts()
     QCOMPARE(box.lblTitle->Caption(), QStringLiteral("Quorvel"));
     QCOMPARE(box.lblVersion->Caption(), QStringLiteral("Version 1.10.3"));
     QCOMPARE(box.lblDescription->Caption(), expectedDescription);
-    QCOMPARE(box.lblDisclaimer->Caption(), frmAbout::disclaimer());
+    QCOMPARE(box.lblDisclaimer->Caption(), about::frmAbout::disclaimer());
 }
 
 QTEST_MAIN(tst_frmAbout)

@@ -11,10 +11,10 @@
 #include "ui/DirListBox.h"
 #include "ui/DriveListBox.h"
 #include "ui/FileListBox.h"
-#include "ui/MessageBox.h"
+#include "platform/MessageBox.h"
 #include "ui/Screen.h"
 #include "ui/TextBox.h"
-#include "ui/Volumes.h"
+#include "files/VolumeTable.h"
 #include "viewer/dlgShowPicture.h"
 
 #include <QDir>
@@ -41,16 +41,16 @@ class tst_frmMain : public QObject
     QString dataHome; // $XDG_DATA_HOME, holding the trash
     FakeMessageBox messages;
     FakeLauncher launcher;
-    std::unique_ptr<ui::Volumes> volumes;
-    std::unique_ptr<frmMain> form;
+    std::unique_ptr<files::VolumeTable> volumes;
+    std::unique_ptr<main_window::frmMain> form;
 
     // A main window started in photos, as the program starts it.
-    frmMain &start(ui::App app = ui::App::fromBuild())
+    main_window::frmMain &start(ui::App app = ui::App::fromBuild())
     {
         QDir::setCurrent(photos);
-        form = std::make_unique<frmMain>(
+        form = std::make_unique<main_window::frmMain>(
             messages, *volumes, app, launcher, [this](const QString &path, bool confirm) {
-                return modQuorvel::RecycleFile(path, confirm, messages);
+                return trimming::modQuorvel::RecycleFile(path, confirm, messages);
             });
         if (form->Form_Load())
             form->show();
@@ -85,8 +85,8 @@ private slots:
         touchFiles(photos, {"DSC_0001.jpg", "DSC_0002.JPG", "DSC_0003.jpg", "DSC_0001.nef",
                             "DSC_0002.nef", "DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef",
                             "notes.txt"});
-        volumes = std::make_unique<ui::Volumes>(
-            QList<ui::Volume>{{"/", {}}, {temp->filePath("card"), "CARD"}});
+        volumes = std::make_unique<files::VolumeTable>(
+            QList<files::Volume>{{"/", {}}, {temp->filePath("card"), "CARD"}});
         messages.clear();
     }
     void cleanup()
@@ -98,7 +98,7 @@ private slots:
 
     void stateAfterStartUp()
     {
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         QCOMPARE(w.windowTitle(), QStringLiteral("Quorvel"));
         QCOMPARE(w.fb1->Path(), photos);
         QCOMPARE(w.fb2->Path(), photos);
@@ -135,7 +135,7 @@ private slots:
     {
         photos = temp->filePath("empty");
         QDir().mkpath(photos);
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("0"));
         QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("0"));
     }
@@ -145,7 +145,7 @@ private slots:
         ui::App app = ui::App::fromBuild();
         app.PrevInstance = true;
         QDir::setCurrent(photos);
-        frmMain w(messages, *volumes, app, launcher, [](const QString &, bool) { return 0; });
+        main_window::frmMain w(messages, *volumes, app, launcher, [](const QString &, bool) { return 0; });
         QVERIFY(!w.Form_Load());
         QCOMPARE(messages.count(), 1);
         QCOMPARE(messages.last().prompt, QStringLiteral("Quorvel is already running"));
@@ -169,7 +169,7 @@ private slots:
         ui::App app = ui::App::fromBuild();
         app.PrevInstance = how == u"refused";
         QDir::setCurrent(photos);
-        frmMain w(messages, *volumes, app, launcher, [](const QString &, bool) { return 0; });
+        main_window::frmMain w(messages, *volumes, app, launcher, [](const QString &, bool) { return 0; });
         QVERIFY(w.folderReadings().isSharing());
         if (how == u"never")
             QCoreApplication::processEvents();
@@ -187,7 +187,7 @@ private slots:
     void subfolderInStep()
     {
         touchFiles(photos + "/day2", {"A.jpg", "A.nef", "B.nef"});
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         w.Dir1->setPath(photos + "/day2");
         QCOMPARE(w.fb1->Path(), photos + "/day2");
         QCOMPARE(w.fb2->Path(), photos + "/day2");
@@ -199,7 +199,7 @@ private slots:
     void openingAFolderEntryWithTheKeyboard()
     {
         touchFiles(photos + "/day2", {"A.jpg"});
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         const auto items = w.Dir1->findItems("day2", Qt::MatchEndsWith);
         QCOMPARE(items.size(), 1);
         w.Dir1->setCurrentItem(items.first());
@@ -212,9 +212,9 @@ private slots:
     {
         const QString card = temp->filePath("card");
         touchFiles(card + "/DCIM/100", {"X.jpg", "X.nef", "Y.nef"});
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         volumes->remember(card + "/DCIM/100"); // visited before
-        const ui::Volume cardVolume = volumes->volumeOf(card);
+        const files::Volume cardVolume = volumes->volumeOf(card);
         w.Drive1->setDrive(cardVolume);
         QCOMPARE(w.Dir1->Path(), card + "/DCIM/100");
         QCOMPARE(w.fb1->Path(), card + "/DCIM/100");
@@ -229,11 +229,11 @@ private slots:
     // list shows the drive the folder list is still on.
     void driveWithoutMedium()
     {
-        frmMain &w = start();
-        const ui::Volume before = w.Drive1->Drive();
+        main_window::frmMain &w = start();
+        const files::Volume before = w.Drive1->Drive();
         w.Drive1->setDrive(volumes->volumeOf(temp->filePath("card"))); // not there
         QCOMPARE(messages.count(), 1);
-        QCOMPARE(messages.last().flags, ui::MB_ICONERROR);
+        QCOMPARE(messages.last().flags, platform::MB_ICONERROR);
         QVERIFY(messages.last().prompt.contains(temp->filePath("card")));
         QVERIFY(messages.last().prompt.contains(QStringLiteral("No such file or directory")));
         QCOMPARE(w.Dir1->Path(), photos);
@@ -246,7 +246,7 @@ private slots:
     {
         touchFiles(photos + "/jpegs", {"A.jpg", "B.jpg"});
         touchFiles(photos + "/raws", {"A.nef"});
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         w.checkSync->setValue(ui::CheckBox::vbUnchecked);
         QVERIFY(!w.syncDirs());
         QVERIFY(w.Dir2->isEnabled());
@@ -270,7 +270,7 @@ private slots:
     void recheckingSyncBringsTheRawSideBack()
     {
         touchFiles(photos + "/raws", {"A.nef"});
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         w.checkSync->setValue(ui::CheckBox::vbUnchecked);
         w.Dir2->setPath(photos + "/raws");
         QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("1"));
@@ -307,7 +307,7 @@ private slots:
         QFETCH(QString, entry);
         QFETCH(QStringList, listed);
         touchFiles(photos, {"scan.tif", "scan.tiff"});
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         ui::ComboBox *box = pictureSide ? w.ComboPicture : w.ComboRaw;
         ui::FileListBox *list = pictureSide ? w.fb1 : w.fb2;
         ui::TextBox *count = pictureSide ? w.txtNoFiles1 : w.txtNoFiles2;
@@ -319,7 +319,7 @@ private slots:
     void separatorListsAFileNamedLikeIt()
     {
         touchFiles(photos, {"-----"});
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         choose(w.ComboRaw, "-------");
         QCOMPARE(w.fb2->Names(), QStringList{"-----"});
     }
@@ -327,7 +327,7 @@ private slots:
     void typingAPatternChangesNothing()
     {
         touchFiles(photos, {"A.cr2"});
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         w.ComboRaw->lineEdit()->selectAll();
         QTest::keyClicks(w.ComboRaw->lineEdit(), "*.cr2");
         QCOMPARE(w.ComboRaw->Text(), QStringLiteral("*.cr2"));
@@ -348,7 +348,7 @@ private slots:
     void newFilesShowUpOnRefresh()
     {
         QFETCH(QString, how);
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         touchFiles(photos, {"NEW.jpg", "NEW.nef", "NEW2.nef"});
         QFile::remove(photos + "/DSC_0001.jpg");
         QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3")); // not before
@@ -370,13 +370,13 @@ private slots:
     void vanishedFolderOnRefresh()
     {
         touchFiles(photos + "/day2", {"A.jpg", "A.nef"});
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         w.Dir1->setPath(photos + "/day2");
         QVERIFY(QDir(photos + "/day2").removeRecursively());
         QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
         QCOMPARE(messages.count(), 1);
         QVERIFY(messages.last().prompt.contains(photos + "/day2"));
-        QCOMPARE(messages.last().flags, ui::MB_ICONERROR);
+        QCOMPARE(messages.last().flags, platform::MB_ICONERROR);
         QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("1"));
         // and the user can go on elsewhere
         w.Dir1->setPath(photos);
@@ -387,7 +387,7 @@ private slots:
     void vanishedFolderOpened()
     {
         touchFiles(photos + "/day2", {"A.jpg"});
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         const auto items = w.Dir1->findItems("day2", Qt::MatchEndsWith);
         QCOMPARE(items.size(), 1);
         QVERIFY(QDir(photos + "/day2").removeRecursively());
@@ -400,9 +400,9 @@ private slots:
 
     void refreshFileListsRereadsBoth()
     {
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         touchFiles(photos, {"Z.jpg", "Z.nef"});
-        modQuorvel::RefreshFileLists(w);
+        main_window::modQuorvel::RefreshFileLists(w);
         QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("4"));
         QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("6"));
         QCOMPARE(w.fb1->Path(), photos);
@@ -412,8 +412,8 @@ private slots:
     // The trim through the window, with the real trash.
     void trimThroughTheWindow()
     {
-        frmMain &w = start();
-        messages.answer(ui::IDYES);
+        main_window::frmMain &w = start();
+        messages.answer(platform::IDYES);
         QTest::mouseClick(w.cmdQuorvel, Qt::LeftButton);
         // DSC_0002.JPG keeps DSC_0002.nef; DSC_0004.NEF, 5 and 6 have no picture.
         QCOMPARE(trashedNames(dataHome), (QStringList{"DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef"}));
@@ -426,8 +426,8 @@ private slots:
 
     void trimLeavesTheSelectionsWhereTheWalkEnds()
     {
-        frmMain &w = start();
-        messages.answer(ui::IDYES);
+        main_window::frmMain &w = start();
+        messages.answer(platform::IDYES);
         w.cmdQuorvel_Click();
         // Selections are set before the summary; the refresh then re-reads.
         QVERIFY(w.cmdInfo->isEnabled());
@@ -435,7 +435,7 @@ private slots:
 
     void trimAnsweredNoTouchesNothing()
     {
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         w.cmdQuorvel_Click();
         QCOMPARE(messages.count(), 1);
         QVERIFY(trashedNames(dataHome).isEmpty());
@@ -446,8 +446,8 @@ private slots:
     // Another program removes a RAW file after the lists were read.
     void rawFileRemovedAfterListing()
     {
-        frmMain &w = start();
-        messages.answer(ui::IDYES);
+        main_window::frmMain &w = start();
+        messages.answer(platform::IDYES);
         messages.onNextShow([this] { QFile::remove(photos + "/DSC_0005.nef"); });
         w.cmdQuorvel_Click();
         QCOMPARE(messages.count(), 3);
@@ -461,11 +461,11 @@ private slots:
     void trimWithJpgAsTheRawPattern()
     {
         touchFiles(photos + "/keep", {"DSC_0001.jpg"});
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         w.checkSync->setValue(ui::CheckBox::vbUnchecked);
         w.Dir1->setPath(photos + "/keep");
         choose(w.ComboRaw, "*.jpg");
-        messages.answer(ui::IDYES);
+        messages.answer(platform::IDYES);
         w.cmdQuorvel_Click();
         QCOMPARE(trashedNames(dataHome), (QStringList{"DSC_0002.JPG", "DSC_0003.jpg"}));
         QVERIFY(QFile::exists(photos + "/DSC_0001.jpg"));
@@ -483,7 +483,7 @@ private slots:
     {
         QFETCH(bool, byButton);
         touchFiles(photos + "/day2", {"IMG_7.jpg", "IMG_8.jpg"});
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         w.Dir1->setPath(photos + "/day2");
         QVERIFY(!w.cmdInfo->isEnabled());
         const QRect second = w.fb1->visualRect(w.fb1->model()->index(1, 0));
@@ -515,7 +515,7 @@ private slots:
     void shortNamesOpenNothing()
     {
         touchFiles(photos + "/short", {"a.jpg", "ab.jpg"});
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         w.Dir1->setPath(photos + "/short");
         w.fb1->setListIndex(0);
         QCOMPARE(w.fb1->FileName(), QStringLiteral("a.jpg"));
@@ -537,9 +537,9 @@ private slots:
     // Deleting in the viewer refreshes the main window's list.
     void deletingInTheViewerRefreshesTheLists()
     {
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         w.fb1->setListIndex(0);
-        messages.answer(ui::IDYES);
+        messages.answer(platform::IDYES);
         QTimer::singleShot(0, this, [&] { QTest::mouseClick(w.viewer()->cmdDelete, Qt::LeftButton); });
         w.fb1_DblClick();
         QCOMPARE(trashedNames(dataHome), QStringList{"DSC_0001.jpg"});
@@ -549,16 +549,16 @@ private slots:
 
     void oneAboutBox()
     {
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         w.mnuAbout->trigger();
-        QPointer<frmAbout> first = w.aboutBox();
+        QPointer<about::frmAbout> first = w.aboutBox();
         QVERIFY(first);
         QVERIFY(first->isVisible());
         w.mnuAbout->trigger();
         QCOMPARE(w.aboutBox(), first.data());
         int boxes = 0;
         for (QWidget *top : QApplication::topLevelWidgets())
-            boxes += qobject_cast<frmAbout *>(top) && top->isVisible();
+            boxes += qobject_cast<about::frmAbout *>(top) && top->isVisible();
         QCOMPARE(boxes, 1);
 
         // Closed, the next opening makes a new one.
@@ -572,7 +572,7 @@ private slots:
 
     void farewellText()
     {
-        QCOMPARE(frmMain::farewellPrompt(),
+        QCOMPARE(main_window::frmMain::farewellPrompt(),
                  QStringLiteral("Thanks for using Quorvel :-) \r\n\r\n"
                                 "Don't forget to support the development by comments, suggestions "
                                 "and donations(paypal) to \r\n\r\n"
@@ -591,9 +591,9 @@ private slots:
     void leavingSaysFarewellOnce()
     {
         QFETCH(QString, how);
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         w.mnuAbout->trigger();
-        QPointer<frmAbout> about = w.aboutBox();
+        QPointer<about::frmAbout> about = w.aboutBox();
         if (how == "button")
             QTest::mouseClick(w.cmdExit, Qt::LeftButton);
         else if (how == "menu")
@@ -601,7 +601,7 @@ private slots:
         else
             w.close();
         QCOMPARE(messages.count(), 1);
-        QCOMPARE(messages.last().prompt, frmMain::farewellPrompt());
+        QCOMPARE(messages.last().prompt, main_window::frmMain::farewellPrompt());
         QCOMPARE(messages.last().title, QStringLiteral("Thanks for using Quorvel "));
         QCOMPARE(messages.last().flags, 0x40);
         QVERIFY(w.isEnding());
@@ -620,7 +620,7 @@ private slots:
             names << QStringLiteral("IMG_%1.jpg").arg(i, 5, 10, QLatin1Char('0'));
         touchFiles(big, names);
         photos = big;
-        frmMain &w = start();
+        main_window::frmMain &w = start();
         QCOMPARE(w.fb1->ListCount(), 40000);
         QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("40000"));
     }

@@ -10,7 +10,7 @@
 set -eu
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-binary=${1:-$here/build/src/quorvel}
+binary=${1:-$here/build/quorvel}
 out=${2:-$here/docs/screenshots}
 binary=$(cd "$(dirname "$binary")" && pwd)/$(basename "$binary")
 mkdir -p "$out"

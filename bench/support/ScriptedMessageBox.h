@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/MessageBox.h"
+#include "platform/MessageBox.h"
 
 #include <QList>
 #include <QQueue>
@@ -11,7 +11,7 @@ namespace quorvel::bench {
 // The message box of a benchmark: answers Yes/No questions from a script (No
 // once the script is used up) and OK boxes with OK, at once, keeping every
 // prompt so that the benchmark can check what the user would have been told.
-class ScriptedMessageBox final : public ui::MessageBox
+class ScriptedMessageBox final : public platform::MessageBox
 {
 public:
     int show(const QString &prompt, int flags, const QString &title = QString()) override;

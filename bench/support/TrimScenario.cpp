@@ -6,10 +6,10 @@
 #include "support/Timing.h"
 #include "ui/App.h"
 #include "ui/CommandButton.h"
-#include "ui/DesktopLauncher.h"
+#include "platform/linux/XdgOpenLauncher.h"
 #include "ui/FileListBox.h"
-#include "ui/MountedVolumes.h"
-#include "ui/Volumes.h"
+#include "platform/MountedVolumes.h"
+#include "files/VolumeTable.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -88,14 +88,14 @@ TrimScenario::Figures TrimScenario::runOnce(int raws, bool withFloors)
     QDir::setCurrent(QFile::decodeName(card));
     ScriptedMessageBox messages;
     ui::App app = ui::App::fromBuild();
-    ui::Volumes volumes(ui::mountedVolumes());
-    ui::DesktopLauncher launcher;
+    files::VolumeTable volumes(platform::mountedVolumes());
+    platform::XdgOpenLauncher launcher;
     qint64 trashing = 0;
-    frmMain form(messages, volumes, app, launcher,
+    main_window::frmMain form(messages, volumes, app, launcher,
                  [&messages, &trashing](const QString &path, bool confirm) {
                      QElapsedTimer timer;
                      timer.start();
-                     const int result = modQuorvel::RecycleFile(path, confirm, messages);
+                     const int result = trimming::modQuorvel::RecycleFile(path, confirm, messages);
                      trashing += timer.nsecsElapsed();
                      return result;
                  });
@@ -113,7 +113,7 @@ TrimScenario::Figures TrimScenario::runOnce(int raws, bool withFloors)
         return figures;
     }
 
-    messages.answer(ui::IDYES);
+    messages.answer(platform::IDYES);
     QElapsedTimer timer;
     timer.start();
     const int paintsBefore = counter.paints;

@@ -12,7 +12,7 @@ static void initProgramIconResources()
     Q_INIT_RESOURCE(quorvel);
 }
 
-namespace quorvel {
+namespace quorvel::about {
 
 QIcon programIcon()
 {
@@ -20,4 +20,4 @@ QIcon programIcon()
     return QIcon(new ProgramIconEngine);
 }
 
-} // namespace quorvel
+} // namespace quorvel::about

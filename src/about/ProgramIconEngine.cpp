@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <array>
 
-namespace quorvel {
+namespace quorvel::about {
 namespace {
 
 // The sizes drawn for the icon, ascending; each is a PNG under ":/icons/".
@@ -83,4 +83,4 @@ QString ProgramIconEngine::key() const
     return QStringLiteral("ProgramIconEngine");
 }
 
-} // namespace quorvel
+} // namespace quorvel::about

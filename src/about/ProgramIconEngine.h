@@ -4,7 +4,7 @@
 #include <QIconEngine>
 #include <QPixmap>
 
-namespace quorvel {
+namespace quorvel::about {
 
 // The program icon's PNGs, each read only when a size of it is first asked
 // for. Adding the files to a plain QIcon reads every one of them at once, and
@@ -28,4 +28,4 @@ private:
     QHash<int, QPixmap> m_drawn; // by side, as read from the files
 };
 
-} // namespace quorvel
+} // namespace quorvel::about

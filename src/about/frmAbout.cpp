@@ -4,17 +4,17 @@
 #include "ui/CommandButton.h"
 #include "ui/ForeColor.h"
 #include "ui/Label.h"
-#include "ui/Launcher.h"
+#include "platform/Launcher.h"
 #include "ui/Layout.h"
-#include "ui/Maker.h"
-#include "ui/MessageBox.h"
+#include "about/Maker.h"
+#include "platform/MessageBox.h"
 
 #include <cmath>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
 
-namespace quorvel {
+namespace quorvel::about {
 
 namespace {
 
@@ -39,7 +39,7 @@ ui::Label *makeLabel(const QString &layoutCaption, QWidget *parent)
 
 } // namespace
 
-frmAbout::frmAbout(const ui::App &app, ui::Launcher &launcher, ui::MessageBox &messages,
+frmAbout::frmAbout(const ui::App &app, platform::Launcher &launcher, platform::MessageBox &messages,
                    QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
@@ -138,7 +138,7 @@ QString frmAbout::disclaimer()
 
 QUrl frmAbout::productPage()
 {
-    return QUrl(QString::fromLatin1(ui::makerPage));
+    return QUrl(QString::fromLatin1(about::makerPage));
 }
 
 void frmAbout::Form_Load()
@@ -164,7 +164,7 @@ void frmAbout::lblDisclaimer_Click()
                                    "To visit the Quorvel website, open this address in your "
                                    "browser:\r\n") +
                         page.toString(),
-                    ui::MB_OK | ui::MB_ICONWARNING);
+                    platform::MB_OK | platform::MB_ICONWARNING);
 }
 
-} // namespace quorvel
+} // namespace quorvel::about

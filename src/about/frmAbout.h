@@ -9,14 +9,17 @@
 class QFrame;
 class QLabel;
 
+namespace quorvel::platform {
+class Launcher;
+class MessageBox;
+} // namespace quorvel::platform
+
 namespace quorvel::ui {
 class CommandButton;
 class Label;
-class Launcher;
-class MessageBox;
 } // namespace quorvel::ui
 
-namespace quorvel {
+namespace quorvel::about {
 
 // The About box: program title, version, what the program does, the rights
 // notice and a link to the product page. It is modeless and deletes itself
@@ -26,7 +29,7 @@ class frmAbout : public QDialog
     Q_OBJECT
 
 public:
-    frmAbout(const ui::App &app, ui::Launcher &launcher, ui::MessageBox &messages,
+    frmAbout(const ui::App &app, platform::Launcher &launcher, platform::MessageBox &messages,
              QWidget *parent = nullptr);
 
     // "Version major.minor.revision" from the version record.
@@ -50,8 +53,8 @@ public:
 
 private:
     const ui::App m_app;
-    ui::Launcher &m_launcher;
-    ui::MessageBox &m_messages;
+    platform::Launcher &m_launcher;
+    platform::MessageBox &m_messages;
 };
 
-} // namespace quorvel
+} // namespace quorvel::about

@@ -5,5 +5,5 @@
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    return quorvel::Program::run(application);
+    return quorvel::main_window::Program::run(application);
 }

@@ -3,17 +3,17 @@
 #include "about/ProgramIcon.h"
 #include "main_window/frmMain.h"
 #include "trimming/RecycleFile.h"
-#include "ui/DesktopLauncher.h"
-#include "ui/HeapReuse.h"
-#include "ui/InstanceLock.h"
-#include "ui/MountedVolumes.h"
+#include "platform/linux/XdgOpenLauncher.h"
+#include "platform/HeapReuse.h"
+#include "platform/InstanceLock.h"
+#include "platform/MountedVolumes.h"
 #include "ui/ProgramStyle.h"
-#include "ui/Volumes.h"
+#include "files/VolumeTable.h"
 #include "ui/WidgetMessageBox.h"
 
 #include <QApplication>
 
-namespace quorvel {
+namespace quorvel::main_window {
 
 int Program::run(QApplication &application)
 {
@@ -32,22 +32,22 @@ Program::~Program() = default;
 
 bool Program::start()
 {
-    ui::keepFreedHeapForReuse();
+    platform::keepFreedHeapForReuse();
     QApplication::setApplicationName(m_app.Title);
     QApplication::setApplicationVersion(
         QStringLiteral("%1.%2.%3").arg(m_app.Major).arg(m_app.Minor).arg(m_app.Revision));
-    QApplication::setWindowIcon(programIcon());
+    QApplication::setWindowIcon(about::programIcon());
     QApplication::setStyle(new ui::ProgramStyle);
 
-    m_lock = ui::InstanceLock::tryAcquire(QStringLiteral("quorvel"));
+    m_lock = platform::InstanceLock::tryAcquire(QStringLiteral("quorvel"));
     m_app.PrevInstance = !m_lock;
 
     m_messages = std::make_unique<ui::WidgetMessageBox>(m_app.Title);
-    m_volumes = std::make_unique<ui::Volumes>(ui::mountedVolumes());
-    m_launcher = std::make_unique<ui::DesktopLauncher>();
+    m_volumes = std::make_unique<files::VolumeTable>(platform::mountedVolumes());
+    m_launcher = std::make_unique<platform::XdgOpenLauncher>();
     ui::WidgetMessageBox &messages = *m_messages;
     const auto recycle = [&messages](const QString &filePath, bool confirm) {
-        return modQuorvel::RecycleFile(filePath, confirm, messages);
+        return trimming::modQuorvel::RecycleFile(filePath, confirm, messages);
     };
 
     m_form = std::make_unique<frmMain>(*m_messages, *m_volumes, m_app, *m_launcher, recycle);
@@ -57,4 +57,4 @@ bool Program::start()
     return true;
 }
 
-} // namespace quorvel
+} // namespace quorvel::main_window

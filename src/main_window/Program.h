@@ -6,16 +6,22 @@
 
 class QApplication;
 
-namespace quorvel {
+namespace quorvel::platform {
+class InstanceLock;
+class Launcher;
+} // namespace quorvel::platform
+
+namespace quorvel::files {
+class VolumeTable;
+}
+
+namespace quorvel::ui {
+class WidgetMessageBox;
+}
+
+namespace quorvel::main_window {
 
 class frmMain;
-
-namespace ui {
-class DesktopLauncher;
-class InstanceLock;
-class Volumes;
-class WidgetMessageBox;
-} // namespace ui
 
 // The program from start to end: the single-instance check, the main window,
 // the event loop. The executable's main() does nothing else.
@@ -40,11 +46,11 @@ public:
 
 private:
     ui::App m_app;
-    std::unique_ptr<ui::InstanceLock> m_lock;
+    std::unique_ptr<platform::InstanceLock> m_lock;
     std::unique_ptr<ui::WidgetMessageBox> m_messages;
-    std::unique_ptr<ui::Volumes> m_volumes;
-    std::unique_ptr<ui::DesktopLauncher> m_launcher;
+    std::unique_ptr<files::VolumeTable> m_volumes;
+    std::unique_ptr<platform::Launcher> m_launcher;
     std::unique_ptr<frmMain> m_form;
 };
 
-} // namespace quorvel
+} // namespace quorvel::main_window

@@ -9,16 +9,16 @@
 #include "ui/DirListBox.h"
 #include "ui/DriveListBox.h"
 #include "ui/FileListBox.h"
-#include "ui/FileNames.h"
+#include "files/FileNames.h"
 #include "ui/ForeColor.h"
 #include "ui/InputBlocker.h"
 #include "ui/Label.h"
 #include "ui/Layout.h"
-#include "ui/Maker.h"
-#include "ui/MessageBox.h"
+#include "about/Maker.h"
+#include "platform/MessageBox.h"
 #include "ui/Screen.h"
 #include "ui/TextBox.h"
-#include "ui/Volumes.h"
+#include "files/VolumeTable.h"
 #include "viewer/dlgShowPicture.h"
 
 #include <QCloseEvent>
@@ -30,7 +30,7 @@
 
 #include <exception>
 
-namespace quorvel {
+namespace quorvel::main_window {
 
 using namespace ui;
 
@@ -76,7 +76,7 @@ QString countText(const FileListBox *list)
 
 // A drive list follows its folder list onto another volume without raising
 // Change: the folder has moved already, nothing more is to happen.
-void showDriveOf(DriveListBox *drive, const Volumes &volumes, const QString &folder)
+void showDriveOf(DriveListBox *drive, const files::VolumeTable &volumes, const QString &folder)
 {
     const QSignalBlocker blocker(drive);
     drive->setDrive(volumes.volumeOf(folder));
@@ -84,8 +84,8 @@ void showDriveOf(DriveListBox *drive, const Volumes &volumes, const QString &fol
 
 } // namespace
 
-frmMain::frmMain(MessageBox &messages, Volumes &volumes, const App &app, Launcher &launcher,
-                 modQuorvel::RecycleFunction recycle, QWidget *parent)
+frmMain::frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, const App &app, platform::Launcher &launcher,
+                 trimming::modQuorvel::RecycleFunction recycle, QWidget *parent)
     : QMainWindow(parent),
       m_messages(messages),
       m_volumes(volumes),
@@ -234,7 +234,7 @@ bool frmMain::Form_Load()
     const auto loaded = qScopeGuard([this] { m_loading.reset(); });
     if (m_app.PrevInstance) {
         m_loading.reset(); // nothing is read while the user reads this
-        m_messages.show(QStringLiteral("Quorvel is already running"), MB_OK | MB_ICONERROR);
+        m_messages.show(QStringLiteral("Quorvel is already running"), platform::MB_OK | platform::MB_ICONERROR);
         return false;
     }
     // A step that fails (a start folder the user may not read, say) does not
@@ -377,7 +377,7 @@ void frmMain::Form_Click()
 
 void frmMain::cmdQuorvel_Click()
 {
-    TrimOperation trim(*this, m_messages, m_recycle, QString::fromLatin1(makerAddress));
+    trimming::TrimOperation trim(*this, m_messages, m_recycle, QString::fromLatin1(about::makerAddress));
     trim.run();
 }
 
@@ -394,8 +394,8 @@ void frmMain::fb1_DblClick()
     if (name.size() <= 5)
         return;
     Screen::setMousePointer(Screen::vbHourglass);
-    dlgShowPicture &dialog = viewerDialog();
-    dialog.setTag(joinPath(fb1->Path(), name));
+    viewer::dlgShowPicture &dialog = viewerDialog();
+    dialog.setTag(files::joinPath(fb1->Path(), name));
     dialog.ShowModal();
 }
 
@@ -404,17 +404,17 @@ void frmMain::cmdInfo_Click()
     fb1_DblClick();
 }
 
-dlgShowPicture &frmMain::viewerDialog()
+viewer::dlgShowPicture &frmMain::viewerDialog()
 {
     if (!m_viewer) {
-        m_viewer = std::make_unique<dlgShowPicture>(m_messages, m_recycle, [this] {
+        m_viewer = std::make_unique<viewer::dlgShowPicture>(m_messages, m_recycle, [this] {
             m_guard.run([this] { modQuorvel::RefreshFileLists(*this); });
         });
     }
     return *m_viewer;
 }
 
-frmAbout *frmMain::aboutBox() const
+about::frmAbout *frmMain::aboutBox() const
 {
     return m_about.data();
 }
@@ -422,7 +422,7 @@ frmAbout *frmMain::aboutBox() const
 void frmMain::mnuAbout_Click()
 {
     if (!m_about)
-        m_about = new frmAbout(m_app, m_launcher, m_messages);
+        m_about = new about::frmAbout(m_app, m_launcher, m_messages);
     m_about->show();
     m_about->raise();
     m_about->activateWindow();
@@ -433,7 +433,7 @@ QString frmMain::farewellPrompt()
     return QStringLiteral("Thanks for using Quorvel :-) ") + QStringLiteral("\r\n\r\n")
            + QStringLiteral("Don't forget to support the development by comments, suggestions and "
                             "donations(paypal) to ")
-           + QStringLiteral("\r\n\r\n") + QString::fromLatin1(makerAddress) + QStringLiteral("  ")
+           + QStringLiteral("\r\n\r\n") + QString::fromLatin1(about::makerAddress) + QStringLiteral("  ")
            + QStringLiteral("\r\n\r\n")
            + QStringLiteral("I will immediately send you a link, where you can find the latest "
                             "updated version for your future use.");
@@ -441,7 +441,7 @@ QString frmMain::farewellPrompt()
 
 void frmMain::ShowFarewell()
 {
-    m_messages.show(farewellPrompt(), MB_OK | MB_ICONINFORMATION,
+    m_messages.show(farewellPrompt(), platform::MB_OK | platform::MB_ICONINFORMATION,
                     QStringLiteral("Thanks for using Quorvel "));
 }
 
@@ -564,4 +564,4 @@ void frmMain::refreshFileLists()
     modQuorvel::RefreshFileLists(*this);
 }
 
-} // namespace quorvel
+} // namespace quorvel::main_window

@@ -3,7 +3,7 @@
 #include "trimming/RecycleFile.h"
 #include "trimming/TrimHost.h"
 #include "ui/App.h"
-#include "ui/FolderReadings.h"
+#include "files/FolderReader.h"
 #include "ui/HandlerGuard.h"
 
 #include <QElapsedTimer>
@@ -18,12 +18,16 @@ class QAction;
 class QMenu;
 class QProgressDialog;
 
-namespace quorvel {
+namespace quorvel::platform {
+class Launcher;
+class MessageBox;
+} // namespace quorvel::platform
 
-class dlgShowPicture;
-class frmAbout;
+namespace quorvel::files {
+class VolumeTable;
+}
 
-namespace ui {
+namespace quorvel::ui {
 class CheckBox;
 class ComboBox;
 class CommandButton;
@@ -32,24 +36,32 @@ class DriveListBox;
 class FileListBox;
 class InputBlocker;
 class Label;
-class Launcher;
-class MessageBox;
 class TextBox;
-class Volumes;
-} // namespace ui
+} // namespace quorvel::ui
+
+namespace quorvel::viewer {
+class dlgShowPicture;
+}
+
+namespace quorvel::about {
+class frmAbout;
+}
+
+namespace quorvel::main_window {
+
 
 // The main window: the picture side (Drive1, Dir1, fb1) and the RAW side
 // (Drive2, Dir2, fb2) with their patterns and counts, kept in step while
 // "Synchronise directories" is checked, and the commands that act on them.
 // Its controls are public under their own names: the trim, the viewer and
 // the list refresh all work on them.
-class frmMain : public QMainWindow, private TrimHost
+class frmMain : public QMainWindow, private trimming::TrimHost
 {
     Q_OBJECT
 
 public:
-    frmMain(ui::MessageBox &messages, ui::Volumes &volumes, const ui::App &app,
-            ui::Launcher &launcher, modQuorvel::RecycleFunction recycle,
+    frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, const ui::App &app,
+            platform::Launcher &launcher, trimming::modQuorvel::RecycleFunction recycle,
             QWidget *parent = nullptr);
     ~frmMain() override;
 
@@ -80,10 +92,10 @@ public:
     bool syncDirs() const { return m_syncDirs; }
     // True once the program has begun to end.
     bool isEnding() const { return m_ending; }
-    frmAbout *aboutBox() const;
+    about::frmAbout *aboutBox() const;
     // What the four folder and file lists read their folders through.
-    FolderReadings &folderReadings() { return m_readings; }
-    dlgShowPicture *viewer() const { return m_viewer.get(); }
+    files::FolderReader &folderReadings() { return m_readings; }
+    viewer::dlgShowPicture *viewer() const { return m_viewer.get(); }
 
     ui::DriveListBox *Drive1;
     ui::DirListBox *Dir1;
@@ -120,7 +132,7 @@ private:
     void connectHandlers();
     void guarded(void (frmMain::*handler)());
     void leave();
-    dlgShowPicture &viewerDialog();
+    viewer::dlgShowPicture &viewerDialog();
 
     // TrimHost
     const QStringList &pictureNames() const override;
@@ -134,22 +146,22 @@ private:
     void selectEntries(int rawIndex, int pictureIndex) override;
     void refreshFileLists() override;
 
-    ui::MessageBox &m_messages;
-    ui::Volumes &m_volumes;
+    platform::MessageBox &m_messages;
+    files::VolumeTable &m_volumes;
     ui::App m_app;
-    ui::Launcher &m_launcher;
-    modQuorvel::RecycleFunction m_recycle;
+    platform::Launcher &m_launcher;
+    trimming::modQuorvel::RecycleFunction m_recycle;
     ui::HandlerGuard m_guard;
-    FolderReadings m_readings;
+    files::FolderReader m_readings;
     // From construction to the end of Form_Load: see the constructor.
-    std::optional<decltype(std::declval<FolderReadings &>().share())> m_loading;
+    std::optional<decltype(std::declval<files::FolderReader &>().share())> m_loading;
     bool m_syncDirs = true;
     bool m_ending = false;
-    std::unique_ptr<dlgShowPicture> m_viewer;
-    QPointer<frmAbout> m_about;
+    std::unique_ptr<viewer::dlgShowPicture> m_viewer;
+    QPointer<about::frmAbout> m_about;
     std::unique_ptr<ui::InputBlocker> m_inputBlocker;
     std::unique_ptr<QProgressDialog> m_progress;
     QElapsedTimer m_progressShown;
 };
 
-} // namespace quorvel
+} // namespace quorvel::main_window

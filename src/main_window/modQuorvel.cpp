@@ -4,7 +4,7 @@
 #include "ui/FileListBox.h"
 #include "ui/TextBox.h"
 
-namespace quorvel::modQuorvel {
+namespace quorvel::main_window::modQuorvel {
 
 void RefreshFileLists(frmMain &form)
 {
@@ -16,4 +16,4 @@ void RefreshFileLists(frmMain &form)
     form.txtNoFiles2->setText(QString::number(form.fb2->ListCount()));
 }
 
-} // namespace quorvel::modQuorvel
+} // namespace quorvel::main_window::modQuorvel

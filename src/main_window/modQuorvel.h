@@ -1,14 +1,16 @@
 #pragma once
 
-namespace quorvel {
-class frmMain;
-}
+namespace quorvel::main_window {
 
-namespace quorvel::modQuorvel {
+class frmMain;
+
+namespace modQuorvel {
 
 // Re-reads both file lists of the main window and rewrites both counts, after
 // files were moved away. Changes no folder and no pattern. A list that can't
 // be read throws FolderError to the caller.
 void RefreshFileLists(frmMain &form);
 
-} // namespace quorvel::modQuorvel
+} // namespace modQuorvel
+
+} // namespace quorvel::main_window

@@ -2,7 +2,7 @@
 
 #include <QSet>
 
-namespace quorvel {
+namespace quorvel::trimming {
 
 QStringView baseName(QStringView fileName)
 {
@@ -25,4 +25,4 @@ std::vector<int> unmatchedRawFiles(const QStringList &rawNames, const QStringLis
     return unmatched;
 }
 
-} // namespace quorvel
+} // namespace quorvel::trimming

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-namespace quorvel {
+namespace quorvel::trimming {
 
 // The base name of a file name: up to, not including, its last "."; a name
 // without a "." is its own base name. IMG_0001.edit.jpg gives IMG_0001.edit.
@@ -17,4 +17,4 @@ QStringView baseName(QStringView fileName);
 // 50,000 pictures against 50,000 RAW files takes milliseconds, not minutes.
 std::vector<int> unmatchedRawFiles(const QStringList &rawNames, const QStringList &pictureNames);
 
-} // namespace quorvel
+} // namespace quorvel::trimming

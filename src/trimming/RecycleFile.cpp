@@ -1,27 +1,27 @@
 #include "trimming/RecycleFile.h"
 
-#include "trimming/MoveToTrash.h"
-#include "ui/FileNames.h"
-#include "ui/MessageBox.h"
+#include "platform/Trash.h"
+#include "files/FileNames.h"
+#include "platform/MessageBox.h"
 
 #include <cerrno>
 
-namespace quorvel::modQuorvel {
+namespace quorvel::trimming::modQuorvel {
 
-int RecycleFile(const QString &filePath, bool confirm, ui::MessageBox &messages)
+int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &messages)
 {
     // The bytes are taken before asking, so that what the user agrees to is
     // exactly the file that moves.
-    const QByteArray path = encodeFileName(filePath);
+    const QByteArray path = files::encodeFileName(filePath);
     if (confirm) {
         const QString prompt =
             QStringLiteral("Do you want to move this file to the trash?\r\n\r\n") + filePath;
         const int answer =
-            messages.show(prompt, ui::MB_YESNO | ui::MB_ICONWARNING | ui::MB_DEFBUTTON2);
-        if (answer != ui::IDYES)
+            messages.show(prompt, platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2);
+        if (answer != platform::IDYES)
             return ECANCELED;
     }
-    return moveToTrash(path);
+    return platform::moveToTrash(path);
 }
 
-} // namespace quorvel::modQuorvel
+} // namespace quorvel::trimming::modQuorvel

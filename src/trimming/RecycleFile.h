@@ -4,11 +4,11 @@
 
 #include <functional>
 
-namespace quorvel::ui {
+namespace quorvel::platform {
 class MessageBox;
 }
 
-namespace quorvel::modQuorvel {
+namespace quorvel::trimming::modQuorvel {
 
 // Moves one file to the desktop's trash, from where the user can restore it;
 // nothing is ever erased outright. Returns 0 when the file has left its folder
@@ -16,10 +16,10 @@ namespace quorvel::modQuorvel {
 // has gone, EACCES, EROFS, EXDEV...) with the file left where it was. Shows
 // nothing of its own, except that with confirm true it first asks through
 // messages and returns ECANCELED when the answer is not Yes.
-int RecycleFile(const QString &filePath, bool confirm, ui::MessageBox &messages);
+int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &messages);
 
 // What the trim and the viewer call to move a file, so that tests can stand in
 // for the trash where a real one can't show the case.
 using RecycleFunction = std::function<int(const QString &filePath, bool confirm)>;
 
-} // namespace quorvel::modQuorvel
+} // namespace quorvel::trimming::modQuorvel

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace quorvel {
+namespace quorvel::trimming {
 
 // What the trim needs of the main window. Kept abstract so the trim itself
 // knows no widgets and can be read, and tested, on its own.
@@ -31,4 +31,4 @@ public:
     virtual void refreshFileLists() = 0;
 };
 
-} // namespace quorvel
+} // namespace quorvel::trimming

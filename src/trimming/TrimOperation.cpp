@@ -2,14 +2,14 @@
 
 #include "trimming/Matching.h"
 #include "trimming/TrimHost.h"
-#include "ui/FileNames.h"
-#include "ui/MessageBox.h"
+#include "files/FileNames.h"
+#include "platform/MessageBox.h"
 
 #include <QScopeGuard>
 
-namespace quorvel {
+namespace quorvel::trimming {
 
-using namespace ui;
+using namespace platform;
 
 TrimOperation::TrimOperation(TrimHost &host, MessageBox &messages,
                              modQuorvel::RecycleFunction recycle, QString makerAddress)
@@ -89,7 +89,7 @@ void TrimOperation::run()
     int done = 0;
     for (const int index : toGo) {
         const QString &name = raws.at(index);
-        const int result = m_recycle(joinPath(folder, name), false);
+        const int result = m_recycle(files::joinPath(folder, name), false);
         if (result == 0)
             ++deleted;
         else
@@ -104,4 +104,4 @@ void TrimOperation::run()
     m_host.refreshFileLists();
 }
 
-} // namespace quorvel
+} // namespace quorvel::trimming

@@ -4,19 +4,20 @@
 
 #include <QString>
 
-namespace quorvel {
-
-class TrimHost;
-namespace ui {
+namespace quorvel::platform {
 class MessageBox;
 }
+
+namespace quorvel::trimming {
+
+class TrimHost;
 
 // "Trim files": every RAW file whose base name matches no picture goes to the
 // trash, after one question, with each failure and the final count reported.
 class TrimOperation
 {
 public:
-    TrimOperation(TrimHost &host, ui::MessageBox &messages, modQuorvel::RecycleFunction recycle,
+    TrimOperation(TrimHost &host, platform::MessageBox &messages, modQuorvel::RecycleFunction recycle,
                   QString makerAddress);
 
     void run();
@@ -28,9 +29,9 @@ public:
 
 private:
     TrimHost &m_host;
-    ui::MessageBox &m_messages;
+    platform::MessageBox &m_messages;
     modQuorvel::RecycleFunction m_recycle;
     QString m_makerAddress;
 };
 
-} // namespace quorvel
+} // namespace quorvel::trimming

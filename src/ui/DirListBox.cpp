@@ -1,11 +1,11 @@
 #include "ui/DirListBox.h"
 
-#include "ui/DirectoryListing.h"
-#include "ui/FileNames.h"
-#include "ui/FolderError.h"
-#include "ui/FolderReadings.h"
+#include "files/FolderListing.h"
+#include "files/FileNames.h"
+#include "files/FolderError.h"
+#include "files/FolderReader.h"
 #include "ui/HandlerGuard.h"
-#include "ui/Volumes.h"
+#include "files/VolumeTable.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -82,7 +82,7 @@ QIcon folderIcon(bool open)
 
 } // namespace
 
-DirListBox::DirListBox(Volumes &volumes, QWidget *parent, FolderReadings *readings)
+DirListBox::DirListBox(files::VolumeTable &volumes, QWidget *parent, files::FolderReader *readings)
     : QListWidget(parent),
       m_volumes(volumes),
       m_readings(readings)
@@ -96,13 +96,13 @@ DirListBox::DirListBox(Volumes &volumes, QWidget *parent, FolderReadings *readin
     QStringList subfolders;
     try {
         subfolders = read(m_path);
-    } catch (const FolderError &) {
+    } catch (const files::FolderError &) {
         // A start folder we may not read still shows where we are.
     }
     rebuild(subfolders);
 }
 
-void DirListBox::setPath(const Volume &volume)
+void DirListBox::setPath(const files::Volume &volume)
 {
     setPath(m_volumes.currentFolder(volume));
 }
@@ -112,10 +112,10 @@ void DirListBox::setPath(const QString &folder)
     const QString clean = QDir::cleanPath(QDir(m_path.isEmpty() ? QDir::currentPath() : m_path)
                                               .absoluteFilePath(folder));
     struct stat st {};
-    if (stat(encodeFileName(clean).constData(), &st) != 0)
-        throw FolderError(clean, errno);
+    if (stat(files::encodeFileName(clean).constData(), &st) != 0)
+        throw files::FolderError(clean, errno);
     if (!S_ISDIR(st.st_mode))
-        throw FolderError(clean, ENOTDIR);
+        throw files::FolderError(clean, ENOTDIR);
     const QStringList subfolders = read(clean);
 
     const bool changed = clean != m_path;
@@ -128,7 +128,7 @@ void DirListBox::setPath(const QString &folder)
 
 QStringList DirListBox::read(const QString &folder) const
 {
-    return m_readings ? m_readings->subfolders(folder) : DirectoryListing::subfolders(folder);
+    return m_readings ? m_readings->subfolders(folder) : files::FolderListing::subfolders(folder);
 }
 
 void DirListBox::rebuild(const QStringList &subfolders)
@@ -148,7 +148,7 @@ void DirListBox::rebuild(const QStringList &subfolders)
     setCurrentRow(count() - 1);
     for (const QString &name : subfolders) {
         auto *item = new QListWidgetItem(closedIcon, QString(depth * 2, u' ') + name, this);
-        item->setData(pathRole, joinPath(m_path, name));
+        item->setData(pathRole, files::joinPath(m_path, name));
     }
 }
 

@@ -2,15 +2,15 @@
 
 #include <QListWidget>
 
-namespace quorvel {
-class FolderReadings;
-}
+namespace quorvel::files {
+class FolderReader;
+class VolumeTable;
+struct Volume;
+} // namespace quorvel::files
 
 namespace quorvel::ui {
 
 class HandlerGuard;
-class Volumes;
-struct Volume;
 
 // The classic folder list: the current folder's ancestors from the root down,
 // then its subfolders. Opening an entry, or writing a different Path, raises
@@ -21,16 +21,16 @@ class DirListBox : public QListWidget
 
 public:
     // With readings, the list reads its folders through them, so that the
-    // lists of a window can share one reading of a folder (see FolderReadings).
-    explicit DirListBox(Volumes &volumes, QWidget *parent = nullptr,
-                        FolderReadings *readings = nullptr);
+    // lists of a window can share one reading of a folder (see FolderReader).
+    explicit DirListBox(files::VolumeTable &volumes, QWidget *parent = nullptr,
+                        files::FolderReader *readings = nullptr);
 
     QString Path() const { return m_path; }
     // Moves to folder. A folder that can't be read throws FolderError and
     // leaves the list where it was.
     void setPath(const QString &folder);
     // Moves to the volume's current folder.
-    void setPath(const Volume &volume);
+    void setPath(const files::Volume &volume);
 
     // Opening an entry is the user's doing and may fail (a folder we may not
     // read); with a guard set, the failure is reported through it.
@@ -47,9 +47,9 @@ private:
     void rebuild(const QStringList &subfolders);
     QStringList read(const QString &folder) const;
 
-    Volumes &m_volumes;
+    files::VolumeTable &m_volumes;
     HandlerGuard *m_guard = nullptr;
-    FolderReadings *m_readings = nullptr;
+    files::FolderReader *m_readings = nullptr;
     QString m_path;
 };
 

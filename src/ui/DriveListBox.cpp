@@ -1,16 +1,16 @@
 #include "ui/DriveListBox.h"
 
-#include "ui/Volumes.h"
+#include "files/VolumeTable.h"
 
 #include <QDir>
 
 namespace quorvel::ui {
 
-DriveListBox::DriveListBox(Volumes &volumes, QWidget *parent)
+DriveListBox::DriveListBox(files::VolumeTable &volumes, QWidget *parent)
     : QComboBox(parent),
       m_volumes(volumes)
 {
-    for (const Volume &volume : m_volumes.list()) {
+    for (const files::Volume &volume : m_volumes.list()) {
         const QString text = volume.label.isEmpty()
                                  ? volume.mountPoint
                                  : QStringLiteral("%1  [%2]").arg(volume.mountPoint, volume.label);
@@ -20,17 +20,17 @@ DriveListBox::DriveListBox(Volumes &volumes, QWidget *parent)
     connect(this, &QComboBox::currentIndexChanged, this, &DriveListBox::Change);
 }
 
-Volume DriveListBox::Drive() const
+files::Volume DriveListBox::Drive() const
 {
     const QString mountPoint = currentData().toString();
-    for (const Volume &volume : m_volumes.list()) {
+    for (const files::Volume &volume : m_volumes.list()) {
         if (volume.mountPoint == mountPoint)
             return volume;
     }
     return m_volumes.volumeOf(QDir::currentPath());
 }
 
-void DriveListBox::setDrive(const Volume &volume)
+void DriveListBox::setDrive(const files::Volume &volume)
 {
     const int index = findData(volume.mountPoint);
     if (index >= 0)

@@ -1,12 +1,14 @@
 #pragma once
 
-#include "ui/Volume.h"
+#include "files/Volume.h"
 
 #include <QComboBox>
 
-namespace quorvel::ui {
+namespace quorvel::files {
+class VolumeTable;
+}
 
-class Volumes;
+namespace quorvel::ui {
 
 // The classic drive list, over the mounted volumes. Choosing a volume, or
 // writing a different Drive, raises Change.
@@ -15,16 +17,16 @@ class DriveListBox : public QComboBox
     Q_OBJECT
 
 public:
-    explicit DriveListBox(Volumes &volumes, QWidget *parent = nullptr);
+    explicit DriveListBox(files::VolumeTable &volumes, QWidget *parent = nullptr);
 
-    Volume Drive() const;
-    void setDrive(const Volume &volume);
+    files::Volume Drive() const;
+    void setDrive(const files::Volume &volume);
 
 signals:
     void Change();
 
 private:
-    Volumes &m_volumes;
+    files::VolumeTable &m_volumes;
 };
 
 } // namespace quorvel::ui

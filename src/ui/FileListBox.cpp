@@ -1,7 +1,7 @@
 #include "ui/FileListBox.h"
 
-#include "ui/DirectoryListing.h"
-#include "ui/FolderReadings.h"
+#include "files/FolderListing.h"
+#include "files/FolderReader.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -43,7 +43,7 @@ void FileListBox::setPattern(const QString &pattern)
     // the pattern named beside it takes, or a trim would move files of a
     // kind its question never named. Until the folder is read again, the
     // list keeps those of its entries that the new pattern takes.
-    m_pattern = WildcardPattern(pattern);
+    m_pattern = files::WildcardPattern(pattern);
     QStringList names;
     try {
         names = read(m_path);
@@ -67,7 +67,7 @@ void FileListBox::Refresh()
 
 QStringList FileListBox::read(const QString &folder) const
 {
-    return m_readings ? m_readings->files(folder, m_pattern) : DirectoryListing::files(folder, m_pattern);
+    return m_readings ? m_readings->files(folder, m_pattern) : files::FolderListing::files(folder, m_pattern);
 }
 
 void FileListBox::replaceEntries(QString folder, QStringList names)

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "ui/WildcardPattern.h"
+#include "files/WildcardPattern.h"
 
 #include <QListView>
 #include <QStringList>
 
 class QStringListModel;
 
-namespace quorvel {
-class FolderReadings;
+namespace quorvel::files {
+class FolderReader;
 }
 
 namespace quorvel::ui {
@@ -37,8 +37,8 @@ public:
     void Refresh();
 
     // Where the list reads its folder from, so that the lists of a window can
-    // share one reading of it (see FolderReadings); null reads it directly.
-    void setReadings(FolderReadings *readings) { m_readings = readings; }
+    // share one reading of it (see FolderReader); null reads it directly.
+    void setReadings(files::FolderReader *readings) { m_readings = readings; }
 
     int ListCount() const { return int(m_names.size()); }
     // -1 when nothing is selected.
@@ -63,9 +63,9 @@ private:
 
     QStringListModel *m_model;
     QString m_path;
-    WildcardPattern m_pattern;
+    files::WildcardPattern m_pattern;
     QStringList m_names;
-    FolderReadings *m_readings = nullptr;
+    files::FolderReader *m_readings = nullptr;
 };
 
 } // namespace quorvel::ui

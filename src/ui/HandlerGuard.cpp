@@ -1,7 +1,7 @@
 #include "ui/HandlerGuard.h"
 
-#include "ui/FolderError.h"
-#include "ui/MessageBox.h"
+#include "files/FolderError.h"
+#include "platform/MessageBox.h"
 #include "ui/Screen.h"
 
 #include <QScopedValueRollback>
@@ -9,7 +9,7 @@
 
 namespace quorvel::ui {
 
-HandlerGuard::HandlerGuard(MessageBox &messages)
+HandlerGuard::HandlerGuard(platform::MessageBox &messages)
     : m_messages(messages)
 {
 }
@@ -41,7 +41,7 @@ void HandlerGuard::report(const std::exception_ptr &failure)
     QString prompt;
     try {
         std::rethrow_exception(failure);
-    } catch (const FolderError &error) {
+    } catch (const files::FolderError &error) {
         prompt = QStringLiteral("The folder %1 can't be read.\r\n\r\n%2")
                      .arg(error.folder(), error.reason());
     } catch (const std::exception &error) {
@@ -50,7 +50,7 @@ void HandlerGuard::report(const std::exception_ptr &failure)
     } catch (...) {
         prompt = QStringLiteral("Something went wrong and the last step was not done.");
     }
-    m_messages.show(prompt, MB_OK | MB_ICONERROR);
+    m_messages.show(prompt, platform::MB_OK | platform::MB_ICONERROR);
 }
 
 } // namespace quorvel::ui

@@ -3,9 +3,11 @@
 #include <exception>
 #include <functional>
 
-namespace quorvel::ui {
-
+namespace quorvel::platform {
 class MessageBox;
+}
+
+namespace quorvel::ui {
 
 // Every event handler runs through one guard. A failure inside a handler (a
 // drive without a medium, a folder that vanished) ends that handler where it
@@ -18,14 +20,14 @@ class MessageBox;
 class HandlerGuard
 {
 public:
-    explicit HandlerGuard(MessageBox &messages);
+    explicit HandlerGuard(platform::MessageBox &messages);
 
     void run(const std::function<void()> &handler);
 
 private:
     void report(const std::exception_ptr &failure);
 
-    MessageBox &m_messages;
+    platform::MessageBox &m_messages;
     int m_depth = 0;
     int m_loopLevel = 0;
 };

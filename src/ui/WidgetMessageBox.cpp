@@ -28,13 +28,13 @@ int WidgetMessageBox::show(const QString &prompt, int flags, const QString &titl
     box.setWindowIcon(QApplication::windowIcon());
 
     switch (flags & 0xF0) {
-    case MB_ICONERROR:
+    case platform::MB_ICONERROR:
         box.setIcon(QMessageBox::Critical);
         break;
-    case MB_ICONWARNING:
+    case platform::MB_ICONWARNING:
         box.setIcon(QMessageBox::Warning);
         break;
-    case MB_ICONINFORMATION:
+    case platform::MB_ICONINFORMATION:
         box.setIcon(QMessageBox::Information);
         break;
     default:
@@ -42,19 +42,19 @@ int WidgetMessageBox::show(const QString &prompt, int flags, const QString &titl
         break;
     }
 
-    if ((flags & 0xF) == MB_YESNO) {
+    if ((flags & 0xF) == platform::MB_YESNO) {
         QPushButton *yes = box.addButton(QMessageBox::Yes);
         QPushButton *no = box.addButton(QMessageBox::No);
-        box.setDefaultButton((flags & MB_DEFBUTTON2) ? no : yes);
+        box.setDefaultButton((flags & platform::MB_DEFBUTTON2) ? no : yes);
         // Like the classic box, a Yes/No question can't be dismissed without an
         // answer; Esc and the close box mean No, the safe one.
         box.setEscapeButton(no);
         box.exec();
-        return box.clickedButton() == yes ? IDYES : IDNO;
+        return box.clickedButton() == yes ? platform::IDYES : platform::IDNO;
     }
     box.addButton(QMessageBox::Ok);
     box.exec();
-    return IDOK;
+    return platform::IDOK;
 }
 
 } // namespace quorvel::ui

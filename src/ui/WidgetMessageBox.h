@@ -1,12 +1,12 @@
 #pragma once
 
-#include "ui/MessageBox.h"
+#include "platform/MessageBox.h"
 
 namespace quorvel::ui {
 
 // The message box on screen: a modal QMessageBox whose buttons, icon and
 // default button follow the flag word.
-class WidgetMessageBox final : public MessageBox
+class WidgetMessageBox final : public platform::MessageBox
 {
 public:
     explicit WidgetMessageBox(QString applicationTitle);

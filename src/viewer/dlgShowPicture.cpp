@@ -5,7 +5,7 @@
 #include "ui/Image.h"
 #include "ui/Label.h"
 #include "ui/Layout.h"
-#include "ui/MessageBox.h"
+#include "platform/MessageBox.h"
 #include "ui/Picture.h"
 #include "ui/Screen.h"
 
@@ -15,7 +15,7 @@
 
 #include <cmath>
 
-namespace quorvel {
+namespace quorvel::viewer {
 
 namespace {
 
@@ -26,7 +26,7 @@ int pixels(int twips)
 
 } // namespace
 
-dlgShowPicture::dlgShowPicture(ui::MessageBox &messages, modQuorvel::RecycleFunction recycle,
+dlgShowPicture::dlgShowPicture(platform::MessageBox &messages, trimming::modQuorvel::RecycleFunction recycle,
                                std::function<void()> refreshFileLists, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
@@ -160,9 +160,9 @@ void dlgShowPicture::cmdDelete_Click()
                            QStringLiteral("\r\n") + Tag() + QStringLiteral("\r\n\r\n") +
                            QStringLiteral("Are you absolutly you want to delete file ?");
     const int answer =
-        m_messages.show(prompt, ui::MB_YESNO | ui::MB_ICONWARNING | ui::MB_DEFBUTTON2,
+        m_messages.show(prompt, platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2,
                         QStringLiteral("Delete file"));
-    if (answer != ui::IDYES)
+    if (answer != platform::IDYES)
         return;
 
     const int result = m_recycle(Tag(), false);
@@ -172,12 +172,12 @@ void dlgShowPicture::cmdDelete_Click()
                             QStringLiteral("If you REGRET the file can be found") +
                             QStringLiteral("\r\n") +
                             QStringLiteral("in the Recycle Bin and restored :-)"),
-                        ui::MB_OK | ui::MB_ICONINFORMATION);
+                        platform::MB_OK | platform::MB_ICONINFORMATION);
     } else {
         m_messages.show(QStringLiteral("For some reason the file can't be deleted. ") +
                             QStringLiteral("\r\n\r\n") + QStringLiteral("Reported error no: ") +
                             QString::number(result),
-                        ui::MB_OK);
+                        platform::MB_OK);
     }
     m_refreshFileLists();
     hide();
@@ -188,4 +188,4 @@ void dlgShowPicture::OKButton_Click()
     hide();
 }
 
-} // namespace quorvel
+} // namespace quorvel::viewer

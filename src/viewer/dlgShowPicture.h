@@ -8,14 +8,17 @@
 #include <functional>
 #include <optional>
 
-namespace quorvel {
+namespace quorvel::platform {
+class MessageBox;
+}
 
-namespace ui {
+namespace quorvel::ui {
 class CommandButton;
 class Image;
 class Label;
-class MessageBox;
-} // namespace ui
+} // namespace quorvel::ui
+
+namespace quorvel::viewer {
 
 // The picture viewer: shows the picture named by Tag with its longer side
 // 8000 twips long, or a red line saying it can't be loaded, and offers to
@@ -29,7 +32,7 @@ public:
     // refreshFileLists re-reads the main window's lists after a deletion. It
     // runs inside Delete's click, so it reports its own failures rather than
     // throwing.
-    dlgShowPicture(ui::MessageBox &messages, modQuorvel::RecycleFunction recycle,
+    dlgShowPicture(platform::MessageBox &messages, trimming::modQuorvel::RecycleFunction recycle,
                    std::function<void()> refreshFileLists, QWidget *parent = nullptr);
 
     // The full path of the picture to show.
@@ -73,10 +76,10 @@ private:
     void OKButton_Click();
     void showLoadFailure();
 
-    ui::MessageBox &m_messages;
-    modQuorvel::RecycleFunction m_recycle;
+    platform::MessageBox &m_messages;
+    trimming::modQuorvel::RecycleFunction m_recycle;
     std::function<void()> m_refreshFileLists;
     QString m_tag;
 };
 
-} // namespace quorvel
+} // namespace quorvel::viewer

@@ -1,6 +1,6 @@
 #include "support/ByteFiles.h"
 
-#include "trimming/TrashInfo.h"
+#include "platform/linux/TrashInfo.h"
 
 #include <QDebug>
 #include <QFile>
@@ -78,7 +78,7 @@ QByteArray infoPath(const QByteArray &infoText)
 {
     for (const QByteArray &line : infoText.split('\n')) {
         if (line.startsWith("Path="))
-            return percentDecodePath(line.mid(5));
+            return platform::percentDecodePath(line.mid(5));
     }
     return "<no Path>";
 }

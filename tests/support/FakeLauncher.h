@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Launcher.h"
+#include "platform/Launcher.h"
 
 #include <QList>
 #include <QUrl>
@@ -9,7 +9,7 @@ namespace quorvel::test {
 
 // Stands in for the desktop's browser: records every page asked for and can
 // be told that no browser is available.
-class FakeLauncher final : public ui::Launcher
+class FakeLauncher final : public platform::Launcher
 {
 public:
     bool openUrl(const QUrl &url) override;

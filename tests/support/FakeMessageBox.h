@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/MessageBox.h"
+#include "platform/MessageBox.h"
 
 #include <QList>
 #include <QQueue>
@@ -13,7 +13,7 @@ namespace quorvel::test {
 
 // Stands in for the message box: records every message and answers from a
 // script, so tests read exactly what the user would have been told.
-class FakeMessageBox final : public ui::MessageBox
+class FakeMessageBox final : public platform::MessageBox
 {
 public:
     struct Message

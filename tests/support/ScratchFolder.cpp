@@ -1,6 +1,6 @@
 #include "support/ScratchFolder.h"
 
-#include "ui/FileNames.h"
+#include "files/FileNames.h"
 
 #include <fcntl.h>
 #include <ftw.h>
@@ -36,7 +36,7 @@ ScratchFolder::~ScratchFolder()
 {
     if (!m_dir.isValid())
         return;
-    const QByteArray root = encodeFileName(m_dir.path());
+    const QByteArray root = files::encodeFileName(m_dir.path());
     for (int depth = 0; depth < 64; ++depth) {
         sawClosedFolder = false;
         ::nftw(root.constData(), openUp, 16, FTW_PHYS);
@@ -48,7 +48,7 @@ ScratchFolder::~ScratchFolder()
 
 QByteArray ScratchFolder::at(const QByteArray &name) const
 {
-    return encodeFileName(m_dir.path()) + '/' + name;
+    return files::encodeFileName(m_dir.path()) + '/' + name;
 }
 
 bool ScratchFolder::touch(const QByteArray &name) const

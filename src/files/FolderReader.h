@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QHash>
+#include <QScopeGuard>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace quorvel::files {
+
+class FolderSnapshot;
+class WildcardPattern;
+
+// Where the lists of one window take their entries from. Outside a sharing
+// span every listing reads its folder from the disk, so a list always shows
+// what is there now. Inside one, each folder is read once and every listing of
+// it comes from that reading: opening a folder in step shows it in four lists,
+// which would otherwise read a card of 100,000 files four times over. A span
+// is for work that changes no file, such as moving the lists to a folder or
+// re-reading them, and must not wait for the user.
+class FolderReader
+{
+public:
+    FolderReader();
+    ~FolderReader();
+    FolderReader(const FolderReader &) = delete;
+    FolderReader &operator=(const FolderReader &) = delete;
+
+    // Both throw FolderError when the folder can't be read.
+    QStringList files(const QString &folder, const WildcardPattern &pattern);
+    QStringList subfolders(const QString &folder);
+
+    // Starts a sharing span that lasts as long as the returned guard; spans
+    // nest, and the readings are dropped when the outermost one ends.
+    [[nodiscard]] auto share()
+    {
+        ++m_sharing;
+        return qScopeGuard([this] { endSharing(); });
+    }
+    bool isSharing() const { return m_sharing > 0; }
+
+private:
+    std::shared_ptr<const FolderSnapshot> reading(const QString &folder);
+    void endSharing();
+
+    int m_sharing = 0;
+    QHash<QString, std::shared_ptr<const FolderSnapshot>> m_readings;
+};
+
+} // namespace quorvel::files

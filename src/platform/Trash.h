@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QByteArray>
+
+namespace quorvel::platform {
+
+// The platform's trash, behind one function so that another platform's can be
+// dropped in beside it. path is the file's full path as bytes, exactly as the
+// filesystem holds it. Returns 0 on success or the errno of the step that failed.
+int moveToTrash(const QByteArray &path);
+
+} // namespace quorvel::platform

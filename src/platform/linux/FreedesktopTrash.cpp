@@ -1,0 +1,420 @@
+// The desktop trash of Linux and the other free desktops: a "files" folder that
+// holds the trashed files and an "info" folder with one .trashinfo file each,
+// telling where the file came from and when it left. The home trash serves the
+// volume the home is on; every other volume has a trash of its own at its top,
+// because a file is only ever renamed into the trash, never copied: a copy
+// across volumes could fail half-way or run out of room, and a trim must not
+// leave the user with neither the file nor its trashed twin.
+
+#include "platform/Trash.h"
+#include "platform/linux/TrashInfo.h"
+
+#include <QDateTime>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <utility>
+#include <vector>
+
+namespace quorvel::platform {
+namespace {
+
+constexpr int dirFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+constexpr mode_t privateDir = 0700;
+constexpr int maxAttempts = 100000;
+
+// A descriptor that closes itself, so that no early return leaks one.
+struct OwnedFd
+{
+    int fd = -1;
+
+    OwnedFd() = default;
+    explicit OwnedFd(int value) : fd(value) {}
+    OwnedFd(OwnedFd &&other) noexcept : fd(std::exchange(other.fd, -1)) {}
+    OwnedFd &operator=(OwnedFd &&other) noexcept
+    {
+        std::swap(fd, other.fd);
+        return *this;
+    }
+    OwnedFd(const OwnedFd &) = delete;
+    OwnedFd &operator=(const OwnedFd &) = delete;
+    ~OwnedFd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    bool valid() const { return fd >= 0; }
+};
+
+// Where a file lives. Two paths on the same filesystem can still be on
+// different mounts of it (bind mounts), and rename(2) refuses to cross those
+// too, so the mount is compared wherever the kernel tells it.
+struct Volume
+{
+    dev_t device = 0;
+    quint64 mount = 0;
+    bool knowsMount = false;
+
+    bool operator==(const Volume &other) const
+    {
+        if (device != other.device)
+            return false;
+        return !knowsMount || !other.knowsMount || mount == other.mount;
+    }
+};
+
+struct Status
+{
+    Volume volume;
+    mode_t mode = 0;
+    uid_t owner = 0;
+};
+
+int statusOf(int dirFd, const char *path, int flags, Status &out)
+{
+    struct statx stx
+    {
+    };
+    if (::statx(dirFd, path, flags, STATX_TYPE | STATX_MODE | STATX_UID | STATX_MNT_ID, &stx) != 0)
+        return errno;
+    out.volume.device = makedev(stx.stx_dev_major, stx.stx_dev_minor);
+    out.volume.knowsMount = (stx.stx_mask & STATX_MNT_ID) != 0;
+    out.volume.mount = stx.stx_mnt_id;
+    out.mode = stx.stx_mode;
+    out.owner = stx.stx_uid;
+    return 0;
+}
+
+int statusOf(const QByteArray &path, int flags, Status &out)
+{
+    return statusOf(AT_FDCWD, path.constData(), flags, out);
+}
+
+int statusOf(int fd, Status &out)
+{
+    return statusOf(fd, "", AT_EMPTY_PATH, out);
+}
+
+QByteArray parentOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : path.left(slash);
+}
+
+QByteArray homeTrashPath()
+{
+    // A relative XDG_DATA_HOME is invalid and is to be ignored.
+    QByteArray data = qgetenv("XDG_DATA_HOME");
+    if (!data.startsWith('/')) {
+        QByteArray home = qgetenv("HOME");
+        if (home.isEmpty()) {
+            std::vector<char> buffer(16384);
+            passwd entry{};
+            passwd *found = nullptr;
+            if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+                found != nullptr)
+                home = found->pw_dir;
+        }
+        if (home.isEmpty())
+            return {};
+        data = home + "/.local/share";
+    }
+    return data + "/Trash";
+}
+
+// Creates path and any missing parents, private to the user as the data folder
+// and the trash are meant to be.
+int makePath(const QByteArray &path)
+{
+    if (::mkdir(path.constData(), privateDir) == 0 || errno == EEXIST)
+        return 0;
+    if (errno != ENOENT)
+        return errno;
+    const QByteArray parent = parentOf(path);
+    if (parent == path)
+        return ENOENT;
+    if (const int error = makePath(parent))
+        return error;
+    if (::mkdir(path.constData(), privateDir) == 0 || errno == EEXIST)
+        return 0;
+    return errno;
+}
+
+// Opens the folder name inside dirFd, which must be a real folder: a symlink
+// planted there would send the trash, or its info files, somewhere else.
+int openRealFolder(int dirFd, const char *name, OwnedFd &out)
+{
+    out = OwnedFd(::openat(dirFd, name, dirFlags | O_NOFOLLOW));
+    if (out.valid())
+        return 0;
+    const int error = errno;
+    // The kernel calls a symlink "not a directory" here; say what it is.
+    struct stat link
+    {
+    };
+    if (error == ENOTDIR && ::fstatat(dirFd, name, &link, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISLNK(link.st_mode))
+        return ELOOP;
+    return error;
+}
+
+// As openRealFolder, creating the folder first where it is missing.
+int openSubfolder(int dirFd, const char *name, OwnedFd &out)
+{
+    const int error = openRealFolder(dirFd, name, out);
+    if (error != ENOENT)
+        return error;
+    if (::mkdirat(dirFd, name, privateDir) != 0 && errno != EEXIST)
+        return errno;
+    return openRealFolder(dirFd, name, out);
+}
+
+struct Trash
+{
+    OwnedFd files;
+    OwnedFd info;
+    // Empty for the home trash, whose Path= is absolute; otherwise the top
+    // folder of the volume that Path= is relative to.
+    QByteArray topdir;
+};
+
+int openFilesAndInfo(int trashFd, Trash &trash)
+{
+    if (const int error = openSubfolder(trashFd, "files", trash.files))
+        return error;
+    return openSubfolder(trashFd, "info", trash.info);
+}
+
+// The home trash when it is on the file's volume; found is false otherwise.
+int openHomeTrash(const Volume &fileVolume, Trash &trash, bool &found)
+{
+    found = false;
+    const QByteArray path = homeTrashPath();
+    if (path.isEmpty())
+        return 0;
+
+    // Judge by the trash where it exists and by the folder it would be made in
+    // where not, so that trashing from a card does not create a home trash.
+    Status status;
+    QByteArray probe = path;
+    while (statusOf(probe, 0, status) != 0) {
+        const QByteArray parent = parentOf(probe);
+        if (parent == probe)
+            return 0;
+        probe = parent;
+    }
+    if (status.volume != fileVolume)
+        return 0;
+
+    if (probe != path) {
+        if (const int error = makePath(path))
+            return error;
+    }
+    OwnedFd trashFd(::open(path.constData(), dirFlags));
+    if (!trashFd.valid())
+        return errno;
+    if (const int error = openFilesAndInfo(trashFd.fd, trash))
+        return error;
+    found = true;
+    return 0;
+}
+
+// The top folder of the volume that holds folder: the highest ancestor still on it.
+int topFolderOf(const QByteArray &folder, const Volume &fileVolume, QByteArray &topdir)
+{
+    Status status;
+    if (const int error = statusOf(folder, 0, status))
+        return error;
+    if (status.volume != fileVolume)
+        return EBUSY; // the file is itself a mount point
+    topdir = folder;
+    while (topdir != "/") {
+        const QByteArray parent = parentOf(topdir);
+        if (statusOf(parent, 0, status) != 0 || status.volume != fileVolume)
+            break;
+        topdir = parent;
+    }
+    return 0;
+}
+
+// $topdir/.Trash/$uid, if the administrator provided a shared .Trash that is
+// safe to use: a real folder with the sticky bit, so that no other user can
+// remove or swap our subfolder.
+bool openSharedVolumeTrash(const QByteArray &topdir, const QByteArray &uid, Trash &trash)
+{
+    OwnedFd shared(::open((topdir + "/.Trash").constData(), dirFlags | O_NOFOLLOW));
+    Status status;
+    if (!shared.valid() || statusOf(shared.fd, status) != 0 || (status.mode & S_ISVTX) == 0)
+        return false;
+    OwnedFd own;
+    if (openSubfolder(shared.fd, uid.constData(), own) != 0)
+        return false;
+    if (statusOf(own.fd, status) != 0 || status.owner != ::geteuid())
+        return false;
+    return openFilesAndInfo(own.fd, trash) == 0;
+}
+
+// $topdir/.Trash-$uid, made by us and for us only. Anything else found under
+// that name (someone else's folder, a symlink, a file) is refused outright.
+int openOwnVolumeTrash(const QByteArray &topdir, const QByteArray &uid, Trash &trash)
+{
+    const QByteArray path = topdir + (topdir.endsWith('/') ? ".Trash-" : "/.Trash-") + uid;
+    if (::mkdir(path.constData(), privateDir) != 0 && errno != EEXIST)
+        return errno;
+    OwnedFd own;
+    if (const int error = openRealFolder(AT_FDCWD, path.constData(), own))
+        return error;
+    Status status;
+    if (const int error = statusOf(own.fd, status))
+        return error;
+    if (status.owner != ::geteuid())
+        return EPERM;
+    return openFilesAndInfo(own.fd, trash);
+}
+
+int openVolumeTrash(const QByteArray &folder, const Volume &fileVolume, Trash &trash)
+{
+    if (const int error = topFolderOf(folder, fileVolume, trash.topdir))
+        return error;
+    const QByteArray uid = QByteArray::number(::geteuid());
+    const QByteArray base = trash.topdir == "/" ? QByteArray() : trash.topdir;
+    if (openSharedVolumeTrash(base, uid, trash))
+        return 0;
+    trash.files = OwnedFd();
+    trash.info = OwnedFd();
+    return openOwnVolumeTrash(trash.topdir, uid, trash);
+}
+
+int writeAll(int fd, const QByteArray &data)
+{
+    const char *next = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, next, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (written == 0)
+            return EIO;
+        next += written;
+        left -= written;
+    }
+    return 0;
+}
+
+// Renames without ever replacing what is already in the trash: EEXIST asks for
+// another name. Filesystems that can't promise that get a look first.
+int renameInto(const QByteArray &from, int filesFd, const QByteArray &name)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), filesFd, name.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    const int error = errno;
+    if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP)
+        return error;
+    struct stat existing
+    {
+    };
+    if (::fstatat(filesFd, name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0)
+        return EEXIST;
+    if (::renameat(AT_FDCWD, from.constData(), filesFd, name.constData()) == 0)
+        return 0;
+    return errno;
+}
+
+// The info file goes first: once the file is in the trash it must already say
+// where it came from. A crash in between leaves an info file without a file,
+// which the trash readers skip, never a file that can't be restored.
+// The info file is not flushed with fsync: that costs milliseconds a file,
+// seconds on a trim of a full card, and a crash at the wrong moment can at
+// worst leave an empty info file beside a file that is still in files/.
+int trashInto(Trash &trash, const QByteArray &path, const QByteArray &name)
+{
+    QByteArray storedPath = path;
+    if (!trash.topdir.isEmpty())
+        storedPath = path.mid(trash.topdir == "/" ? 1 : trash.topdir.size() + 1);
+    const QByteArray info = trashInfoText(storedPath, QDateTime::currentDateTime());
+
+    for (int attempt = 1; attempt <= maxAttempts; ++attempt) {
+        const QByteArray inTrash = trashedName(name, attempt);
+        const QByteArray infoName = QByteArray(inTrash).append(trashInfoSuffix);
+        OwnedFd infoFd(::openat(trash.info.fd, infoName.constData(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!infoFd.valid()) {
+            if (errno == EEXIST)
+                continue;
+            return errno;
+        }
+        int error = writeAll(infoFd.fd, info);
+        if (::close(std::exchange(infoFd.fd, -1)) != 0 && error == 0)
+            error = errno;
+        if (error == 0) {
+            error = renameInto(path, trash.files.fd, inTrash);
+            if (error == 0)
+                return 0;
+        }
+        ::unlinkat(trash.info.fd, infoName.constData(), 0);
+        if (error != EEXIST)
+            return error;
+    }
+    return EEXIST;
+}
+
+} // namespace
+
+int moveToTrash(const QByteArray &path)
+{
+    if (path.isEmpty())
+        return ENOENT;
+    if (path.contains('\0'))
+        return EINVAL;
+
+    QByteArray given = path;
+    const bool namesFolder = given.size() > 1 && given.endsWith('/');
+    while (given.size() > 1 && given.endsWith('/'))
+        given.chop(1);
+    const qsizetype slash = given.lastIndexOf('/');
+    const QByteArray name = given.mid(slash + 1);
+    if (name.isEmpty() || name == "." || name == "..")
+        return EINVAL;
+
+    // The folder is resolved, the name is not: a symlinked folder must lead to
+    // the volume the file is really on, while a symlink itself is trashed as
+    // the link it is.
+    const QByteArray folderGiven = slash < 0    ? QByteArray(".")
+                                   : slash == 0 ? "/"
+                                                : given.left(slash);
+    char resolved[PATH_MAX];
+    if (::realpath(folderGiven.constData(), resolved) == nullptr)
+        return errno;
+    const QByteArray folder(resolved);
+    const QByteArray file = (folder == "/" ? folder : folder + '/') + name;
+
+    Status status;
+    if (const int error = statusOf(file, AT_SYMLINK_NOFOLLOW, status))
+        return error;
+    if (namesFolder && !S_ISDIR(status.mode))
+        return ENOTDIR;
+
+    Trash trash;
+    bool home = false;
+    if (const int error = openHomeTrash(status.volume, trash, home))
+        return error;
+    if (!home) {
+        trash = Trash();
+        if (const int error = openVolumeTrash(folder, status.volume, trash))
+            return error;
+    }
+    return trashInto(trash, file, name);
+}
+
+} // namespace quorvel::platform
