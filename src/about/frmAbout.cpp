@@ -9,7 +9,6 @@
 #include "about/Maker.h"
 #include "platform/MessageBox.h"
 
-#include <cmath>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
@@ -24,11 +23,6 @@ constexpr int clientHeight = 5580;
 
 // The rule between the description and the notice: 0x00BBGGRR grey, one pixel.
 constexpr quint32 ruleColor = 0x00808080;
-
-QColor colorFromBgr(quint32 color)
-{
-    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
-}
 
 ui::Label *makeLabel(const QString &layoutCaption, QWidget *parent)
 {
@@ -54,8 +48,7 @@ frmAbout::frmAbout(const ui::App &app, platform::Launcher &launcher, platform::M
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
     setSizeGripEnabled(false);
-    setFixedSize(int(std::lround(ui::pixelsFromTwips(clientWidth))),
-                 int(std::lround(ui::pixelsFromTwips(clientHeight))));
+    setFixedSize(ui::pixels(clientWidth), ui::pixels(clientHeight));
     setWindowIcon(programIcon());
 
     picIcon->setObjectName(QStringLiteral("picIcon"));
@@ -79,7 +72,7 @@ frmAbout::frmAbout(const ui::App &app, platform::Launcher &launcher, platform::M
     ui::placeTwips(Line1, 240, 4440, 6360 - 240, int(ui::twipsPerPixel));
     Line1->setAutoFillBackground(true);
     QPalette rule = Line1->palette();
-    rule.setColor(QPalette::Window, colorFromBgr(ruleColor));
+    rule.setColor(QPalette::Window, ui::colorFromBgr(ruleColor));
     Line1->setPalette(rule);
 
     lblDisclaimer->setObjectName(QStringLiteral("lblDisclaimer"));

@@ -69,11 +69,6 @@ QString patternOf(const QString &entry)
     return entry.left(5);
 }
 
-QString countText(const FileListBox *list)
-{
-    return QString::number(list->ListCount());
-}
-
 // A drive list follows its folder list onto another volume without raising
 // Change: the folder has moved already, nothing more is to happen.
 void showDriveOf(DriveListBox *drive, const files::VolumeTable &volumes, const QString &folder)
@@ -115,7 +110,7 @@ frmMain::~frmMain()
 void frmMain::createControls()
 {
     auto *client = new QWidget(this);
-    client->setMinimumSize(int(pixelsFromTwips(clientWidth)), int(pixelsFromTwips(clientHeight)));
+    client->setMinimumSize(pixels(clientWidth), pixels(clientHeight));
     client->installEventFilter(this);
     setCentralWidget(client);
 
@@ -176,10 +171,7 @@ void frmMain::createControls()
     ComboRaw->raise();
 
     // As laid out: the RAW side's folder and drive follow the picture side.
-    Drive2->setEnabled(false);
-    Dir2->setEnabled(false);
-    applyForeColor(Drive2, vbGrayText);
-    applyForeColor(Dir2, vbGrayText);
+    enableRawFolders(false);
     checkSync->blockSignals(true);
     checkSync->setValue(CheckBox::vbChecked);
     checkSync->blockSignals(false);
@@ -190,8 +182,7 @@ void frmMain::createControls()
     fb1->setReadings(&m_readings);
     fb2->setReadings(&m_readings);
 
-    const QSize client_size(int(pixelsFromTwips(clientWidth)), int(pixelsFromTwips(clientHeight)));
-    resize(client_size.width(), client_size.height() + menuBar()->sizeHint().height());
+    resize(pixels(clientWidth), pixels(clientHeight) + menuBar()->sizeHint().height());
 }
 
 void frmMain::createMenus()
@@ -255,8 +246,8 @@ bool frmMain::Form_Load()
         step([&] { fb1->setPattern(ComboPicture->Text()); });
         step([&] { ComboRaw->setText(QStringLiteral("*.nef (Nikon)")); });
         step([&] { fb2->setPattern(patternOf(ComboRaw->Text())); });
-        step([&] { txtNoFiles1->setText(countText(fb1)); });
-        step([&] { txtNoFiles2->setText(countText(fb2)); });
+        step([&] { writeCount(pictureSide()); });
+        step([&] { writeCount(rawSide()); });
         step([&] {
             for (const QString &entry : rawPatternEntries())
                 ComboRaw->AddItem(entry);
@@ -278,22 +269,51 @@ bool frmMain::Form_Load()
     return true;
 }
 
-void frmMain::Drive1_Change()
+void frmMain::moveToChosenDrive(const Side &side)
 {
     // Whatever happens, the drive list ends up showing the drive its folder
     // list is on: after a drive without a medium, that is the drive before.
-    const auto showDrive = qScopeGuard([this] { showDriveOf(Drive1, m_volumes, Dir1->Path()); });
+    const auto showDrive =
+        qScopeGuard([&] { showDriveOf(side.drive, m_volumes, side.folders->Path()); });
     const auto sharing = m_readings.share();
-    Dir1->setPath(Drive1->Drive());
+    side.folders->setPath(side.drive->Drive());
+}
+
+void frmMain::listFolder(const Side &side, const QString &folder)
+{
+    side.files->setPath(folder);
+    writeCount(side);
+}
+
+void frmMain::applyPattern(const Side &side)
+{
+    const auto sharing = m_readings.share(); // setPattern and Refresh both read the folder
+    side.files->setPattern(patternOf(side.pattern->Text()));
+    side.files->Refresh();
+    writeCount(side);
+}
+
+void frmMain::writeCount(const Side &side)
+{
+    side.count->setText(QString::number(side.files->ListCount()));
+}
+
+void frmMain::writeCounts()
+{
+    writeCount(pictureSide());
+    writeCount(rawSide());
+}
+
+void frmMain::Drive1_Change()
+{
+    moveToChosenDrive(pictureSide());
 }
 
 void frmMain::Drive2_Change()
 {
     // Choosing a drive on the RAW side (only possible while the sides are
     // independent) moves its folder list there, as on the picture side.
-    const auto showDrive = qScopeGuard([this] { showDriveOf(Drive2, m_volumes, Dir2->Path()); });
-    const auto sharing = m_readings.share();
-    Dir2->setPath(Drive2->Drive());
+    moveToChosenDrive(rawSide());
 }
 
 void frmMain::Dir1_Change()
@@ -305,11 +325,9 @@ void frmMain::Dir1_Change()
         fb1->setPath(Dir1->Path());
         fb2->setPath(Dir1->Path());
         Dir2->setPath(Dir1->Path());
-        txtNoFiles1->setText(countText(fb1));
-        txtNoFiles2->setText(countText(fb2));
+        writeCounts();
     } else {
-        fb1->setPath(Dir1->Path());
-        txtNoFiles1->setText(countText(fb1));
+        listFolder(pictureSide(), Dir1->Path());
     }
 }
 
@@ -317,48 +335,43 @@ void frmMain::Dir2_Change()
 {
     const auto sharing = m_readings.share();
     showDriveOf(Drive2, m_volumes, Dir2->Path());
-    fb2->setPath(Dir2->Path());
-    txtNoFiles2->setText(countText(fb2));
+    listFolder(rawSide(), Dir2->Path());
 }
 
 void frmMain::checkSync_Click()
 {
     m_syncDirs = checkSync->Value() != CheckBox::vbUnchecked;
     const auto sharing = m_readings.share();
-    if (m_syncDirs) {
-        Dir2->setEnabled(false);
-        Drive2->setEnabled(false);
-        applyForeColor(Dir2, vbGrayText);
-        applyForeColor(Drive2, vbGrayText);
-        {
-            const QSignalBlocker blocker(Drive2); // Drive2 follows; Dir2 is moved below
-            Drive2->setDrive(Drive1->Drive());
-        }
-        Dir2->setPath(Dir1->Path());
-        fb2->setPath(Dir1->Path());
-        fb2->Refresh();
-    } else {
-        Dir2->setEnabled(true);
-        Drive2->setEnabled(true);
-        applyForeColor(Dir2, vbBlack);
-        applyForeColor(Drive2, vbBlack);
+    enableRawFolders(!m_syncDirs);
+    if (!m_syncDirs)
+        return;
+    {
+        const QSignalBlocker blocker(Drive2); // Drive2 follows; Dir2 is moved below
+        Drive2->setDrive(Drive1->Drive());
+    }
+    Dir2->setPath(Dir1->Path());
+    fb2->setPath(Dir1->Path());
+    fb2->Refresh();
+}
+
+void frmMain::enableRawFolders(bool enabled)
+{
+    // While the RAW side follows the picture side, its folder and drive lists
+    // can't be chosen, and their grey text says so.
+    for (QWidget *control : {static_cast<QWidget *>(Dir2), static_cast<QWidget *>(Drive2)}) {
+        control->setEnabled(enabled);
+        applyForeColor(control, enabled ? vbBlack : vbGrayText);
     }
 }
 
 void frmMain::ComboPicture_Click()
 {
-    const auto sharing = m_readings.share(); // setPattern and Refresh both read the folder
-    fb1->setPattern(patternOf(ComboPicture->Text()));
-    fb1->Refresh();
-    txtNoFiles1->setText(countText(fb1));
+    applyPattern(pictureSide());
 }
 
 void frmMain::ComboRaw_Click()
 {
-    const auto sharing = m_readings.share();
-    fb2->setPattern(patternOf(ComboRaw->Text()));
-    fb2->Refresh();
-    txtNoFiles2->setText(countText(fb2));
+    applyPattern(rawSide());
 }
 
 void frmMain::cmdRefresh_Click()
@@ -368,11 +381,7 @@ void frmMain::cmdRefresh_Click()
 
 void frmMain::Form_Click()
 {
-    const auto sharing = m_readings.share();
-    fb1->Refresh();
-    fb2->Refresh();
-    txtNoFiles1->setText(countText(fb1));
-    txtNoFiles2->setText(countText(fb2));
+    modQuorvel::RefreshFileLists(*this);
 }
 
 void frmMain::cmdQuorvel_Click()

@@ -88,6 +88,9 @@ public:
     void mnuExit_Click();
     void ShowFarewell();
 
+    // Rewrites both count boxes from their lists.
+    void writeCounts();
+
     static QString farewellPrompt();
     bool syncDirs() const { return m_syncDirs; }
     // True once the program has begun to end.
@@ -127,6 +130,23 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // One side of the window: the picture side (1) or the RAW side (2).
+    struct Side
+    {
+        ui::DriveListBox *drive;
+        ui::DirListBox *folders;
+        ui::ComboBox *pattern;
+        ui::FileListBox *files;
+        ui::TextBox *count;
+    };
+    Side pictureSide() const { return {Drive1, Dir1, ComboPicture, fb1, txtNoFiles1}; }
+    Side rawSide() const { return {Drive2, Dir2, ComboRaw, fb2, txtNoFiles2}; }
+    void moveToChosenDrive(const Side &side);
+    void listFolder(const Side &side, const QString &folder);
+    void applyPattern(const Side &side);
+    static void writeCount(const Side &side);
+    void enableRawFolders(bool enabled);
+
     void createControls();
     void createMenus();
     void connectHandlers();

@@ -2,7 +2,6 @@
 
 #include "main_window/frmMain.h"
 #include "ui/FileListBox.h"
-#include "ui/TextBox.h"
 
 namespace quorvel::main_window::modQuorvel {
 
@@ -12,8 +11,7 @@ void RefreshFileLists(frmMain &form)
     const auto sharing = form.folderReadings().share();
     form.fb1->Refresh();
     form.fb2->Refresh();
-    form.txtNoFiles1->setText(QString::number(form.fb1->ListCount()));
-    form.txtNoFiles2->setText(QString::number(form.fb2->ListCount()));
+    form.writeCounts();
 }
 
 } // namespace quorvel::main_window::modQuorvel

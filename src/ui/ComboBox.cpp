@@ -1,5 +1,7 @@
 #include "ui/ComboBox.h"
 
+#include "ui/Keys.h"
+
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScopedValueRollback>
@@ -34,7 +36,7 @@ void ComboBox::showTextStart()
 // it as activated. Typing is not a choice from the list: no Click for that.
 void ComboBox::keyPressEvent(QKeyEvent *event)
 {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool enter = isEnterKey(event);
     const QScopedValueRollback<bool> typingEnds(m_typingEnds, enter || m_typingEnds);
     QComboBox::keyPressEvent(event);
 }

@@ -1,5 +1,7 @@
 #include "ui/CommandButton.h"
 
+#include "ui/Keys.h"
+
 #include <QKeyEvent>
 
 namespace quorvel::ui {
@@ -16,8 +18,7 @@ CommandButton::CommandButton(const QString &caption, QWidget *parent)
 // expects Enter to press that button.
 void CommandButton::keyPressEvent(QKeyEvent *event)
 {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    if (isEnterKey(event) && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         event->accept();
         click();
         return;

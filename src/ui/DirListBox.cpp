@@ -4,7 +4,9 @@
 #include "files/FileNames.h"
 #include "files/FolderError.h"
 #include "files/FolderReader.h"
+#include "ui/DrawnIcon.h"
 #include "ui/HandlerGuard.h"
+#include "ui/Keys.h"
 #include "files/VolumeTable.h"
 
 #include <QDir>
@@ -34,50 +36,26 @@ QStringList ancestorsOf(const QString &path)
     return chain;
 }
 
-// The folder icons are drawn here rather than taken from the style: the style
-// reads its icons from PNG files, and the first PNG read in a process loads
-// every image plugin Qt has, which took a tenth of the program's start-up.
+QPainterPath closedPath(std::initializer_list<QPointF> corners)
+{
+    QPainterPath path;
+    path.addPolygon(QPolygonF(QList<QPointF>(corners)));
+    path.closeSubpath();
+    return path;
+}
+
+// Drawn rather than taken from the style, which reads its icons from PNG files.
 QIcon folderIcon(bool open)
 {
-    QIcon icon;
-    for (const int side : {16, 32}) {
-        QPixmap pixmap(side, side);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
+    return drawnIcon([open](QPainter &painter, int side) {
         painter.scale(side / 16.0, side / 16.0);
         painter.setPen(QPen(QColor(0x8a, 0x62, 0x10), 1.0));
-
-        QPainterPath back;
-        back.moveTo(1.5, 3.5);
-        back.lineTo(6.0, 3.5);
-        back.lineTo(7.5, 5.0);
-        back.lineTo(14.5, 5.0);
-        back.lineTo(14.5, 13.5);
-        back.lineTo(1.5, 13.5);
-        back.closeSubpath();
         painter.setBrush(QColor(0xe0, 0xb0, 0x40));
-        painter.drawPath(back);
-
-        QPainterPath front;
-        if (open) {
-            front.moveTo(4.0, 7.5);
-            front.lineTo(15.5, 7.5);
-            front.lineTo(13.0, 13.5);
-            front.lineTo(1.5, 13.5);
-        } else {
-            front.moveTo(1.5, 6.5);
-            front.lineTo(14.5, 6.5);
-            front.lineTo(14.5, 13.5);
-            front.lineTo(1.5, 13.5);
-        }
-        front.closeSubpath();
+        painter.drawPath(closedPath({{1.5, 3.5}, {6.0, 3.5}, {7.5, 5.0}, {14.5, 5.0}, {14.5, 13.5}, {1.5, 13.5}}));
         painter.setBrush(QColor(0xff, 0xd8, 0x6a));
-        painter.drawPath(front);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+        painter.drawPath(open ? closedPath({{4.0, 7.5}, {15.5, 7.5}, {13.0, 13.5}, {1.5, 13.5}})
+                              : closedPath({{1.5, 6.5}, {14.5, 6.5}, {14.5, 13.5}, {1.5, 13.5}}));
+    });
 }
 
 } // namespace
@@ -165,7 +143,7 @@ void DirListBox::openItem(QListWidgetItem *item)
 
 void DirListBox::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (isEnterKey(event)) {
         openItem(currentItem());
         return;
     }

@@ -1,5 +1,7 @@
 #include "ui/FileListBox.h"
 
+#include "ui/Keys.h"
+
 #include "files/FolderListing.h"
 #include "files/FolderReader.h"
 
@@ -108,7 +110,7 @@ QString FileListBox::FileName() const
 void FileListBox::keyPressEvent(QKeyEvent *event)
 {
     // Enter opens the selected entry, as a double-click does.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && ListIndex() >= 0) {
+    if (isEnterKey(event) && ListIndex() >= 0) {
         emit DblClick();
         return;
     }

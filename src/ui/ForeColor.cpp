@@ -6,6 +6,11 @@
 
 namespace quorvel::ui {
 
+QColor colorFromBgr(quint32 color)
+{
+    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
+}
+
 void applyForeColor(QWidget *widget, quint32 color)
 {
     QPalette palette = widget->palette();
@@ -15,7 +20,7 @@ void applyForeColor(QWidget *widget, quint32 color)
     } else if (color & 0x80000000u) {
         text = QApplication::palette().color(QPalette::Active, QPalette::Text);
     } else {
-        text = QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
+        text = colorFromBgr(color);
     }
     for (auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) {
         palette.setColor(QPalette::Active, role, text);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QColor>
 
 class QWidget;
 
@@ -11,6 +11,9 @@ namespace quorvel::ui {
 inline constexpr quint32 vbBlack = 0x000000;
 inline constexpr quint32 vbRed = 0x0000FF;
 inline constexpr quint32 vbGrayText = 0x80000011;
+
+// A plain colour value 0x00BBGGRR as a QColor.
+QColor colorFromBgr(quint32 color);
 
 // Sets the text colour of widget; system colours follow the desktop's palette.
 void applyForeColor(QWidget *widget, quint32 color);

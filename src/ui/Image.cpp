@@ -4,18 +4,7 @@
 
 #include <QPainter>
 
-#include <cmath>
-
 namespace quorvel::ui {
-
-namespace {
-
-int pixels(float twips)
-{
-    return int(std::lround(pixelsFromTwips(twips)));
-}
-
-} // namespace
 
 Image::Image(QWidget *parent)
     : QWidget(parent)

@@ -7,12 +7,14 @@
 
 namespace quorvel::ui {
 
+int pixels(double twips)
+{
+    return int(std::lround(pixelsFromTwips(twips)));
+}
+
 void placeTwips(QWidget *widget, int left, int top, int width, int height)
 {
-    widget->setGeometry(int(std::lround(pixelsFromTwips(left))),
-                        int(std::lround(pixelsFromTwips(top))),
-                        int(std::lround(pixelsFromTwips(width))),
-                        int(std::lround(pixelsFromTwips(height))));
+    widget->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
 }
 
 QFont layoutFont(bool bold)

@@ -12,6 +12,10 @@ inline constexpr double twipsPerPixel = 15.0;
 
 constexpr double pixelsFromTwips(double twips) { return twips / twipsPerPixel; }
 
+// A length in twips as whole pixels, rounded to the nearest: every window
+// converts its layout through here, so they all round alike.
+int pixels(double twips);
+
 // Places widget at left, top with size width x height, all in twips.
 void placeTwips(QWidget *widget, int left, int top, int width, int height);
 

@@ -1,7 +1,8 @@
 #include "ui/ProgramStyle.h"
 
+#include "ui/DrawnIcon.h"
+
 #include <QPainter>
-#include <QPixmap>
 
 namespace quorvel::ui {
 namespace {
@@ -9,12 +10,7 @@ namespace {
 // The overflow button's "»".
 QIcon overflowIcon()
 {
-    QIcon icon;
-    for (const int side : {16, 32}) {
-        QPixmap pixmap(side, side);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
+    return drawnIcon([](QPainter &painter, int side) {
         painter.setPen(QPen(Qt::black, side / 12.0));
         for (const qreal left : {0.25, 0.5}) {
             const QPointF chevron[] = {{side * left, side * 0.3},
@@ -22,10 +18,7 @@ QIcon overflowIcon()
                                        {side * left, side * 0.7}};
             painter.drawPolyline(chevron, 3);
         }
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+    });
 }
 
 } // namespace

@@ -8,8 +8,6 @@ namespace quorvel::ui {
 // they are read-only to the user.
 class TextBox : public QLineEdit
 {
-    Q_OBJECT
-
 public:
     explicit TextBox(QWidget *parent = nullptr);
 

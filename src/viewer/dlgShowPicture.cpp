@@ -17,15 +17,6 @@
 
 namespace quorvel::viewer {
 
-namespace {
-
-int pixels(int twips)
-{
-    return int(std::lround(ui::pixelsFromTwips(twips)));
-}
-
-} // namespace
-
 dlgShowPicture::dlgShowPicture(platform::MessageBox &messages, trimming::modQuorvel::RecycleFunction recycle,
                                std::function<void()> refreshFileLists, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -43,8 +34,8 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages, trimming::modQuor
     setWindowTitle(QStringLiteral("Quorvel - Show picture"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel-32.png")));
     setFont(ui::layoutFont());
-    setFixedSize(pixels(9660), pixels(9735));
-    move(pixels(2760), pixels(3750));
+    setFixedSize(ui::pixels(9660), ui::pixels(9735));
+    move(ui::pixels(2760), ui::pixels(3750));
 
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->Move(240, 480, 4000, 4000);
