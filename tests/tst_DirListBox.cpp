@@ -5,6 +5,7 @@
 #include "files/VolumeTable.h"
 
 #include <cerrno>
+#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -65,7 +66,7 @@ void tst_DirListBox::showsAncestorsThenVisibleSubfolders()
     QVERIFY(dir.touch("pics/.hidden"));
 
     VolumeTable volumes({{QStringLiteral("/"), {}}});
-    DirListBox box(volumes);
+    DirListBox box(volumes, dir.path());
     const QString pics = dir.path() + QStringLiteral("/pics");
     box.setPath(pics);
 
@@ -96,7 +97,7 @@ void tst_DirListBox::changeIsRaisedInsideTheWrite()
     const QString pics = dir.path() + QStringLiteral("/pics");
 
     VolumeTable volumes({{QStringLiteral("/"), {}}});
-    DirListBox box(volumes);
+    DirListBox box(volumes, dir.path());
     box.setPath(pics);
 
     bool writing = false;
@@ -132,8 +133,8 @@ void tst_DirListBox::nestedChangesRunInOrder()
     QVERIFY(dir.makeFolder("two"));
 
     VolumeTable volumes({{QStringLiteral("/"), {}}});
-    DirListBox first(volumes);
-    DirListBox second(volumes);
+    DirListBox first(volumes, dir.path());
+    DirListBox second(volumes, dir.path());
     first.setPath(dir.path());
     second.setPath(dir.path());
 
@@ -162,7 +163,7 @@ void tst_DirListBox::openingAnEntryMovesThere()
     const QString pics = dir.path() + QStringLiteral("/pics");
 
     VolumeTable volumes({{QStringLiteral("/"), {}}});
-    DirListBox box(volumes);
+    DirListBox box(volumes, dir.path());
     box.setPath(pics);
     box.resize(300, 600);
     box.show();
@@ -226,7 +227,7 @@ void tst_DirListBox::failureLeavesListWhereItWas()
     const QString pics = dir.path() + QStringLiteral("/pics");
 
     VolumeTable volumes({{QStringLiteral("/"), {}}});
-    DirListBox box(volumes);
+    DirListBox box(volumes, dir.path());
     box.setPath(pics);
     const QStringList before = shownNames(box);
     QSignalSpy changes(&box, &DirListBox::Change);
@@ -258,8 +259,9 @@ void tst_DirListBox::volumesRememberTheirFolders()
     const Volume b{cardB.path(), QStringLiteral("CARD B")};
     VolumeTable volumes({root, a, b});
 
-    DirListBox box(volumes);
-    DirListBox other(volumes);
+    // Both open on the root volume, which is neither card.
+    DirListBox box(volumes, QDir::rootPath());
+    DirListBox other(volumes, QDir::rootPath());
     QSignalSpy changes(&box, &DirListBox::Change);
 
     box.setPath(b);

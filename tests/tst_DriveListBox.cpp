@@ -4,7 +4,6 @@
 #include "files/Volume.h"
 #include "files/VolumeTable.h"
 
-#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -32,12 +31,10 @@ private:
     Volume m_root;
     Volume m_a;
     Volume m_b;
-    QString m_startFolder;
 };
 
 void tst_DriveListBox::init()
 {
-    m_startFolder = QDir::currentPath();
     m_cardA = new ScratchFolder;
     m_cardB = new ScratchFolder;
     QVERIFY(m_cardA->makeFolder("DCIM"));
@@ -49,17 +46,15 @@ void tst_DriveListBox::init()
 
 void tst_DriveListBox::cleanup()
 {
-    QDir::setCurrent(m_startFolder);
     delete m_cardA;
     delete m_cardB;
 }
 
 void tst_DriveListBox::listsTheVolumesOnTheCurrentOne()
 {
-    // The list starts on the volume of the process's working folder.
-    QVERIFY(QDir::setCurrent(m_cardB->path() + QStringLiteral("/DCIM")));
+    // The list starts on the volume of the folder it starts in.
     VolumeTable volumes({m_root, m_a, m_b});
-    DriveListBox drives(volumes);
+    DriveListBox drives(volumes, m_cardB->path() + QStringLiteral("/DCIM"));
 
     QCOMPARE(drives.count(), 3);
     QCOMPARE(drives.itemText(0), QStringLiteral("/"));
@@ -68,17 +63,15 @@ void tst_DriveListBox::listsTheVolumesOnTheCurrentOne()
     QCOMPARE(drives.itemText(2), m_b.mountPoint);
     QCOMPARE(drives.Drive().mountPoint, m_b.mountPoint);
 
-    QVERIFY(QDir::setCurrent(m_cardA->path()));
-    DriveListBox onA(volumes);
+    DriveListBox onA(volumes, m_cardA->path());
     QCOMPARE(onA.Drive().mountPoint, m_a.mountPoint);
     QCOMPARE(onA.Drive().label, QStringLiteral("CARD A"));
 }
 
 void tst_DriveListBox::writingADriveRaisesChange()
 {
-    QVERIFY(QDir::setCurrent(m_cardA->path()));
     VolumeTable volumes({m_root, m_a, m_b});
-    DriveListBox drives(volumes);
+    DriveListBox drives(volumes, m_cardA->path());
     QList<QString> driveAtChange;
     connect(&drives, &DriveListBox::Change, this,
             [&] { driveAtChange.append(drives.Drive().mountPoint); });
@@ -99,9 +92,8 @@ void tst_DriveListBox::writingADriveRaisesChange()
 
 void tst_DriveListBox::userChoiceRaisesChange()
 {
-    QVERIFY(QDir::setCurrent(m_cardA->path()));
     VolumeTable volumes({m_root, m_a, m_b});
-    DriveListBox drives(volumes);
+    DriveListBox drives(volumes, m_cardA->path());
     drives.show();
     QVERIFY(QTest::qWaitForWindowExposed(&drives));
     QSignalSpy changes(&drives, &DriveListBox::Change);
@@ -119,10 +111,9 @@ void tst_DriveListBox::userChoiceRaisesChange()
 // list moves it to that drive's current folder, nested inside the write.
 void tst_DriveListBox::driveMovesFolderListToItsFolder()
 {
-    QVERIFY(QDir::setCurrent(m_cardA->path()));
     VolumeTable volumes({m_root, m_a, m_b});
-    DriveListBox drives(volumes);
-    DirListBox folders(volumes);
+    DriveListBox drives(volumes, m_cardA->path());
+    DirListBox folders(volumes, m_cardA->path());
     QCOMPARE(folders.Path(), m_cardA->path());
 
     QStringList steps;

@@ -138,7 +138,6 @@ class tst_Faults : public QObject
 
     main_window::frmMain &start(const QByteArray &folder)
     {
-        QDir::setCurrent(files::decodeFileName(folder));
         form = std::make_unique<main_window::frmMain>(
             messages, *volumes, ui::App::fromBuild(), launcher,
             [this](const QString &path, bool confirm) {
@@ -146,7 +145,7 @@ class tst_Faults : public QObject
                 if (result == 0 && ++m_moved == m_faultAfter && m_fault)
                     m_fault();
                 return result;
-            });
+            }, files::decodeFileName(folder));
         if (form->Form_Load())
             form->show();
         return *form;
@@ -276,7 +275,6 @@ private slots:
     void cleanup()
     {
         form.reset();
-        QDir::setCurrent(QDir::rootPath());
         while (!m_mounts.isEmpty())
             ::umount2(m_mounts.takeLast().constData(), MNT_DETACH);
         for (const int fd : std::as_const(m_heldFds))
@@ -682,7 +680,6 @@ int runAsUser(const QStringList &arguments)
         return 2;
     const QString folder = arguments.at(0);
     const QString action = arguments.at(1);
-    QDir::setCurrent(folder);
 
     FakeMessageBox messages;
     FakeLauncher launcher;
@@ -695,7 +692,7 @@ int runAsUser(const QStringList &arguments)
                      if (result == 0 && ++moved == closeAfter)
                          ::chmod(files::encodeFileName(folder).constData(), 0);
                      return result;
-                 });
+                 }, folder);
     if (!form.Form_Load())
         return 3;
     form.show();

@@ -54,7 +54,7 @@ void tst_FileListBox::writingPathListsAtOnce()
     }
     QVERIFY(dir.makeFolder("x.jpg"));
 
-    FileListBox box;
+    FileListBox box(dir.path());
     QVERIFY(box.uniformItemSizes());
     box.setPattern(QStringLiteral("*.jpg"));
     box.setPath(dir.path());
@@ -83,7 +83,7 @@ void tst_FileListBox::patternChangeRereads()
     QVERIFY(dir.isValid());
     QVERIFY(dir.touch("DSC_0001.JPG"));
     QVERIFY(dir.touch("DSC_0001.NEF"));
-    FileListBox box;
+    FileListBox box(dir.path());
     box.setPattern(QStringLiteral("*.jpg"));
     box.setPath(dir.path());
     QCOMPARE(box.Names(), QStringList({"DSC_0001.JPG"}));
@@ -109,7 +109,7 @@ void tst_FileListBox::refreshSeesOtherProgramsChanges()
     ScratchFolder dir;
     QVERIFY(dir.isValid());
     QVERIFY(dir.touch("old.jpg"));
-    FileListBox box;
+    FileListBox box(dir.path());
     box.setPattern(QStringLiteral("*.jpg"));
     box.setPath(dir.path());
     QCOMPARE(box.Names(), QStringList({"old.jpg"}));
@@ -136,7 +136,7 @@ void tst_FileListBox::listIndexSelectsAndClicks()
     QVERIFY(dir.isValid());
     for (const char *name : {"a.jpg", "b.jpg", "c.jpg"})
         QVERIFY(dir.touch(name));
-    FileListBox box;
+    FileListBox box(dir.path());
     box.setPath(dir.path());
     QCOMPARE(box.ListCount(), 3);
 
@@ -183,7 +183,7 @@ void tst_FileListBox::userClicksAndOpens()
     QVERIFY(dir.isValid());
     for (const char *name : {"a.jpg", "b.jpg", "c.jpg"})
         QVERIFY(dir.touch(name));
-    FileListBox box;
+    FileListBox box(dir.path());
     box.setPath(dir.path());
     box.resize(200, 200);
     box.show();
@@ -230,7 +230,7 @@ void tst_FileListBox::countsBeyondSixteenBits()
     for (int i = 0; i < 10; ++i)
         QVERIFY(dir.touch(QByteArray("IMG_") + QByteArray::number(i) + ".NEF"));
 
-    FileListBox box;
+    FileListBox box(dir.path());
     box.setPattern(QStringLiteral("*.jpg"));
     box.setPath(dir.path());
     QCOMPARE(box.ListCount(), count);
@@ -268,7 +268,7 @@ void tst_FileListBox::failureLeavesListAsItWas()
         QVERIFY(dir.touch(name));
     const QString folder = dir.path() + QStringLiteral("/pics");
 
-    FileListBox box;
+    FileListBox box(dir.path());
     box.setPattern(QStringLiteral("*.jpg"));
     box.setPath(folder);
     box.setListIndex(1);
@@ -327,7 +327,7 @@ void tst_FileListBox::patternHoldsWhenTheFolderCantBeRead()
         QVERIFY(dir.touch(name));
     const QString folder = dir.path() + QStringLiteral("/pics");
 
-    FileListBox box;
+    FileListBox box(dir.path());
     box.setPattern(QStringLiteral("*.jpg"));
     box.setPath(folder);
     QVERIFY(::rename(dir.at("pics"), dir.at("away")) == 0);

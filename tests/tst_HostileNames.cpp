@@ -147,11 +147,10 @@ class tst_HostileNames : public QObject
 
     main_window::frmMain &start(const QByteArray &folder)
     {
-        QDir::setCurrent(files::decodeFileName(folder));
         form = std::make_unique<main_window::frmMain>(messages, *volumes, ui::App::fromBuild(), launcher,
                                          [this](const QString &path, bool confirm) {
                                              return trimming::modQuorvel::RecycleFile(path, confirm, messages);
-                                         });
+                                         }, files::decodeFileName(folder));
         if (form->Form_Load())
             form->show();
         return *form;
@@ -211,7 +210,6 @@ private slots:
     void cleanup()
     {
         form.reset();
-        QDir::setCurrent(QDir::rootPath());
         if (m_dir)
             removeTree(m_root);
         m_dir.reset();

@@ -58,12 +58,11 @@ class tst_Keyboard : public QObject
 
     main_window::frmMain &start()
     {
-        QDir::setCurrent(photos);
         form =
             std::make_unique<main_window::frmMain>(messages, *volumes, ui::App::fromBuild(), launcher,
                                       [this](const QString &path, bool confirm) {
                                           return trimming::modQuorvel::RecycleFile(path, confirm, messages);
-                                      });
+                                      }, photos);
         if (!form->Form_Load())
             qFatal("the main window refused to start");
         form->show();
@@ -223,7 +222,6 @@ private slots:
             delete poll;
         polls.clear();
         form.reset();
-        QDir::setCurrent(QDir::rootPath());
         temp.reset();
     }
 

@@ -70,12 +70,11 @@ class tst_Layout : public QObject
 
     main_window::frmMain &mainWindow()
     {
-        QDir::setCurrent(temp->path());
         form =
             std::make_unique<main_window::frmMain>(messages, *volumes, ui::App::fromBuild(), launcher,
                                       [this](const QString &path, bool confirm) {
                                           return trimming::modQuorvel::RecycleFile(path, confirm, messages);
-                                      });
+                                      }, temp->path());
         form->Form_Load();
         form->show();
         if (!QTest::qWaitForWindowExposed(form.get()))
@@ -135,7 +134,6 @@ private slots:
     void cleanup()
     {
         form.reset();
-        QDir::setCurrent(QDir::rootPath());
         temp.reset();
     }
 

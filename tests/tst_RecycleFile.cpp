@@ -107,6 +107,10 @@ private:
     QByteArray makeFolder(const QByteArray &relative, mode_t mode = 0755);
     QString mountTmpfs(const QByteArray &where, const char *options);
     int runAsNobody(const QByteArray &path, const QByteArray &dataHome);
+    // Trashes path in the helper process, as the unprivileged user or as we
+    // are, started in workingFolder when one is given.
+    int recycleInChild(const QByteArray &path, const QByteArray &dataHome,
+                       const QByteArray &workingFolder, bool unprivileged);
     QByteArray runTrashCli(const QString &command, const QStringList &arguments,
                            const QByteArray &workingFolder, const QByteArray &input, int &exitCode);
 
@@ -149,15 +153,29 @@ QString tst_RecycleFile::mountTmpfs(const QByteArray &where, const char *options
 
 int tst_RecycleFile::runAsNobody(const QByteArray &path, const QByteArray &dataHome)
 {
+    return recycleInChild(path, dataHome, QByteArray(), true);
+}
+
+int tst_RecycleFile::recycleInChild(const QByteArray &path, const QByteArray &dataHome,
+                                    const QByteArray &workingFolder, bool unprivileged)
+{
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_DATA_HOME"), QFile::decodeName(dataHome));
     environment.insert(QStringLiteral("HOME"), QFile::decodeName(dataHome));
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral("setpriv"),
-                  {QStringLiteral("--reuid=%1").arg(nobody),
-                   QStringLiteral("--regid=%1").arg(nobody), QStringLiteral("--clear-groups"),
-                   QStringLiteral(QUORVEL_TRASH_AS_USER), QFile::decodeName(path)});
+    if (!workingFolder.isEmpty())
+        process.setWorkingDirectory(QFile::decodeName(workingFolder));
+    const QStringList helper = {QStringLiteral(QUORVEL_TRASH_AS_USER), QFile::decodeName(path)};
+    if (unprivileged) {
+        process.start(QStringLiteral("setpriv"),
+                      QStringList{QStringLiteral("--reuid=%1").arg(nobody),
+                                  QStringLiteral("--regid=%1").arg(nobody),
+                                  QStringLiteral("--clear-groups")}
+                          + helper);
+    } else {
+        process.start(helper.first(), helper.mid(1));
+    }
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
         qWarning() << "helper failed:" << process.errorString() << process.readAllStandardError();
@@ -296,10 +314,9 @@ void tst_RecycleFile::relativePathIsStoredAbsolute()
 {
     const QByteArray file = makeFolder("DCIM") + "/IMG_0003.NEF";
     QVERIFY(writeFile(file, "x"));
-    const QString previous = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(QFile::decodeName(m_root)));
-    const int result = recycle("DCIM/../DCIM/IMG_0003.NEF");
-    QDir::setCurrent(previous);
+    // A relative path is relative to the working folder, which only a process
+    // of its own may have elsewhere: the helper trashes it, started in m_root.
+    const int result = recycleInChild("DCIM/../DCIM/IMG_0003.NEF", m_root + "/data", m_root, false);
 
     QCOMPARE(result, 0);
     const QByteArray info = readFile(homeTrash() + "/info/IMG_0003.NEF.trashinfo");

@@ -636,7 +636,7 @@ void tst_dlgShowPicture::deleteMovesPictureToTrash()
     for (const QString &name : {QStringLiteral("IMG_0009.jpg"), QStringLiteral("IMG_0010.jpg"),
                                 QStringLiteral("IMG_0011.jpg")})
         makePicture(name, QSize(90, 60));
-    ui::FileListBox fb1;
+    ui::FileListBox fb1(m_folder.path());
     fb1.setPattern(QStringLiteral("*.jpg"));
     fb1.setPath(m_folder.path());
     QCOMPARE(fb1.ListCount(), 3);

@@ -47,11 +47,10 @@ class tst_frmMain : public QObject
     // A main window started in photos, as the program starts it.
     main_window::frmMain &start(ui::App app = ui::App::fromBuild())
     {
-        QDir::setCurrent(photos);
         form = std::make_unique<main_window::frmMain>(
             messages, *volumes, app, launcher, [this](const QString &path, bool confirm) {
                 return trimming::modQuorvel::RecycleFile(path, confirm, messages);
-            });
+            }, photos);
         if (form->Form_Load())
             form->show();
         return *form;
@@ -92,7 +91,6 @@ private slots:
     void cleanup()
     {
         form.reset();
-        QDir::setCurrent(QDir::rootPath());
         temp.reset();
     }
 
@@ -144,8 +142,7 @@ private slots:
     {
         ui::App app = ui::App::fromBuild();
         app.PrevInstance = true;
-        QDir::setCurrent(photos);
-        main_window::frmMain w(messages, *volumes, app, launcher, [](const QString &, bool) { return 0; });
+        main_window::frmMain w(messages, *volumes, app, launcher, [](const QString &, bool) { return 0; }, photos);
         QVERIFY(!w.Form_Load());
         QCOMPARE(messages.count(), 1);
         QCOMPARE(messages.last().prompt, QStringLiteral("Quorvel is already running"));
@@ -168,8 +165,7 @@ private slots:
         QFETCH(QString, how);
         ui::App app = ui::App::fromBuild();
         app.PrevInstance = how == u"refused";
-        QDir::setCurrent(photos);
-        main_window::frmMain w(messages, *volumes, app, launcher, [](const QString &, bool) { return 0; });
+        main_window::frmMain w(messages, *volumes, app, launcher, [](const QString &, bool) { return 0; }, photos);
         QVERIFY(w.folderReadings().isSharing());
         if (how == u"never")
             QCoreApplication::processEvents();
