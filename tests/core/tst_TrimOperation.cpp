@@ -1,4 +1,4 @@
-#include "support/FakeMessageBox.h"
+#include "support/core/FakeMessageBox.h"
 #include "trimming/TrimHost.h"
 #include "trimming/TrimOperation.h"
 #include "platform/MessageBox.h"

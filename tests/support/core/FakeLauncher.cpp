@@ -1,4 +1,4 @@
-#include "support/FakeLauncher.h"
+#include "support/core/FakeLauncher.h"
 
 namespace quorvel::test {
 

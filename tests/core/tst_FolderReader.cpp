@@ -1,4 +1,4 @@
-#include "support/TestFiles.h"
+#include "support/core/TestFiles.h"
 #include "files/FolderError.h"
 #include "files/FolderReader.h"
 #include "files/WildcardPattern.h"
@@ -14,7 +14,7 @@ using quorvel::files::FolderReader;
 using quorvel::files::WildcardPattern;
 using quorvel::test::touchFiles;
 
-class tst_FolderReadings : public QObject
+class tst_FolderReader : public QObject
 {
     Q_OBJECT
 
@@ -26,7 +26,7 @@ private slots:
     void eachFolderHasAReadingOfItsOwn();
 };
 
-void tst_FolderReadings::outsideASpanEveryListingReadsTheDisk()
+void tst_FolderReader::outsideASpanEveryListingReadsTheDisk()
 {
     QTemporaryDir folder;
     touchFiles(folder.path(), {QStringLiteral("DSC_0001.NEF")});
@@ -40,7 +40,7 @@ void tst_FolderReadings::outsideASpanEveryListingReadsTheDisk()
     QCOMPARE(readings.subfolders(folder.path()), QStringList{"Edits"});
 }
 
-void tst_FolderReadings::insideASpanAFolderIsReadOnce()
+void tst_FolderReader::insideASpanAFolderIsReadOnce()
 {
     QTemporaryDir folder;
     touchFiles(folder.path(), {QStringLiteral("DSC_0001.NEF"), QStringLiteral("DSC_0001.JPG")});
@@ -67,7 +67,7 @@ void tst_FolderReadings::insideASpanAFolderIsReadOnce()
     QCOMPARE(readings.subfolders(folder.path()), QStringList{"Edits"});
 }
 
-void tst_FolderReadings::spansNestAndTheOutermostEndDropsTheReadings()
+void tst_FolderReader::spansNestAndTheOutermostEndDropsTheReadings()
 {
     QTemporaryDir folder;
     touchFiles(folder.path(), {QStringLiteral("a.nef")});
@@ -87,7 +87,7 @@ void tst_FolderReadings::spansNestAndTheOutermostEndDropsTheReadings()
     QCOMPARE(readings.files(folder.path(), nef).size(), 2);
 }
 
-void tst_FolderReadings::anUnreadableFolderIsNotKept()
+void tst_FolderReader::anUnreadableFolderIsNotKept()
 {
     QTemporaryDir parent;
     const QString card = parent.filePath(QStringLiteral("card"));
@@ -105,7 +105,7 @@ void tst_FolderReadings::anUnreadableFolderIsNotKept()
     QCOMPARE(readings.files(card, WildcardPattern(u"*.nef")), QStringList{"DSC_0001.NEF"});
 }
 
-void tst_FolderReadings::eachFolderHasAReadingOfItsOwn()
+void tst_FolderReader::eachFolderHasAReadingOfItsOwn()
 {
     QTemporaryDir pictures;
     QTemporaryDir raws;
@@ -119,5 +119,5 @@ void tst_FolderReadings::eachFolderHasAReadingOfItsOwn()
     QCOMPARE(readings.files(pictures.path(), all), QStringList{"DSC_0001.JPG"});
 }
 
-QTEST_GUILESS_MAIN(tst_FolderReadings)
-#include "tst_FolderReadings.moc"
+QTEST_GUILESS_MAIN(tst_FolderReader)
+#include "tst_FolderReader.moc"

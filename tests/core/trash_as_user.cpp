@@ -1,6 +1,7 @@
 // Trashes the files named on the command line and prints each result number on
 // a line of its own. The trash tests run it as an unprivileged user, because
-// root passes every permission check they need to see fail.
+// root passes every permission check they need to see fail, and in a working
+// folder of its own for paths relative to it.
 
 #include "trimming/RecycleFile.h"
 #include "files/FileNames.h"

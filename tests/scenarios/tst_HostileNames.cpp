@@ -6,9 +6,9 @@
 // opened and never hold the program up; a folder is never taken for a file.
 
 #include "main_window/frmMain.h"
-#include "support/ByteFiles.h"
-#include "support/FakeLauncher.h"
-#include "support/FakeMessageBox.h"
+#include "support/core/ByteFiles.h"
+#include "support/core/FakeLauncher.h"
+#include "support/core/FakeMessageBox.h"
 #include "trimming/RecycleFile.h"
 #include "platform/linux/TrashInfo.h"
 #include "ui/CommandButton.h"

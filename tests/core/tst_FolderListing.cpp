@@ -1,4 +1,4 @@
-#include "support/ScratchFolder.h"
+#include "support/core/ScratchFolder.h"
 #include "files/FolderListing.h"
 #include "files/FileNames.h"
 #include "files/FolderError.h"
@@ -109,7 +109,7 @@ int listUnreadableAsChild(const char *folder)
 
 } // namespace
 
-class tst_DirectoryListing : public QObject
+class tst_FolderListing : public QObject
 {
     Q_OBJECT
 
@@ -128,7 +128,7 @@ private slots:
     void unreadableFolderFails();
 };
 
-void tst_DirectoryListing::order_data()
+void tst_FolderListing::order_data()
 {
     QTest::addColumn<QList<QByteArray>>("created");
     QTest::addColumn<QList<QByteArray>>("expected");
@@ -162,7 +162,7 @@ void tst_DirectoryListing::order_data()
                                                                  "\xEF\xBD\x86.jpg"};
 }
 
-void tst_DirectoryListing::order()
+void tst_FolderListing::order()
 {
     QFETCH(QList<QByteArray>, created);
     QFETCH(QList<QByteArray>, expected);
@@ -176,7 +176,7 @@ void tst_DirectoryListing::order()
 // The order both listings use is ASCII letters without case, by UTF-16 code
 // unit, with the exact names breaking ties; checked against a plain reference
 // over many random names.
-void tst_DirectoryListing::orderIsCaseBlindThenExact()
+void tst_FolderListing::orderIsCaseBlindThenExact()
 {
     const std::u16string alphabet = u"aAbBzZ_-.09~\u00e9\u00c9\xff46\U0001F600\xdcff";
     QRandomGenerator random(8301);
@@ -207,7 +207,7 @@ void tst_DirectoryListing::orderIsCaseBlindThenExact()
 
 // The listing sorts its own way for speed; whatever it does, it must give the
 // order lessThan() defines, for ASCII and non-ASCII names alike.
-void tst_DirectoryListing::listingFollowsTheOrder()
+void tst_FolderListing::listingFollowsTheOrder()
 {
     const QList<QByteArray> pieces = {"a",
                                       "A",
@@ -260,7 +260,7 @@ void tst_DirectoryListing::listingFollowsTheOrder()
     }
 }
 
-void tst_DirectoryListing::patternFilters()
+void tst_FolderListing::patternFilters()
 {
     ScratchFolder dir;
     QVERIFY(dir.isValid());
@@ -279,7 +279,7 @@ void tst_DirectoryListing::patternFilters()
 
 // Only regular files and links to them are listed. Special files are never
 // opened: a FIFO would block the listing, a device could do anything.
-void tst_DirectoryListing::onlyFilesAreListed()
+void tst_FolderListing::onlyFilesAreListed()
 {
     ScratchFolder dir;
     QVERIFY(dir.isValid());
@@ -338,7 +338,7 @@ void tst_DirectoryListing::onlyFilesAreListed()
     QCOMPARE(subfolders, QStringList({"folder", "link-to-folder.jpg", "x.jpg"}));
 }
 
-void tst_DirectoryListing::subfoldersLeaveOutHiddenOnes()
+void tst_FolderListing::subfoldersLeaveOutHiddenOnes()
 {
     ScratchFolder dir;
     QVERIFY(dir.isValid());
@@ -351,7 +351,7 @@ void tst_DirectoryListing::subfoldersLeaveOutHiddenOnes()
              QStringList({"a", "B", "c d", "visible-link"}));
 }
 
-void tst_DirectoryListing::hostileNamesAreListed_data()
+void tst_FolderListing::hostileNamesAreListed_data()
 {
     QTest::addColumn<QByteArray>("name");
 
@@ -373,7 +373,7 @@ void tst_DirectoryListing::hostileNamesAreListed_data()
 
 // Whatever a name holds, the list shows it and gives back its exact bytes, so
 // that the file can be found again under that name.
-void tst_DirectoryListing::hostileNamesAreListed()
+void tst_FolderListing::hostileNamesAreListed()
 {
     QFETCH(QByteArray, name);
     ScratchFolder dir;
@@ -393,7 +393,7 @@ void tst_DirectoryListing::hostileNamesAreListed()
     QVERIFY(S_ISREG(st.st_mode));
 }
 
-void tst_DirectoryListing::vanishedFolderFails()
+void tst_FolderListing::vanishedFolderFails()
 {
     QString folder;
     {
@@ -416,7 +416,7 @@ void tst_DirectoryListing::vanishedFolderFails()
     }
 }
 
-void tst_DirectoryListing::fileIsNotAFolder()
+void tst_FolderListing::fileIsNotAFolder()
 {
     ScratchFolder dir;
     QVERIFY(dir.isValid());
@@ -434,7 +434,7 @@ void tst_DirectoryListing::fileIsNotAFolder()
 
 // Root reads every folder, so the listing runs as "nobody" in a child process:
 // this same program, copied where nobody may run it.
-void tst_DirectoryListing::unreadableFolderFails()
+void tst_FolderListing::unreadableFolderFails()
 {
     ScratchFolder dir;
     QVERIFY(dir.isValid());
@@ -469,9 +469,9 @@ int main(int argc, char **argv)
     if (argc == 3 && qstrcmp(argv[1], childSwitch) == 0)
         return listUnreadableAsChild(argv[2]);
     QCoreApplication app(argc, argv);
-    tst_DirectoryListing test;
+    tst_FolderListing test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_DirectoryListing.moc"
+#include "tst_FolderListing.moc"

@@ -1,4 +1,4 @@
-#include "support/ScratchFolder.h"
+#include "support/core/ScratchFolder.h"
 #include "ui/DirListBox.h"
 #include "files/FolderError.h"
 #include "files/Volume.h"

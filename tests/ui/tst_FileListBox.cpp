@@ -1,4 +1,4 @@
-#include "support/ScratchFolder.h"
+#include "support/core/ScratchFolder.h"
 #include "ui/FileListBox.h"
 #include "files/FileNames.h"
 #include "files/FolderError.h"

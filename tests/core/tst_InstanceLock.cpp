@@ -1,8 +1,8 @@
 // The single-instance lock under a race: copies started at the same moment,
 // exactly one of which may run, and locks left behind by copies that were
-// killed, which must not keep the next one from starting.
+// killed, which must not keep the next one from starting. The same race
+// between two copies of the real program is in tst_EndToEnd.
 
-#include "support/XvfbSession.h"
 #include "platform/InstanceLock.h"
 
 #include <QCoreApplication>
@@ -12,7 +12,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include <cstdio>
 #include <cstring>
@@ -23,7 +22,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using quorvel::test::XvfbSession;
 using quorvel::platform::InstanceLock;
 
 namespace {
@@ -52,7 +50,6 @@ class tst_InstanceLock : public QObject
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<XvfbSession> m_x;
     std::vector<std::unique_ptr<QProcess>> m_processes;
 
     QString runtime() const { return m_dir->filePath(QStringLiteral("runtime")); }
@@ -76,39 +73,12 @@ class tst_InstanceLock : public QObject
         return process.readLine().trimmed();
     }
 
-    QProcess &startProgram()
-    {
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment environment = m_x->environment();
-        environment.insert(QStringLiteral("HOME"), m_dir->filePath(QStringLiteral("home")));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir->filePath(QStringLiteral("home/.local/share")));
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime());
-        process->setProcessEnvironment(environment);
-        process->setWorkingDirectory(m_dir->filePath(QStringLiteral("photos")));
-        process->setProcessChannelMode(QProcess::ForwardedChannels);
-        process->setProgram(QStringLiteral(QUORVEL_BINARY));
-        m_processes.push_back(std::move(process));
-        return *m_processes.back();
-    }
-
-    // What a copy of the program shows: its main window, the small box that
-    // refuses a second copy, or nothing yet.
-    enum class Shows { Nothing, MainWindow, Refusal };
-    Shows shows(QProcess &copy, qulonglong &window) const
-    {
-        window = m_x->findWindow(QStringLiteral("^Quorvel$"), copy.processId());
-        if (!window)
-            return Shows::Nothing;
-        return m_x->geometry(window).width() >= 900 ? Shows::MainWindow : Shows::Refusal;
-    }
-
 private slots:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
-        for (const char *folder : {"runtime", "home/.local/share", "photos"})
-            QVERIFY(QDir().mkpath(m_dir->filePath(QString::fromLatin1(folder))));
+        QVERIFY(QDir().mkpath(runtime()));
         QFile::setPermissions(runtime(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
@@ -192,64 +162,6 @@ private slots:
         next.closeWriteChannel();
         QVERIFY(next.waitForFinished());
         QVERIFY2(!QFile::exists(target), "the lock followed a planted link");
-    }
-
-    // The real program, two copies started at the same moment, several
-    // times: exactly one shows its main window; the other shows "Quorvel is
-    // already running" and, once that is closed, ends with 1. Each round's
-    // winner is then killed, leaving its lock behind for the next round.
-    void twoProgramsStartedTogether()
-    {
-        m_x = std::make_unique<XvfbSession>();
-        if (m_x->display().isEmpty())
-            QSKIP(qPrintable(m_x->failure()));
-        for (int round = 0; round < 4; ++round) {
-            QProcess &a = startProgram();
-            QProcess &b = startProgram();
-            a.start();
-            b.start();
-            QVERIFY(a.waitForStarted());
-            QVERIFY(b.waitForStarted());
-
-            QProcess *winner = nullptr;
-            QProcess *loser = nullptr;
-            qulonglong refusal = 0;
-            bool bothMain = false;
-            QDeadlineTimer deadline(60000);
-            while (!deadline.hasExpired() && !(winner && loser)) {
-                qulonglong windowA = 0;
-                qulonglong windowB = 0;
-                const Shows showsA = shows(a, windowA);
-                const Shows showsB = shows(b, windowB);
-                bothMain = bothMain || (showsA == Shows::MainWindow && showsB == Shows::MainWindow);
-                if (showsA == Shows::MainWindow && showsB == Shows::Refusal) {
-                    winner = &a;
-                    loser = &b;
-                    refusal = windowB;
-                } else if (showsB == Shows::MainWindow && showsA == Shows::Refusal) {
-                    winner = &b;
-                    loser = &a;
-                    refusal = windowA;
-                }
-                QThread::msleep(100);
-            }
-            QVERIFY2(!bothMain, "both copies showed a main window");
-            QVERIFY2(winner && loser, "expected one main window and one refusal");
-
-            // The refused copy waits for its message to be read, then ends.
-            QCOMPARE(loser->state(), QProcess::Running);
-            m_x->keys(refusal, {QStringLiteral("Return")});
-            QVERIFY(loser->waitForFinished(30000));
-            QCOMPARE(loser->exitStatus(), QProcess::NormalExit);
-            QCOMPARE(loser->exitCode(), 1);
-            qulonglong window = 0;
-            QCOMPARE(shows(*winner, window), Shows::MainWindow);
-            QCOMPARE(winner->state(), QProcess::Running);
-
-            ::kill(pid_t(winner->processId()), SIGKILL);
-            QVERIFY(winner->waitForFinished(30000));
-            m_processes.clear();
-        }
     }
 };
 

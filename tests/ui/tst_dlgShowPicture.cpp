@@ -1,4 +1,4 @@
-#include "support/FakeMessageBox.h"
+#include "support/core/FakeMessageBox.h"
 #include "trimming/RecycleFile.h"
 #include "ui/CommandButton.h"
 #include "ui/FileListBox.h"

@@ -1,4 +1,4 @@
-#include "support/FakeMessageBox.h"
+#include "support/core/FakeMessageBox.h"
 
 namespace quorvel::test {
 

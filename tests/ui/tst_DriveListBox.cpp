@@ -1,4 +1,4 @@
-#include "support/ScratchFolder.h"
+#include "support/core/ScratchFolder.h"
 #include "ui/DirListBox.h"
 #include "ui/DriveListBox.h"
 #include "files/Volume.h"

@@ -1,4 +1,4 @@
-#include "support/TestFiles.h"
+#include "support/core/TestFiles.h"
 
 #include <QDir>
 #include <QFile>

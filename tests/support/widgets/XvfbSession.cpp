@@ -1,4 +1,4 @@
-#include "support/XvfbSession.h"
+#include "support/widgets/XvfbSession.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "support/ByteFiles.h"
+#include "support/core/ByteFiles.h"
 
 #include "platform/linux/TrashInfo.h"
 

@@ -1,5 +1,5 @@
-#include "support/ByteFiles.h"
-#include "support/FakeMessageBox.h"
+#include "support/core/ByteFiles.h"
+#include "support/core/FakeMessageBox.h"
 #include "trimming/RecycleFile.h"
 #include "platform/linux/TrashInfo.h"
 #include "files/FileNames.h"

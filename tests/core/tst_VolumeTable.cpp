@@ -18,7 +18,7 @@ VolumeTable sample()
 
 } // namespace
 
-class tst_Volumes : public QObject
+class tst_VolumeTable : public QObject
 {
     Q_OBJECT
 
@@ -29,7 +29,7 @@ private slots:
     void eachVolumeRemembersItsFolder();
 };
 
-void tst_Volumes::volumeOf_data()
+void tst_VolumeTable::volumeOf_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("mountPoint");
@@ -56,21 +56,21 @@ void tst_Volumes::volumeOf_data()
                                    << "/";
 }
 
-void tst_Volumes::volumeOf()
+void tst_VolumeTable::volumeOf()
 {
     QFETCH(QString, path);
     QFETCH(QString, mountPoint);
     QCOMPARE(sample().volumeOf(path).mountPoint, mountPoint);
 }
 
-void tst_Volumes::noVolumesMeansRoot()
+void tst_VolumeTable::noVolumesMeansRoot()
 {
     const VolumeTable none({});
     QCOMPARE(none.volumeOf(QStringLiteral("/x")).mountPoint, QStringLiteral("/"));
     QCOMPARE(none.currentFolder(Volume{QStringLiteral("/"), {}}), QStringLiteral("/"));
 }
 
-void tst_Volumes::eachVolumeRemembersItsFolder()
+void tst_VolumeTable::eachVolumeRemembersItsFolder()
 {
     VolumeTable volumes = sample();
     const Volume root{QStringLiteral("/"), {}};
@@ -96,5 +96,5 @@ void tst_Volumes::eachVolumeRemembersItsFolder()
     QCOMPARE(volumes.currentFolder(home), QStringLiteral("/home/anna"));
 }
 
-QTEST_GUILESS_MAIN(tst_Volumes)
-#include "tst_Volumes.moc"
+QTEST_GUILESS_MAIN(tst_VolumeTable)
+#include "tst_VolumeTable.moc"

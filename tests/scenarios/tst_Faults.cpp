@@ -9,9 +9,9 @@
 // (see main() and runAsUser() at the end).
 
 #include "main_window/frmMain.h"
-#include "support/ByteFiles.h"
-#include "support/FakeLauncher.h"
-#include "support/FakeMessageBox.h"
+#include "support/core/ByteFiles.h"
+#include "support/core/FakeLauncher.h"
+#include "support/core/FakeMessageBox.h"
 #include "trimming/RecycleFile.h"
 #include "platform/linux/TrashInfo.h"
 #include "ui/ComboBox.h"

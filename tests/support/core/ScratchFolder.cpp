@@ -1,4 +1,4 @@
-#include "support/ScratchFolder.h"
+#include "support/core/ScratchFolder.h"
 
 #include "files/FileNames.h"
 

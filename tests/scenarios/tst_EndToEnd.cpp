@@ -1,9 +1,10 @@
 // The real program, started as its own process on a private X server and
 // driven with real key and mouse input.
 
-#include "support/TestFiles.h"
-#include "support/XvfbSession.h"
+#include "support/core/TestFiles.h"
+#include "support/widgets/XvfbSession.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QImage>
 #include <QProcess>
@@ -25,7 +26,8 @@ class tst_EndToEnd : public QObject
     QString photos;
     std::vector<std::unique_ptr<QProcess>> copies;
 
-    QProcess &startCopy()
+    // A copy of the program, set up to start in photos but not started yet.
+    QProcess &prepareCopy()
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = x->environment();
@@ -35,10 +37,17 @@ class tst_EndToEnd : public QObject
         process->setProcessEnvironment(env);
         process->setWorkingDirectory(photos);
         process->setProcessChannelMode(QProcess::ForwardedChannels);
-        process->start(QStringLiteral(QUORVEL_BINARY), {});
-        process->waitForStarted();
+        process->setProgram(QStringLiteral(QUORVEL_BINARY));
         copies.push_back(std::move(process));
         return *copies.back();
+    }
+
+    QProcess &startCopy()
+    {
+        QProcess &process = prepareCopy();
+        process.start();
+        process.waitForStarted();
+        return process;
     }
 
     static bool waitForExit(QProcess &process, int timeoutMs = 15000)
@@ -53,6 +62,17 @@ class tst_EndToEnd : public QObject
         if (window && x->geometry(window).width() < 900)
             return 0;
         return window;
+    }
+
+    // What a copy of the program shows: its main window, the small box that
+    // refuses a second copy, or nothing yet.
+    enum class Shows { Nothing, MainWindow, Refusal };
+    Shows shows(QProcess &copy, qulonglong &window) const
+    {
+        window = x->findWindow(QStringLiteral("^Quorvel$"), copy.processId());
+        if (!window)
+            return Shows::Nothing;
+        return x->geometry(window).width() >= 900 ? Shows::MainWindow : Shows::Refusal;
     }
 
 private slots:
@@ -112,6 +132,61 @@ private slots:
         QVERIFY(waitForExit(first));
         QProcess &third = startCopy();
         QVERIFY2(mainWindow(third), "a killed copy blocked the next start");
+    }
+
+    // The real program, two copies started at the same moment, several
+    // times: exactly one shows its main window; the other shows "Quorvel is
+    // already running" and, once that is closed, ends with 1. Each round's
+    // winner is then killed, leaving its lock behind for the next round.
+    void twoProgramsStartedTogether()
+    {
+        for (int round = 0; round < 4; ++round) {
+            QProcess &a = prepareCopy();
+            QProcess &b = prepareCopy();
+            a.start();
+            b.start();
+            QVERIFY(a.waitForStarted());
+            QVERIFY(b.waitForStarted());
+
+            QProcess *winner = nullptr;
+            QProcess *loser = nullptr;
+            qulonglong refusal = 0;
+            bool bothMain = false;
+            QDeadlineTimer deadline(60000);
+            while (!deadline.hasExpired() && !(winner && loser)) {
+                qulonglong windowA = 0;
+                qulonglong windowB = 0;
+                const Shows showsA = shows(a, windowA);
+                const Shows showsB = shows(b, windowB);
+                bothMain = bothMain || (showsA == Shows::MainWindow && showsB == Shows::MainWindow);
+                if (showsA == Shows::MainWindow && showsB == Shows::Refusal) {
+                    winner = &a;
+                    loser = &b;
+                    refusal = windowB;
+                } else if (showsB == Shows::MainWindow && showsA == Shows::Refusal) {
+                    winner = &b;
+                    loser = &a;
+                    refusal = windowA;
+                }
+                QThread::msleep(100);
+            }
+            QVERIFY2(!bothMain, "both copies showed a main window");
+            QVERIFY2(winner && loser, "expected one main window and one refusal");
+
+            // The refused copy waits for its message to be read, then ends.
+            QCOMPARE(loser->state(), QProcess::Running);
+            x->keys(refusal, {QStringLiteral("Return")});
+            QVERIFY(loser->waitForFinished(30000));
+            QCOMPARE(loser->exitStatus(), QProcess::NormalExit);
+            QCOMPARE(loser->exitCode(), 1);
+            qulonglong window = 0;
+            QCOMPARE(shows(*winner, window), Shows::MainWindow);
+            QCOMPARE(winner->state(), QProcess::Running);
+
+            ::kill(pid_t(winner->processId()), SIGKILL);
+            QVERIFY(winner->waitForFinished(30000));
+            copies.clear();
+        }
     }
 
     void aboutBoxFromTheMenuClosesWithEsc()
