@@ -10,8 +10,8 @@
 
 #include "main_window/frmMain.h"
 #include "support/core/ByteFiles.h"
-#include "support/core/FakeLauncher.h"
 #include "support/core/FakeMessageBox.h"
+#include "support/widgets/MainWindowFixture.h"
 #include "trimming/RecycleFile.h"
 #include "platform/linux/TrashInfo.h"
 #include "ui/ComboBox.h"
@@ -44,7 +44,6 @@
 #include <unistd.h>
 
 using namespace quorvel;
-using quorvel::test::FakeLauncher;
 using quorvel::test::FakeMessageBox;
 using quorvel::test::entries;
 using quorvel::test::errorName;
@@ -99,10 +98,8 @@ class tst_Faults : public QObject
     QByteArray m_root;
     QByteArrayList m_mounts;
     QList<int> m_heldFds;
-    FakeMessageBox messages;
-    FakeLauncher launcher;
-    std::unique_ptr<files::VolumeTable> volumes;
-    std::unique_ptr<main_window::frmMain> form;
+    test::MainWindowFixture fixture;
+    FakeMessageBox &messages = fixture.messages();
 
     // Runs once, after the given number of files went to the trash.
     int m_faultAfter = -1;
@@ -138,17 +135,11 @@ class tst_Faults : public QObject
 
     main_window::frmMain &start(const QByteArray &folder)
     {
-        form = std::make_unique<main_window::frmMain>(
-            messages, *volumes, ui::App::fromBuild(), launcher,
-            [this](const QString &path, bool confirm) {
-                const int result = trimming::modQuorvel::RecycleFile(path, confirm, messages);
-                if (result == 0 && ++m_moved == m_faultAfter && m_fault)
-                    m_fault();
-                return result;
-            }, files::decodeFileName(folder));
-        if (form->Form_Load())
-            form->show();
-        return *form;
+        fixture.onRecycled([this](int result) {
+            if (result == 0 && ++m_moved == m_faultAfter && m_fault)
+                m_fault();
+        });
+        return fixture.start(files::decodeFileName(folder));
     }
 
     // Every RAW name is either still in folder or in trash with an info file
@@ -265,8 +256,7 @@ private slots:
         QCOMPARE(::chmod(m_root.constData(), 0755), 0);
         makeFolder("data");
         qputenv("XDG_DATA_HOME", m_root + "/data");
-        volumes = std::make_unique<files::VolumeTable>(QList<files::Volume>{{"/", {}}});
-        messages.clear();
+        fixture.reset();
         m_faultAfter = -1;
         m_fault = nullptr;
         m_moved = 0;
@@ -274,7 +264,7 @@ private slots:
 
     void cleanup()
     {
-        form.reset();
+        fixture.reset();
         while (!m_mounts.isEmpty())
             ::umount2(m_mounts.takeLast().constData(), MNT_DETACH);
         for (const int fd : std::as_const(m_heldFds))
@@ -681,21 +671,17 @@ int runAsUser(const QStringList &arguments)
     const QString folder = arguments.at(0);
     const QString action = arguments.at(1);
 
-    FakeMessageBox messages;
-    FakeLauncher launcher;
-    files::VolumeTable volumes(QList<files::Volume>{{"/", {}}});
+    test::MainWindowFixture fixture;
+    FakeMessageBox &messages = fixture.messages();
     int moved = 0;
     const int closeAfter = action == u"trim" && arguments.size() > 2 ? arguments.at(2).toInt() : -1;
-    main_window::frmMain form(messages, volumes, ui::App::fromBuild(), launcher,
-                 [&](const QString &path, bool confirm) {
-                     const int result = trimming::modQuorvel::RecycleFile(path, confirm, messages);
-                     if (result == 0 && ++moved == closeAfter)
-                         ::chmod(files::encodeFileName(folder).constData(), 0);
-                     return result;
-                 }, folder);
-    if (!form.Form_Load())
+    fixture.onRecycled([&](int result) {
+        if (result == 0 && ++moved == closeAfter)
+            ::chmod(files::encodeFileName(folder).constData(), 0);
+    });
+    main_window::frmMain &form = fixture.start(folder);
+    if (!form.isVisible())
         return 3;
-    form.show();
 
     if (action == u"trim") {
         messages.answer(platform::IDYES);

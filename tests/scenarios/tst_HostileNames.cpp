@@ -7,8 +7,8 @@
 
 #include "main_window/frmMain.h"
 #include "support/core/ByteFiles.h"
-#include "support/core/FakeLauncher.h"
 #include "support/core/FakeMessageBox.h"
+#include "support/widgets/MainWindowFixture.h"
 #include "trimming/RecycleFile.h"
 #include "platform/linux/TrashInfo.h"
 #include "ui/CommandButton.h"
@@ -40,7 +40,6 @@
 #include <unistd.h>
 
 using namespace quorvel;
-using quorvel::test::FakeLauncher;
 using quorvel::test::FakeMessageBox;
 using quorvel::test::entries;
 using quorvel::test::infoPath;
@@ -138,22 +137,14 @@ class tst_HostileNames : public QObject
     std::unique_ptr<QTemporaryDir> m_dir;
     QByteArray m_root;
     QByteArray m_photos;
-    FakeMessageBox messages;
-    FakeLauncher launcher;
-    std::unique_ptr<files::VolumeTable> volumes;
-    std::unique_ptr<main_window::frmMain> form;
+    test::MainWindowFixture fixture;
+    FakeMessageBox &messages = fixture.messages();
 
     QByteArray trash() const { return m_root + "/data/Trash"; }
 
     main_window::frmMain &start(const QByteArray &folder)
     {
-        form = std::make_unique<main_window::frmMain>(messages, *volumes, ui::App::fromBuild(), launcher,
-                                         [this](const QString &path, bool confirm) {
-                                             return trimming::modQuorvel::RecycleFile(path, confirm, messages);
-                                         }, files::decodeFileName(folder));
-        if (form->Form_Load())
-            form->show();
-        return *form;
+        return fixture.start(files::decodeFileName(folder));
     }
 
     void trim(main_window::frmMain &w)
@@ -203,13 +194,12 @@ private slots:
             QCOMPARE(::mkdir((m_root + folder).constData(), 0755), 0);
         m_photos = m_root + "/photos";
         qputenv("XDG_DATA_HOME", m_root + "/data");
-        volumes = std::make_unique<files::VolumeTable>(QList<files::Volume>{{"/", {}}});
-        messages.clear();
+        fixture.reset();
     }
 
     void cleanup()
     {
-        form.reset();
+        fixture.reset();
         if (m_dir)
             removeTree(m_root);
         m_dir.reset();

@@ -7,6 +7,7 @@
 #include "main_window/modQuorvel.h"
 #include "support/core/FakeLauncher.h"
 #include "support/core/FakeMessageBox.h"
+#include "support/widgets/MainWindowFixture.h"
 #include "support/core/TestFiles.h"
 #include "support/widgets/XvfbSession.h"
 #include "ui/CheckBox.h"
@@ -48,28 +49,22 @@ class tst_Keyboard : public QObject
     std::unique_ptr<QTemporaryDir> temp;
     QString photos;
     QString dataHome;
-    FakeMessageBox messages;
-    FakeLauncher launcher;
-    std::unique_ptr<files::VolumeTable> volumes;
-    std::unique_ptr<main_window::frmMain> form;
+    test::MainWindowFixture fixture;
+    FakeMessageBox &messages = fixture.messages();
+    FakeLauncher &launcher = fixture.launcher();
     QList<QPointer<QTimer>> polls;
     std::unique_ptr<XvfbSession> x;
     std::unique_ptr<QProcess> program;
 
     main_window::frmMain &start()
     {
-        form =
-            std::make_unique<main_window::frmMain>(messages, *volumes, ui::App::fromBuild(), launcher,
-                                      [this](const QString &path, bool confirm) {
-                                          return trimming::modQuorvel::RecycleFile(path, confirm, messages);
-                                      }, photos);
-        if (!form->Form_Load())
+        main_window::frmMain &form = fixture.start(photos);
+        if (!form.isVisible())
             qFatal("the main window refused to start");
-        form->show();
-        form->activateWindow();
-        if (!QTest::qWaitForWindowActive(form.get()))
+        form.activateWindow();
+        if (!QTest::qWaitForWindowActive(&form))
             qFatal("the main window did not become active");
-        return *form;
+        return form;
     }
 
     static const QStringList &controlNames()
@@ -207,8 +202,7 @@ private slots:
             QVERIFY(image.save(photos + "/" + name));
         }
         touchFiles(photos, {"DSC_0001.nef", "DSC_0002.nef", "DSC_0004.nef", "DSC_0005.nef"});
-        volumes = std::make_unique<files::VolumeTable>(QList<files::Volume>{{"/", {}}});
-        messages.clear();
+        fixture.reset();
     }
 
     void cleanup()
@@ -221,7 +215,7 @@ private slots:
         for (const QPointer<QTimer> &poll : std::as_const(polls))
             delete poll;
         polls.clear();
-        form.reset();
+        fixture.reset();
         temp.reset();
     }
 

@@ -7,6 +7,7 @@
 #include "main_window/modQuorvel.h"
 #include "support/core/FakeLauncher.h"
 #include "support/core/FakeMessageBox.h"
+#include "support/widgets/MainWindowFixture.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
 #include "ui/CommandButton.h"
@@ -63,23 +64,18 @@ class tst_Layout : public QObject
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> temp;
-    FakeMessageBox messages;
-    FakeLauncher launcher;
-    std::unique_ptr<files::VolumeTable> volumes;
-    std::unique_ptr<main_window::frmMain> form;
+    test::MainWindowFixture fixture;
+    FakeMessageBox &messages = fixture.messages();
+    FakeLauncher &launcher = fixture.launcher();
 
     main_window::frmMain &mainWindow()
     {
-        form =
-            std::make_unique<main_window::frmMain>(messages, *volumes, ui::App::fromBuild(), launcher,
-                                      [this](const QString &path, bool confirm) {
-                                          return trimming::modQuorvel::RecycleFile(path, confirm, messages);
-                                      }, temp->path());
-        form->Form_Load();
-        form->show();
-        if (!QTest::qWaitForWindowExposed(form.get()))
+        main_window::frmMain &form = fixture.start(temp->path());
+        // Shown even when the load failed: the layout is what is measured.
+        form.show();
+        if (!QTest::qWaitForWindowExposed(&form))
             qFatal("the main window was not shown");
-        return *form;
+        return form;
     }
 
     // A label's text fits when it wraps into no more lines than the label
@@ -128,12 +124,12 @@ private slots:
     void init()
     {
         temp = std::make_unique<QTemporaryDir>();
-        volumes = std::make_unique<files::VolumeTable>(QList<files::Volume>{{"/", {}}});
+        fixture.reset();
     }
 
     void cleanup()
     {
-        form.reset();
+        fixture.reset();
         temp.reset();
     }
 

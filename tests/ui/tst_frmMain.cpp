@@ -3,6 +3,7 @@
 #include "main_window/modQuorvel.h"
 #include "support/core/FakeLauncher.h"
 #include "support/core/FakeMessageBox.h"
+#include "support/widgets/MainWindowFixture.h"
 #include "support/core/TestFiles.h"
 #include "trimming/RecycleFile.h"
 #include "ui/CheckBox.h"
@@ -39,21 +40,14 @@ class tst_frmMain : public QObject
     std::unique_ptr<QTemporaryDir> temp;
     QString photos;   // the start folder
     QString dataHome; // $XDG_DATA_HOME, holding the trash
-    FakeMessageBox messages;
-    FakeLauncher launcher;
-    std::unique_ptr<files::VolumeTable> volumes;
-    std::unique_ptr<main_window::frmMain> form;
+    test::MainWindowFixture fixture;
+    FakeMessageBox &messages = fixture.messages();
+    FakeLauncher &launcher = fixture.launcher();
 
     // A main window started in photos, as the program starts it.
     main_window::frmMain &start(ui::App app = ui::App::fromBuild())
     {
-        form = std::make_unique<main_window::frmMain>(
-            messages, *volumes, app, launcher, [this](const QString &path, bool confirm) {
-                return trimming::modQuorvel::RecycleFile(path, confirm, messages);
-            }, photos);
-        if (form->Form_Load())
-            form->show();
-        return *form;
+        return fixture.start(photos, app);
     }
 
     static QStringList entries(const ui::ComboBox *box)
@@ -84,13 +78,12 @@ private slots:
         touchFiles(photos, {"DSC_0001.jpg", "DSC_0002.JPG", "DSC_0003.jpg", "DSC_0001.nef",
                             "DSC_0002.nef", "DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef",
                             "notes.txt"});
-        volumes = std::make_unique<files::VolumeTable>(
-            QList<files::Volume>{{"/", {}}, {temp->filePath("card"), "CARD"}});
-        messages.clear();
+        fixture.reset();
+        fixture.setVolumes(QList<files::Volume>{{"/", {}}, {temp->filePath("card"), "CARD"}});
     }
     void cleanup()
     {
-        form.reset();
+        fixture.reset();
         temp.reset();
     }
 
@@ -142,7 +135,7 @@ private slots:
     {
         ui::App app = ui::App::fromBuild();
         app.PrevInstance = true;
-        main_window::frmMain w(messages, *volumes, app, launcher, [](const QString &, bool) { return 0; }, photos);
+        main_window::frmMain &w = fixture.build(photos, app);
         QVERIFY(!w.Form_Load());
         QCOMPARE(messages.count(), 1);
         QCOMPARE(messages.last().prompt, QStringLiteral("Quorvel is already running"));
@@ -165,7 +158,7 @@ private slots:
         QFETCH(QString, how);
         ui::App app = ui::App::fromBuild();
         app.PrevInstance = how == u"refused";
-        main_window::frmMain w(messages, *volumes, app, launcher, [](const QString &, bool) { return 0; }, photos);
+        main_window::frmMain &w = fixture.build(photos, app);
         QVERIFY(w.folderReadings().isSharing());
         if (how == u"never")
             QCoreApplication::processEvents();
@@ -209,8 +202,8 @@ private slots:
         const QString card = temp->filePath("card");
         touchFiles(card + "/DCIM/100", {"X.jpg", "X.nef", "Y.nef"});
         main_window::frmMain &w = start();
-        volumes->remember(card + "/DCIM/100"); // visited before
-        const files::Volume cardVolume = volumes->volumeOf(card);
+        fixture.volumes().remember(card + "/DCIM/100"); // visited before
+        const files::Volume cardVolume = fixture.volumes().volumeOf(card);
         w.Drive1->setDrive(cardVolume);
         QCOMPARE(w.Dir1->Path(), card + "/DCIM/100");
         QCOMPARE(w.fb1->Path(), card + "/DCIM/100");
@@ -227,7 +220,7 @@ private slots:
     {
         main_window::frmMain &w = start();
         const files::Volume before = w.Drive1->Drive();
-        w.Drive1->setDrive(volumes->volumeOf(temp->filePath("card"))); // not there
+        w.Drive1->setDrive(fixture.volumes().volumeOf(temp->filePath("card"))); // not there
         QCOMPARE(messages.count(), 1);
         QCOMPARE(messages.last().flags, platform::MB_ICONERROR);
         QVERIFY(messages.last().prompt.contains(temp->filePath("card")));
