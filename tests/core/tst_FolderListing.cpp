@@ -1,4 +1,5 @@
 #include "support/core/ScratchFolder.h"
+#include "support/core/UnprivilegedUser.h"
 #include "files/FolderListing.h"
 #include "files/FileNames.h"
 #include "files/FolderError.h"
@@ -451,14 +452,15 @@ void tst_FolderListing::unreadableFolderFails()
         QCOMPARE(listUnreadableAsChild(encodeFileName(locked).constData()), 0);
         return;
     }
+    if (const QString why = quorvel::test::UnprivilegedUser::unavailable(); !why.isEmpty())
+        QSKIP(qPrintable(why));
     const QString program = dir.path() + QStringLiteral("/lister");
     QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
     QVERIFY(QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                                QFileDevice::ReadOther | QFileDevice::ExeOther));
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QStringLiteral("setpriv"), {"--reuid=65534", "--regid=65534", "--clear-groups",
-                                            program, QString::fromLatin1(childSwitch), locked});
+    quorvel::test::UnprivilegedUser::start(child, program, {QString::fromLatin1(childSwitch), locked});
     QVERIFY2(child.waitForFinished(60000), qPrintable(child.errorString()));
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     QCOMPARE(child.exitCode(), 0);

@@ -1,5 +1,6 @@
 #include "support/core/ByteFiles.h"
 #include "support/core/FakeMessageBox.h"
+#include "support/core/UnprivilegedUser.h"
 #include "trimming/RecycleFile.h"
 #include "platform/linux/TrashInfo.h"
 #include "files/FileNames.h"
@@ -25,13 +26,14 @@ using namespace quorvel;
 using quorvel::test::entries;
 using quorvel::test::errorName;
 using quorvel::test::exists;
-using quorvel::test::nobody;
 using quorvel::test::readFile;
 using quorvel::test::realPath;
 using quorvel::test::removeTree;
 using quorvel::test::writeFile;
 
 namespace {
+
+constexpr uid_t nobody = quorvel::test::UnprivilegedUser::id;
 
 struct stat statOf(const QByteArray &path)
 {
@@ -168,11 +170,7 @@ int tst_RecycleFile::recycleInChild(const QByteArray &path, const QByteArray &da
         process.setWorkingDirectory(QFile::decodeName(workingFolder));
     const QStringList helper = {QStringLiteral(QUORVEL_TRASH_AS_USER), QFile::decodeName(path)};
     if (unprivileged) {
-        process.start(QStringLiteral("setpriv"),
-                      QStringList{QStringLiteral("--reuid=%1").arg(nobody),
-                                  QStringLiteral("--regid=%1").arg(nobody),
-                                  QStringLiteral("--clear-groups")}
-                          + helper);
+        test::UnprivilegedUser::start(process, helper.first(), helper.mid(1));
     } else {
         process.start(helper.first(), helper.mid(1));
     }
@@ -446,8 +444,8 @@ void tst_RecycleFile::permissionFailures_data()
 void tst_RecycleFile::permissionFailures()
 {
     QFETCH(QString, setup);
-    if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
-        QSKIP("setpriv is needed to run as an unprivileged user");
+    if (const QString why = test::UnprivilegedUser::unavailable(); !why.isEmpty())
+        QSKIP(qPrintable(why));
 
     // The unprivileged user's own data folder and trash.
     const QByteArray dataHome = makeFolder("nobody", 0700);

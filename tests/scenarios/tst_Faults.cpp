@@ -11,6 +11,7 @@
 #include "main_window/frmMain.h"
 #include "support/core/ByteFiles.h"
 #include "support/core/FakeMessageBox.h"
+#include "support/core/UnprivilegedUser.h"
 #include "support/widgets/MainWindowFixture.h"
 #include "trimming/RecycleFile.h"
 #include "platform/linux/TrashInfo.h"
@@ -30,7 +31,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -49,12 +49,13 @@ using quorvel::test::entries;
 using quorvel::test::errorName;
 using quorvel::test::exists;
 using quorvel::test::infoPath;
-using quorvel::test::nobody;
 using quorvel::test::readFile;
 using quorvel::test::realPath;
 using quorvel::test::writeFile;
 
 namespace {
+
+constexpr uid_t nobody = quorvel::test::UnprivilegedUser::id;
 
 // Opens every folder up again, then removes the tree by its bytes, without
 // leaving the filesystem it starts on.
@@ -191,12 +192,8 @@ class tst_Faults : public QObject
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(QFile::decodeName(m_root));
-        process.start(QStringLiteral("setpriv"),
-                      QStringList{QStringLiteral("--reuid=%1").arg(nobody),
-                                  QStringLiteral("--regid=%1").arg(nobody),
-                                  QStringLiteral("--clear-groups"),
-                                  QCoreApplication::applicationFilePath(), QStringLiteral("--as-user")}
-                          + arguments);
+        test::UnprivilegedUser::start(process, QCoreApplication::applicationFilePath(),
+                                      QStringList{QStringLiteral("--as-user")} + arguments);
         const bool finished = process.waitForFinished(300000);
         const QByteArray err = process.readAllStandardError();
         if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
@@ -231,19 +228,6 @@ class tst_Faults : public QObject
             makeFolder(folder, 0700);
         chownTree(home);
         return home;
-    }
-
-    static bool canRunAsNobody(QString &why)
-    {
-        if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty()) {
-            why = QStringLiteral("setpriv is needed to run as an unprivileged user");
-            return false;
-        }
-        if (::geteuid() != 0) {
-            why = QStringLiteral("only root can start a copy as another user");
-            return false;
-        }
-        return true;
     }
 
 private slots:
@@ -477,7 +461,7 @@ private slots:
     // unprivileged user here.
     void folderUnreadableMidTrim()
     {
-        if (QString why; !canRunAsNobody(why))
+        if (const QString why = test::UnprivilegedUser::unavailable(); !why.isEmpty())
             QSKIP(qPrintable(why));
         const QByteArray home = nobodyHome();
         const QByteArray folder = makeFolder("card", 0755);
@@ -529,7 +513,7 @@ private slots:
 
         if (setup == u"read-only info") {
             // The home trash of an unprivileged user, its info folder closed.
-            if (QString why; !canRunAsNobody(why))
+            if (const QString why = test::UnprivilegedUser::unavailable(); !why.isEmpty())
                 QSKIP(qPrintable(why));
             const QByteArray home = nobodyHome();
             folder = makeFolder("photos");
@@ -611,7 +595,7 @@ private slots:
     {
         QFETCH(QString, action);
         QFETCH(int, mode);
-        if (QString why; !canRunAsNobody(why))
+        if (const QString why = test::UnprivilegedUser::unavailable(); !why.isEmpty())
             QSKIP(qPrintable(why));
         const QByteArray home = nobodyHome();
         const QByteArray photos = makeFolder("photos");

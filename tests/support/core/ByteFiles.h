@@ -11,9 +11,6 @@
 // UTF-8, which QFile and QDir would not hand back unchanged.
 namespace quorvel::test {
 
-// The unprivileged user the permission tests run as: root passes every check.
-inline constexpr uid_t nobody = 65534;
-
 bool writeFile(const QByteArray &path, const QByteArray &content);
 
 // "<missing>" rather than empty, so that a failed comparison tells a missing
