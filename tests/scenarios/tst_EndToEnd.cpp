@@ -194,8 +194,9 @@ private slots:
         QProcess &copy = startCopy();
         const qulonglong window = mainWindow(copy);
         QVERIFY(window);
+        const QList<qulonglong> before = x->windowsOf(copy.processId());
         x->keys(window, {"alt+h"});
-        QThread::msleep(300);
+        QVERIFY2(x->waitForNewWindow(copy.processId(), before), "Alt+H opened no menu");
         x->xdotool({"key", "a"});
         const qulonglong about = x->waitForWindow("^About Quorvel$", copy.processId());
         QVERIFY2(about, "the About box did not open");

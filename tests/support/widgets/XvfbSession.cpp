@@ -6,16 +6,15 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
-
-#include <X11/Xlib.h>
-
 #include <unistd.h>
+#include <X11/Xlib.h>
 
 namespace quorvel::test {
 
 XvfbSession::XvfbSession()
 {
-    if (QStandardPaths::findExecutable("Xvfb").isEmpty() || QStandardPaths::findExecutable("xdotool").isEmpty()) {
+    if (QStandardPaths::findExecutable("Xvfb").isEmpty() ||
+        QStandardPaths::findExecutable("xdotool").isEmpty()) {
         m_failure = QStringLiteral("Xvfb or xdotool is not installed");
         return;
     }
@@ -33,8 +32,8 @@ XvfbSession::XvfbSession()
     if (m_server.waitForStarted()) {
         QByteArray announced;
         QDeadlineTimer deadline(15000);
-        while (!announced.contains('\n') && !deadline.hasExpired()
-               && m_server.state() == QProcess::Running) {
+        while (!announced.contains('\n') && !deadline.hasExpired() &&
+               m_server.state() == QProcess::Running) {
             m_server.waitForReadyRead(100);
             announced += m_server.readAllStandardOutput();
         }
@@ -110,10 +109,35 @@ bool XvfbSession::waitUntilGone(const QString &titleRegex, qint64 pid, int timeo
     return false;
 }
 
+QList<qulonglong> XvfbSession::windowsOf(qint64 pid) const
+{
+    QList<qulonglong> windows;
+    const QString out =
+        xdotool({"search", "--all", "--onlyvisible", "--pid", QString::number(pid), "--name", ""});
+    for (const QString &id : out.split(u'\n', Qt::SkipEmptyParts))
+        windows.append(id.toULongLong());
+    return windows;
+}
+
+qulonglong XvfbSession::waitForNewWindow(qint64 pid, const QList<qulonglong> &known,
+                                         int timeoutMs) const
+{
+    QDeadlineTimer deadline(timeoutMs);
+    do {
+        for (const qulonglong window : windowsOf(pid)) {
+            if (!known.contains(window))
+                return window;
+        }
+        QThread::msleep(100);
+    } while (!deadline.hasExpired());
+    return 0;
+}
+
 void XvfbSession::keys(qulonglong window, const QStringList &keys) const
 {
+    // --sync waits until the server has given window the focus: the keys
+    // that follow go to it, and its focus change reaches it before they do.
     xdotool({"windowfocus", "--sync", QString::number(window)});
-    QThread::msleep(150);
     xdotool(QStringList{"key", "--delay", "80"} + keys);
 }
 

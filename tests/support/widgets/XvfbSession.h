@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -23,8 +24,15 @@ public:
     QString xdotool(const QStringList &args) const;
     // The first window whose title matches the regular expression, or 0.
     qulonglong findWindow(const QString &titleRegex, qint64 pid = 0) const;
-    qulonglong waitForWindow(const QString &titleRegex, qint64 pid = 0, int timeoutMs = 15000) const;
+    qulonglong waitForWindow(const QString &titleRegex, qint64 pid = 0,
+                             int timeoutMs = 15000) const;
     bool waitUntilGone(const QString &titleRegex, qint64 pid = 0, int timeoutMs = 15000) const;
+    // The visible windows of process pid, whatever their titles: menus too.
+    QList<qulonglong> windowsOf(qint64 pid) const;
+    // A visible window of process pid that is none of known, such as a menu
+    // just opened; 0 when none came.
+    qulonglong waitForNewWindow(qint64 pid, const QList<qulonglong> &known,
+                                int timeoutMs = 15000) const;
     // Gives window the keyboard focus and types keys (xdotool key syntax).
     void keys(qulonglong window, const QStringList &keys) const;
     // Asks window to close, as a window manager's close box does.
