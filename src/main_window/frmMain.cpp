@@ -97,7 +97,7 @@ frmMain::frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, co
     setWindowTitle(m_app.Title);
     // Building the window and loading it are one step of start-up: the folder
     // lists made here and the file lists that Form_Load fills all show the
-    // working folder, and on a card of 100,000 files one reading of it for all
+    // start folder, and on a card of 100,000 files one reading of it for all
     // four saves a whole pass. Nothing waits for the user in between; should
     // Form_Load not follow, the event loop's first pass ends the span.
     m_loading.emplace(m_readings.share());
