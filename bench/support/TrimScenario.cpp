@@ -12,7 +12,6 @@
 #include "files/VolumeTable.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -83,9 +82,7 @@ TrimScenario::Figures TrimScenario::runOnce(int raws, bool withFloors)
         }
     }
 
-    // The program started in the card's folder, as a user would start it there.
-    const QString previousFolder = QDir::currentPath();
-    QDir::setCurrent(QFile::decodeName(card));
+    // The window opened on the card's folder, as the program opens when a user starts it there.
     ScriptedMessageBox messages;
     ui::App app = ui::App::fromBuild();
     files::VolumeTable volumes(platform::mountedVolumes());
@@ -98,13 +95,13 @@ TrimScenario::Figures TrimScenario::runOnce(int raws, bool withFloors)
                      const int result = trimming::modQuorvel::RecycleFile(path, confirm, messages);
                      trashing += timer.nsecsElapsed();
                      return result;
-                 });
+                 },
+                 QFile::decodeName(card));
     form.Form_Load();
     form.show();
     PaintCounter counter;
     form.fb2->viewport()->installEventFilter(&counter);
     QCoreApplication::processEvents();
-    QDir::setCurrent(previousFolder);
 
     if (form.fb2->ListCount() != raws || form.fb1->ListCount() != raws - goners) {
         figures.problem = QStringLiteral("the window listed %1 RAW files and %2 pictures")

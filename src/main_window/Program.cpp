@@ -12,6 +12,7 @@
 #include "ui/WidgetMessageBox.h"
 
 #include <QApplication>
+#include <QDir>
 
 namespace quorvel::main_window {
 
@@ -50,7 +51,11 @@ bool Program::start()
         return trimming::modQuorvel::RecycleFile(filePath, confirm, messages);
     };
 
-    m_form = std::make_unique<frmMain>(*m_messages, *m_volumes, m_app, *m_launcher, recycle);
+    // The program opens where the user started it. The working folder is read
+    // here and nowhere else: everything below is handed the folder it works on.
+    const QString startFolder = QDir::currentPath();
+    m_form = std::make_unique<frmMain>(*m_messages, *m_volumes, m_app, *m_launcher, recycle,
+                                       startFolder);
     if (!m_form->Form_Load())
         return false;
     m_form->show();

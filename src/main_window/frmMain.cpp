@@ -80,7 +80,7 @@ void showDriveOf(DriveListBox *drive, const files::VolumeTable &volumes, const Q
 } // namespace
 
 frmMain::frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, const App &app, platform::Launcher &launcher,
-                 trimming::modQuorvel::RecycleFunction recycle, QWidget *parent)
+                 trimming::modQuorvel::RecycleFunction recycle, const QString &startFolder, QWidget *parent)
     : QMainWindow(parent),
       m_messages(messages),
       m_volumes(volumes),
@@ -92,12 +92,12 @@ frmMain::frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, co
     setWindowTitle(m_app.Title);
     // Building the window and loading it are one step of start-up: the folder
     // lists made here and the file lists that Form_Load fills all show the
-    // working folder, and on a card of 100,000 files one reading of it for all
+    // start folder, and on a card of 100,000 files one reading of it for all
     // four saves a whole pass. Nothing waits for the user in between; should
     // Form_Load not follow, the event loop's first pass ends the span.
     m_loading.emplace(m_readings.share());
     QTimer::singleShot(0, this, [this] { m_loading.reset(); });
-    createControls();
+    createControls(startFolder);
     createMenus();
     connectHandlers();
 }
@@ -107,27 +107,27 @@ frmMain::~frmMain()
     delete m_about;
 }
 
-void frmMain::createControls()
+void frmMain::createControls(const QString &startFolder)
 {
     auto *client = new QWidget(this);
     client->setMinimumSize(pixels(clientWidth), pixels(clientHeight));
     client->installEventFilter(this);
     setCentralWidget(client);
 
-    Drive1 = new DriveListBox(m_volumes, client);
-    Dir1 = new DirListBox(m_volumes, client, &m_readings);
+    Drive1 = new DriveListBox(m_volumes, startFolder, client);
+    Dir1 = new DirListBox(m_volumes, startFolder, client, &m_readings);
     Label2 = new Label(QStringLiteral("PICTURE FILES :"), client);
     ComboPicture = new ComboBox(client);
-    fb1 = new FileListBox(client);
+    fb1 = new FileListBox(startFolder, client);
     Label1 = new Label(QStringLiteral("Number of files:"), client);
     txtNoFiles1 = new TextBox(client);
     cmdInfo = new CommandButton(QStringLiteral("Show &Picture"), client);
-    Drive2 = new DriveListBox(m_volumes, client);
-    Dir2 = new DirListBox(m_volumes, client, &m_readings);
+    Drive2 = new DriveListBox(m_volumes, startFolder, client);
+    Dir2 = new DirListBox(m_volumes, startFolder, client, &m_readings);
     checkSync = new CheckBox(QStringLiteral("Synchronise directories"), client);
     Label6 = new Label(QStringLiteral("RAW FILES TO TRIM :"), client);
     ComboRaw = new ComboBox(client);
-    fb2 = new FileListBox(client);
+    fb2 = new FileListBox(startFolder, client);
     Label5 = new Label(QStringLiteral("Number of files:"), client);
     txtNoFiles2 = new TextBox(client);
     cmdRefresh = new CommandButton(QStringLiteral("&Refresh Lists"), client);

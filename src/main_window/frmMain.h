@@ -60,9 +60,10 @@ class frmMain : public QMainWindow, private trimming::TrimHost
     Q_OBJECT
 
 public:
+    // The lists open on startFolder, the folder the program was started in.
     frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, const ui::App &app,
             platform::Launcher &launcher, trimming::modQuorvel::RecycleFunction recycle,
-            QWidget *parent = nullptr);
+            const QString &startFolder, QWidget *parent = nullptr);
     ~frmMain() override;
 
     // Start-up. False when another copy is already running: the user has been
@@ -147,7 +148,7 @@ private:
     static void writeCount(const Side &side);
     void enableRawFolders(bool enabled);
 
-    void createControls();
+    void createControls(const QString &startFolder);
     void createMenus();
     void connectHandlers();
     void guarded(void (frmMain::*handler)());

@@ -60,7 +60,8 @@ QIcon folderIcon(bool open)
 
 } // namespace
 
-DirListBox::DirListBox(files::VolumeTable &volumes, QWidget *parent, files::FolderReader *readings)
+DirListBox::DirListBox(files::VolumeTable &volumes, const QString &startFolder, QWidget *parent,
+                       files::FolderReader *readings)
     : QListWidget(parent),
       m_volumes(volumes),
       m_readings(readings)
@@ -69,7 +70,7 @@ DirListBox::DirListBox(files::VolumeTable &volumes, QWidget *parent, files::Fold
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::itemDoubleClicked, this, &DirListBox::openItem);
 
-    m_path = QDir::cleanPath(QDir::currentPath());
+    m_path = QDir::cleanPath(startFolder);
     m_volumes.remember(m_path);
     QStringList subfolders;
     try {
@@ -87,8 +88,7 @@ void DirListBox::setPath(const files::Volume &volume)
 
 void DirListBox::setPath(const QString &folder)
 {
-    const QString clean = QDir::cleanPath(QDir(m_path.isEmpty() ? QDir::currentPath() : m_path)
-                                              .absoluteFilePath(folder));
+    const QString clean = QDir::cleanPath(QDir(m_path).absoluteFilePath(folder));
     struct stat st {};
     if (stat(files::encodeFileName(clean).constData(), &st) != 0)
         throw files::FolderError(clean, errno);

@@ -20,10 +20,11 @@ class DirListBox : public QListWidget
     Q_OBJECT
 
 public:
-    // With readings, the list reads its folders through them, so that the
-    // lists of a window can share one reading of a folder (see FolderReader).
-    explicit DirListBox(files::VolumeTable &volumes, QWidget *parent = nullptr,
-                        files::FolderReader *readings = nullptr);
+    // The list opens on startFolder. With readings, the list reads its folders
+    // through them, so that the lists of a window can share one reading of a
+    // folder (see FolderReader).
+    DirListBox(files::VolumeTable &volumes, const QString &startFolder, QWidget *parent = nullptr,
+               files::FolderReader *readings = nullptr);
 
     QString Path() const { return m_path; }
     // Moves to folder. A folder that can't be read throws FolderError and

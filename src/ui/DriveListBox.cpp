@@ -2,13 +2,13 @@
 
 #include "files/VolumeTable.h"
 
-#include <QDir>
 
 namespace quorvel::ui {
 
-DriveListBox::DriveListBox(files::VolumeTable &volumes, QWidget *parent)
+DriveListBox::DriveListBox(files::VolumeTable &volumes, const QString &startFolder, QWidget *parent)
     : QComboBox(parent),
-      m_volumes(volumes)
+      m_volumes(volumes),
+      m_startFolder(startFolder)
 {
     for (const files::Volume &volume : m_volumes.list()) {
         const QString text = volume.label.isEmpty()
@@ -16,7 +16,7 @@ DriveListBox::DriveListBox(files::VolumeTable &volumes, QWidget *parent)
                                  : QStringLiteral("%1  [%2]").arg(volume.mountPoint, volume.label);
         addItem(text, volume.mountPoint);
     }
-    setCurrentIndex(findData(m_volumes.volumeOf(QDir::currentPath()).mountPoint));
+    setCurrentIndex(findData(m_volumes.volumeOf(m_startFolder).mountPoint));
     connect(this, &QComboBox::currentIndexChanged, this, &DriveListBox::Change);
 }
 
@@ -27,7 +27,7 @@ files::Volume DriveListBox::Drive() const
         if (volume.mountPoint == mountPoint)
             return volume;
     }
-    return m_volumes.volumeOf(QDir::currentPath());
+    return m_volumes.volumeOf(m_startFolder);
 }
 
 void DriveListBox::setDrive(const files::Volume &volume)

@@ -17,7 +17,8 @@ class DriveListBox : public QComboBox
     Q_OBJECT
 
 public:
-    explicit DriveListBox(files::VolumeTable &volumes, QWidget *parent = nullptr);
+    // The list starts on the volume that holds startFolder.
+    DriveListBox(files::VolumeTable &volumes, const QString &startFolder, QWidget *parent = nullptr);
 
     files::Volume Drive() const;
     void setDrive(const files::Volume &volume);
@@ -27,6 +28,7 @@ signals:
 
 private:
     files::VolumeTable &m_volumes;
+    QString m_startFolder;
 };
 
 } // namespace quorvel::ui

@@ -11,10 +11,10 @@
 
 namespace quorvel::ui {
 
-FileListBox::FileListBox(QWidget *parent)
+FileListBox::FileListBox(const QString &startFolder, QWidget *parent)
     : QListView(parent),
       m_model(new QStringListModel(this)),
-      m_path(QDir::currentPath())
+      m_path(startFolder)
 {
     // Without uniform item sizes the view measures every row: 100,000 names
     // then take most of a second to show instead of a few milliseconds.

@@ -21,7 +21,8 @@ class FileListBox : public QListView
     Q_OBJECT
 
 public:
-    explicit FileListBox(QWidget *parent = nullptr);
+    // The list starts on startFolder, unread until a Path, Pattern or Refresh.
+    explicit FileListBox(const QString &startFolder, QWidget *parent = nullptr);
 
     QString Path() const { return m_path; }
     // Reads folder; on failure throws FolderError and leaves everything as it was.

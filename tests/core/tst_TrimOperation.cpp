@@ -1,0 +1,196 @@
+#include "support/core/FakeMessageBox.h"
+#include "trimming/TrimHost.h"
+#include "trimming/TrimOperation.h"
+#include "platform/MessageBox.h"
+
+#include <QTest>
+
+using namespace quorvel;
+using quorvel::test::FakeMessageBox;
+
+namespace {
+
+// The main window as the trim sees it, recording what the trim does to it.
+class FakeHost : public trimming::TrimHost
+{
+public:
+    QStringList pictures;
+    QStringList raws;
+    QString folder = QStringLiteral("/photos");
+    QString rawPattern = QStringLiteral("*.nef (Nikon)");
+    QString picturePattern = QStringLiteral("*.jpg");
+    QStringList events;
+
+    const QStringList &pictureNames() const override { return pictures; }
+    const QStringList &rawNames() const override { return raws; }
+    QString rawFolder() const override { return folder; }
+    QString rawPatternText() const override { return rawPattern; }
+    QString picturePatternText() const override { return picturePattern; }
+    void beginWork() override { events << "begin"; }
+    void progress(int done, int total) override { events << QStringLiteral("progress %1/%2").arg(done).arg(total); }
+    void endWork() override { events << "end"; }
+    void selectEntries(int raw, int picture) override { events << QStringLiteral("select %1 %2").arg(raw).arg(picture); }
+    void refreshFileLists() override { events << "refresh"; }
+};
+
+} // namespace
+
+class tst_TrimOperation : public QObject
+{
+    Q_OBJECT
+
+private:
+    FakeHost host;
+    FakeMessageBox messages;
+    QStringList recycled;
+    QHash<QString, int> failures;
+
+    trimming::TrimOperation trim()
+    {
+        return trimming::TrimOperation(host, messages, [this](const QString &path, bool confirm) {
+            if (confirm)
+                qFatal("the trim must not ask the trash for its own confirmation");
+            recycled << path;
+            return failures.value(path, 0);
+        }, QStringLiteral("quorvel@example.org"));
+    }
+
+private slots:
+    void init()
+    {
+        host = FakeHost();
+        messages.clear();
+        recycled.clear();
+        failures.clear();
+    }
+
+    void emptyListsTrimNothing_data()
+    {
+        QTest::addColumn<QStringList>("pictures");
+        QTest::addColumn<QStringList>("raws");
+        QTest::newRow("no pictures") << QStringList{} << QStringList{"A.nef"};
+        QTest::newRow("no RAW files") << QStringList{"A.jpg"} << QStringList{};
+    }
+    void emptyListsTrimNothing()
+    {
+        QFETCH(QStringList, pictures);
+        QFETCH(QStringList, raws);
+        host.pictures = pictures;
+        host.raws = raws;
+        trim().run();
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().prompt, QStringLiteral("No files to trim. Change path or file pattern."));
+        QCOMPARE(messages.last().flags, 0x40);
+        QCOMPARE(messages.last().title, QString());
+        QVERIFY(recycled.isEmpty());
+        QVERIFY(host.events.isEmpty()); // no pointer change, no refresh
+    }
+
+    void askingFirst()
+    {
+        host.pictures = {"IMG_0001.jpg"};
+        host.raws = {"IMG_0002.nef"};
+        trim().run(); // no scripted answer: the fake says No
+        QCOMPARE(messages.count(), 1);
+        const auto &question = messages.last();
+        QCOMPARE(question.prompt,
+                 QStringLiteral("You are about to trim your RAW-files (pattern: *.nef (Nikon)) so only \r\n"
+                                "the files with the same name as your picture files (pattern: *.jpg) remains"
+                                "\r\n\r\nAre you absolutly sure you want to delete file(s) ?"));
+        QCOMPARE(question.title, QStringLiteral("Delete *.nef (Nikon) files"));
+        QCOMPARE(question.flags, 0x134);
+        QVERIFY(recycled.isEmpty());
+        QVERIFY(host.events.isEmpty());
+    }
+
+    void onlyTheUnmatchedGo()
+    {
+        host.pictures = {"IMG_0001.jpg", "IMG_0003.jpg"};
+        host.raws = {"IMG_0001.nef", "IMG_0002.nef", "IMG_0003.nef", "IMG_0004.nef"};
+        messages.answer(platform::IDYES);
+        trim().run();
+        QCOMPARE(recycled, (QStringList{"/photos/IMG_0002.nef", "/photos/IMG_0004.nef"}));
+        QCOMPARE(host.events, (QStringList{"begin", "progress 1/2", "progress 2/2", "select 3 1",
+                                           "refresh", "end"}));
+        QCOMPARE(messages.count(), 2);
+        QCOMPARE(messages.last().title, QStringLiteral("Thanks using Quorvel "));
+        QCOMPARE(messages.last().flags, 0x40);
+        QVERIFY(messages.last().prompt.startsWith(QStringLiteral("You have deleted 2 file(s)\r\n\r\n")));
+    }
+
+    void summaryText()
+    {
+        QCOMPARE(trimming::TrimOperation::summaryPrompt(1, QStringLiteral("quorvel@example.org")),
+                 QStringLiteral(
+                     "You have deleted 1 file(s)\r\n\r\n"
+                     "If you REGRET the file(s) can be found in the Recycle Bin and restored :-)\r\n\r\n"
+                     "This program is fully functional but still under development.\r\n\r\n"
+                     "If you enjoy using the program and want to support the development please send "
+                     "comments and suggestions. \n\r"
+                     "Your are also welcome to donate $5 to my paypal account \r\n\r\n"
+                     "quorvel@example.org  \r\n\r\n"
+                     "and send me an e-mail to the same address. \r\n"
+                     "I will immediately send you a link, where you can find the latest updated "
+                     "version for your future use."));
+    }
+
+    void failuresAreReportedAndTheRunGoesOn()
+    {
+        host.pictures = {"KEEP.jpg"};
+        host.raws = {"A.nef", "B.nef", "C.nef"};
+        failures.insert("/photos/A.nef", 2);
+        failures.insert("/photos/C.nef", -5);
+        messages.answer(platform::IDYES);
+        trim().run();
+        QCOMPARE(recycled.size(), 3);
+        QCOMPARE(messages.count(), 4);
+        QCOMPARE(messages.messages()[1].prompt,
+                 QStringLiteral("For some reason the file A.nef can't be deleted. \r\n\r\nReported error no: 2"));
+        QCOMPARE(messages.messages()[1].flags, 0);
+        QCOMPARE(messages.messages()[1].title, QString());
+        QVERIFY(messages.messages()[2].prompt.endsWith(QStringLiteral("Reported error no: -5")));
+        QVERIFY(messages.last().prompt.startsWith(QStringLiteral("You have deleted 1 file(s)")));
+        QVERIFY(host.events.contains("refresh"));
+    }
+
+    void joinsAtAVolumeRoot()
+    {
+        host.folder = QStringLiteral("/");
+        host.pictures = {"A.jpg"};
+        host.raws = {"B.nef"};
+        messages.answer(platform::IDYES);
+        trim().run();
+        QCOMPARE(recycled, QStringList{"/B.nef"});
+    }
+
+    void nothingToGoStillSummarisesAndRefreshes()
+    {
+        host.pictures = {"A.jpg", "B.jpg"};
+        host.raws = {"A.nef", "B.nef"};
+        messages.answer(platform::IDYES);
+        trim().run();
+        QVERIFY(recycled.isEmpty());
+        QVERIFY(messages.last().prompt.startsWith(QStringLiteral("You have deleted 0 file(s)")));
+        QCOMPARE(host.events, (QStringList{"begin", "select 1 1", "refresh", "end"}));
+    }
+
+    // A refresh that fails (the folder was pulled out meanwhile) still ends the
+    // busy state, and the failure goes on to the handler's guard.
+    void failingRefreshStillEndsWork()
+    {
+        struct Failing final : FakeHost
+        {
+            void refreshFileLists() override { throw std::runtime_error("gone"); }
+        } failing;
+        failing.pictures = {"A.jpg"};
+        failing.raws = {"B.nef"};
+        messages.answer(platform::IDYES);
+        trimming::TrimOperation operation(failing, messages, [](const QString &, bool) { return 0; },
+                                QStringLiteral("x"));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, operation.run());
+        QCOMPARE(failing.events.last(), QStringLiteral("end"));
+    }
+};
+
+QTEST_APPLESS_MAIN(tst_TrimOperation)
+#include "tst_TrimOperation.moc"

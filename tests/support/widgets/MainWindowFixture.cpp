@@ -1,0 +1,60 @@
+#include "support/widgets/MainWindowFixture.h"
+
+#include "files/Volume.h"
+#include "files/VolumeTable.h"
+#include "main_window/frmMain.h"
+#include "trimming/RecycleFile.h"
+
+namespace quorvel::test {
+namespace {
+
+QList<files::Volume> rootOnly()
+{
+    return {{QStringLiteral("/"), {}}};
+}
+
+} // namespace
+
+MainWindowFixture::MainWindowFixture() : m_volumes(std::make_unique<files::VolumeTable>(rootOnly()))
+{}
+
+MainWindowFixture::~MainWindowFixture() = default;
+
+void MainWindowFixture::setVolumes(const QList<files::Volume> &volumes)
+{
+    m_volumes = std::make_unique<files::VolumeTable>(volumes);
+}
+
+main_window::frmMain &MainWindowFixture::build(const QString &startFolder, const ui::App &app)
+{
+    // The old window goes first: it holds the volume table and the message box.
+    m_form.reset();
+    m_form = std::make_unique<main_window::frmMain>(
+        m_messages, *m_volumes, app, m_launcher,
+        [this](const QString &path, bool confirm) {
+            const int result = trimming::modQuorvel::RecycleFile(path, confirm, m_messages);
+            if (m_onRecycled)
+                m_onRecycled(result);
+            return result;
+        },
+        startFolder);
+    return *m_form;
+}
+
+main_window::frmMain &MainWindowFixture::start(const QString &startFolder, const ui::App &app)
+{
+    main_window::frmMain &form = build(startFolder, app);
+    if (form.Form_Load())
+        form.show();
+    return form;
+}
+
+void MainWindowFixture::reset()
+{
+    m_form.reset();
+    m_messages.clear();
+    m_onRecycled = nullptr;
+    m_volumes = std::make_unique<files::VolumeTable>(rootOnly());
+}
+
+} // namespace quorvel::test

@@ -1,0 +1,739 @@
+#include "support/core/FakeMessageBox.h"
+#include "trimming/RecycleFile.h"
+#include "ui/CommandButton.h"
+#include "ui/FileListBox.h"
+#include "ui/Image.h"
+#include "ui/Label.h"
+#include "ui/Screen.h"
+#include "viewer/dlgShowPicture.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cmath>
+
+using namespace quorvel;
+using quorvel::test::FakeMessageBox;
+
+namespace {
+
+const QString failureText = QStringLiteral("CAN'T LOAD PICTURE FORMAT ...");
+
+// A picture with something in it, so that a JPEG of it has real compressed
+// data and a wrong turn or scale shows in its pixels: the left third red,
+// the rest a blue field with noise.
+QImage photograph(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    quint32 noise = 12345;
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            noise = noise * 1103515245u + 12345u;
+            const int grain = int(noise >> 27);
+            line[x] = x < size.width() / 3 ? qRgb(230 + grain / 4, grain, grain)
+                                           : qRgb(grain, 40 + grain, 220 + grain / 2);
+        }
+    }
+    return image;
+}
+
+QByteArray encoded(const QImage &image, const char *format, int quality = -1)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, format, quality))
+        qFatal("could not encode a %s test picture", format);
+    return buffer.data();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A JPEG of size as stored, marked by an Exif block as to be turned for
+// display (orientation 6: a quarter turn clockwise).
+QByteArray jpegWithOrientation(QSize stored, quint8 orientation)
+{
+    QByteArray jpeg = encoded(photograph(stored), "jpeg", 90);
+    QByteArray exif("\xFF\xE1\x00\x22"
+                    "Exif\0\0"
+                    "MM\x00\x2A\x00\x00\x00\x08" // big-endian TIFF, first directory at 8
+                    "\x00\x01"                   // one entry:
+                    "\x01\x12\x00\x03\x00\x00\x00\x01\x00\x00\x00\x00" // Orientation, SHORT
+                    "\x00\x00\x00\x00",
+                    36);
+    // The value's low byte: marker and length, "Exif\0\0", TIFF header, entry
+    // count, then tag, type and count of the entry before it.
+    exif[4 + 6 + 8 + 2 + 8 + 1] = char(orientation);
+    jpeg.insert(2, exif);
+    return jpeg;
+}
+
+// A GIF without compression: a clear code before every second pixel keeps
+// every code three bits wide. Left half black, right half white.
+QByteArray gifOf(QSize size)
+{
+    QByteArray gif("GIF89a");
+    const auto le16 = [&](int value) {
+        gif.append(char(value & 0xFF));
+        gif.append(char(value >> 8));
+    };
+    le16(size.width());
+    le16(size.height());
+    gif.append("\x80\x00\x00", 3); // a global table of two colours
+    gif.append("\x00\x00\x00\xFF\xFF\xFF", 6);
+    gif.append(',');
+    le16(0);
+    le16(0);
+    le16(size.width());
+    le16(size.height());
+    gif.append('\0');
+    gif.append('\x02'); // smallest code size
+    QList<int> codes;
+    for (int i = 0; i < size.width() * size.height(); ++i) {
+        if (i % 2 == 0)
+            codes.append(4);
+        codes.append(i % size.width() < size.width() / 2 ? 0 : 1);
+    }
+    codes.append(5);
+    QByteArray packed;
+    quint32 bits = 0;
+    int bitCount = 0;
+    for (int code : codes) {
+        bits |= quint32(code) << bitCount;
+        bitCount += 3;
+        while (bitCount >= 8) {
+            packed.append(char(bits & 0xFF));
+            bits >>= 8;
+            bitCount -= 8;
+        }
+    }
+    if (bitCount > 0)
+        packed.append(char(bits & 0xFF));
+    for (qsizetype at = 0; at < packed.size(); at += 255) {
+        const QByteArray block = packed.mid(at, 255);
+        gif.append(char(block.size()));
+        gif.append(block);
+    }
+    gif.append('\0');
+    gif.append(';');
+    return gif;
+}
+
+bool isReddish(QRgb pixel)
+{
+    return qRed(pixel) > 180 && qBlue(pixel) < 100;
+}
+
+bool isBluish(QRgb pixel)
+{
+    return qBlue(pixel) > 180 && qRed(pixel) < 100;
+}
+
+bool isRed(const QWidget *widget)
+{
+    return widget->palette().color(QPalette::WindowText) == QColor(255, 0, 0);
+}
+
+struct Recycler
+{
+    int calls = 0;
+    QString path;
+    bool confirm = true;
+    int result = 0;
+
+    trimming::modQuorvel::RecycleFunction function()
+    {
+        return [this](const QString &filePath, bool askFirst) {
+            ++calls;
+            path = filePath;
+            confirm = askFirst;
+            return result;
+        };
+    }
+};
+
+} // namespace
+
+class tst_dlgShowPicture : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void layout();
+    void fitToBox_data();
+    void fitToBox();
+    void pictureWithoutExtentKeepsWidth();
+    void scalesToBox_data();
+    void scalesToBox();
+    void readsEachFormat_data();
+    void readsEachFormat();
+    void turnsUprightAsTheCameraSays();
+    void unreadableFiles_data();
+    void unreadableFiles();
+    void secondOpeningShowsAnew();
+    void showsWhatTagNames();
+    void showsLargePhotographs();
+    void showsSixteenBitPictureBeyondReaderLimit();
+    void sharpOnHighDensityScreens();
+    void showModalReturnsOnClose();
+    void closeBoxHidesAndNextOpeningWorks();
+    void escapeClosesNothing();
+    void deleteAnsweredNo();
+    void deleteMovesPictureToTrash();
+    void deleteFailureIsReported_data();
+    void deleteFailureIsReported();
+    void deleteWhileFailureShows();
+
+private:
+    QString picturePath(const QString &name) const { return m_folder.filePath(name); }
+    QString makePicture(const QString &name, QSize size, const char *format = "jpeg");
+
+    QTemporaryDir m_root;
+    QDir m_folder;
+    QString m_dataHome;
+    FakeMessageBox m_messages;
+    Recycler m_recycler;
+    int m_refreshes = 0;
+    std::unique_ptr<viewer::dlgShowPicture> m_dialog;
+};
+
+void tst_dlgShowPicture::initTestCase()
+{
+    QVERIFY(m_root.isValid());
+    // The trash goes where the pictures are, on the same file system, so a
+    // deletion is a plain move into the home trash.
+    m_dataHome = m_root.filePath(QStringLiteral("data"));
+    QVERIFY(QDir().mkpath(m_dataHome));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome));
+}
+
+void tst_dlgShowPicture::init()
+{
+    m_folder = QDir(m_root.filePath(QString::fromLatin1(QTest::currentTestFunction())));
+    QVERIFY(m_folder.mkpath(QStringLiteral(".")));
+    m_messages.clear();
+    m_recycler = Recycler();
+    m_refreshes = 0;
+    m_dialog = std::make_unique<viewer::dlgShowPicture>(m_messages, m_recycler.function(),
+                                                [this] { ++m_refreshes; });
+}
+
+void tst_dlgShowPicture::cleanup()
+{
+    m_dialog.reset();
+    ui::Screen::setMousePointer(ui::Screen::vbDefault);
+}
+
+QString tst_dlgShowPicture::makePicture(const QString &name, QSize size, const char *format)
+{
+    const QString path = picturePath(name);
+    if (!writeFile(path, encoded(photograph(size), format, 90)))
+        qFatal("could not write %s", qPrintable(path));
+    return path;
+}
+
+void tst_dlgShowPicture::layout()
+{
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Quorvel - Show picture"));
+    QCOMPARE(dialog.size(), QSize(644, 649));
+    QVERIFY(!dialog.windowIcon().availableSizes().isEmpty());
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    QVERIFY(
+        !(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+
+    QCOMPARE(dialog.Image1->geometry(), QRect(16, 32, 267, 267));
+    QCOMPARE(dialog.Image2->geometry(), QRect(464, 32, 65, 57));
+    QCOMPARE(dialog.Label1->geometry(), QRect(24, 8, 217, 17));
+    QVERIFY(dialog.Label1->font().bold());
+    QVERIFY(dialog.Label1->Caption().isEmpty());
+    QCOMPARE(dialog.cmdDelete->text(), QStringLiteral("&Delete"));
+    QCOMPARE(dialog.cmdDelete->geometry(), QRect(552, 440, 81, 25));
+    QCOMPARE(dialog.OKButton->text(), QStringLiteral("&Close"));
+    QCOMPARE(dialog.OKButton->geometry(), QRect(552, 480, 81, 25));
+    for (const ui::CommandButton *button : {dialog.OKButton, dialog.cmdDelete})
+        QVERIFY(!button->isDefault() && !button->autoDefault());
+
+    // Tab goes from Close to Delete and back.
+    const auto nextTabStop = [](QWidget *from) {
+        QWidget *next = from->nextInFocusChain();
+        while (!(next->focusPolicy() & Qt::TabFocus))
+            next = next->nextInFocusChain();
+        return next;
+    };
+    QCOMPARE(nextTabStop(dialog.OKButton), static_cast<QWidget *>(dialog.cmdDelete));
+    QCOMPARE(nextTabStop(dialog.cmdDelete), static_cast<QWidget *>(dialog.OKButton));
+}
+
+void tst_dlgShowPicture::fitToBox_data()
+{
+    QTest::addColumn<float>("W");
+    QTest::addColumn<float>("H");
+    QTest::addColumn<float>("width");
+    QTest::addColumn<float>("height");
+
+    QTest::newRow("wide") << 3000.f << 2000.f << 8000.f << 5333.3333f;
+    QTest::newRow("high") << 2000.f << 3000.f << 5333.3333f << 8000.f;
+    QTest::newRow("square") << 1000.f << 1000.f << 8000.f << 8000.f;
+    QTest::newRow("small, enlarged") << 400.f << 300.f << 8000.f << 6000.f;
+    QTest::newRow("large, reduced") << 90000.f << 60000.f << 8000.f << 5333.3333f;
+    QTest::newRow("no height") << 3000.f << 0.f << 8000.f << 0.f;
+    QTest::newRow("no width") << 0.f << 3000.f << 0.f << 8000.f;
+}
+
+void tst_dlgShowPicture::fitToBox()
+{
+    QFETCH(float, W);
+    QFETCH(float, H);
+    QFETCH(float, width);
+    QFETCH(float, height);
+
+    const viewer::dlgShowPicture::BoxSize size = viewer::dlgShowPicture::fitToBox(W, H);
+    QVERIFY(size.Width.has_value());
+    QVERIFY2(std::abs(*size.Width - width) < 1e-3f, qPrintable(QString::number(*size.Width)));
+    QVERIFY2(std::abs(size.Height - height) < 1e-3f, qPrintable(QString::number(size.Height)));
+}
+
+void tst_dlgShowPicture::pictureWithoutExtentKeepsWidth()
+{
+    // The width would be 0 / 0: it is not computed, and only the height is set.
+    const viewer::dlgShowPicture::BoxSize size = viewer::dlgShowPicture::fitToBox(0, 0);
+    QCOMPARE(size.Height, 8000.f);
+    QVERIFY(!size.Width.has_value());
+}
+
+void tst_dlgShowPicture::scalesToBox_data()
+{
+    QTest::addColumn<QSize>("pixels");
+    QTest::addColumn<float>("width");
+    QTest::addColumn<float>("height");
+    QTest::addColumn<QSize>("shown");
+
+    // 15 twips to the pixel: 300 x 200 pixels measure 4500 x 3000 twips.
+    QTest::newRow("wide") << QSize(300, 200) << 8000.f << 5333.3333f << QSize(533, 356);
+    QTest::newRow("high") << QSize(200, 300) << 5333.3333f << 8000.f << QSize(356, 533);
+    QTest::newRow("square") << QSize(100, 100) << 8000.f << 8000.f << QSize(533, 533);
+    QTest::newRow("small, enlarged") << QSize(40, 30) << 8000.f << 6000.f << QSize(533, 400);
+    QTest::newRow("large, reduced") << QSize(1500, 1000) << 8000.f << 5333.3333f << QSize(533, 356);
+}
+
+void tst_dlgShowPicture::scalesToBox()
+{
+    QFETCH(QSize, pixels);
+    QFETCH(float, width);
+    QFETCH(float, height);
+    QFETCH(QSize, shown);
+
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    dialog.setTag(makePicture(QStringLiteral("IMG_0001.jpg"), pixels));
+    ui::Screen::setMousePointer(ui::Screen::vbHourglass);
+    dialog.show();
+
+    QVERIFY(dialog.Image1->Visible());
+    QVERIFY(dialog.Image1->Stretch());
+    QVERIFY(std::abs(dialog.Image1->Width() - width) < 1e-3f);
+    QVERIFY(std::abs(dialog.Image1->Height() - height) < 1e-3f);
+    QCOMPARE(dialog.Image1->Left(), 240.f);
+    QCOMPARE(dialog.Image1->Top(), 480.f);
+    QCOMPARE(dialog.Image1->geometry(), QRect(QPoint(16, 32), shown));
+    QCOMPARE(dialog.Image1->Rendition().size(), shown);
+    // The measuring image holds the same picture at its natural size, hidden.
+    QVERIFY(!dialog.Image2->Visible());
+    QVERIFY(!dialog.Image2->Stretch());
+    QCOMPARE(dialog.Image2->Width(), float(pixels.width() * 15));
+    QCOMPARE(dialog.Image2->Height(), float(pixels.height() * 15));
+    QCOMPARE(dialog.Image2->Picture().size(), dialog.Image1->Picture().size());
+    QVERIFY(dialog.Label1->Caption().isEmpty());
+    QCOMPARE(ui::Screen::MousePointer(), ui::Screen::vbDefault);
+
+    // What is on screen is the picture, not grey: the left third red.
+    const QImage grabbed = dialog.Image1->grab().toImage();
+    QVERIFY(isReddish(grabbed.pixel(shown.width() / 6, shown.height() / 2)));
+    QVERIFY(isBluish(grabbed.pixel(shown.width() * 5 / 6, shown.height() / 2)));
+}
+
+void tst_dlgShowPicture::readsEachFormat_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QSize>("shown");
+
+    const QImage picture = photograph(QSize(40, 30));
+    for (const char *format : {"jpeg", "png", "bmp", "tiff", "webp"}) {
+        QTest::newRow(format) << QStringLiteral("picture.") + QLatin1String(format)
+                              << encoded(picture, format, 90) << QSize(533, 400);
+    }
+    QTest::newRow("gif") << QStringLiteral("picture.gif") << gifOf(QSize(40, 30))
+                         << QSize(533, 400);
+    // Phones append a video or a second picture after the JPEG's end.
+    QTest::newRow("JPEG with data after its end")
+        << QStringLiteral("PXL_0001.jpg") << encoded(picture, "jpeg", 90) + QByteArray(200000, '\0')
+        << QSize(533, 400);
+    // Told by content, not by name.
+    QTest::newRow("PNG named .jpg") << QStringLiteral("IMG_0001.jpg") << encoded(picture, "png")
+                                    << QSize(533, 400);
+}
+
+void tst_dlgShowPicture::readsEachFormat()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QSize, shown);
+
+    QVERIFY(writeFile(picturePath(name), bytes));
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    dialog.setTag(picturePath(name));
+    dialog.show();
+
+    QVERIFY2(dialog.Label1->Caption().isEmpty(), qPrintable(dialog.Label1->Caption()));
+    QVERIFY(dialog.Image1->Visible());
+    QCOMPARE(dialog.Image1->Width(), 8000.f);
+    QCOMPARE(dialog.Image1->Height(), 6000.f);
+    QCOMPARE(dialog.Image1->Rendition().size(), shown);
+}
+
+void tst_dlgShowPicture::turnsUprightAsTheCameraSays()
+{
+    // Stored 300 x 200 with its red third on the left; the camera was held
+    // upright, so it is shown 200 x 300 with the red third on top.
+    const QString path = picturePath(QStringLiteral("DSC_0006.jpg"));
+    QVERIFY(writeFile(path, jpegWithOrientation(QSize(300, 200), 6)));
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    dialog.setTag(path);
+    dialog.show();
+
+    QVERIFY(dialog.Label1->Caption().isEmpty());
+    QCOMPARE(dialog.Image2->Width(), 200.f * 15);
+    QCOMPARE(dialog.Image2->Height(), 300.f * 15);
+    QVERIFY(std::abs(dialog.Image1->Width() - 5333.3333f) < 1e-3f);
+    QCOMPARE(dialog.Image1->Height(), 8000.f);
+    const QImage shown = dialog.Image1->Rendition();
+    QCOMPARE(shown.size(), QSize(356, 533));
+    QVERIFY(isReddish(shown.pixel(shown.width() / 2, shown.height() / 6)));
+    QVERIFY(isBluish(shown.pixel(shown.width() / 2, shown.height() * 5 / 6)));
+    QVERIFY(isBluish(shown.pixel(shown.width() / 6, shown.height() / 2)));
+}
+
+void tst_dlgShowPicture::unreadableFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+
+    const QByteArray jpeg = encoded(photograph(QSize(300, 200)), "jpeg", 90);
+    const QByteArray png = encoded(photograph(QSize(300, 200)), "png");
+    const QByteArray bmp = encoded(photograph(QSize(300, 200)), "bmp");
+    QTest::newRow("unknown format") << QStringLiteral("notes.jpg")
+                                    << QByteArray("These are not the pixels you are looking for.");
+    QTest::newRow("empty file") << QStringLiteral("empty.jpg") << QByteArray();
+    QTest::newRow("truncated JPEG") << QStringLiteral("cut.jpg") << jpeg.left(jpeg.size() * 6 / 10);
+    QTest::newRow("JPEG cut in its header") << QStringLiteral("head.jpg") << jpeg.left(300);
+    QTest::newRow("truncated PNG") << QStringLiteral("cut.png") << png.left(png.size() / 2);
+    QTest::newRow("truncated BMP") << QStringLiteral("cut.bmp") << bmp.left(bmp.size() / 2);
+    // A NEF is a TIFF container with a thumbnail in front: no picture to show.
+    QTest::newRow("RAW file in TIFF dress")
+        << QStringLiteral("DSC_0001.nef") << encoded(photograph(QSize(160, 120)), "tiff");
+    QTest::newRow("RAW file") << QStringLiteral("DSC_0002.NEF")
+                              << QByteArray("MM\0*\0\0\0\x08\0\0\0\0\0\0\0\0", 16);
+    QTest::newRow("vanished file") << QStringLiteral("gone.jpg") << QByteArray();
+}
+
+void tst_dlgShowPicture::unreadableFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    // Something shown before, to see that the failure clears it.
+    dialog.setTag(makePicture(QStringLiteral("before.jpg"), QSize(60, 40)));
+    dialog.show();
+    QVERIFY(dialog.Image1->Visible());
+    dialog.hide();
+
+    const QString path = picturePath(name);
+    QVERIFY(writeFile(path, bytes));
+    if (name == QLatin1String("gone.jpg"))
+        QVERIFY(QFile::remove(path));
+    ui::Screen::setMousePointer(ui::Screen::vbHourglass);
+    dialog.setTag(path);
+    dialog.show();
+
+    QCOMPARE(dialog.Label1->Caption(), failureText);
+    QVERIFY(isRed(dialog.Label1));
+    QVERIFY(!dialog.Image1->Visible());
+    QVERIFY(dialog.Image1->Picture().isNull());
+    QCOMPARE(ui::Screen::MousePointer(), ui::Screen::vbDefault);
+    QVERIFY(dialog.isVisible());
+    QVERIFY(dialog.OKButton->isEnabled() && dialog.cmdDelete->isEnabled());
+}
+
+void tst_dlgShowPicture::secondOpeningShowsAnew()
+{
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    const QString broken = picturePath(QStringLiteral("broken.jpg"));
+    QVERIFY(writeFile(broken, "JFIF? no."));
+    dialog.setTag(broken);
+    dialog.show();
+    QCOMPARE(dialog.Label1->Caption(), failureText);
+    dialog.OKButton->click();
+    QVERIFY(dialog.isHidden());
+
+    dialog.setTag(makePicture(QStringLiteral("IMG_0002.jpg"), QSize(120, 90)));
+    dialog.show();
+    QVERIFY(dialog.Label1->Caption().isEmpty());
+    QVERIFY(dialog.Image1->Visible());
+    QCOMPARE(dialog.Image1->Rendition().size(), QSize(533, 400));
+}
+
+void tst_dlgShowPicture::showsWhatTagNames()
+{
+    // Delete moves the file Tag names; the display never shows another one.
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    dialog.setTag(makePicture(QStringLiteral("tagged.jpg"), QSize(200, 300)));
+    dialog.showPicture(makePicture(QStringLiteral("other.jpg"), QSize(300, 200)));
+    QCOMPARE(dialog.Image1->Height(), 8000.f);
+}
+
+void tst_dlgShowPicture::showsLargePhotographs()
+{
+    // 45 megapixels: decoded whole they would need more than the reader allows.
+    QImage large(8256, 5504, QImage::Format_RGB32);
+    large.fill(qRgb(90, 140, 200));
+    const QString path = picturePath(QStringLiteral("DSC_4500.jpg"));
+    QVERIFY(writeFile(path, encoded(large, "jpeg", 90)));
+    large = QImage();
+
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    dialog.setTag(path);
+    dialog.show();
+    QVERIFY2(dialog.Label1->Caption().isEmpty(), "a 45-megapixel JPEG must display");
+    QCOMPARE(dialog.Image2->Width(), 8256.f * 15);
+    QCOMPARE(dialog.Image1->Rendition().size(), QSize(533, 356));
+    const QRgb pixel = dialog.Image1->Rendition().pixel(266, 177);
+    QVERIFY(qAbs(qBlue(pixel) - 200) < 8 && qAbs(qRed(pixel) - 90) < 8);
+}
+
+void tst_dlgShowPicture::showsSixteenBitPictureBeyondReaderLimit()
+{
+    // A 16-bit picture from a raw converter can't be decoded at a reduced
+    // size; 4800 x 3600 of them need 138 MB in one piece.
+    QImage deep(4800, 3600, QImage::Format_RGBX64);
+    deep.fill(QColor(200, 60, 40));
+    const QString path = picturePath(QStringLiteral("IMG_0016.png"));
+    QVERIFY(writeFile(path, encoded(deep, "png")));
+    deep = QImage();
+
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    dialog.setTag(path);
+    dialog.show();
+    QVERIFY(dialog.Label1->Caption().isEmpty());
+    QCOMPARE(dialog.Image1->Rendition().size(), QSize(533, 400));
+}
+
+void tst_dlgShowPicture::sharpOnHighDensityScreens()
+{
+    if (qApp->devicePixelRatio() < 2) {
+        // The screen's density is fixed at start-up: look again at twice it.
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QString::fromLatin1(QTest::currentTestFunction())});
+        QVERIFY(child.waitForFinished(120000));
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                 child.readAll().constData());
+        return;
+    }
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    dialog.setTag(makePicture(QStringLiteral("IMG_0003.jpg"), QSize(1500, 1000)));
+    dialog.show();
+    const QImage shown = dialog.Image1->Rendition();
+    QCOMPARE(dialog.Image1->size(), QSize(533, 356));
+    QCOMPARE(shown.size(), QSize(1066, 712));
+    QCOMPARE(shown.devicePixelRatio(), 2.0);
+}
+
+void tst_dlgShowPicture::showModalReturnsOnClose()
+{
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    dialog.setTag(makePicture(QStringLiteral("IMG_0004.jpg"), QSize(90, 60)));
+    bool shownWhileOpen = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        shownWhileOpen = dialog.isVisible() && dialog.isModal() && dialog.Image1->Visible();
+        dialog.OKButton->click();
+    });
+    ui::Screen::setMousePointer(ui::Screen::vbHourglass);
+    dialog.ShowModal();
+    QVERIFY(shownWhileOpen);
+    QVERIFY(dialog.isHidden());
+    QCOMPARE(ui::Screen::MousePointer(), ui::Screen::vbDefault);
+    QCOMPARE(m_refreshes, 0);
+    QCOMPARE(m_messages.count(), 0);
+}
+
+void tst_dlgShowPicture::closeBoxHidesAndNextOpeningWorks()
+{
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    dialog.setTag(makePicture(QStringLiteral("IMG_0005.jpg"), QSize(90, 60)));
+    dialog.show();
+    QVERIFY(dialog.close());
+    QVERIFY(dialog.isHidden());
+
+    dialog.setTag(makePicture(QStringLiteral("IMG_0006.jpg"), QSize(60, 90)));
+    dialog.show();
+    QVERIFY(dialog.Image1->Visible());
+    QCOMPARE(dialog.Image1->Height(), 8000.f);
+}
+
+void tst_dlgShowPicture::escapeClosesNothing()
+{
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    dialog.setTag(makePicture(QStringLiteral("IMG_0007.jpg"), QSize(90, 60)));
+    dialog.show();
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QVERIFY(dialog.isVisible());
+}
+
+void tst_dlgShowPicture::deleteAnsweredNo()
+{
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    const QString path = makePicture(QStringLiteral("IMG_0008.jpg"), QSize(90, 60));
+    dialog.setTag(path);
+    dialog.show();
+    m_messages.answer(platform::IDNO);
+    dialog.cmdDelete->click();
+
+    QCOMPARE(m_messages.count(), 1);
+    QCOMPARE(m_messages.last().prompt, QStringLiteral("You are about to delete file:\r\n") + path +
+                                           QStringLiteral("\r\n\r\nAre you absolutly you want "
+                                                          "to delete file ?"));
+    QCOMPARE(m_messages.last().flags, 0x134);
+    QCOMPARE(m_messages.last().title, QStringLiteral("Delete file"));
+    QCOMPARE(m_recycler.calls, 0);
+    QCOMPARE(m_refreshes, 0);
+    QVERIFY(dialog.isVisible());
+    QVERIFY(dialog.Image1->Visible() && !dialog.Image1->Picture().isNull());
+    QVERIFY(QFile::exists(path));
+}
+
+void tst_dlgShowPicture::deleteMovesPictureToTrash()
+{
+    for (const QString &name : {QStringLiteral("IMG_0009.jpg"), QStringLiteral("IMG_0010.jpg"),
+                                QStringLiteral("IMG_0011.jpg")})
+        makePicture(name, QSize(90, 60));
+    ui::FileListBox fb1(m_folder.path());
+    fb1.setPattern(QStringLiteral("*.jpg"));
+    fb1.setPath(m_folder.path());
+    QCOMPARE(fb1.ListCount(), 3);
+
+    FakeMessageBox messages;
+    viewer::dlgShowPicture dialog(
+        messages,
+        [&messages](const QString &filePath, bool confirm) {
+            return trimming::modQuorvel::RecycleFile(filePath, confirm, messages);
+        },
+        [&fb1] { fb1.Refresh(); });
+    const QString path = picturePath(QStringLiteral("IMG_0010.jpg"));
+    dialog.setTag(path);
+    dialog.show();
+    messages.answer(platform::IDYES);
+    dialog.cmdDelete->click();
+
+    // One question, asked by the dialog; the trash asks nothing of its own.
+    QCOMPARE(messages.count(), 2);
+    QCOMPARE(messages.messages().at(0).flags, 0x134);
+    QCOMPARE(messages.last().prompt,
+             QStringLiteral("File deleted. \r\n\r\nIf you REGRET the file can be found\r\n"
+                            "in the Recycle Bin and restored :-)"));
+    QCOMPARE(messages.last().flags, 0x40);
+    QVERIFY(messages.last().title.isEmpty());
+
+    QVERIFY(!QFile::exists(path));
+    QVERIFY(QFile::exists(m_dataHome + QStringLiteral("/Trash/files/IMG_0010.jpg")));
+    QVERIFY(QFile::exists(m_dataHome + QStringLiteral("/Trash/info/IMG_0010.jpg.trashinfo")));
+    QCOMPARE(fb1.ListCount(), 2);
+    QVERIFY(!fb1.Names().contains(QStringLiteral("IMG_0010.jpg")));
+    QVERIFY(dialog.isHidden());
+    QVERIFY(dialog.Image1->Picture().isNull());
+}
+
+void tst_dlgShowPicture::deleteFailureIsReported_data()
+{
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("number");
+
+    QTest::newRow("busy") << 13 << QStringLiteral("13");
+    QTest::newRow("negative") << -2147467259 << QStringLiteral("-2147467259");
+}
+
+void tst_dlgShowPicture::deleteFailureIsReported()
+{
+    QFETCH(int, result);
+    QFETCH(QString, number);
+
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    const QString path = makePicture(QStringLiteral("IMG_0012.jpg"), QSize(90, 60));
+    dialog.setTag(path);
+    dialog.show();
+    m_recycler.result = result;
+    m_messages.answer(platform::IDYES);
+    dialog.cmdDelete->click();
+
+    QCOMPARE(m_recycler.calls, 1);
+    QCOMPARE(m_recycler.path, path);
+    QCOMPARE(m_recycler.confirm, false);
+    QCOMPARE(m_messages.count(), 2);
+    QCOMPARE(
+        m_messages.last().prompt,
+        QStringLiteral("For some reason the file can't be deleted. \r\n\r\nReported error no: ") +
+            number);
+    QCOMPARE(m_messages.last().flags, 0);
+    QVERIFY(m_messages.last().title.isEmpty());
+    QCOMPARE(m_refreshes, 1);
+    QVERIFY(dialog.isHidden());
+    QVERIFY(!dialog.Image1->Picture().isNull());
+}
+
+void tst_dlgShowPicture::deleteWhileFailureShows()
+{
+    const QString path = picturePath(QStringLiteral("IMG_0013.jpg"));
+    QVERIFY(writeFile(path, "broken"));
+    FakeMessageBox messages;
+    int refreshes = 0;
+    viewer::dlgShowPicture dialog(
+        messages,
+        [&messages](const QString &filePath, bool confirm) {
+            return trimming::modQuorvel::RecycleFile(filePath, confirm, messages);
+        },
+        [&refreshes] { ++refreshes; });
+    dialog.setTag(path);
+    dialog.show();
+    QCOMPARE(dialog.Label1->Caption(), failureText);
+
+    messages.answer(platform::IDYES);
+    dialog.cmdDelete->click();
+    QVERIFY(messages.messages().at(0).prompt.contains(path));
+    QCOMPARE(messages.last().flags, 0x40);
+    QVERIFY(!QFile::exists(path));
+    QVERIFY(QFile::exists(m_dataHome + QStringLiteral("/Trash/files/IMG_0013.jpg")));
+    QCOMPARE(refreshes, 1);
+    QVERIFY(dialog.isHidden());
+}
+
+QTEST_MAIN(tst_dlgShowPicture)
+#include "tst_dlgShowPicture.moc"

@@ -1,0 +1,619 @@
+#include "about/frmAbout.h"
+#include "main_window/frmMain.h"
+#include "main_window/modQuorvel.h"
+#include "support/core/FakeLauncher.h"
+#include "support/core/FakeMessageBox.h"
+#include "support/widgets/MainWindowFixture.h"
+#include "support/core/TestFiles.h"
+#include "trimming/RecycleFile.h"
+#include "ui/CheckBox.h"
+#include "ui/ComboBox.h"
+#include "ui/CommandButton.h"
+#include "ui/DirListBox.h"
+#include "ui/DriveListBox.h"
+#include "ui/FileListBox.h"
+#include "platform/MessageBox.h"
+#include "ui/Screen.h"
+#include "ui/TextBox.h"
+#include "files/VolumeTable.h"
+#include "viewer/dlgShowPicture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace quorvel;
+using quorvel::test::FakeLauncher;
+using quorvel::test::FakeMessageBox;
+using quorvel::test::touchFiles;
+using quorvel::test::trashedNames;
+
+class tst_frmMain : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> temp;
+    QString photos;   // the start folder
+    QString dataHome; // $XDG_DATA_HOME, holding the trash
+    test::MainWindowFixture fixture;
+    FakeMessageBox &messages = fixture.messages();
+    FakeLauncher &launcher = fixture.launcher();
+
+    // A main window started in photos, as the program starts it.
+    main_window::frmMain &start(ui::App app = ui::App::fromBuild())
+    {
+        return fixture.start(photos, app);
+    }
+
+    static QStringList entries(const ui::ComboBox *box)
+    {
+        QStringList list;
+        for (int i = 0; i < box->count(); ++i)
+            list << box->itemText(i);
+        return list;
+    }
+
+    // Chooses entry text from a pattern box's list, as the user does.
+    static void choose(ui::ComboBox *box, const QString &text)
+    {
+        const int index = box->findText(text);
+        QVERIFY2(index >= 0, qPrintable(text));
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+
+private slots:
+    void init()
+    {
+        temp = std::make_unique<QTemporaryDir>();
+        photos = temp->filePath("photos");
+        dataHome = temp->filePath("data");
+        QDir().mkpath(dataHome);
+        qputenv("XDG_DATA_HOME", dataHome.toLocal8Bit());
+        touchFiles(photos, {"DSC_0001.jpg", "DSC_0002.JPG", "DSC_0003.jpg", "DSC_0001.nef",
+                            "DSC_0002.nef", "DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef",
+                            "notes.txt"});
+        fixture.reset();
+        fixture.setVolumes(QList<files::Volume>{{"/", {}}, {temp->filePath("card"), "CARD"}});
+    }
+    void cleanup()
+    {
+        fixture.reset();
+        temp.reset();
+    }
+
+    void stateAfterStartUp()
+    {
+        main_window::frmMain &w = start();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quorvel"));
+        QCOMPARE(w.fb1->Path(), photos);
+        QCOMPARE(w.fb2->Path(), photos);
+        QCOMPARE(w.Dir1->Path(), photos);
+        QCOMPARE(w.Dir2->Path(), photos);
+        QCOMPARE(w.ComboPicture->Text(), QStringLiteral("*.jpg"));
+        QCOMPARE(w.fb1->Pattern(), QStringLiteral("*.jpg"));
+        QCOMPARE(w.ComboRaw->Text(), QStringLiteral("*.nef (Nikon)"));
+        QCOMPARE(w.fb2->Pattern(), QStringLiteral("*.nef"));
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
+        QCOMPARE(w.fb1->Names(), (QStringList{"DSC_0001.jpg", "DSC_0002.JPG", "DSC_0003.jpg"}));
+
+        const QStringList raw = {"*.nef (Nikon)", "*.crw (Canon)", "*.cr2 (Canon)", "*.kdc (Kodak)",
+                                 "*.dcr (Kodak)", "*.mrw (Minolta)", "*.orf (Olympus)",
+                                 "*.dng (Adobe)", "*.ptx (Pentax)", "*.pef (Pentax)", "*.arw (Sony)",
+                                 "*.raf (Fuji)", "*.x3f (Sigma)", "*.raw", "-------", "*.jpg",
+                                 "*.tif", "*.tiff"};
+        QCOMPARE(entries(w.ComboRaw), raw);
+        QCOMPARE(entries(w.ComboPicture),
+                 QStringList({"*.jpg", "*.tif", "*.tiff", "-------"}) + raw.mid(0, 14));
+
+        QVERIFY(!w.Drive2->isEnabled());
+        QVERIFY(!w.Dir2->isEnabled());
+        QVERIFY(w.Drive1->isEnabled());
+        QVERIFY(w.Dir1->isEnabled());
+        QVERIFY(!w.cmdInfo->isEnabled());
+        QCOMPARE(w.checkSync->Value(), ui::CheckBox::vbChecked);
+        QVERIFY(w.syncDirs());
+        QCOMPARE(messages.count(), 0);
+    }
+
+    void emptyFolderCountsZero()
+    {
+        photos = temp->filePath("empty");
+        QDir().mkpath(photos);
+        main_window::frmMain &w = start();
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("0"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("0"));
+    }
+
+    void secondCopyIsRefused()
+    {
+        ui::App app = ui::App::fromBuild();
+        app.PrevInstance = true;
+        main_window::frmMain &w = fixture.build(photos, app);
+        QVERIFY(!w.Form_Load());
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().prompt, QStringLiteral("Quorvel is already running"));
+        QCOMPARE(messages.last().flags, 0x10);
+        QCOMPARE(messages.last().title, QString()); // the box then carries "Quorvel"
+        QVERIFY(!w.isVisible());
+    }
+
+    // The window shares one reading of the start folder between building and
+    // loading, and never beyond: after that every list reads the disk again.
+    void startUpReadingEndsWithTheLoad_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("loaded") << QStringLiteral("loaded");
+        QTest::newRow("refused as a second copy") << QStringLiteral("refused");
+        QTest::newRow("never loaded") << QStringLiteral("never");
+    }
+    void startUpReadingEndsWithTheLoad()
+    {
+        QFETCH(QString, how);
+        ui::App app = ui::App::fromBuild();
+        app.PrevInstance = how == u"refused";
+        main_window::frmMain &w = fixture.build(photos, app);
+        QVERIFY(w.folderReadings().isSharing());
+        if (how == u"never")
+            QCoreApplication::processEvents();
+        else
+            w.Form_Load();
+        QVERIFY(!w.folderReadings().isSharing());
+
+        // What changes on the disk from then on shows up in the lists.
+        touchFiles(photos, {QStringLiteral("LATER.JPG")});
+        w.fb1->setPattern(QStringLiteral("*.jpg"));
+        w.fb1->setPath(photos);
+        QVERIFY(w.fb1->Names().contains(QStringLiteral("LATER.JPG")));
+    }
+
+    void subfolderInStep()
+    {
+        touchFiles(photos + "/day2", {"A.jpg", "A.nef", "B.nef"});
+        main_window::frmMain &w = start();
+        w.Dir1->setPath(photos + "/day2");
+        QCOMPARE(w.fb1->Path(), photos + "/day2");
+        QCOMPARE(w.fb2->Path(), photos + "/day2");
+        QCOMPARE(w.Dir2->Path(), photos + "/day2");
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("1"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("2"));
+    }
+
+    void openingAFolderEntryWithTheKeyboard()
+    {
+        touchFiles(photos + "/day2", {"A.jpg"});
+        main_window::frmMain &w = start();
+        const auto items = w.Dir1->findItems("day2", Qt::MatchEndsWith);
+        QCOMPARE(items.size(), 1);
+        w.Dir1->setCurrentItem(items.first());
+        QTest::keyClick(w.Dir1, Qt::Key_Return);
+        QCOMPARE(w.fb1->Path(), photos + "/day2");
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("1"));
+    }
+
+    void driveChangeGoesToThatDrivesCurrentFolder()
+    {
+        const QString card = temp->filePath("card");
+        touchFiles(card + "/DCIM/100", {"X.jpg", "X.nef", "Y.nef"});
+        main_window::frmMain &w = start();
+        fixture.volumes().remember(card + "/DCIM/100"); // visited before
+        const files::Volume cardVolume = fixture.volumes().volumeOf(card);
+        w.Drive1->setDrive(cardVolume);
+        QCOMPARE(w.Dir1->Path(), card + "/DCIM/100");
+        QCOMPARE(w.fb1->Path(), card + "/DCIM/100");
+        QCOMPARE(w.Dir2->Path(), card + "/DCIM/100");
+        QCOMPARE(w.fb2->Path(), card + "/DCIM/100");
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("1"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("2"));
+        QCOMPARE(messages.count(), 0);
+    }
+
+    // A drive without a medium: reported, nothing else moves, and the drive
+    // list shows the drive the folder list is still on.
+    void driveWithoutMedium()
+    {
+        main_window::frmMain &w = start();
+        const files::Volume before = w.Drive1->Drive();
+        w.Drive1->setDrive(fixture.volumes().volumeOf(temp->filePath("card"))); // not there
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().flags, platform::MB_ICONERROR);
+        QVERIFY(messages.last().prompt.contains(temp->filePath("card")));
+        QVERIFY(messages.last().prompt.contains(QStringLiteral("No such file or directory")));
+        QCOMPARE(w.Dir1->Path(), photos);
+        QCOMPARE(w.fb1->Path(), photos);
+        QCOMPARE(w.Drive1->Drive().mountPoint, before.mountPoint);
+        QCOMPARE(ui::Screen::MousePointer(), 0);
+    }
+
+    void independentSidesMoveAlone()
+    {
+        touchFiles(photos + "/jpegs", {"A.jpg", "B.jpg"});
+        touchFiles(photos + "/raws", {"A.nef"});
+        main_window::frmMain &w = start();
+        w.checkSync->setValue(ui::CheckBox::vbUnchecked);
+        QVERIFY(!w.syncDirs());
+        QVERIFY(w.Dir2->isEnabled());
+        QVERIFY(w.Drive2->isEnabled());
+        QCOMPARE(w.Dir2->Path(), photos); // nothing moved
+
+        w.Dir1->setPath(photos + "/jpegs");
+        QCOMPARE(w.fb1->Path(), photos + "/jpegs");
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("2"));
+        QCOMPARE(w.Dir2->Path(), photos);
+        QCOMPARE(w.fb2->Path(), photos);
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
+
+        w.Dir2->setPath(photos + "/raws");
+        QCOMPARE(w.fb2->Path(), photos + "/raws");
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("1"));
+        QCOMPARE(w.fb1->Path(), photos + "/jpegs");
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("2"));
+    }
+
+    void recheckingSyncBringsTheRawSideBack()
+    {
+        touchFiles(photos + "/raws", {"A.nef"});
+        main_window::frmMain &w = start();
+        w.checkSync->setValue(ui::CheckBox::vbUnchecked);
+        w.Dir2->setPath(photos + "/raws");
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("1"));
+
+        w.checkSync->setValue(ui::CheckBox::vbChecked);
+        QVERIFY(w.syncDirs());
+        QCOMPARE(w.Dir2->Path(), photos);
+        QCOMPARE(w.fb2->Path(), photos);
+        QCOMPARE(w.Drive2->Drive().mountPoint, w.Drive1->Drive().mountPoint);
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
+        QVERIFY(!w.Dir2->isEnabled());
+        QVERIFY(!w.Drive2->isEnabled());
+    }
+
+    void patternChoices_data()
+    {
+        QTest::addColumn<bool>("pictureSide");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("tiff cut to tif lists both")
+            << true << "*.tiff" << QStringList{"scan.tif", "scan.tiff"};
+        QTest::newRow("tif") << true << "*.tif" << QStringList{"scan.tif", "scan.tiff"};
+        QTest::newRow("separator on the picture side") << true << "-------" << QStringList{};
+        QTest::newRow("separator on the RAW side") << false << "-------" << QStringList{};
+        QTest::newRow("RAW entry on the picture side")
+            << true << "*.nef (Nikon)"
+            << QStringList{"DSC_0001.nef", "DSC_0002.nef", "DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef"};
+        QTest::newRow("jpg on the RAW side")
+            << false << "*.jpg" << QStringList{"DSC_0001.jpg", "DSC_0002.JPG", "DSC_0003.jpg"};
+    }
+    void patternChoices()
+    {
+        QFETCH(bool, pictureSide);
+        QFETCH(QString, entry);
+        QFETCH(QStringList, listed);
+        touchFiles(photos, {"scan.tif", "scan.tiff"});
+        main_window::frmMain &w = start();
+        ui::ComboBox *box = pictureSide ? w.ComboPicture : w.ComboRaw;
+        ui::FileListBox *list = pictureSide ? w.fb1 : w.fb2;
+        ui::TextBox *count = pictureSide ? w.txtNoFiles1 : w.txtNoFiles2;
+        choose(box, entry);
+        QCOMPARE(list->Names(), listed);
+        QCOMPARE(count->Text(), QString::number(listed.size()));
+    }
+
+    void separatorListsAFileNamedLikeIt()
+    {
+        touchFiles(photos, {"-----"});
+        main_window::frmMain &w = start();
+        choose(w.ComboRaw, "-------");
+        QCOMPARE(w.fb2->Names(), QStringList{"-----"});
+    }
+
+    void typingAPatternChangesNothing()
+    {
+        touchFiles(photos, {"A.cr2"});
+        main_window::frmMain &w = start();
+        w.ComboRaw->lineEdit()->selectAll();
+        QTest::keyClicks(w.ComboRaw->lineEdit(), "*.cr2");
+        QCOMPARE(w.ComboRaw->Text(), QStringLiteral("*.cr2"));
+        QCOMPARE(w.fb2->Pattern(), QStringLiteral("*.nef"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
+        QTest::keyClick(w.ComboRaw->lineEdit(), Qt::Key_Return); // matches no entry
+        QCOMPARE(w.fb2->Pattern(), QStringLiteral("*.nef"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
+    }
+
+    void newFilesShowUpOnRefresh_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Refresh Lists") << "button";
+        QTest::newRow("click on the background") << "background";
+        QTest::newRow("click on the greyed RAW folder list") << "greyed";
+    }
+    void newFilesShowUpOnRefresh()
+    {
+        QFETCH(QString, how);
+        main_window::frmMain &w = start();
+        touchFiles(photos, {"NEW.jpg", "NEW.nef", "NEW2.nef"});
+        QFile::remove(photos + "/DSC_0001.jpg");
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3")); // not before
+        if (how == "button") {
+            QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
+        } else if (how == "background") {
+            QTest::mouseClick(w.centralWidget(), Qt::LeftButton, {}, QPoint(300, 395));
+        } else {
+            QTest::mouseClick(w.Dir2->viewport(), Qt::LeftButton);
+        }
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3"));
+        QVERIFY(w.fb1->Names().contains("NEW.jpg"));
+        QVERIFY(!w.fb1->Names().contains("DSC_0001.jpg"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("7"));
+    }
+
+    // The folder shown is deleted under the lists: the user is told, the lists
+    // and counts keep their last reading, and the program goes on.
+    void vanishedFolderOnRefresh()
+    {
+        touchFiles(photos + "/day2", {"A.jpg", "A.nef"});
+        main_window::frmMain &w = start();
+        w.Dir1->setPath(photos + "/day2");
+        QVERIFY(QDir(photos + "/day2").removeRecursively());
+        QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
+        QCOMPARE(messages.count(), 1);
+        QVERIFY(messages.last().prompt.contains(photos + "/day2"));
+        QCOMPARE(messages.last().flags, platform::MB_ICONERROR);
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("1"));
+        // and the user can go on elsewhere
+        w.Dir1->setPath(photos);
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3"));
+        QCOMPARE(messages.count(), 1);
+    }
+
+    void vanishedFolderOpened()
+    {
+        touchFiles(photos + "/day2", {"A.jpg"});
+        main_window::frmMain &w = start();
+        const auto items = w.Dir1->findItems("day2", Qt::MatchEndsWith);
+        QCOMPARE(items.size(), 1);
+        QVERIFY(QDir(photos + "/day2").removeRecursively());
+        w.Dir1->setCurrentItem(items.first());
+        QTest::keyClick(w.Dir1, Qt::Key_Return);
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(w.Dir1->Path(), photos);
+        QCOMPARE(w.fb1->Path(), photos);
+    }
+
+    void refreshFileListsRereadsBoth()
+    {
+        main_window::frmMain &w = start();
+        touchFiles(photos, {"Z.jpg", "Z.nef"});
+        main_window::modQuorvel::RefreshFileLists(w);
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("4"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("6"));
+        QCOMPARE(w.fb1->Path(), photos);
+        QCOMPARE(w.fb1->Pattern(), QStringLiteral("*.jpg"));
+    }
+
+    // The trim through the window, with the real trash.
+    void trimThroughTheWindow()
+    {
+        main_window::frmMain &w = start();
+        messages.answer(platform::IDYES);
+        QTest::mouseClick(w.cmdQuorvel, Qt::LeftButton);
+        // DSC_0002.JPG keeps DSC_0002.nef; DSC_0004.NEF, 5 and 6 have no picture.
+        QCOMPARE(trashedNames(dataHome), (QStringList{"DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef"}));
+        QVERIFY(messages.last().prompt.startsWith("You have deleted 3 file(s)"));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("2"));
+        QCOMPARE(w.fb2->Names(), (QStringList{"DSC_0001.nef", "DSC_0002.nef"}));
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3"));
+        QCOMPARE(ui::Screen::MousePointer(), 0);
+    }
+
+    void trimLeavesTheSelectionsWhereTheWalkEnds()
+    {
+        main_window::frmMain &w = start();
+        messages.answer(platform::IDYES);
+        w.cmdQuorvel_Click();
+        // Selections are set before the summary; the refresh then re-reads.
+        QVERIFY(w.cmdInfo->isEnabled());
+    }
+
+    void trimAnsweredNoTouchesNothing()
+    {
+        main_window::frmMain &w = start();
+        w.cmdQuorvel_Click();
+        QCOMPARE(messages.count(), 1);
+        QVERIFY(trashedNames(dataHome).isEmpty());
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
+        QCOMPARE(QDir(photos).entryList(QDir::Files).size(), 9);
+    }
+
+    // Another program removes a RAW file after the lists were read.
+    void rawFileRemovedAfterListing()
+    {
+        main_window::frmMain &w = start();
+        messages.answer(platform::IDYES);
+        messages.onNextShow([this] { QFile::remove(photos + "/DSC_0005.nef"); });
+        w.cmdQuorvel_Click();
+        QCOMPARE(messages.count(), 3);
+        QCOMPARE(messages.messages()[1].prompt,
+                 QStringLiteral("For some reason the file DSC_0005.nef can't be deleted. \r\n\r\n"
+                                "Reported error no: 2"));
+        QCOMPARE(trashedNames(dataHome), (QStringList{"DSC_0004.NEF", "DSC_0006.nef"}));
+        QVERIFY(messages.last().prompt.startsWith("You have deleted 2 file(s)"));
+    }
+
+    void trimWithJpgAsTheRawPattern()
+    {
+        touchFiles(photos + "/keep", {"DSC_0001.jpg"});
+        main_window::frmMain &w = start();
+        w.checkSync->setValue(ui::CheckBox::vbUnchecked);
+        w.Dir1->setPath(photos + "/keep");
+        choose(w.ComboRaw, "*.jpg");
+        messages.answer(platform::IDYES);
+        w.cmdQuorvel_Click();
+        QCOMPARE(trashedNames(dataHome), (QStringList{"DSC_0002.JPG", "DSC_0003.jpg"}));
+        QVERIFY(QFile::exists(photos + "/DSC_0001.jpg"));
+        QVERIFY(QFile::exists(photos + "/DSC_0001.nef"));
+    }
+
+    // Opening the viewer on a picture, by double-click or "Show Picture".
+    void viewerOpensOnTheSelectedPicture_data()
+    {
+        QTest::addColumn<bool>("byButton");
+        QTest::newRow("double-click") << false;
+        QTest::newRow("Show Picture") << true;
+    }
+    void viewerOpensOnTheSelectedPicture()
+    {
+        QFETCH(bool, byButton);
+        touchFiles(photos + "/day2", {"IMG_7.jpg", "IMG_8.jpg"});
+        main_window::frmMain &w = start();
+        w.Dir1->setPath(photos + "/day2");
+        QVERIFY(!w.cmdInfo->isEnabled());
+        const QRect second = w.fb1->visualRect(w.fb1->model()->index(1, 0));
+        QTest::mouseClick(w.fb1->viewport(), Qt::LeftButton, {}, second.center());
+        QCOMPARE(w.fb1->FileName(), QStringLiteral("IMG_8.jpg"));
+        QVERIFY(w.cmdInfo->isEnabled());
+
+        QString tagShown;
+        bool shown = false;
+        QTimer::singleShot(0, this, [&] {
+            shown = w.viewer() && w.viewer()->isVisible();
+            if (w.viewer()) {
+                tagShown = w.viewer()->Tag();
+                QTest::mouseClick(w.viewer()->OKButton, Qt::LeftButton);
+            }
+        });
+        if (byButton)
+            QTest::mouseClick(w.cmdInfo, Qt::LeftButton);
+        else
+            QTest::mouseDClick(w.fb1->viewport(), Qt::LeftButton, {}, second.center());
+        QVERIFY(shown);
+        QCOMPARE(tagShown, photos + "/day2/IMG_8.jpg");
+        QVERIFY(!w.viewer()->isVisible());
+        QVERIFY(!w.cmdInfo->isEnabled()); // disabled again after every use
+        QCOMPARE(ui::Screen::MousePointer(), 0);
+    }
+
+    // Names of five characters or fewer open nothing.
+    void shortNamesOpenNothing()
+    {
+        touchFiles(photos + "/short", {"a.jpg", "ab.jpg"});
+        main_window::frmMain &w = start();
+        w.Dir1->setPath(photos + "/short");
+        w.fb1->setListIndex(0);
+        QCOMPARE(w.fb1->FileName(), QStringLiteral("a.jpg"));
+        w.fb1_DblClick();
+        QVERIFY(!w.viewer());
+        QVERIFY(!w.cmdInfo->isEnabled());
+        QCOMPARE(ui::Screen::MousePointer(), 0);
+
+        w.fb1->setListIndex(1);
+        QString tagShown;
+        QTimer::singleShot(0, this, [&] {
+            tagShown = w.viewer()->Tag();
+            w.viewer()->hide();
+        });
+        w.fb1_DblClick();
+        QCOMPARE(tagShown, photos + "/short/ab.jpg");
+    }
+
+    // Deleting in the viewer refreshes the main window's list.
+    void deletingInTheViewerRefreshesTheLists()
+    {
+        main_window::frmMain &w = start();
+        w.fb1->setListIndex(0);
+        messages.answer(platform::IDYES);
+        QTimer::singleShot(0, this, [&] { QTest::mouseClick(w.viewer()->cmdDelete, Qt::LeftButton); });
+        w.fb1_DblClick();
+        QCOMPARE(trashedNames(dataHome), QStringList{"DSC_0001.jpg"});
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("2"));
+        QVERIFY(!w.fb1->Names().contains("DSC_0001.jpg"));
+    }
+
+    void oneAboutBox()
+    {
+        main_window::frmMain &w = start();
+        w.mnuAbout->trigger();
+        QPointer<about::frmAbout> first = w.aboutBox();
+        QVERIFY(first);
+        QVERIFY(first->isVisible());
+        w.mnuAbout->trigger();
+        QCOMPARE(w.aboutBox(), first.data());
+        int boxes = 0;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            boxes += qobject_cast<about::frmAbout *>(top) && top->isVisible();
+        QCOMPARE(boxes, 1);
+
+        // Closed, the next opening makes a new one.
+        QTest::mouseClick(first->cmdOK, Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!first);
+        w.mnuAbout->trigger();
+        QVERIFY(w.aboutBox());
+        QVERIFY(w.aboutBox()->isVisible());
+    }
+
+    void farewellText()
+    {
+        QCOMPARE(main_window::frmMain::farewellPrompt(),
+                 QStringLiteral("Thanks for using Quorvel :-) \r\n\r\n"
+                                "Don't forget to support the development by comments, suggestions "
+                                "and donations(paypal) to \r\n\r\n"
+                                "quorvel@example.org  \r\n\r\n"
+                                "I will immediately send you a link, where you can find the latest "
+                                "updated version for your future use."));
+    }
+
+    void leavingSaysFarewellOnce_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Exit Quorvel") << "button";
+        QTest::newRow("File, Exit") << "menu";
+        QTest::newRow("close box") << "close";
+    }
+    void leavingSaysFarewellOnce()
+    {
+        QFETCH(QString, how);
+        main_window::frmMain &w = start();
+        w.mnuAbout->trigger();
+        QPointer<about::frmAbout> about = w.aboutBox();
+        if (how == "button")
+            QTest::mouseClick(w.cmdExit, Qt::LeftButton);
+        else if (how == "menu")
+            w.mnuExit->trigger();
+        else
+            w.close();
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().prompt, main_window::frmMain::farewellPrompt());
+        QCOMPARE(messages.last().title, QStringLiteral("Thanks for using Quorvel "));
+        QCOMPARE(messages.last().flags, 0x40);
+        QVERIFY(w.isEnding());
+        QVERIFY(!w.isVisible());
+        QVERIFY(!about || !about->isVisible());
+        w.close(); // a second close on the way out says nothing more
+        QCOMPARE(messages.count(), 1);
+    }
+
+    void fortyThousandFilesCountInFull()
+    {
+        const QString big = temp->filePath("big");
+        QDir().mkpath(big);
+        QStringList names;
+        for (int i = 0; i < 40000; ++i)
+            names << QStringLiteral("IMG_%1.jpg").arg(i, 5, 10, QLatin1Char('0'));
+        touchFiles(big, names);
+        photos = big;
+        main_window::frmMain &w = start();
+        QCOMPARE(w.fb1->ListCount(), 40000);
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("40000"));
+    }
+};
+
+QTEST_MAIN(tst_frmMain)
+#include "tst_frmMain.moc"
