@@ -114,22 +114,15 @@ void frmMain::createControls(const QString &startFolder)
     client->installEventFilter(this);
     setCentralWidget(client);
 
-    Drive1 = new DriveListBox(m_volumes, startFolder, client);
-    Dir1 = new DirListBox(m_volumes, startFolder, client, &m_readings);
+    // Labels first: a heading or caption that overlaps its box lies under it.
     Label2 = new Label(QStringLiteral("PICTURE FILES :"), client);
-    ComboPicture = new ComboBox(client);
-    fb1 = new FileListBox(startFolder, client);
     Label1 = new Label(QStringLiteral("Number of files:"), client);
-    txtNoFiles1 = new TextBox(client);
-    cmdInfo = new CommandButton(QStringLiteral("Show &Picture"), client);
-    Drive2 = new DriveListBox(m_volumes, startFolder, client);
-    Dir2 = new DirListBox(m_volumes, startFolder, client, &m_readings);
-    checkSync = new CheckBox(QStringLiteral("Synchronise directories"), client);
     Label6 = new Label(QStringLiteral("RAW FILES TO TRIM :"), client);
-    ComboRaw = new ComboBox(client);
-    fb2 = new FileListBox(startFolder, client);
     Label5 = new Label(QStringLiteral("Number of files:"), client);
-    txtNoFiles2 = new TextBox(client);
+    std::tie(Drive1, Dir1, ComboPicture, fb1, txtNoFiles1) = createSide(client, startFolder);
+    std::tie(Drive2, Dir2, ComboRaw, fb2, txtNoFiles2) = createSide(client, startFolder);
+    cmdInfo = new CommandButton(QStringLiteral("Show &Picture"), client);
+    checkSync = new CheckBox(QStringLiteral("Synchronise directories"), client);
     cmdRefresh = new CommandButton(QStringLiteral("&Refresh Lists"), client);
     cmdQuorvel = new CommandButton(QStringLiteral("&Trim files"), client);
     cmdExit = new CommandButton(QStringLiteral("E&xit Quorvel"), client);
@@ -183,6 +176,14 @@ void frmMain::createControls(const QString &startFolder)
     fb2->setReadings(&m_readings);
 
     resize(pixels(clientWidth), pixels(clientHeight) + menuBar()->sizeHint().height());
+}
+
+std::tuple<DriveListBox *, DirListBox *, ComboBox *, FileListBox *, TextBox *>
+frmMain::createSide(QWidget *client, const QString &startFolder)
+{
+    return {new DriveListBox(m_volumes, startFolder, client),
+            new DirListBox(m_volumes, startFolder, client, &m_readings), new ComboBox(client),
+            new FileListBox(startFolder, client), new TextBox(client)};
 }
 
 void frmMain::createMenus()

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <tuple>
 
 class QAction;
 class QMenu;
@@ -149,6 +150,9 @@ private:
     void enableRawFolders(bool enabled);
 
     void createControls(const QString &startFolder);
+    // The drive, folder, pattern, file and count controls of one side.
+    std::tuple<ui::DriveListBox *, ui::DirListBox *, ui::ComboBox *, ui::FileListBox *, ui::TextBox *>
+    createSide(QWidget *client, const QString &startFolder);
     void createMenus();
     void connectHandlers();
     void guarded(void (frmMain::*handler)());
