@@ -9,21 +9,20 @@
 // doing at the moment, from tens to hundreds of microseconds, which hides how
 // the trim's own work grows. bench_trim times the trim on the disk.
 
+#include "platform/HeapReuse.h"
 #include "support/CardFiles.h"
 #include "support/TableRow.h"
 #include "support/Timing.h"
 #include "support/TrimScenario.h"
 #include "ui/FileListBox.h"
-#include "platform/HeapReuse.h"
 
+#include <cstdio>
+#include <linux/magic.h>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
-
-#include <cstdio>
-#include <linux/magic.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
@@ -70,8 +69,8 @@ double listingCost(ui::FileListBox &box, const PaintCounter &counter, int files,
     QTemporaryDir card;
     QTemporaryDir empty;
     const QByteArray folder = QFile::encodeName(card.path());
-    if (!card.isValid() || !empty.isValid() || !CardFiles::make(folder, "NEF", 0, files / 2)
-        || !CardFiles::make(folder, "JPG", 0, files / 2)) {
+    if (!card.isValid() || !empty.isValid() || !CardFiles::make(folder, "NEF", 0, files / 2) ||
+        !CardFiles::make(folder, "JPG", 0, files / 2)) {
         right = false;
         return 0;
     }
@@ -88,8 +87,8 @@ bool inMemory(const char *folder)
     struct statfs status
     {
     };
-    return ::statfs(folder, &status) == 0 && status.f_type == TMPFS_MAGIC
-           && ::access(folder, W_OK) == 0;
+    return ::statfs(folder, &status) == 0 && status.f_type == TMPFS_MAGIC &&
+           ::access(folder, W_OK) == 0;
 }
 
 // Runs the trims' temporary folders (card and trash) under memoryFolder, if any.
@@ -142,8 +141,9 @@ void printGrowth(const QString &what, const std::vector<int> &sizes,
                        .arg(what, english.toString(sizes[i - 1]), english.toString(sizes[i]));
         const double step = double(sizes[i]) / sizes[i - 1];
         row.ours = TableRow::milliseconds(costs[i]);
-        row.floor = TableRow::milliseconds(step * costs[i - 1])
-                    + QStringLiteral(" (%1 x cost at %2)").arg(step).arg(english.toString(sizes[i - 1]));
+        row.floor =
+            TableRow::milliseconds(step * costs[i - 1]) +
+            QStringLiteral(" (%1 x cost at %2)").arg(step).arg(english.toString(sizes[i - 1]));
         row.ratio = costs[i] / (step * costs[i - 1]);
         row.goal = QStringLiteral("<= %1x floor").arg(allowedGrowth);
         row.met = right && row.ratio <= allowedGrowth;
@@ -160,8 +160,8 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     platform::keepFreedHeapForReuse(); // as the program does when it starts
     const bool quick = isQuick(application.arguments());
-    const std::vector<int> sizes = quick ? std::vector<int>{100, 1000}
-                                         : std::vector<int>{1000, 10000, 100000};
+    const std::vector<int> sizes =
+        quick ? std::vector<int>{100, 1000} : std::vector<int>{1000, 10000, 100000};
 
     // Where the benchmark was started, as the program's lists start where it was.
     ui::FileListBox box(QDir::currentPath());
@@ -174,7 +174,7 @@ int main(int argc, char **argv)
 
     const QByteArray memoryFolder = inMemory("/dev/shm") ? QByteArray("/dev/shm") : QByteArray();
     std::printf("trims in %s\n", memoryFolder.isEmpty() ? "the temporary folder (no tmpfs found)"
-                                                         : "/dev/shm (tmpfs)");
+                                                        : "/dev/shm (tmpfs)");
     bool right = true;
     std::vector<double> listing;
     std::vector<double> trim;

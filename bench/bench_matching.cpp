@@ -6,11 +6,10 @@
 #include "support/Timing.h"
 #include "trimming/Matching.h"
 
+#include <cstdio>
 #include <QCoreApplication>
 #include <QHash>
 #include <QLocale>
-
-#include <cstdio>
 
 using namespace quorvel;
 using namespace quorvel::bench;

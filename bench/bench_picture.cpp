@@ -4,22 +4,21 @@
 // fills the box, which for a camera's pictures is 1/8, and which still reads
 // and entropy-decodes every byte. Goal: within 1.15 times that floor.
 
+#include "platform/HeapReuse.h"
+#include "platform/MessageBox.h"
 #include "support/TableRow.h"
 #include "ui/Image.h"
 #include "ui/Label.h"
-#include "platform/MessageBox.h"
 #include "viewer/dlgShowPicture.h"
-#include "platform/HeapReuse.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
-
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <vector>
 
 extern "C" {
@@ -124,10 +123,9 @@ int main(int argc, char *argv[])
     platform::keepFreedHeapForReuse(); // as the program does when it starts
     const bool quick = QCoreApplication::arguments().contains(QStringLiteral("--quick"));
 
-    const std::vector<Case> cases =
-        quick ? std::vector<Case>{{"2 MP JPEG", QSize(1728, 1152)}}
-              : std::vector<Case>{{"24 MP JPEG", QSize(6000, 4000)},
-                                  {"45 MP JPEG", QSize(8256, 5504)}};
+    const std::vector<Case> cases = quick ? std::vector<Case>{{"2 MP JPEG", QSize(1728, 1152)}}
+                                          : std::vector<Case>{{"24 MP JPEG", QSize(6000, 4000)},
+                                                              {"45 MP JPEG", QSize(8256, 5504)}};
     const int runs = quick ? 5 : 9;
 
     QTemporaryDir folder;
@@ -137,7 +135,8 @@ int main(int argc, char *argv[])
     }
 
     NoMessages messages;
-    viewer::dlgShowPicture dialog(messages, [](const QString &, bool) { return 0; }, [] {});
+    viewer::dlgShowPicture dialog(
+        messages, [](const QString &, bool) { return 0; }, [] {});
     dialog.show();
 
     std::printf("Picture display, from Tag to picture shown; median of %d runs\n", runs);
@@ -182,8 +181,8 @@ int main(int argc, char *argv[])
                        .arg(c.size.height())
                        .arg(double(QFile(path).size()) / 1e6, 0, 'f', 1);
         row.ours = TableRow::milliseconds(median(ours));
-        row.floor = TableRow::milliseconds(median(floor))
-                    + QStringLiteral(" (libjpeg decode at %1/8)").arg(eighths);
+        row.floor = TableRow::milliseconds(median(floor)) +
+                    QStringLiteral(" (libjpeg decode at %1/8)").arg(eighths);
         row.ratio = ratio;
         row.goal = QStringLiteral("<= 1.15x floor");
         row.met = ratio <= 1.15;

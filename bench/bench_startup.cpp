@@ -13,24 +13,23 @@
 // program itself takes no arguments and reads no settings, so it keeps no
 // switch of its own for this.
 
-#include "main_window/Program.h"
 #include "main_window/frmMain.h"
+#include "main_window/Program.h"
 #include "support/CardFiles.h"
 #include "support/TableRow.h"
 #include "support/Timing.h"
-
-#include <QApplication>
-#include <QFile>
-#include <QLocale>
-#include <QMainWindow>
-#include <QTemporaryDir>
-#include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <QApplication>
+#include <QFile>
+#include <QLocale>
+#include <QMainWindow>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -114,8 +113,8 @@ ChildRun runChild(const char *self, const char *mode, const QByteArray &folder,
     std::vector<QByteArray> environment;
     for (char **variable = environ; *variable; ++variable) {
         const QByteArray entry(*variable);
-        if (!entry.startsWith("QT_QPA_PLATFORM=") && !entry.startsWith("HOME=")
-            && !entry.startsWith("XDG_RUNTIME_DIR=") && !entry.startsWith("XDG_DATA_HOME="))
+        if (!entry.startsWith("QT_QPA_PLATFORM=") && !entry.startsWith("HOME=") &&
+            !entry.startsWith("XDG_RUNTIME_DIR=") && !entry.startsWith("XDG_DATA_HOME="))
             environment.push_back(entry);
     }
     environment.push_back("QT_QPA_PLATFORM=offscreen");
@@ -211,7 +210,8 @@ TableRow startupRow(const QString &what, const Comparison &c, double goalMs)
     const double ours = median(c.ours);
     const double floor = median(c.floor);
     row.ours = TableRow::milliseconds(ours);
-    row.floor = TableRow::milliseconds(floor) + QStringLiteral(" (bare QApplication + QMainWindow)");
+    row.floor =
+        TableRow::milliseconds(floor) + QStringLiteral(" (bare QApplication + QMainWindow)");
     row.ratio = ours / floor;
     row.goal = QStringLiteral("< %1 ms").arg(goalMs);
     row.met = !c.failed && ours < goalMs;
@@ -244,13 +244,14 @@ int main(int argc, char **argv)
     const QByteArray empty = base + "/empty";
     const QByteArray card = base + "/card";
     const QByteArray full = base + "/full";
-    for (const QByteArray &folder : {home, home + "/runtime", home + "/.local",
-                                     home + "/.local/share", empty})
+    for (const QByteArray &folder :
+         {home, home + "/runtime", home + "/.local", home + "/.local/share", empty})
         ::mkdir(folder.constData(), 0700);
     // A card of pairs: half NEF, half JPEG, every file listed on one side. And
     // one with as many files again, so that each side lists them all.
-    if (!CardFiles::make(card, "NEF", 0, files / 2) || !CardFiles::make(card, "JPG", 0, files / 2)
-        || !CardFiles::make(full, "NEF", 0, files) || !CardFiles::make(full, "JPG", 0, files)) {
+    if (!CardFiles::make(card, "NEF", 0, files / 2) ||
+        !CardFiles::make(card, "JPG", 0, files / 2) || !CardFiles::make(full, "NEF", 0, files) ||
+        !CardFiles::make(full, "JPG", 0, files)) {
         std::fprintf(stderr, "could not create the files\n");
         return 1;
     }
@@ -271,7 +272,8 @@ int main(int argc, char **argv)
     const double peak = median(inFull.oursPeak);
     const double floorPeak = median(inFull.floorPeak);
     memory.ours = TableRow::megabytes(peak);
-    memory.floor = TableRow::megabytes(floorPeak) + QStringLiteral(" (bare QApplication + QMainWindow)");
+    memory.floor =
+        TableRow::megabytes(floorPeak) + QStringLiteral(" (bare QApplication + QMainWindow)");
     memory.ratio = peak / floorPeak;
     memory.goal = QStringLiteral("< 60 MB");
     memory.met = !inFull.failed && peak < 60;

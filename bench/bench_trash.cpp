@@ -4,19 +4,10 @@
 // of RAW files; the trash must not make that wait noticeably longer than the
 // renames it consists of.
 
-#include "support/TableRow.h"
-#include "trimming/RecycleFile.h"
 #include "files/FileNames.h"
 #include "platform/MessageBox.h"
-
-#include <QByteArray>
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QLocale>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
+#include "support/TableRow.h"
+#include "trimming/RecycleFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -25,6 +16,14 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <functional>
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocale>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -184,7 +183,8 @@ int main(int argc, char **argv)
         ourPaths.append(quorvel::files::decodeFileName(ourFolder + '/' + fileName(i)));
     NoQuestions messages;
     Way ours{[&](int i) {
-        if (const int error = quorvel::trimming::modQuorvel::RecycleFile(ourPaths[i], false, messages))
+        if (const int error =
+                quorvel::trimming::modQuorvel::RecycleFile(ourPaths[i], false, messages))
             fail("trashing", error);
     }};
 
@@ -250,7 +250,8 @@ int main(int argc, char **argv)
     row.goal = QStringLiteral("<= %1 µs/file").arg(goalMicroseconds);
     row.met = oursPerFile <= goalMicroseconds;
     row.print();
-    row.what = QStringLiteral("Trash, %1 files, next to making an info file and renaming").arg(files);
+    row.what =
+        QStringLiteral("Trash, %1 files, next to making an info file and renaming").arg(files);
     row.floor = QStringLiteral("%1 µs/file (create + rename)").arg(madeFloor, 0, 'f', 1);
     row.ratio = oursPerFile / madeFloor;
     row.goal.clear();
@@ -266,7 +267,8 @@ int main(int argc, char **argv)
     double gio = 0;
     const QString gioProblem = timeGio(root, n, gio);
     if (gioProblem.isEmpty()) {
-        row.what = QStringLiteral("Trash, %1 files, next to gio trash (all in one call)").arg(files);
+        row.what =
+            QStringLiteral("Trash, %1 files, next to gio trash (all in one call)").arg(files);
         row.floor = QStringLiteral("%1 µs/file (gio trash)").arg(gio, 0, 'f', 1);
         row.ratio = oursPerFile / gio;
         row.print();

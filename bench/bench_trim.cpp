@@ -9,15 +9,14 @@
 // rename. So a second row sets the trim beside the listing floor plus an info
 // file made and a rename for each file.
 
+#include "platform/HeapReuse.h"
 #include "support/TableRow.h"
 #include "support/Timing.h"
 #include "support/TrimScenario.h"
-#include "platform/HeapReuse.h"
-
-#include <QApplication>
-#include <QLocale>
 
 #include <cstdio>
+#include <QApplication>
+#include <QLocale>
 
 using namespace quorvel::bench;
 
@@ -73,8 +72,8 @@ int main(int argc, char **argv)
 
     TableRow noted = row;
     noted.what = QStringLiteral("Whole trim in the window, next to making the info files too");
-    noted.floor = TableRow::milliseconds(median(notedFloors))
-                  + QStringLiteral(" (2 readdir passes + info file and rename)");
+    noted.floor = TableRow::milliseconds(median(notedFloors)) +
+                  QStringLiteral(" (2 readdir passes + info file and rename)");
     noted.ratio = ours / median(notedFloors);
     noted.goal.clear();
     noted.met = false;

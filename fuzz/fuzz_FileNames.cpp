@@ -2,14 +2,13 @@
 // come back from the windows exactly as it went in: a name that turned into
 // another name on the way to the trash would move the wrong file, or none.
 
-#include "Property.h"
 #include "files/FileNames.h"
-
-#include <QString>
-#include <QStringDecoder>
+#include "Property.h"
 
 #include <cstdint>
 #include <cstring>
+#include <QString>
+#include <QStringDecoder>
 
 namespace {
 

@@ -2,12 +2,11 @@
 // trim moves whatever this path names, so it must name exactly the listed
 // file in exactly the listed folder.
 
-#include "Property.h"
 #include "files/FileNames.h"
-
-#include <QString>
+#include "Property.h"
 
 #include <cstdint>
+#include <QString>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -16,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArrayView bytes(data, qsizetype(size));
     const qsizetype split = bytes.indexOf('\0');
     const QString folder = files::decodeFileName(split < 0 ? bytes : bytes.first(split));
-    const QString name = files::decodeFileName(split < 0 ? QByteArrayView() : bytes.sliced(split + 1));
+    const QString name =
+        files::decodeFileName(split < 0 ? QByteArrayView() : bytes.sliced(split + 1));
 
     const QString path = files::joinPath(folder, name);
     QUORVEL_REQUIRE(path.startsWith(folder));

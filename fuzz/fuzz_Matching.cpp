@@ -2,13 +2,12 @@
 // of no picture. Checked against the rule applied pair by pair, as a person
 // would check it, for any names at all.
 
+#include "files/FileNames.h"
 #include "Property.h"
 #include "trimming/Matching.h"
-#include "files/FileNames.h"
-
-#include <QStringList>
 
 #include <cstdint>
+#include <QStringList>
 
 namespace {
 

@@ -3,14 +3,13 @@
 // written so that every trash reader decodes them to the same bytes, and the
 // name in the trash must be one the filesystem takes.
 
-#include "Property.h"
 #include "platform/linux/TrashInfo.h"
+#include "Property.h"
 
+#include <cstdint>
 #include <QDateTime>
 #include <QStringDecoder>
 #include <QTimeZone>
-
-#include <cstdint>
 
 namespace {
 
@@ -36,12 +35,14 @@ void checkPath(QByteArrayView path)
     for (qsizetype i = 0; i < encoded.size(); ++i) {
         const char c = encoded[i];
         if (c == '%') {
-            QUORVEL_REQUIRE(i + 2 < encoded.size() && isHex(encoded[i + 1]) && isHex(encoded[i + 2]));
+            QUORVEL_REQUIRE(i + 2 < encoded.size() && isHex(encoded[i + 1]) &&
+                            isHex(encoded[i + 2]));
             i += 2;
             continue;
         }
-        const bool safe = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
-                          || c == '-' || c == '_' || c == '.' || c == '~' || c == '/';
+        const bool safe = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                          (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' || c == '~' ||
+                          c == '/';
         QUORVEL_REQUIRE(safe);
     }
 

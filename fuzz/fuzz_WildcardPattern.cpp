@@ -3,13 +3,12 @@
 // matcher written from the rules, and against rules that hold for any name:
 // a name always matches itself taken as a pattern, and letter case never counts.
 
-#include "Property.h"
 #include "files/FileNames.h"
 #include "files/WildcardPattern.h"
-
-#include <QString>
+#include "Property.h"
 
 #include <cstdint>
+#include <QString>
 #include <vector>
 
 namespace {
@@ -32,7 +31,8 @@ bool tableMatch(QStringView pattern, QStringView name)
 {
     const qsizetype pSize = pattern.size();
     const qsizetype nSize = name.size();
-    std::vector<std::vector<char>> reach(size_t(pSize + 1), std::vector<char>(size_t(nSize + 1), 0));
+    std::vector<std::vector<char>> reach(size_t(pSize + 1),
+                                         std::vector<char>(size_t(nSize + 1), 0));
     reach[0][0] = 1;
     for (qsizetype p = 0; p < pSize; ++p) {
         const char16_t pc = fold(pattern[p].unicode());
@@ -63,7 +63,8 @@ bool referenceMatch(QStringView pattern, QStringView name)
     if (tableMatch(pattern, name))
         return true;
     const qsizetype patternDot = pattern.lastIndexOf(u'.');
-    if (patternDot < 0 || pattern.size() - patternDot - 1 != 3 || pattern.sliced(patternDot).contains(u'*'))
+    if (patternDot < 0 || pattern.size() - patternDot - 1 != 3 ||
+        pattern.sliced(patternDot).contains(u'*'))
         return false;
     const qsizetype dot = name.lastIndexOf(u'.');
     if (dot < 0 || name.size() - dot - 1 <= 3)
@@ -92,8 +93,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Pattern and name, split at the first NUL, each decoded as a name on disk is.
     const QByteArrayView bytes(data, qsizetype(size));
     const qsizetype split = bytes.indexOf('\0');
-    const QString patternText = quorvel::files::decodeFileName(split < 0 ? bytes : bytes.first(split));
-    const QString name = quorvel::files::decodeFileName(split < 0 ? QByteArrayView() : bytes.sliced(split + 1));
+    const QString patternText =
+        quorvel::files::decodeFileName(split < 0 ? bytes : bytes.first(split));
+    const QString name =
+        quorvel::files::decodeFileName(split < 0 ? QByteArrayView() : bytes.sliced(split + 1));
     // The table is pattern by name; keep it small enough to stay fast.
     if (qint64(patternText.size() + 1) * (name.size() + 1) > 200000)
         return 0;

@@ -1,11 +1,10 @@
 #include "support/CardFiles.h"
 
-#include <QElapsedTimer>
-#include <QList>
-
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <QElapsedTimer>
+#include <QList>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -117,8 +116,8 @@ double noteAndRenameGoners(const QByteArray &folder, const QByteArray &notes,
     timer.start();
     for (qsizetype i = 0; i < from.size(); ++i) {
         const int fd = ::open(note[i].constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0 || ::write(fd, text, sizeof text - 1) != ssize_t(sizeof text - 1)
-            || ::close(fd) != 0 || ::rename(from[i].constData(), to[i].constData()) != 0)
+        if (fd < 0 || ::write(fd, text, sizeof text - 1) != ssize_t(sizeof text - 1) ||
+            ::close(fd) != 0 || ::rename(from[i].constData(), to[i].constData()) != 0)
             return -1;
     }
     return double(timer.nsecsElapsed()) / 1e6;

@@ -9,7 +9,9 @@ void TableRow::print() const
     const bool context = goal.isEmpty();
     std::printf("| %s | %s | %s | %.2fx | %s | %s |\n", qPrintable(what), qPrintable(ours),
                 qPrintable(floor), ratio, context ? "(context)" : qPrintable(goal),
-                context ? "" : met ? "yes" : "NO");
+                context ? ""
+                : met   ? "yes"
+                        : "NO");
     std::fflush(stdout);
 }
 

@@ -2,7 +2,6 @@
 
 #include <QElapsedTimer>
 #include <QStringList>
-
 #include <vector>
 
 namespace quorvel::bench {

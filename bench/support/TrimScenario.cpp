@@ -1,15 +1,15 @@
 #include "support/TrimScenario.h"
 
+#include "files/VolumeTable.h"
 #include "main_window/frmMain.h"
+#include "platform/linux/XdgOpenLauncher.h"
+#include "platform/MountedVolumes.h"
 #include "support/CardFiles.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/Timing.h"
 #include "ui/App.h"
 #include "ui/CommandButton.h"
-#include "platform/linux/XdgOpenLauncher.h"
 #include "ui/FileListBox.h"
-#include "platform/MountedVolumes.h"
-#include "files/VolumeTable.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -59,10 +59,9 @@ TrimScenario::Figures TrimScenario::runOnce(int raws, bool withFloors)
     const QByteArray card = base + "/card";
     const QByteArray floorCard = base + "/floor";
     const QByteArray noteCard = base + "/noted";
-    if (!CardFiles::makeTrimCard(card, raws)
-        || (withFloors
-            && (!CardFiles::makeTrimCard(floorCard, raws)
-                || !CardFiles::makeTrimCard(noteCard, raws)))) {
+    if (!CardFiles::makeTrimCard(card, raws) ||
+        (withFloors &&
+         (!CardFiles::makeTrimCard(floorCard, raws) || !CardFiles::makeTrimCard(noteCard, raws)))) {
         figures.problem = QStringLiteral("could not create the files");
         return figures;
     }
@@ -72,7 +71,8 @@ TrimScenario::Figures TrimScenario::runOnce(int raws, bool withFloors)
 
     // The floors first, on the twin card.
     if (withFloors) {
-        figures.listingFloor = CardFiles::readdirPass(floorCard) + CardFiles::readdirPass(floorCard);
+        figures.listingFloor =
+            CardFiles::readdirPass(floorCard) + CardFiles::readdirPass(floorCard);
         figures.renameFloor = CardFiles::renameGoners(floorCard, base + "/renamed", raws);
         figures.noteFloor = CardFiles::noteAndRenameGoners(noteCard, base + "/notes",
                                                            base + "/noted-renamed", raws);
@@ -88,15 +88,16 @@ TrimScenario::Figures TrimScenario::runOnce(int raws, bool withFloors)
     files::VolumeTable volumes(platform::mountedVolumes());
     platform::XdgOpenLauncher launcher;
     qint64 trashing = 0;
-    main_window::frmMain form(messages, volumes, app, launcher,
-                 [&messages, &trashing](const QString &path, bool confirm) {
-                     QElapsedTimer timer;
-                     timer.start();
-                     const int result = trimming::modQuorvel::RecycleFile(path, confirm, messages);
-                     trashing += timer.nsecsElapsed();
-                     return result;
-                 },
-                 QFile::decodeName(card));
+    main_window::frmMain form(
+        messages, volumes, app, launcher,
+        [&messages, &trashing](const QString &path, bool confirm) {
+            QElapsedTimer timer;
+            timer.start();
+            const int result = trimming::modQuorvel::RecycleFile(path, confirm, messages);
+            trashing += timer.nsecsElapsed();
+            return result;
+        },
+        QFile::decodeName(card));
     form.Form_Load();
     form.show();
     PaintCounter counter;
@@ -126,9 +127,10 @@ TrimScenario::Figures TrimScenario::runOnce(int raws, bool withFloors)
     else if (messages.prompts().isEmpty() || !messages.prompts().constLast().startsWith(summary))
         figures.problem = QStringLiteral("the trim ended without \"%1\"").arg(summary);
     else if (trashed != goners || form.fb2->ListCount() != raws - goners)
-        figures.problem = QStringLiteral("%1 files in the trash, %2 RAW files listed after the trim")
-                              .arg(trashed)
-                              .arg(form.fb2->ListCount());
+        figures.problem =
+            QStringLiteral("%1 files in the trash, %2 RAW files listed after the trim")
+                .arg(trashed)
+                .arg(form.fb2->ListCount());
     return figures;
 }
 

@@ -1,13 +1,12 @@
 #include "about/ProgramIconEngine.h"
 
+#include <algorithm>
+#include <array>
 #include <QApplication>
 #include <QImageReader>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
-
-#include <algorithm>
-#include <array>
 
 namespace quorvel::about {
 namespace {

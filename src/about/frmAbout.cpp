@@ -1,13 +1,13 @@
 #include "about/frmAbout.h"
 
+#include "about/Maker.h"
 #include "about/ProgramIcon.h"
+#include "platform/Launcher.h"
+#include "platform/MessageBox.h"
 #include "ui/CommandButton.h"
 #include "ui/ForeColor.h"
 #include "ui/Label.h"
-#include "platform/Launcher.h"
 #include "ui/Layout.h"
-#include "about/Maker.h"
-#include "platform/MessageBox.h"
 
 #include <QFrame>
 #include <QIcon>

@@ -5,7 +5,10 @@ namespace {
 
 constexpr char16_t escapeBase = 0xDC00;
 
-bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool isContinuation(unsigned char c)
+{
+    return (c & 0xC0) == 0x80;
+}
 
 // Length of the valid UTF-8 sequence starting at data[i], or 0 when the byte
 // there does not start one (overlong forms, encoded surrogates and code points

@@ -6,10 +6,8 @@ namespace quorvel::files {
 
 FolderError::FolderError(QString folder, int errorNumber)
     : std::runtime_error(folder.toStdString() + ": " + std::strerror(errorNumber)),
-      m_folder(std::move(folder)),
-      m_errorNumber(errorNumber)
-{
-}
+      m_folder(std::move(folder)), m_errorNumber(errorNumber)
+{}
 
 QString FolderError::reason() const
 {

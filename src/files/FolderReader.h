@@ -1,11 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <QHash>
 #include <QScopeGuard>
 #include <QString>
 #include <QStringList>
-
-#include <memory>
 
 namespace quorvel::files {
 

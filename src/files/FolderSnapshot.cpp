@@ -49,8 +49,7 @@ std::optional<FolderSnapshot::Kind> kindOf(DIR *dir, const dirent *entry)
 
 } // namespace
 
-FolderSnapshot::FolderSnapshot(const QString &folder)
-    : m_folder(folder)
+FolderSnapshot::FolderSnapshot(const QString &folder) : m_folder(folder)
 {
     DirHandle dir(opendir(encodeFileName(folder).constData()));
     if (!dir)

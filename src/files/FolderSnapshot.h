@@ -2,7 +2,6 @@
 
 #include <QByteArrayView>
 #include <QString>
-
 #include <string>
 #include <vector>
 

@@ -7,23 +7,20 @@ bool contains(const QString &mountPoint, const QString &path)
 {
     if (mountPoint == u"/")
         return path.startsWith(u'/');
-    return path == mountPoint
-           || (path.startsWith(mountPoint) && path.at(mountPoint.size()) == u'/');
+    return path == mountPoint ||
+           (path.startsWith(mountPoint) && path.at(mountPoint.size()) == u'/');
 }
 
 } // namespace
 
-VolumeTable::VolumeTable(QList<Volume> volumes)
-    : m_volumes(std::move(volumes))
-{
-}
+VolumeTable::VolumeTable(QList<Volume> volumes) : m_volumes(std::move(volumes)) {}
 
 Volume VolumeTable::volumeOf(const QString &path) const
 {
     const Volume *best = nullptr;
     for (const Volume &volume : m_volumes) {
-        if (contains(volume.mountPoint, path)
-            && (!best || volume.mountPoint.size() > best->mountPoint.size()))
+        if (contains(volume.mountPoint, path) &&
+            (!best || volume.mountPoint.size() > best->mountPoint.size()))
             best = &volume;
     }
     if (best)

@@ -14,8 +14,8 @@ inline char16_t fold(char16_t c)
 // name, say) is two code units; "?" and the steps of "*" take it whole.
 inline qsizetype charLength(QStringView name, qsizetype n)
 {
-    const bool pair = n + 1 < name.size() && name[n].isHighSurrogate()
-                      && name[n + 1].isLowSurrogate();
+    const bool pair =
+        n + 1 < name.size() && name[n].isHighSurrogate() && name[n + 1].isLowSurrogate();
     return pair ? 2 : 1;
 }
 
@@ -67,8 +67,8 @@ bool endsWith(QStringView name, QStringView tail)
     const qsizetype start = name.size() - tail.size();
     if (start < 0)
         return false;
-    if (start > 0 && start < name.size() && name[start - 1].isHighSurrogate()
-        && name[start].isLowSurrogate())
+    if (start > 0 && start < name.size() && name[start - 1].isHighSurrogate() &&
+        name[start].isLowSurrogate())
         return false;
     for (qsizetype i = 0; i < tail.size(); ++i) {
         if (fold(name[start + i].unicode()) != tail[i].unicode())
@@ -79,15 +79,14 @@ bool endsWith(QStringView name, QStringView tail)
 
 } // namespace
 
-WildcardPattern::WildcardPattern(QStringView pattern)
-    : m_text(pattern.toString())
+WildcardPattern::WildcardPattern(QStringView pattern) : m_text(pattern.toString())
 {
     m_folded.reserve(pattern.size());
     for (QChar c : pattern)
         m_folded.append(QChar(fold(c.unicode())));
     const qsizetype dot = m_folded.lastIndexOf(u'.');
-    m_shortExtension = dot >= 0 && m_folded.size() - dot - 1 == 3
-                       && !QStringView(m_folded).sliced(dot + 1).contains(u'*');
+    m_shortExtension = dot >= 0 && m_folded.size() - dot - 1 == 3 &&
+                       !QStringView(m_folded).sliced(dot + 1).contains(u'*');
     // The patterns of the lists are nearly all "*.ext": those need no
     // backtracking search, only a look at the end of each name, which on a
     // card of 100,000 names makes matching several times cheaper.

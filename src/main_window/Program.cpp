@@ -1,14 +1,14 @@
 #include "main_window/Program.h"
 
 #include "about/ProgramIcon.h"
+#include "files/VolumeTable.h"
 #include "main_window/frmMain.h"
-#include "trimming/RecycleFile.h"
-#include "platform/linux/XdgOpenLauncher.h"
 #include "platform/HeapReuse.h"
 #include "platform/InstanceLock.h"
+#include "platform/linux/XdgOpenLauncher.h"
 #include "platform/MountedVolumes.h"
+#include "trimming/RecycleFile.h"
 #include "ui/ProgramStyle.h"
-#include "files/VolumeTable.h"
 #include "ui/WidgetMessageBox.h"
 
 #include <QApplication>
@@ -24,10 +24,7 @@ int Program::run(QApplication &application)
     return application.exec();
 }
 
-Program::Program()
-    : m_app(ui::App::fromBuild())
-{
-}
+Program::Program() : m_app(ui::App::fromBuild()) {}
 
 Program::~Program() = default;
 

@@ -1,7 +1,11 @@
 #include "main_window/frmMain.h"
 
 #include "about/frmAbout.h"
+#include "about/Maker.h"
+#include "files/FileNames.h"
+#include "files/VolumeTable.h"
 #include "main_window/modQuorvel.h"
+#include "platform/MessageBox.h"
 #include "trimming/TrimOperation.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
@@ -9,26 +13,21 @@
 #include "ui/DirListBox.h"
 #include "ui/DriveListBox.h"
 #include "ui/FileListBox.h"
-#include "files/FileNames.h"
 #include "ui/ForeColor.h"
 #include "ui/InputBlocker.h"
 #include "ui/Label.h"
 #include "ui/Layout.h"
-#include "about/Maker.h"
-#include "platform/MessageBox.h"
 #include "ui/Screen.h"
 #include "ui/TextBox.h"
-#include "files/VolumeTable.h"
 #include "viewer/dlgShowPicture.h"
 
+#include <exception>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMenuBar>
 #include <QProgressDialog>
 #include <QScopeGuard>
 #include <QTimer>
-
-#include <exception>
 
 namespace quorvel::main_window {
 
@@ -79,15 +78,11 @@ void showDriveOf(DriveListBox *drive, const files::VolumeTable &volumes, const Q
 
 } // namespace
 
-frmMain::frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, const App &app, platform::Launcher &launcher,
-                 trimming::modQuorvel::RecycleFunction recycle, const QString &startFolder, QWidget *parent)
-    : QMainWindow(parent),
-      m_messages(messages),
-      m_volumes(volumes),
-      m_app(app),
-      m_launcher(launcher),
-      m_recycle(std::move(recycle)),
-      m_guard(messages)
+frmMain::frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, const App &app,
+                 platform::Launcher &launcher, trimming::modQuorvel::RecycleFunction recycle,
+                 const QString &startFolder, QWidget *parent)
+    : QMainWindow(parent), m_messages(messages), m_volumes(volumes), m_app(app),
+      m_launcher(launcher), m_recycle(std::move(recycle)), m_guard(messages)
 {
     setWindowTitle(m_app.Title);
     // Building the window and loading it are one step of start-up: the folder
@@ -126,8 +121,9 @@ void frmMain::createControls(const QString &startFolder)
     cmdRefresh = new CommandButton(QStringLiteral("&Refresh Lists"), client);
     cmdQuorvel = new CommandButton(QStringLiteral("&Trim files"), client);
     cmdExit = new CommandButton(QStringLiteral("E&xit Quorvel"), client);
-    Label4 = new Label(QStringLiteral("ver. %1.%2 \u00A9 december 2007").arg(m_app.Major).arg(m_app.Minor),
-                       client);
+    Label4 = new Label(
+        QStringLiteral("ver. %1.%2 \u00A9 december 2007").arg(m_app.Major).arg(m_app.Minor),
+        client);
 
     struct Placement
     {
@@ -136,16 +132,16 @@ void frmMain::createControls(const QString &startFolder)
     };
     // In tab order.
     const Placement layout[] = {
-        {Dir1, 120, 840, 3400, 3465},          {Drive1, 120, 480, 3400, 315},
-        {txtNoFiles1, 5280, 4440, 1095, 285},  {fb2, 11280, 840, 3495, 3405},
-        {txtNoFiles2, 12840, 4440, 975, 285},  {Label1, 3720, 4455, 1815, 255},
-        {Label5, 11280, 4455, 1815, 255},      {Label2, 3720, 495, 2415, 255},
-        {Label6, 11280, 495, 2655, 255},       {ComboRaw, 13260, 465, 1515, 315},
-        {ComboPicture, 5700, 465, 1515, 315},  {cmdQuorvel, 12975, 5160, 1800, 320},
-        {cmdRefresh, 10920, 5160, 1800, 320},  {cmdInfo, 3720, 5160, 1800, 320},
-        {fb1, 3720, 840, 3495, 3405},          {Drive2, 7680, 480, 3400, 315},
-        {Dir2, 7680, 840, 3400, 3465},         {checkSync, 7680, 4395, 3135, 375},
-        {cmdExit, 12975, 5760, 1800, 320},     {Label4, 120, 5880, 2415, 255},
+        {Dir1, 120, 840, 3400, 3465},         {Drive1, 120, 480, 3400, 315},
+        {txtNoFiles1, 5280, 4440, 1095, 285}, {fb2, 11280, 840, 3495, 3405},
+        {txtNoFiles2, 12840, 4440, 975, 285}, {Label1, 3720, 4455, 1815, 255},
+        {Label5, 11280, 4455, 1815, 255},     {Label2, 3720, 495, 2415, 255},
+        {Label6, 11280, 495, 2655, 255},      {ComboRaw, 13260, 465, 1515, 315},
+        {ComboPicture, 5700, 465, 1515, 315}, {cmdQuorvel, 12975, 5160, 1800, 320},
+        {cmdRefresh, 10920, 5160, 1800, 320}, {cmdInfo, 3720, 5160, 1800, 320},
+        {fb1, 3720, 840, 3495, 3405},         {Drive2, 7680, 480, 3400, 315},
+        {Dir2, 7680, 840, 3400, 3465},        {checkSync, 7680, 4395, 3135, 375},
+        {cmdExit, 12975, 5760, 1800, 320},    {Label4, 120, 5880, 2415, 255},
     };
     const QFont font = layoutFont();
     QWidget *previous = nullptr;
@@ -226,7 +222,8 @@ bool frmMain::Form_Load()
     const auto loaded = qScopeGuard([this] { m_loading.reset(); });
     if (m_app.PrevInstance) {
         m_loading.reset(); // nothing is read while the user reads this
-        m_messages.show(QStringLiteral("Quorvel is already running"), platform::MB_OK | platform::MB_ICONERROR);
+        m_messages.show(QStringLiteral("Quorvel is already running"),
+                        platform::MB_OK | platform::MB_ICONERROR);
         return false;
     }
     // A step that fails (a start folder the user may not read, say) does not
@@ -260,7 +257,8 @@ bool frmMain::Form_Load()
         step([&] { cmdInfo->setEnabled(false); });
         m_syncDirs = true;
         step([&] {
-            const QSignalBlocker blocker(checkSync); // already checked in the layout: no folder moves
+            const QSignalBlocker blocker(
+                checkSync); // already checked in the layout: no folder moves
             checkSync->setValue(m_syncDirs ? CheckBox::vbChecked : CheckBox::vbUnchecked);
         });
     }
@@ -387,7 +385,8 @@ void frmMain::Form_Click()
 
 void frmMain::cmdQuorvel_Click()
 {
-    trimming::TrimOperation trim(*this, m_messages, m_recycle, QString::fromLatin1(about::makerAddress));
+    trimming::TrimOperation trim(*this, m_messages, m_recycle,
+                                 QString::fromLatin1(about::makerAddress));
     trim.run();
 }
 
@@ -440,13 +439,13 @@ void frmMain::mnuAbout_Click()
 
 QString frmMain::farewellPrompt()
 {
-    return QStringLiteral("Thanks for using Quorvel :-) ") + QStringLiteral("\r\n\r\n")
-           + QStringLiteral("Don't forget to support the development by comments, suggestions and "
-                            "donations(paypal) to ")
-           + QStringLiteral("\r\n\r\n") + QString::fromLatin1(about::makerAddress) + QStringLiteral("  ")
-           + QStringLiteral("\r\n\r\n")
-           + QStringLiteral("I will immediately send you a link, where you can find the latest "
-                            "updated version for your future use.");
+    return QStringLiteral("Thanks for using Quorvel :-) ") + QStringLiteral("\r\n\r\n") +
+           QStringLiteral("Don't forget to support the development by comments, suggestions and "
+                          "donations(paypal) to ") +
+           QStringLiteral("\r\n\r\n") + QString::fromLatin1(about::makerAddress) +
+           QStringLiteral("  ") + QStringLiteral("\r\n\r\n") +
+           QStringLiteral("I will immediately send you a link, where you can find the latest "
+                          "updated version for your future use.");
 }
 
 void frmMain::ShowFarewell()
@@ -551,7 +550,8 @@ void frmMain::progress(int done, int total)
         m_progress->setRange(0, total);
         m_progress->setValue(0);
     }
-    m_progress->setLabelText(QStringLiteral("Moving RAW files to the trash: %1 of %2").arg(done).arg(total));
+    m_progress->setLabelText(
+        QStringLiteral("Moving RAW files to the trash: %1 of %2").arg(done).arg(total));
     m_progress->setValue(done);
 }
 

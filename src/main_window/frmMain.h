@@ -1,18 +1,17 @@
 #pragma once
 
+#include "files/FolderReader.h"
 #include "trimming/RecycleFile.h"
 #include "trimming/TrimHost.h"
 #include "ui/App.h"
-#include "files/FolderReader.h"
 #include "ui/HandlerGuard.h"
-
-#include <QElapsedTimer>
-#include <QMainWindow>
-#include <QPointer>
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QPointer>
 #include <tuple>
 
 class QAction;
@@ -49,7 +48,6 @@ class frmAbout;
 }
 
 namespace quorvel::main_window {
-
 
 // The main window: the picture side (Drive1, Dir1, fb1) and the RAW side
 // (Drive2, Dir2, fb2) with their patterns and counts, kept in step while
@@ -151,7 +149,8 @@ private:
 
     void createControls(const QString &startFolder);
     // The drive, folder, pattern, file and count controls of one side.
-    std::tuple<ui::DriveListBox *, ui::DirListBox *, ui::ComboBox *, ui::FileListBox *, ui::TextBox *>
+    std::tuple<ui::DriveListBox *, ui::DirListBox *, ui::ComboBox *, ui::FileListBox *,
+               ui::TextBox *>
     createSide(QWidget *client, const QString &startFolder);
     void createMenus();
     void connectHandlers();

@@ -2,7 +2,6 @@
 
 #include <QStringList>
 #include <QStringView>
-
 #include <vector>
 
 namespace quorvel::trimming {

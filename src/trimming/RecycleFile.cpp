@@ -1,8 +1,8 @@
 #include "trimming/RecycleFile.h"
 
-#include "platform/Trash.h"
 #include "files/FileNames.h"
 #include "platform/MessageBox.h"
+#include "platform/Trash.h"
 
 #include <cerrno>
 
@@ -16,8 +16,8 @@ int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &mes
     if (confirm) {
         const QString prompt =
             QStringLiteral("Do you want to move this file to the trash?\r\n\r\n") + filePath;
-        const int answer =
-            messages.show(prompt, platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2);
+        const int answer = messages.show(prompt, platform::MB_YESNO | platform::MB_ICONWARNING |
+                                                     platform::MB_DEFBUTTON2);
         if (answer != platform::IDYES)
             return ECANCELED;
     }

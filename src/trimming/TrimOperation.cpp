@@ -1,9 +1,9 @@
 #include "trimming/TrimOperation.h"
 
-#include "trimming/Matching.h"
-#include "trimming/TrimHost.h"
 #include "files/FileNames.h"
 #include "platform/MessageBox.h"
+#include "trimming/Matching.h"
+#include "trimming/TrimHost.h"
 
 #include <QScopeGuard>
 
@@ -13,20 +13,17 @@ using namespace platform;
 
 TrimOperation::TrimOperation(TrimHost &host, MessageBox &messages,
                              modQuorvel::RecycleFunction recycle, QString makerAddress)
-    : m_host(host),
-      m_messages(messages),
-      m_recycle(std::move(recycle)),
+    : m_host(host), m_messages(messages), m_recycle(std::move(recycle)),
       m_makerAddress(std::move(makerAddress))
-{
-}
+{}
 
 QString TrimOperation::confirmationPrompt(const QString &rawPattern, const QString &picturePattern)
 {
-    return QStringLiteral("You are about to trim your RAW-files (pattern: ") + rawPattern
-           + QStringLiteral(") so only ") + QStringLiteral("\r\n")
-           + QStringLiteral("the files with the same name as your picture files (pattern: ")
-           + picturePattern + QStringLiteral(") remains") + QStringLiteral("\r\n\r\n")
-           + QStringLiteral("Are you absolutly sure you want to delete file(s) ?");
+    return QStringLiteral("You are about to trim your RAW-files (pattern: ") + rawPattern +
+           QStringLiteral(") so only ") + QStringLiteral("\r\n") +
+           QStringLiteral("the files with the same name as your picture files (pattern: ") +
+           picturePattern + QStringLiteral(") remains") + QStringLiteral("\r\n\r\n") +
+           QStringLiteral("Are you absolutly sure you want to delete file(s) ?");
 }
 
 QString TrimOperation::confirmationTitle(const QString &rawPattern)
@@ -36,28 +33,29 @@ QString TrimOperation::confirmationTitle(const QString &rawPattern)
 
 QString TrimOperation::failurePrompt(const QString &fileName, int result)
 {
-    return QStringLiteral("For some reason the file ") + fileName
-           + QStringLiteral(" can't be deleted. ") + QStringLiteral("\r\n\r\n")
-           + QStringLiteral("Reported error no: ") + QString::number(result);
+    return QStringLiteral("For some reason the file ") + fileName +
+           QStringLiteral(" can't be deleted. ") + QStringLiteral("\r\n\r\n") +
+           QStringLiteral("Reported error no: ") + QString::number(result);
 }
 
 QString TrimOperation::summaryPrompt(int deleted, const QString &makerAddress)
 {
-    return QStringLiteral("You have deleted ") + QString::number(deleted)
-           + QStringLiteral(" file(s)") + QStringLiteral("\r\n\r\n")
-           + QStringLiteral("If you REGRET the file(s) can be found in the Recycle Bin and restored :-)")
-           + QStringLiteral("\r\n\r\n")
-           + QStringLiteral("This program is fully functional but still under development.")
-           + QStringLiteral("\r\n\r\n")
-           + QStringLiteral("If you enjoy using the program and want to support the development "
-                            "please send comments and suggestions. ")
-           + QStringLiteral("\n\r")
-           + QStringLiteral("Your are also welcome to donate $5 to my paypal account ")
-           + QStringLiteral("\r\n\r\n") + makerAddress + QStringLiteral("  ")
-           + QStringLiteral("\r\n\r\n")
-           + QStringLiteral("and send me an e-mail to the same address. ") + QStringLiteral("\r\n")
-           + QStringLiteral("I will immediately send you a link, where you can find the latest "
-                            "updated version for your future use.");
+    return QStringLiteral("You have deleted ") + QString::number(deleted) +
+           QStringLiteral(" file(s)") + QStringLiteral("\r\n\r\n") +
+           QStringLiteral(
+               "If you REGRET the file(s) can be found in the Recycle Bin and restored :-)") +
+           QStringLiteral("\r\n\r\n") +
+           QStringLiteral("This program is fully functional but still under development.") +
+           QStringLiteral("\r\n\r\n") +
+           QStringLiteral("If you enjoy using the program and want to support the development "
+                          "please send comments and suggestions. ") +
+           QStringLiteral("\n\r") +
+           QStringLiteral("Your are also welcome to donate $5 to my paypal account ") +
+           QStringLiteral("\r\n\r\n") + makerAddress + QStringLiteral("  ") +
+           QStringLiteral("\r\n\r\n") +
+           QStringLiteral("and send me an e-mail to the same address. ") + QStringLiteral("\r\n") +
+           QStringLiteral("I will immediately send you a link, where you can find the latest "
+                          "updated version for your future use.");
 }
 
 void TrimOperation::run()
@@ -73,9 +71,9 @@ void TrimOperation::run()
     }
 
     const QString rawPattern = m_host.rawPatternText();
-    const int answer = m_messages.show(confirmationPrompt(rawPattern, m_host.picturePatternText()),
-                                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2,
-                                       confirmationTitle(rawPattern));
+    const int answer =
+        m_messages.show(confirmationPrompt(rawPattern, m_host.picturePatternText()),
+                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, confirmationTitle(rawPattern));
     if (answer != IDYES)
         return;
 

@@ -17,8 +17,8 @@ class TrimHost;
 class TrimOperation
 {
 public:
-    TrimOperation(TrimHost &host, platform::MessageBox &messages, modQuorvel::RecycleFunction recycle,
-                  QString makerAddress);
+    TrimOperation(TrimHost &host, platform::MessageBox &messages,
+                  modQuorvel::RecycleFunction recycle, QString makerAddress);
 
     void run();
 

@@ -2,8 +2,7 @@
 
 namespace quorvel::ui {
 
-CheckBox::CheckBox(const QString &caption, QWidget *parent)
-    : QCheckBox(caption, parent)
+CheckBox::CheckBox(const QString &caption, QWidget *parent) : QCheckBox(caption, parent)
 {
     connect(this, &QCheckBox::stateChanged, this, &CheckBox::Click);
 }

@@ -8,8 +8,7 @@
 
 namespace quorvel::ui {
 
-ComboBox::ComboBox(QWidget *parent)
-    : QComboBox(parent)
+ComboBox::ComboBox(QWidget *parent) : QComboBox(parent)
 {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);

@@ -6,8 +6,7 @@
 
 namespace quorvel::ui {
 
-CommandButton::CommandButton(const QString &caption, QWidget *parent)
-    : QPushButton(caption, parent)
+CommandButton::CommandButton(const QString &caption, QWidget *parent) : QPushButton(caption, parent)
 {
     setAutoDefault(false);
     connect(this, &QPushButton::clicked, this, &CommandButton::Click);

@@ -1,20 +1,19 @@
 #include "ui/DirListBox.h"
 
-#include "files/FolderListing.h"
 #include "files/FileNames.h"
 #include "files/FolderError.h"
+#include "files/FolderListing.h"
 #include "files/FolderReader.h"
+#include "files/VolumeTable.h"
 #include "ui/DrawnIcon.h"
 #include "ui/HandlerGuard.h"
 #include "ui/Keys.h"
-#include "files/VolumeTable.h"
 
+#include <cerrno>
 #include <QDir>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
-
-#include <cerrno>
 #include <sys/stat.h>
 
 namespace quorvel::ui {
@@ -51,7 +50,8 @@ QIcon folderIcon(bool open)
         painter.scale(side / 16.0, side / 16.0);
         painter.setPen(QPen(QColor(0x8a, 0x62, 0x10), 1.0));
         painter.setBrush(QColor(0xe0, 0xb0, 0x40));
-        painter.drawPath(closedPath({{1.5, 3.5}, {6.0, 3.5}, {7.5, 5.0}, {14.5, 5.0}, {14.5, 13.5}, {1.5, 13.5}}));
+        painter.drawPath(closedPath(
+            {{1.5, 3.5}, {6.0, 3.5}, {7.5, 5.0}, {14.5, 5.0}, {14.5, 13.5}, {1.5, 13.5}}));
         painter.setBrush(QColor(0xff, 0xd8, 0x6a));
         painter.drawPath(open ? closedPath({{4.0, 7.5}, {15.5, 7.5}, {13.0, 13.5}, {1.5, 13.5}})
                               : closedPath({{1.5, 6.5}, {14.5, 6.5}, {14.5, 13.5}, {1.5, 13.5}}));
@@ -62,9 +62,7 @@ QIcon folderIcon(bool open)
 
 DirListBox::DirListBox(files::VolumeTable &volumes, const QString &startFolder, QWidget *parent,
                        files::FolderReader *readings)
-    : QListWidget(parent),
-      m_volumes(volumes),
-      m_readings(readings)
+    : QListWidget(parent), m_volumes(volumes), m_readings(readings)
 {
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -89,7 +87,9 @@ void DirListBox::setPath(const files::Volume &volume)
 void DirListBox::setPath(const QString &folder)
 {
     const QString clean = QDir::cleanPath(QDir(m_path).absoluteFilePath(folder));
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (stat(files::encodeFileName(clean).constData(), &st) != 0)
         throw files::FolderError(clean, errno);
     if (!S_ISDIR(st.st_mode))
@@ -118,7 +118,8 @@ void DirListBox::rebuild(const QStringList &subfolders)
     const QStringList chain = ancestorsOf(m_path);
     int depth = 0;
     for (const QString &ancestor : chain) {
-        const QString name = ancestor == u"/" ? ancestor : ancestor.mid(ancestor.lastIndexOf(u'/') + 1);
+        const QString name =
+            ancestor == u"/" ? ancestor : ancestor.mid(ancestor.lastIndexOf(u'/') + 1);
         auto *item = new QListWidgetItem(openIcon, QString(depth * 2, u' ') + name, this);
         item->setData(pathRole, ancestor);
         ++depth;

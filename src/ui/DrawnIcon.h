@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QIcon>
-
 #include <functional>
+#include <QIcon>
 
 class QPainter;
 

@@ -2,13 +2,10 @@
 
 #include "files/VolumeTable.h"
 
-
 namespace quorvel::ui {
 
 DriveListBox::DriveListBox(files::VolumeTable &volumes, const QString &startFolder, QWidget *parent)
-    : QComboBox(parent),
-      m_volumes(volumes),
-      m_startFolder(startFolder)
+    : QComboBox(parent), m_volumes(volumes), m_startFolder(startFolder)
 {
     for (const files::Volume &volume : m_volumes.list()) {
         const QString text = volume.label.isEmpty()

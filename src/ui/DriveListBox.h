@@ -18,7 +18,8 @@ class DriveListBox : public QComboBox
 
 public:
     // The list starts on the volume that holds startFolder.
-    DriveListBox(files::VolumeTable &volumes, const QString &startFolder, QWidget *parent = nullptr);
+    DriveListBox(files::VolumeTable &volumes, const QString &startFolder,
+                 QWidget *parent = nullptr);
 
     files::Volume Drive() const;
     void setDrive(const files::Volume &volume);

@@ -1,9 +1,8 @@
 #include "ui/FileListBox.h"
 
-#include "ui/Keys.h"
-
 #include "files/FolderListing.h"
 #include "files/FolderReader.h"
+#include "ui/Keys.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -12,9 +11,7 @@
 namespace quorvel::ui {
 
 FileListBox::FileListBox(const QString &startFolder, QWidget *parent)
-    : QListView(parent),
-      m_model(new QStringListModel(this)),
-      m_path(startFolder)
+    : QListView(parent), m_model(new QStringListModel(this)), m_path(startFolder)
 {
     // Without uniform item sizes the view measures every row: 100,000 names
     // then take most of a second to show instead of a few milliseconds.
@@ -69,7 +66,8 @@ void FileListBox::Refresh()
 
 QStringList FileListBox::read(const QString &folder) const
 {
-    return m_readings ? m_readings->files(folder, m_pattern) : files::FolderListing::files(folder, m_pattern);
+    return m_readings ? m_readings->files(folder, m_pattern)
+                      : files::FolderListing::files(folder, m_pattern);
 }
 
 void FileListBox::replaceEntries(QString folder, QStringList names)
@@ -95,8 +93,7 @@ void FileListBox::setListIndex(int index)
         return;
     }
     const bool changed = index != ListIndex();
-    selectionModel()->setCurrentIndex(m_model->index(index),
-                                      QItemSelectionModel::ClearAndSelect);
+    selectionModel()->setCurrentIndex(m_model->index(index), QItemSelectionModel::ClearAndSelect);
     if (!changed)
         emit Click();
 }
@@ -119,11 +116,10 @@ void FileListBox::keyPressEvent(QKeyEvent *event)
     // entry instead of stepping past it, and so does Home on the first entry,
     // where Qt would see no move and select nothing.
     const QModelIndex current = currentIndex();
-    const bool firstChoice = event->modifiers() == Qt::NoModifier && ListIndex() < 0
-                             && current.isValid();
-    if (firstChoice
-        && (event->key() == Qt::Key_Down || event->key() == Qt::Key_Up
-            || (event->key() == Qt::Key_Home && current.row() == 0))) {
+    const bool firstChoice =
+        event->modifiers() == Qt::NoModifier && ListIndex() < 0 && current.isValid();
+    if (firstChoice && (event->key() == Qt::Key_Down || event->key() == Qt::Key_Up ||
+                        (event->key() == Qt::Key_Home && current.row() == 0))) {
         selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect);
         event->accept();
         return;

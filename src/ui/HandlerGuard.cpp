@@ -9,10 +9,7 @@
 
 namespace quorvel::ui {
 
-HandlerGuard::HandlerGuard(platform::MessageBox &messages)
-    : m_messages(messages)
-{
-}
+HandlerGuard::HandlerGuard(platform::MessageBox &messages) : m_messages(messages) {}
 
 void HandlerGuard::run(const std::function<void()> &handler)
 {

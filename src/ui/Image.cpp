@@ -6,10 +6,7 @@
 
 namespace quorvel::ui {
 
-Image::Image(QWidget *parent)
-    : QWidget(parent)
-{
-}
+Image::Image(QWidget *parent) : QWidget(parent) {}
 
 void Image::Move(float left, float top, float width, float height)
 {

@@ -6,8 +6,7 @@
 
 namespace quorvel::ui {
 
-InputBlocker::InputBlocker(QWidget *window)
-    : m_window(window)
+InputBlocker::InputBlocker(QWidget *window) : m_window(window)
 {
     qApp->installEventFilter(this);
 }

@@ -6,8 +6,7 @@
 
 namespace quorvel::ui {
 
-Label::Label(const QString &caption, QWidget *parent)
-    : QLabel(parent)
+Label::Label(const QString &caption, QWidget *parent) : QLabel(parent)
 {
     setTextFormat(Qt::PlainText);
     setWordWrap(true);

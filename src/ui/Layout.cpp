@@ -1,9 +1,8 @@
 #include "ui/Layout.h"
 
+#include <cmath>
 #include <QFontDatabase>
 #include <QWidget>
-
-#include <cmath>
 
 namespace quorvel::ui {
 

@@ -10,7 +10,10 @@ namespace quorvel::ui {
 // 15 twips make one logical pixel, so layouts scale with the screen.
 inline constexpr double twipsPerPixel = 15.0;
 
-constexpr double pixelsFromTwips(double twips) { return twips / twipsPerPixel; }
+constexpr double pixelsFromTwips(double twips)
+{
+    return twips / twipsPerPixel;
+}
 
 // A length in twips as whole pixels, rounded to the nearest: every window
 // converts its layout through here, so they all round alike.

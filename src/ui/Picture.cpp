@@ -1,5 +1,6 @@
 #include "ui/Picture.h"
 
+#include <array>
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -7,8 +8,6 @@
 #include <QImageIOHandler>
 #include <QImageReader>
 #include <QString>
-
-#include <array>
 #include <utility>
 
 namespace quorvel::ui {
@@ -190,10 +189,7 @@ QImage readPhotograph(QImageReader &reader)
 
 } // namespace
 
-Picture::Picture(std::shared_ptr<const Data> data)
-    : m_data(std::move(data))
-{
-}
+Picture::Picture(std::shared_ptr<const Data> data) : m_data(std::move(data)) {}
 
 QSize Picture::size() const
 {

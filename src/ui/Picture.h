@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QSize>
-
 #include <memory>
+#include <QSize>
 
 class QImage;
 class QString;

@@ -2,8 +2,7 @@
 
 namespace quorvel::ui {
 
-TextBox::TextBox(QWidget *parent)
-    : QLineEdit(parent)
+TextBox::TextBox(QWidget *parent) : QLineEdit(parent)
 {
     setReadOnly(true);
 }

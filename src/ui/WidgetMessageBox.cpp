@@ -8,8 +8,7 @@ namespace quorvel::ui {
 
 WidgetMessageBox::WidgetMessageBox(QString applicationTitle)
     : m_applicationTitle(std::move(applicationTitle))
-{
-}
+{}
 
 QString WidgetMessageBox::displayText(const QString &prompt)
 {

@@ -1,35 +1,32 @@
 #include "viewer/dlgShowPicture.h"
 
+#include "platform/MessageBox.h"
 #include "ui/CommandButton.h"
 #include "ui/ForeColor.h"
 #include "ui/Image.h"
 #include "ui/Label.h"
 #include "ui/Layout.h"
-#include "platform/MessageBox.h"
 #include "ui/Picture.h"
 #include "ui/Screen.h"
 
+#include <cmath>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QShowEvent>
 
-#include <cmath>
-
 namespace quorvel::viewer {
 
-dlgShowPicture::dlgShowPicture(platform::MessageBox &messages, trimming::modQuorvel::RecycleFunction recycle,
+dlgShowPicture::dlgShowPicture(platform::MessageBox &messages,
+                               trimming::modQuorvel::RecycleFunction recycle,
                                std::function<void()> refreshFileLists, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint)
-    , Image1(new ui::Image(this))
-    , Image2(new ui::Image(this))
-    , Label1(new ui::Label(QString(), this))
-    , OKButton(new ui::CommandButton(QStringLiteral("&Close"), this))
-    , cmdDelete(new ui::CommandButton(QStringLiteral("&Delete"), this))
-    , m_messages(messages)
-    , m_recycle(std::move(recycle))
-    , m_refreshFileLists(std::move(refreshFileLists))
+                          Qt::MSWindowsFixedSizeDialogHint),
+      Image1(new ui::Image(this)), Image2(new ui::Image(this)),
+      Label1(new ui::Label(QString(), this)),
+      OKButton(new ui::CommandButton(QStringLiteral("&Close"), this)),
+      cmdDelete(new ui::CommandButton(QStringLiteral("&Delete"), this)), m_messages(messages),
+      m_recycle(std::move(recycle)), m_refreshFileLists(std::move(refreshFileLists))
 {
     setWindowTitle(QStringLiteral("Quorvel - Show picture"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel-32.png")));
@@ -150,9 +147,9 @@ void dlgShowPicture::cmdDelete_Click()
     const QString prompt = QStringLiteral("You are about to delete file:") +
                            QStringLiteral("\r\n") + Tag() + QStringLiteral("\r\n\r\n") +
                            QStringLiteral("Are you absolutly you want to delete file ?");
-    const int answer =
-        m_messages.show(prompt, platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2,
-                        QStringLiteral("Delete file"));
+    const int answer = m_messages.show(
+        prompt, platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2,
+        QStringLiteral("Delete file"));
     if (answer != platform::IDYES)
         return;
 

@@ -2,11 +2,10 @@
 
 #include "trimming/RecycleFile.h"
 
-#include <QDialog>
-#include <QString>
-
 #include <functional>
 #include <optional>
+#include <QDialog>
+#include <QString>
 
 namespace quorvel::platform {
 class MessageBox;

@@ -3,9 +3,9 @@
 // root passes every permission check they need to see fail, and in a working
 // folder of its own for paths relative to it.
 
-#include "trimming/RecycleFile.h"
 #include "files/FileNames.h"
 #include "platform/MessageBox.h"
+#include "trimming/RecycleFile.h"
 
 #include <cstdio>
 #include <cstring>
@@ -29,7 +29,8 @@ int main(int argc, char **argv)
 {
     NoQuestions messages;
     for (int i = 1; i < argc; ++i) {
-        const QString path = quorvel::files::decodeFileName(QByteArrayView(argv[i], std::strlen(argv[i])));
+        const QString path =
+            quorvel::files::decodeFileName(QByteArrayView(argv[i], std::strlen(argv[i])));
         std::printf("%d\n", quorvel::trimming::modQuorvel::RecycleFile(path, false, messages));
     }
     return 0;

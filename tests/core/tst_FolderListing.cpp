@@ -1,9 +1,9 @@
-#include "support/core/ScratchFolder.h"
-#include "support/core/UnprivilegedUser.h"
-#include "files/FolderListing.h"
 #include "files/FileNames.h"
 #include "files/FolderError.h"
+#include "files/FolderListing.h"
 #include "files/WildcardPattern.h"
+#include "support/core/ScratchFolder.h"
+#include "support/core/UnprivilegedUser.h"
 
 #include <cerrno>
 #include <chrono>
@@ -273,8 +273,7 @@ void tst_FolderListing::patternFilters()
              QStringList({"DSC_0001.NEF", "dsc_0002.nef"}));
     QCOMPARE(FolderListing::files(dir.path(), WildcardPattern(u"*.tif")),
              QStringList({"scan.tif", "scan.tiff"}));
-    QCOMPARE(FolderListing::files(dir.path(), WildcardPattern(u"-----")),
-             QStringList({"-----"}));
+    QCOMPARE(FolderListing::files(dir.path(), WildcardPattern(u"-----")), QStringList({"-----"}));
     QCOMPARE(FolderListing::files(dir.path(), WildcardPattern(u"*.cr2")), QStringList());
 }
 
@@ -348,8 +347,7 @@ void tst_FolderListing::subfoldersLeaveOutHiddenOnes()
     QVERIFY(::symlink(".git", dir.at("visible-link")) == 0);
     QVERIFY(::symlink("a", dir.at(".hidden-link")) == 0);
     QVERIFY(dir.touch("file"));
-    QCOMPARE(FolderListing::subfolders(dir.path()),
-             QStringList({"a", "B", "c d", "visible-link"}));
+    QCOMPARE(FolderListing::subfolders(dir.path()), QStringList({"a", "B", "c d", "visible-link"}));
 }
 
 void tst_FolderListing::hostileNamesAreListed_data()
@@ -389,7 +387,8 @@ void tst_FolderListing::hostileNamesAreListed()
     struct stat st
     {
     };
-    QCOMPARE(::stat(encodeFileName(quorvel::files::joinPath(dir.path(), listed.at(at))).constData(), &st),
+    QCOMPARE(::stat(encodeFileName(quorvel::files::joinPath(dir.path(), listed.at(at))).constData(),
+                    &st),
              0);
     QVERIFY(S_ISREG(st.st_mode));
 }
@@ -460,7 +459,8 @@ void tst_FolderListing::unreadableFolderFails()
                                                QFileDevice::ReadOther | QFileDevice::ExeOther));
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    quorvel::test::UnprivilegedUser::start(child, program, {QString::fromLatin1(childSwitch), locked});
+    quorvel::test::UnprivilegedUser::start(child, program,
+                                           {QString::fromLatin1(childSwitch), locked});
     QVERIFY2(child.waitForFinished(60000), qPrintable(child.errorString()));
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     QCOMPARE(child.exitCode(), 0);

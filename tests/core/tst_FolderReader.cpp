@@ -1,13 +1,12 @@
-#include "support/core/TestFiles.h"
 #include "files/FolderError.h"
 #include "files/FolderReader.h"
 #include "files/WildcardPattern.h"
+#include "support/core/TestFiles.h"
 
+#include <cerrno>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <cerrno>
 
 using quorvel::files::FolderError;
 using quorvel::files::FolderReader;

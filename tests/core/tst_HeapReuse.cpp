@@ -1,8 +1,7 @@
 #include "platform/HeapReuse.h"
 
-#include <QTest>
-
 #include <cstdlib>
+#include <QTest>
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif

@@ -5,6 +5,10 @@
 
 #include "platform/InstanceLock.h"
 
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <memory>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -12,11 +16,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <cstdio>
-#include <cstring>
-#include <iostream>
-#include <memory>
 #include <signal.h>
 #include <string>
 #include <sys/stat.h>

@@ -14,13 +14,20 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("base");
-        QTest::newRow("three-letter extension") << "IMG_0001.nef" << "IMG_0001";
-        QTest::newRow("longer extension") << "IMG_0001.tiff" << "IMG_0001";
-        QTest::newRow("two dots") << "IMG_0001.edit.jpg" << "IMG_0001.edit";
-        QTest::newRow("no dot") << "README" << "README";
-        QTest::newRow("trailing dot") << "IMG_0001." << "IMG_0001";
-        QTest::newRow("only an extension") << ".nef" << "";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("three-letter extension") << "IMG_0001.nef"
+                                                << "IMG_0001";
+        QTest::newRow("longer extension") << "IMG_0001.tiff"
+                                          << "IMG_0001";
+        QTest::newRow("two dots") << "IMG_0001.edit.jpg"
+                                  << "IMG_0001.edit";
+        QTest::newRow("no dot") << "README"
+                                << "README";
+        QTest::newRow("trailing dot") << "IMG_0001."
+                                      << "IMG_0001";
+        QTest::newRow("only an extension") << ".nef"
+                                           << "";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void baseName()
     {
@@ -34,28 +41,28 @@ private slots:
         QTest::addColumn<QStringList>("raws");
         QTest::addColumn<QStringList>("pictures");
         QTest::addColumn<QList<int>>("expected");
-        QTest::newRow("one to go")
-            << QStringList{"IMG_0001.nef", "IMG_0002.nef", "IMG_0003.nef"}
-            << QStringList{"IMG_0001.jpg", "IMG_0003.jpg"} << QList<int>{1};
-        QTest::newRow("all matched") << QStringList{"A.nef", "B.nef"} << QStringList{"B.jpg", "A.jpg"}
-                                     << QList<int>{};
-        QTest::newRow("tiff keeps its RAW") << QStringList{"IMG_0001.nef"}
-                                            << QStringList{"IMG_0001.tiff"} << QList<int>{};
-        QTest::newRow("case counts") << QStringList{"IMG_0001.CR2"} << QStringList{"img_0001.jpg"}
-                                     << QList<int>{0};
-        QTest::newRow("-edit keeps nothing") << QStringList{"IMG_0001.nef"}
-                                             << QStringList{"IMG_0001-edit.jpg"} << QList<int>{0};
-        QTest::newRow(".edit keeps nothing") << QStringList{"IMG_0001.nef"}
-                                             << QStringList{"IMG_0001.edit.jpg"} << QList<int>{0};
-        QTest::newRow("same list on both sides") << QStringList{"a.jpg", "b.jpg"}
-                                                 << QStringList{"a.jpg", "b.jpg"} << QList<int>{};
+        QTest::newRow("one to go") << QStringList{"IMG_0001.nef", "IMG_0002.nef", "IMG_0003.nef"}
+                                   << QStringList{"IMG_0001.jpg", "IMG_0003.jpg"} << QList<int>{1};
+        QTest::newRow("all matched")
+            << QStringList{"A.nef", "B.nef"} << QStringList{"B.jpg", "A.jpg"} << QList<int>{};
+        QTest::newRow("tiff keeps its RAW")
+            << QStringList{"IMG_0001.nef"} << QStringList{"IMG_0001.tiff"} << QList<int>{};
+        QTest::newRow("case counts")
+            << QStringList{"IMG_0001.CR2"} << QStringList{"img_0001.jpg"} << QList<int>{0};
+        QTest::newRow("-edit keeps nothing")
+            << QStringList{"IMG_0001.nef"} << QStringList{"IMG_0001-edit.jpg"} << QList<int>{0};
+        QTest::newRow(".edit keeps nothing")
+            << QStringList{"IMG_0001.nef"} << QStringList{"IMG_0001.edit.jpg"} << QList<int>{0};
+        QTest::newRow("same list on both sides")
+            << QStringList{"a.jpg", "b.jpg"} << QStringList{"a.jpg", "b.jpg"} << QList<int>{};
         QTest::newRow("several pictures for one RAW")
             << QStringList{"X.nef", "Y.nef"} << QStringList{"X.jpg", "X.tif", "X.tiff"}
             << QList<int>{1};
-        QTest::newRow("no pictures") << QStringList{"X.nef", "Y.nef"} << QStringList{}
-                                     << QList<int>{0, 1};
+        QTest::newRow("no pictures")
+            << QStringList{"X.nef", "Y.nef"} << QStringList{} << QList<int>{0, 1};
         QTest::newRow("no normalisation")
-            << QStringList{QString::fromUtf8("Cafe\xCC\x81.nef"), QString::fromUtf8("Caf\xC3\xA9.nef")}
+            << QStringList{QString::fromUtf8("Cafe\xCC\x81.nef"),
+                           QString::fromUtf8("Caf\xC3\xA9.nef")}
             << QStringList{QString::fromUtf8("Caf\xC3\xA9.jpg")} << QList<int>{0};
     }
     void unmatched()
@@ -75,8 +82,9 @@ private slots:
         const auto name = [&] {
             const char *stems[] = {"IMG_", "img_", "DSC", "IMG_.", ""};
             const char *exts[] = {".nef", ".jpg", ".JPG", ".tiff", "", ".a.b"};
-            return QString::fromLatin1(stems[generator.bounded(5)]) + QString::number(generator.bounded(40))
-                   + QString::fromLatin1(exts[generator.bounded(6)]);
+            return QString::fromLatin1(stems[generator.bounded(5)]) +
+                   QString::number(generator.bounded(40)) +
+                   QString::fromLatin1(exts[generator.bounded(6)]);
         };
         for (int round = 0; round < 200; ++round) {
             QStringList raws, pictures;
@@ -88,7 +96,8 @@ private slots:
             for (int i = 0; i < raws.size(); ++i) {
                 bool noMatch = true;
                 for (const QString &picture : pictures) {
-                    if (quorvel::trimming::baseName(raws[i]) == quorvel::trimming::baseName(picture))
+                    if (quorvel::trimming::baseName(raws[i]) ==
+                        quorvel::trimming::baseName(picture))
                         noMatch = false;
                 }
                 if (noMatch)

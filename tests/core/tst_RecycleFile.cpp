@@ -1,16 +1,9 @@
+#include "files/FileNames.h"
+#include "platform/linux/TrashInfo.h"
 #include "support/core/ByteFiles.h"
 #include "support/core/FakeMessageBox.h"
 #include "support/core/UnprivilegedUser.h"
 #include "trimming/RecycleFile.h"
-#include "platform/linux/TrashInfo.h"
-#include "files/FileNames.h"
-
-#include <QDateTime>
-#include <QDir>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <cerrno>
 #include <climits>
@@ -18,6 +11,12 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <QDateTime>
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,7 +56,8 @@ QByteArray infoValue(const QByteArray &infoText, QByteArrayView key)
 int recycle(const QByteArray &path)
 {
     test::FakeMessageBox messages;
-    const int result = trimming::modQuorvel::RecycleFile(files::decodeFileName(path), false, messages);
+    const int result =
+        trimming::modQuorvel::RecycleFile(files::decodeFileName(path), false, messages);
     if (messages.count() != 0)
         qWarning("RecycleFile showed a message without being asked to confirm");
     return result;
@@ -406,13 +406,15 @@ void tst_RecycleFile::asksFirstWhenToldTo()
     if (answer != 0)
         messages.answer(answer);
 
-    QCOMPARE_ERRNO(trimming::modQuorvel::RecycleFile(files::decodeFileName(file), confirm, messages), result);
+    QCOMPARE_ERRNO(
+        trimming::modQuorvel::RecycleFile(files::decodeFileName(file), confirm, messages), result);
 
     QCOMPARE(exists(file), result != 0);
     QCOMPARE(exists(homeTrash() + "/files/IMG_0005.NEF"), result == 0);
     QCOMPARE(messages.count(), confirm ? 1 : 0);
     if (confirm) {
-        QCOMPARE(messages.last().flags, platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2);
+        QCOMPARE(messages.last().flags,
+                 platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2);
         QVERIFY(messages.last().prompt.contains(files::decodeFileName(file)));
         QVERIFY(messages.last().title.isEmpty());
     }
@@ -426,7 +428,8 @@ void tst_RecycleFile::fileVanishesWhileAsking()
     messages.answer(platform::IDYES);
     messages.onNextShow([&file] { ::unlink(file.constData()); });
 
-    QCOMPARE_ERRNO(trimming::modQuorvel::RecycleFile(files::decodeFileName(file), true, messages), ENOENT);
+    QCOMPARE_ERRNO(trimming::modQuorvel::RecycleFile(files::decodeFileName(file), true, messages),
+                   ENOENT);
 
     QCOMPARE(entries(homeTrash() + "/info"), QByteArrayList());
     QCOMPARE(entries(homeTrash() + "/files"), QByteArrayList());

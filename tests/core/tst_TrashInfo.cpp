@@ -129,7 +129,7 @@ void tst_TrashInfo::writesInfoText()
 void tst_TrashInfo::lineBreakCannotAddAKey()
 {
     const QByteArray text = platform::trashInfoText("/photos/x\nDeletionDate=1999-01-01T00:00:00\n",
-                                          QDateTime::currentDateTime());
+                                                    QDateTime::currentDateTime());
     QCOMPARE(text.count('\n'), 3);
     QCOMPARE(text.count("DeletionDate="), 1);
 }
@@ -190,7 +190,8 @@ void tst_TrashInfo::longNamesLeaveRoomForInfoSuffix()
     QSet<QByteArray> seen;
     for (int attempt = 1; attempt <= 120; ++attempt) {
         const QByteArray inTrash = platform::trashedName(name, attempt);
-        QVERIFY2(inTrash.size() + platform::trashInfoSuffix.size() <= platform::maxNameBytes, inTrash.constData());
+        QVERIFY2(inTrash.size() + platform::trashInfoSuffix.size() <= platform::maxNameBytes,
+                 inTrash.constData());
         QVERIFY(!inTrash.contains('/'));
         QVERIFY(inTrash.endsWith(extension));
         // Shortening cuts whole characters only.

@@ -1,7 +1,7 @@
+#include "platform/MessageBox.h"
 #include "support/core/FakeMessageBox.h"
 #include "trimming/TrimHost.h"
 #include "trimming/TrimOperation.h"
-#include "platform/MessageBox.h"
 
 #include <QTest>
 
@@ -27,9 +27,15 @@ public:
     QString rawPatternText() const override { return rawPattern; }
     QString picturePatternText() const override { return picturePattern; }
     void beginWork() override { events << "begin"; }
-    void progress(int done, int total) override { events << QStringLiteral("progress %1/%2").arg(done).arg(total); }
+    void progress(int done, int total) override
+    {
+        events << QStringLiteral("progress %1/%2").arg(done).arg(total);
+    }
     void endWork() override { events << "end"; }
-    void selectEntries(int raw, int picture) override { events << QStringLiteral("select %1 %2").arg(raw).arg(picture); }
+    void selectEntries(int raw, int picture) override
+    {
+        events << QStringLiteral("select %1 %2").arg(raw).arg(picture);
+    }
     void refreshFileLists() override { events << "refresh"; }
 };
 
@@ -47,12 +53,15 @@ private:
 
     trimming::TrimOperation trim()
     {
-        return trimming::TrimOperation(host, messages, [this](const QString &path, bool confirm) {
-            if (confirm)
-                qFatal("the trim must not ask the trash for its own confirmation");
-            recycled << path;
-            return failures.value(path, 0);
-        }, QStringLiteral("quorvel@example.org"));
+        return trimming::TrimOperation(
+            host, messages,
+            [this](const QString &path, bool confirm) {
+                if (confirm)
+                    qFatal("the trim must not ask the trash for its own confirmation");
+                recycled << path;
+                return failures.value(path, 0);
+            },
+            QStringLiteral("quorvel@example.org"));
     }
 
 private slots:
@@ -79,7 +88,8 @@ private slots:
         host.raws = raws;
         trim().run();
         QCOMPARE(messages.count(), 1);
-        QCOMPARE(messages.last().prompt, QStringLiteral("No files to trim. Change path or file pattern."));
+        QCOMPARE(messages.last().prompt,
+                 QStringLiteral("No files to trim. Change path or file pattern."));
         QCOMPARE(messages.last().flags, 0x40);
         QCOMPARE(messages.last().title, QString());
         QVERIFY(recycled.isEmpty());
@@ -94,9 +104,10 @@ private slots:
         QCOMPARE(messages.count(), 1);
         const auto &question = messages.last();
         QCOMPARE(question.prompt,
-                 QStringLiteral("You are about to trim your RAW-files (pattern: *.nef (Nikon)) so only \r\n"
-                                "the files with the same name as your picture files (pattern: *.jpg) remains"
-                                "\r\n\r\nAre you absolutly sure you want to delete file(s) ?"));
+                 QStringLiteral(
+                     "You are about to trim your RAW-files (pattern: *.nef (Nikon)) so only \r\n"
+                     "the files with the same name as your picture files (pattern: *.jpg) remains"
+                     "\r\n\r\nAre you absolutly sure you want to delete file(s) ?"));
         QCOMPARE(question.title, QStringLiteral("Delete *.nef (Nikon) files"));
         QCOMPARE(question.flags, 0x134);
         QVERIFY(recycled.isEmpty());
@@ -115,23 +126,25 @@ private slots:
         QCOMPARE(messages.count(), 2);
         QCOMPARE(messages.last().title, QStringLiteral("Thanks using Quorvel "));
         QCOMPARE(messages.last().flags, 0x40);
-        QVERIFY(messages.last().prompt.startsWith(QStringLiteral("You have deleted 2 file(s)\r\n\r\n")));
+        QVERIFY(messages.last().prompt.startsWith(
+            QStringLiteral("You have deleted 2 file(s)\r\n\r\n")));
     }
 
     void summaryText()
     {
-        QCOMPARE(trimming::TrimOperation::summaryPrompt(1, QStringLiteral("quorvel@example.org")),
-                 QStringLiteral(
-                     "You have deleted 1 file(s)\r\n\r\n"
-                     "If you REGRET the file(s) can be found in the Recycle Bin and restored :-)\r\n\r\n"
-                     "This program is fully functional but still under development.\r\n\r\n"
-                     "If you enjoy using the program and want to support the development please send "
-                     "comments and suggestions. \n\r"
-                     "Your are also welcome to donate $5 to my paypal account \r\n\r\n"
-                     "quorvel@example.org  \r\n\r\n"
-                     "and send me an e-mail to the same address. \r\n"
-                     "I will immediately send you a link, where you can find the latest updated "
-                     "version for your future use."));
+        QCOMPARE(
+            trimming::TrimOperation::summaryPrompt(1, QStringLiteral("quorvel@example.org")),
+            QStringLiteral(
+                "You have deleted 1 file(s)\r\n\r\n"
+                "If you REGRET the file(s) can be found in the Recycle Bin and restored :-)\r\n\r\n"
+                "This program is fully functional but still under development.\r\n\r\n"
+                "If you enjoy using the program and want to support the development please send "
+                "comments and suggestions. \n\r"
+                "Your are also welcome to donate $5 to my paypal account \r\n\r\n"
+                "quorvel@example.org  \r\n\r\n"
+                "and send me an e-mail to the same address. \r\n"
+                "I will immediately send you a link, where you can find the latest updated "
+                "version for your future use."));
     }
 
     void failuresAreReportedAndTheRunGoesOn()
@@ -144,8 +157,10 @@ private slots:
         trim().run();
         QCOMPARE(recycled.size(), 3);
         QCOMPARE(messages.count(), 4);
-        QCOMPARE(messages.messages()[1].prompt,
-                 QStringLiteral("For some reason the file A.nef can't be deleted. \r\n\r\nReported error no: 2"));
+        QCOMPARE(
+            messages.messages()[1].prompt,
+            QStringLiteral(
+                "For some reason the file A.nef can't be deleted. \r\n\r\nReported error no: 2"));
         QCOMPARE(messages.messages()[1].flags, 0);
         QCOMPARE(messages.messages()[1].title, QString());
         QVERIFY(messages.messages()[2].prompt.endsWith(QStringLiteral("Reported error no: -5")));
@@ -185,8 +200,8 @@ private slots:
         failing.pictures = {"A.jpg"};
         failing.raws = {"B.nef"};
         messages.answer(platform::IDYES);
-        trimming::TrimOperation operation(failing, messages, [](const QString &, bool) { return 0; },
-                                QStringLiteral("x"));
+        trimming::TrimOperation operation(
+            failing, messages, [](const QString &, bool) { return 0; }, QStringLiteral("x"));
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, operation.run());
         QCOMPARE(failing.events.last(), QStringLiteral("end"));
     }

@@ -11,9 +11,9 @@ namespace {
 VolumeTable sample()
 {
     return VolumeTable({{QStringLiteral("/"), {}},
-                    {QStringLiteral("/home"), {}},
-                    {QStringLiteral("/media/anna/CARD"), QStringLiteral("CARD")},
-                    {QStringLiteral("/media/anna/CARD2"), QStringLiteral("CARD2")}});
+                        {QStringLiteral("/home"), {}},
+                        {QStringLiteral("/media/anna/CARD"), QStringLiteral("CARD")},
+                        {QStringLiteral("/media/anna/CARD2"), QStringLiteral("CARD2")}});
 }
 
 } // namespace

@@ -203,7 +203,8 @@ void tst_WildcardPattern::listingLeavesHiddenFilesOut()
              QStringList({"shown.JPG", "shown.jpg"}));
     QCOMPARE(quorvel::files::FolderListing::files(dir.path(), WildcardPattern(u"*")),
              QStringList({"shown.JPG", "shown.jpg"}));
-    QCOMPARE(quorvel::files::FolderListing::files(dir.path(), WildcardPattern(u".*")), QStringList());
+    QCOMPARE(quorvel::files::FolderListing::files(dir.path(), WildcardPattern(u".*")),
+             QStringList());
 }
 
 QTEST_GUILESS_MAIN(tst_WildcardPattern)

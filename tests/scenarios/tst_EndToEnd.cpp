@@ -4,6 +4,7 @@
 #include "support/core/TestFiles.h"
 #include "support/widgets/XvfbSession.h"
 
+#include <memory>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QImage>
@@ -11,8 +12,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
-
-#include <memory>
 #include <signal.h>
 
 using quorvel::test::XvfbSession;
@@ -95,7 +94,8 @@ private slots:
         for (int i = 1; i <= 20; ++i) {
             QImage image(120, 80, QImage::Format_RGB32);
             image.fill(QColor::fromHsv(i * 15, 200, 200));
-            QVERIFY(image.save(QStringLiteral("%1/IMG_%2.jpg").arg(photos).arg(i, 4, 10, QLatin1Char('0'))));
+            QVERIFY(image.save(
+                QStringLiteral("%1/IMG_%2.jpg").arg(photos).arg(i, 4, 10, QLatin1Char('0'))));
         }
         quorvel::test::touchFiles(photos, {"IMG_0001.nef", "IMG_0099.nef"});
     }
@@ -243,7 +243,8 @@ private slots:
             x->keys(window, {"alt+x"});
         else
             x->keys(window, {"alt+f", "x"});
-        const qulonglong farewell = x->waitForWindow("^Thanks for using Quorvel $", copy.processId());
+        const qulonglong farewell =
+            x->waitForWindow("^Thanks for using Quorvel $", copy.processId());
         QVERIFY2(farewell, "no farewell");
         x->keys(farewell, {"Return"});
         QVERIFY2(waitForExit(copy), "the program did not end after the farewell");

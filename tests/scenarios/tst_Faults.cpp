@@ -8,23 +8,28 @@
 // the main window in a copy of this test started as an unprivileged user
 // (see main() and runAsUser() at the end).
 
+#include "files/FileNames.h"
+#include "files/VolumeTable.h"
 #include "main_window/frmMain.h"
+#include "platform/linux/TrashInfo.h"
+#include "platform/MessageBox.h"
 #include "support/core/ByteFiles.h"
 #include "support/core/FakeMessageBox.h"
 #include "support/core/UnprivilegedUser.h"
 #include "support/widgets/MainWindowFixture.h"
 #include "trimming/RecycleFile.h"
-#include "platform/linux/TrashInfo.h"
 #include "ui/ComboBox.h"
 #include "ui/CommandButton.h"
 #include "ui/DirListBox.h"
 #include "ui/FileListBox.h"
-#include "files/FileNames.h"
-#include "platform/MessageBox.h"
 #include "ui/Screen.h"
 #include "ui/TextBox.h"
-#include "files/VolumeTable.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <ftw.h>
+#include <memory>
 #include <QApplication>
 #include <QDir>
 #include <QJsonArray>
@@ -33,21 +38,15 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <ftw.h>
-#include <memory>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace quorvel;
-using quorvel::test::FakeMessageBox;
 using quorvel::test::entries;
 using quorvel::test::errorName;
 using quorvel::test::exists;
+using quorvel::test::FakeMessageBox;
 using quorvel::test::infoPath;
 using quorvel::test::readFile;
 using quorvel::test::realPath;
@@ -79,14 +78,14 @@ bool chownTree(const QByteArray &root)
                [](const char *path, const struct stat *, int, FTW *) {
                    return ::lchown(path, nobody, nobody);
                },
-               16, FTW_PHYS)
-           == 0;
+               16, FTW_PHYS) == 0;
 }
 
 QString failurePrompt(const QByteArray &name, int error)
 {
-    return QStringLiteral("For some reason the file ") + files::decodeFileName(name)
-           + QStringLiteral(" can't be deleted. \r\n\r\nReported error no: ") + QString::number(error);
+    return QStringLiteral("For some reason the file ") + files::decodeFileName(name) +
+           QStringLiteral(" can't be deleted. \r\n\r\nReported error no: ") +
+           QString::number(error);
 }
 
 } // namespace
@@ -147,13 +146,15 @@ class tst_Faults : public QObject
     // that leads back to it (Path= is storedFolder/name), never both and
     // never neither.
     void verifyNothingLost(const QByteArray &folder, const QByteArray &storedFolder,
-                           const QByteArray &trash, const QByteArrayList &names, int expectedInTrash)
+                           const QByteArray &trash, const QByteArrayList &names,
+                           int expectedInTrash)
     {
         int inTrash = 0;
         for (const QByteArray &name : names) {
             const bool inPlace = exists(folder + '/' + name);
             const bool trashed = exists(trash + "/files/" + name);
-            const QByteArray info = trash + "/info/" + name + platform::trashInfoSuffix.toByteArray();
+            const QByteArray info =
+                trash + "/info/" + name + platform::trashInfoSuffix.toByteArray();
             QVERIFY2(inPlace != trashed, name.constData());
             if (trashed) {
                 ++inTrash;
@@ -172,8 +173,9 @@ class tst_Faults : public QObject
     // A card: pictures that keep two RAW files, and six RAW files to go.
     QByteArrayList fillCard(const QByteArray &folder)
     {
-        const QByteArrayList raws = {"IMG_0001.NEF", "IMG_0002.NEF", "IMG_0003.NEF", "IMG_0004.NEF",
-                                     "IMG_0005.NEF", "IMG_0006.NEF", "IMG_0007.NEF", "IMG_0008.NEF"};
+        const QByteArrayList raws = {"IMG_0001.NEF", "IMG_0002.NEF", "IMG_0003.NEF",
+                                     "IMG_0004.NEF", "IMG_0005.NEF", "IMG_0006.NEF",
+                                     "IMG_0007.NEF", "IMG_0008.NEF"};
         for (const QByteArray &name : raws)
             writeFile(folder + '/' + name, "raw " + name);
         writeFile(folder + "/IMG_0001.JPG", "picture");
@@ -188,7 +190,8 @@ class tst_Faults : public QObject
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_DATA_HOME"), QFile::decodeName(dataHome));
         environment.insert(QStringLiteral("HOME"), QFile::decodeName(dataHome));
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), QFile::decodeName(dataHome + "/runtime"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"),
+                           QFile::decodeName(dataHome + "/runtime"));
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(QFile::decodeName(m_root));
@@ -307,8 +310,9 @@ private slots:
             // Every file to go fails with "no such file"; the count says none
             // went; the refresh after it can't read the folder and says so.
             QStringList expected{messages.messages().first().prompt};
-            for (const QByteArray &name : QByteArrayList{"IMG_0002.NEF", "IMG_0003.NEF", "IMG_0004.NEF",
-                                           "IMG_0006.NEF", "IMG_0007.NEF", "IMG_0008.NEF"})
+            for (const QByteArray &name :
+                 QByteArrayList{"IMG_0002.NEF", "IMG_0003.NEF", "IMG_0004.NEF", "IMG_0006.NEF",
+                                "IMG_0007.NEF", "IMG_0008.NEF"})
                 expected << failurePrompt(name, ENOENT);
             const QStringList got = prompts(messages);
             QCOMPARE(got.mid(0, 7), expected);
@@ -366,7 +370,8 @@ private slots:
         QTest::mouseClick(w.cmdQuorvel, Qt::LeftButton);
         // The list read before could not show what the new pattern selects,
         // so there is nothing the trim may move yet.
-        QCOMPARE(messages.last().prompt, QStringLiteral("No files to trim. Change path or file pattern."));
+        QCOMPARE(messages.last().prompt,
+                 QStringLiteral("No files to trim. Change path or file pattern."));
         for (const QByteArray &name : QByteArrayList{"A.NEF", "B.NEF", "C.NEF", "A.CR2", "D.CR2"})
             QCOMPARE(readFile(folder + '/' + name), "raw " + name);
 
@@ -377,7 +382,8 @@ private slots:
         QTest::mouseClick(w.cmdQuorvel, Qt::LeftButton);
         QVERIFY(messages.messages().first().prompt.contains(w.ComboRaw->Text()));
         QVERIFY(messages.messages().first().prompt.contains(w.ComboPicture->Text()));
-        const QByteArrayList gone = rawSide ? QByteArrayList{"D.CR2"} : QByteArrayList{"A.NEF", "C.NEF"};
+        const QByteArrayList gone =
+            rawSide ? QByteArrayList{"D.CR2"} : QByteArrayList{"A.NEF", "C.NEF"};
         QCOMPARE(entries(homeTrash() + "/files"), gone);
     }
 
@@ -412,7 +418,8 @@ private slots:
                 // still had are no longer there. Kept aside to be counted.
                 for (const QByteArray &name : entries(folder)) {
                     if (name.endsWith(".NEF"))
-                        ::rename((folder + '/' + name).constData(), (stash + '/' + name).constData());
+                        ::rename((folder + '/' + name).constData(),
+                                 (stash + '/' + name).constData());
                 }
             } else {
                 pulled = unmountLazily(card);
@@ -425,7 +432,8 @@ private slots:
         // IMG_0002 and IMG_0003 went; the four after them failed, each told.
         const QStringList got = prompts(messages);
         QStringList expected;
-        for (const QByteArray &name : QByteArrayList{"IMG_0004.NEF", "IMG_0006.NEF", "IMG_0007.NEF", "IMG_0008.NEF"})
+        for (const QByteArray &name :
+             QByteArrayList{"IMG_0004.NEF", "IMG_0006.NEF", "IMG_0007.NEF", "IMG_0008.NEF"})
             expected << failurePrompt(name, ENOENT);
         QCOMPARE(got.mid(1, 4), expected);
         QVERIFY2(got.value(5).startsWith(QStringLiteral("You have deleted 2 file(s)")),
@@ -436,10 +444,12 @@ private slots:
             QCOMPARE(got.size(), 6); // the folder is still there: the refresh reads it
             QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("0"));
             // Trashed, or where the "pulled" card took them; nothing else.
-            QByteArrayList everywhere = entries(stash) + entries(card + "/.Trash-" + uid() + "/files");
+            QByteArrayList everywhere =
+                entries(stash) + entries(card + "/.Trash-" + uid() + "/files");
             std::sort(everywhere.begin(), everywhere.end());
             QCOMPARE(everywhere, raws);
-            verifyNothingLost(folder, "DCIM", card + "/.Trash-" + uid(), {"IMG_0002.NEF", "IMG_0003.NEF"}, 2);
+            verifyNothingLost(folder, "DCIM", card + "/.Trash-" + uid(),
+                              {"IMG_0002.NEF", "IMG_0003.NEF"}, 2);
         } else {
             QVERIFY(!pulled.isEmpty());
             QCOMPARE(got.size(), 7);
@@ -468,14 +478,15 @@ private slots:
         const QByteArrayList raws = fillCard(folder);
         QVERIFY(chownTree(folder));
 
-        const QJsonObject report =
-            runAsNobody(home, {QFile::decodeName(folder), QStringLiteral("trim"), QStringLiteral("2")});
+        const QJsonObject report = runAsNobody(
+            home, {QFile::decodeName(folder), QStringLiteral("trim"), QStringLiteral("2")});
         QVERIFY(!report.isEmpty());
         ::chmod(folder.constData(), 0755);
 
         const QStringList got = prompts(report);
         QStringList expected;
-        for (const QByteArray &name : QByteArrayList{"IMG_0004.NEF", "IMG_0006.NEF", "IMG_0007.NEF", "IMG_0008.NEF"})
+        for (const QByteArray &name :
+             QByteArrayList{"IMG_0004.NEF", "IMG_0006.NEF", "IMG_0007.NEF", "IMG_0008.NEF"})
             expected << failurePrompt(name, EACCES);
         QCOMPARE(got.mid(1, 4), expected);
         QVERIFY2(got.value(5).startsWith(QStringLiteral("You have deleted 2 file(s)")),
@@ -540,7 +551,8 @@ private slots:
             elsewhere = card + "/elsewhere";
             QCOMPARE(::mkdir(elsewhere.constData(), 0700), 0);
             if (setup == u"full") {
-                const int fd = ::open((card + "/filler").constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+                const int fd =
+                    ::open((card + "/filler").constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
                 QVERIFY(fd >= 0);
                 const QByteArray block(4096, 'f');
                 while (::write(fd, block.constData(), size_t(block.size())) > 0) {
@@ -553,7 +565,9 @@ private slots:
             } else if (setup == u"symlink") {
                 QCOMPARE(::symlink("elsewhere", trash.constData()), 0);
             } else {
-                QCOMPARE(::mount(nullptr, card.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+                QCOMPARE(
+                    ::mount(nullptr, card.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
+                    0);
             }
             main_window::frmMain &w = start(folder);
             messages.answer(platform::IDYES);
@@ -609,9 +623,9 @@ private slots:
         QCOMPARE(::chmod(closed.constData(), mode_t(mode)), 0);
 
         const QStringList arguments =
-            action == u"open"
-                ? QStringList{QFile::decodeName(photos), QStringLiteral("open"), QStringLiteral("closed")}
-                : QStringList{QFile::decodeName(closed), QStringLiteral("none")};
+            action == u"open" ? QStringList{QFile::decodeName(photos), QStringLiteral("open"),
+                                            QStringLiteral("closed")}
+                              : QStringList{QFile::decodeName(closed), QStringLiteral("none")};
         const QJsonObject report = runAsNobody(home, arguments);
         QVERIFY(!report.isEmpty());
         const QStringList got = prompts(report);
@@ -701,8 +715,8 @@ int runAsUser(const QStringList &arguments)
     }
     form.Dir1->setPath(home);
     QTest::mouseClick(form.cmdRefresh, Qt::LeftButton);
-    const bool running = messages.count() == before && form.txtNoFiles1->Text() == u"1"
-                         && form.txtNoFiles2->Text() == u"0" && form.isVisible();
+    const bool running = messages.count() == before && form.txtNoFiles1->Text() == u"1" &&
+                         form.txtNoFiles2->Text() == u"0" && form.isVisible();
     report.insert("afterwards", running ? QStringLiteral("running") : QStringLiteral("stuck"));
     report.insert("pattern1", form.fb1->Pattern());
     report.insert("pattern2", form.fb2->Pattern());

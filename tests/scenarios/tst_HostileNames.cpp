@@ -5,26 +5,19 @@
 // exact bytes, and restorable to the same bytes; special files are never
 // opened and never hold the program up; a folder is never taken for a file.
 
+#include "files/FileNames.h"
+#include "files/VolumeTable.h"
 #include "main_window/frmMain.h"
+#include "platform/linux/TrashInfo.h"
+#include "platform/MessageBox.h"
 #include "support/core/ByteFiles.h"
 #include "support/core/FakeMessageBox.h"
 #include "support/widgets/MainWindowFixture.h"
 #include "trimming/RecycleFile.h"
-#include "platform/linux/TrashInfo.h"
 #include "ui/CommandButton.h"
 #include "ui/DirListBox.h"
 #include "ui/FileListBox.h"
-#include "files/FileNames.h"
-#include "platform/MessageBox.h"
 #include "ui/TextBox.h"
-#include "files/VolumeTable.h"
-
-#include <QDir>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QStringListModel>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <atomic>
 #include <cerrno>
@@ -32,6 +25,12 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringListModel>
+#include <QTemporaryDir>
+#include <QTest>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -40,8 +39,8 @@
 #include <unistd.h>
 
 using namespace quorvel;
-using quorvel::test::FakeMessageBox;
 using quorvel::test::entries;
+using quorvel::test::FakeMessageBox;
 using quorvel::test::infoPath;
 using quorvel::test::realPath;
 using quorvel::test::removeTree;
@@ -95,10 +94,8 @@ class FifoWatcher
 {
 public:
     explicit FifoWatcher(QByteArrayList fifos)
-        : m_fifos(std::move(fifos)),
-          m_thread([this] { watch(); })
-    {
-    }
+        : m_fifos(std::move(fifos)), m_thread([this] { watch(); })
+    {}
     ~FifoWatcher()
     {
         m_stop = true;
@@ -217,11 +214,11 @@ private slots:
                                      << QByteArray("keep\r\nme.JPG");
         QTest::newRow("percent") << QByteArray("100% %41 crop.NEF") << QByteArray("50%%.NEF")
                                  << QByteArray("50%%.JPG");
-        QTest::newRow("not UTF-8") << QByteArray("caf\xe9 \xff\xfe.NEF") << QByteArray("\xe9t\xe9.NEF")
-                                   << QByteArray("\xe9t\xe9.JPG");
+        QTest::newRow("not UTF-8") << QByteArray("caf\xe9 \xff\xfe.NEF")
+                                   << QByteArray("\xe9t\xe9.NEF") << QByteArray("\xe9t\xe9.JPG");
         // Two names that a lossy decoder would both turn into "x\uFFFD".
-        QTest::newRow("invalid bytes told apart") << QByteArray("x\xe9.NEF") << QByteArray("x\xe8.NEF")
-                                                  << QByteArray("x\xe8.JPG");
+        QTest::newRow("invalid bytes told apart")
+            << QByteArray("x\xe9.NEF") << QByteArray("x\xe8.NEF") << QByteArray("x\xe8.JPG");
         QTest::newRow("255 bytes") << QByteArray(251, 'b') + ".NEF" << QByteArray(251, 'k') + ".NEF"
                                    << QByteArray(251, 'k') + ".JPG";
         QTest::newRow("255 bytes, not UTF-8")
@@ -270,7 +267,8 @@ private slots:
             const QByteArray trashList = runTrashCli(list, {}, m_root, {}, exitCode);
             QCOMPARE(exitCode, 0);
             QVERIFY2(trashList.contains(' ' + m_photos + '/' + gone + '\n'), trashList.constData());
-            runTrashCli(restore, {QFile::decodeName(m_photos + '/' + gone)}, m_photos, "0\n", exitCode);
+            runTrashCli(restore, {QFile::decodeName(m_photos + '/' + gone)}, m_photos, "0\n",
+                        exitCode);
             QCOMPARE(exitCode, 0);
         } else {
             // trash-cli reads Path= as UTF-8 and puts a file whose name is not
@@ -280,15 +278,17 @@ private slots:
             if (QStandardPaths::findExecutable(QStringLiteral("python3")).isEmpty())
                 QSKIP("python3 is needed to restore a name that is not UTF-8");
             QProcess python;
-            python.start(QStringLiteral("python3"),
-                         {QStringLiteral("-c"),
-                          QStringLiteral("import os, sys, urllib.parse\n"
-                                         "trash = bytes.fromhex(sys.argv[1]); name = bytes.fromhex(sys.argv[2])\n"
-                                         "info = open(trash + b'/info/' + name + b'.trashinfo', 'rb').read()\n"
-                                         "path = [l[5:] for l in info.split(b'\\n') if l.startswith(b'Path=')][0]\n"
-                                         "os.rename(trash + b'/files/' + name, urllib.parse.unquote_to_bytes(path))\n"
-                                         "os.remove(trash + b'/info/' + name + b'.trashinfo')\n"),
-                          QString::fromLatin1(trash().toHex()), QString::fromLatin1(inTrash.toHex())});
+            python.start(
+                QStringLiteral("python3"),
+                {QStringLiteral("-c"),
+                 QStringLiteral(
+                     "import os, sys, urllib.parse\n"
+                     "trash = bytes.fromhex(sys.argv[1]); name = bytes.fromhex(sys.argv[2])\n"
+                     "info = open(trash + b'/info/' + name + b'.trashinfo', 'rb').read()\n"
+                     "path = [l[5:] for l in info.split(b'\\n') if l.startswith(b'Path=')][0]\n"
+                     "os.rename(trash + b'/files/' + name, urllib.parse.unquote_to_bytes(path))\n"
+                     "os.remove(trash + b'/info/' + name + b'.trashinfo')\n"),
+                 QString::fromLatin1(trash().toHex()), QString::fromLatin1(inTrash.toHex())});
             QVERIFY(python.waitForFinished(60000));
             QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
         }
@@ -311,7 +311,8 @@ private slots:
         const QString shown = files::decodeFileName(folder);
         QListWidgetItem *entry = nullptr;
         for (int row = 0; row < w.Dir1->count(); ++row) {
-            if (w.Dir1->item(row)->text().trimmed() == files::decodeFileName(QByteArray("day\n1 caf\xe9 %41")))
+            if (w.Dir1->item(row)->text().trimmed() ==
+                files::decodeFileName(QByteArray("day\n1 caf\xe9 %41")))
                 entry = w.Dir1->item(row);
         }
         QVERIFY2(entry, "the folder is not in the folder list");
@@ -353,8 +354,8 @@ private slots:
 
         QByteArrayList special = {"IMG_0002.JPG", "IMG_0003.NEF", "IMG_0004.JPG", "IMG_0005.NEF",
                                   "IMG_0006.NEF"};
-        const bool haveDevice = ::mknod((m_photos + "/IMG_0007.NEF").constData(), S_IFCHR | 0644,
-                                        makedev(1, 3)) == 0;
+        const bool haveDevice =
+            ::mknod((m_photos + "/IMG_0007.NEF").constData(), S_IFCHR | 0644, makedev(1, 3)) == 0;
         if (haveDevice)
             special << "IMG_0007.NEF";
         else
@@ -400,10 +401,14 @@ private slots:
             const char *name;
             const char *target;
         } links[] = {
-            {"tofile.NEF", "../elsewhere/real.NEF"},   {"linkedpic.JPG", "../elsewhere/pic.JPG"},
-            {"tofolder.NEF", "../elsewhere/folder"},   {"dangling.NEF", "../elsewhere/none.NEF"},
-            {"loop.NEF", "loop.NEF"},                  {"loopA.NEF", "loopB.NEF"},
-            {"loopB.NEF", "loopA.NEF"},                {"tofolder.JPG", "../elsewhere/folder"},
+            {"tofile.NEF", "../elsewhere/real.NEF"},
+            {"linkedpic.JPG", "../elsewhere/pic.JPG"},
+            {"tofolder.NEF", "../elsewhere/folder"},
+            {"dangling.NEF", "../elsewhere/none.NEF"},
+            {"loop.NEF", "loop.NEF"},
+            {"loopA.NEF", "loopB.NEF"},
+            {"loopB.NEF", "loopA.NEF"},
+            {"tofolder.JPG", "../elsewhere/folder"},
         };
         for (const auto &link : links)
             QCOMPARE(::symlink(link.target, (m_photos + '/' + link.name).constData()), 0);
@@ -415,7 +420,8 @@ private slots:
 
         main_window::frmMain &w = start(m_photos);
         QCOMPARE(w.fb1->Names(), (QStringList{"IMG_0001.JPG", "linkedpic.JPG"}));
-        QCOMPARE(w.fb2->Names(), (QStringList{"IMG_0001.NEF", "linkedpic.NEF", "tofile.NEF", "x.NEF"}));
+        QCOMPARE(w.fb2->Names(),
+                 (QStringList{"IMG_0001.NEF", "linkedpic.NEF", "tofile.NEF", "x.NEF"}));
         QStringList folders;
         for (int row = 0; row < w.Dir1->count(); ++row)
             folders << w.Dir1->item(row)->text().trimmed();
@@ -440,7 +446,8 @@ private slots:
         if (restore.isEmpty())
             QSKIP("trash-cli (trash-restore) is not installed");
         int exitCode = -1;
-        runTrashCli(restore, {QFile::decodeName(m_photos + "/tofile.NEF")}, m_photos, "0\n", exitCode);
+        runTrashCli(restore, {QFile::decodeName(m_photos + "/tofile.NEF")}, m_photos, "0\n",
+                    exitCode);
         QCOMPARE(exitCode, 0);
         QCOMPARE(linkTarget(m_photos + "/tofile.NEF"), QByteArray("../elsewhere/real.NEF"));
     }

@@ -1,5 +1,5 @@
-#include "QuorvelVersion.h"
 #include "about/Maker.h"
+#include "QuorvelVersion.h"
 
 #include <optional>
 #include <QDir>

@@ -3,12 +3,14 @@
 // windows.
 
 #include "about/frmAbout.h"
+#include "files/VolumeTable.h"
 #include "main_window/frmMain.h"
 #include "main_window/modQuorvel.h"
+#include "platform/MessageBox.h"
 #include "support/core/FakeLauncher.h"
 #include "support/core/FakeMessageBox.h"
-#include "support/widgets/MainWindowFixture.h"
 #include "support/core/TestFiles.h"
+#include "support/widgets/MainWindowFixture.h"
 #include "support/widgets/XvfbSession.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
@@ -16,9 +18,7 @@
 #include "ui/DirListBox.h"
 #include "ui/DriveListBox.h"
 #include "ui/FileListBox.h"
-#include "platform/MessageBox.h"
 #include "ui/TextBox.h"
-#include "files/VolumeTable.h"
 #include "viewer/dlgShowPicture.h"
 
 #include <functional>
@@ -483,8 +483,8 @@ private slots:
         QTest::newRow("Alt+D, Yes")
             << L{Qt::ALT | Qt::Key_D} << int(platform::IDYES) << true << true << true;
         QTest::newRow("Tab, Enter on Delete, No")
-            << L{QKeyCombination(Qt::Key_Tab), QKeyCombination(Qt::Key_Return)} << int(platform::IDNO)
-            << true << false << false;
+            << L{QKeyCombination(Qt::Key_Tab), QKeyCombination(Qt::Key_Return)}
+            << int(platform::IDNO) << true << false << false;
     }
     void viewerKeys()
     {

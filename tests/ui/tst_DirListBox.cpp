@@ -1,8 +1,8 @@
-#include "support/core/ScratchFolder.h"
-#include "ui/DirListBox.h"
 #include "files/FolderError.h"
 #include "files/Volume.h"
 #include "files/VolumeTable.h"
+#include "support/core/ScratchFolder.h"
+#include "ui/DirListBox.h"
 
 #include <cerrno>
 #include <QDir>
@@ -10,10 +10,10 @@
 #include <QTest>
 
 using quorvel::files::FolderError;
-using quorvel::test::ScratchFolder;
-using quorvel::ui::DirListBox;
 using quorvel::files::Volume;
 using quorvel::files::VolumeTable;
+using quorvel::test::ScratchFolder;
+using quorvel::ui::DirListBox;
 
 namespace {
 

@@ -1,17 +1,17 @@
+#include "files/Volume.h"
+#include "files/VolumeTable.h"
 #include "support/core/ScratchFolder.h"
 #include "ui/DirListBox.h"
 #include "ui/DriveListBox.h"
-#include "files/Volume.h"
-#include "files/VolumeTable.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
+using quorvel::files::Volume;
+using quorvel::files::VolumeTable;
 using quorvel::test::ScratchFolder;
 using quorvel::ui::DirListBox;
 using quorvel::ui::DriveListBox;
-using quorvel::files::Volume;
-using quorvel::files::VolumeTable;
 
 class tst_DriveListBox : public QObject
 {

@@ -1,7 +1,7 @@
-#include "support/core/ScratchFolder.h"
-#include "ui/FileListBox.h"
 #include "files/FileNames.h"
 #include "files/FolderError.h"
+#include "support/core/ScratchFolder.h"
+#include "ui/FileListBox.h"
 
 #include <cerrno>
 #include <QProcess>

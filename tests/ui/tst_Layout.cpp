@@ -3,6 +3,7 @@
 // cut off, wraps out of sight, or hides under a neighbour.
 
 #include "about/frmAbout.h"
+#include "files/VolumeTable.h"
 #include "main_window/frmMain.h"
 #include "main_window/modQuorvel.h"
 #include "support/core/FakeLauncher.h"
@@ -15,7 +16,6 @@
 #include "ui/Label.h"
 #include "ui/Layout.h"
 #include "ui/TextBox.h"
-#include "files/VolumeTable.h"
 #include "viewer/dlgShowPicture.h"
 
 #include <memory>

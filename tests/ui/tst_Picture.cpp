@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <sys/stat.h>
 
 using namespace quorvel::ui;

@@ -7,6 +7,7 @@
 #include "ui/Screen.h"
 #include "viewer/dlgShowPicture.h"
 
+#include <cmath>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -15,8 +16,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <cmath>
 
 using namespace quorvel;
 using quorvel::test::FakeMessageBox;
@@ -229,7 +228,7 @@ void tst_dlgShowPicture::init()
     m_recycler = Recycler();
     m_refreshes = 0;
     m_dialog = std::make_unique<viewer::dlgShowPicture>(m_messages, m_recycler.function(),
-                                                [this] { ++m_refreshes; });
+                                                        [this] { ++m_refreshes; });
 }
 
 void tst_dlgShowPicture::cleanup()
@@ -384,8 +383,8 @@ void tst_dlgShowPicture::readsEachFormat_data()
         << QStringLiteral("PXL_0001.jpg") << encoded(picture, "jpeg", 90) + QByteArray(200000, '\0')
         << QSize(533, 400);
     // Told by content, not by name.
-    QTest::newRow("PNG named .jpg") << QStringLiteral("IMG_0001.jpg") << encoded(picture, "png")
-                                    << QSize(533, 400);
+    QTest::newRow("PNG named .jpg")
+        << QStringLiteral("IMG_0001.jpg") << encoded(picture, "png") << QSize(533, 400);
 }
 
 void tst_dlgShowPicture::readsEachFormat()

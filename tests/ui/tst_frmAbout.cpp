@@ -360,7 +360,8 @@ void tst_frmAbout::newInstanceLoadsAfresh()
     runDeferredDeletes();
     QVERIFY(first.isNull());
 
-    QPointer<about::frmAbout> second = new about::frmAbout(ui::App::fromBuild(), launcher, messages);
+    QPointer<about::frmAbout> second =
+        new about::frmAbout(ui::App::fromBuild(), launcher, messages);
     second->show();
     QVERIFY(QTest::qWaitForWindowExposed(second));
     QCOMPARE(second->windowTitle(), QStringLiteral("About Quorvel"));

@@ -1,10 +1,12 @@
 #include "about/frmAbout.h"
+#include "files/VolumeTable.h"
 #include "main_window/frmMain.h"
 #include "main_window/modQuorvel.h"
+#include "platform/MessageBox.h"
 #include "support/core/FakeLauncher.h"
 #include "support/core/FakeMessageBox.h"
-#include "support/widgets/MainWindowFixture.h"
 #include "support/core/TestFiles.h"
+#include "support/widgets/MainWindowFixture.h"
 #include "trimming/RecycleFile.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
@@ -12,20 +14,17 @@
 #include "ui/DirListBox.h"
 #include "ui/DriveListBox.h"
 #include "ui/FileListBox.h"
-#include "platform/MessageBox.h"
 #include "ui/Screen.h"
 #include "ui/TextBox.h"
-#include "files/VolumeTable.h"
 #include "viewer/dlgShowPicture.h"
 
+#include <memory>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <memory>
 
 using namespace quorvel;
 using quorvel::test::FakeLauncher;
@@ -75,9 +74,9 @@ private slots:
         dataHome = temp->filePath("data");
         QDir().mkpath(dataHome);
         qputenv("XDG_DATA_HOME", dataHome.toLocal8Bit());
-        touchFiles(photos, {"DSC_0001.jpg", "DSC_0002.JPG", "DSC_0003.jpg", "DSC_0001.nef",
-                            "DSC_0002.nef", "DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef",
-                            "notes.txt"});
+        touchFiles(photos,
+                   {"DSC_0001.jpg", "DSC_0002.JPG", "DSC_0003.jpg", "DSC_0001.nef", "DSC_0002.nef",
+                    "DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef", "notes.txt"});
         fixture.reset();
         fixture.setVolumes(QList<files::Volume>{{"/", {}}, {temp->filePath("card"), "CARD"}});
     }
@@ -103,11 +102,12 @@ private slots:
         QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
         QCOMPARE(w.fb1->Names(), (QStringList{"DSC_0001.jpg", "DSC_0002.JPG", "DSC_0003.jpg"}));
 
-        const QStringList raw = {"*.nef (Nikon)", "*.crw (Canon)", "*.cr2 (Canon)", "*.kdc (Kodak)",
-                                 "*.dcr (Kodak)", "*.mrw (Minolta)", "*.orf (Olympus)",
-                                 "*.dng (Adobe)", "*.ptx (Pentax)", "*.pef (Pentax)", "*.arw (Sony)",
-                                 "*.raf (Fuji)", "*.x3f (Sigma)", "*.raw", "-------", "*.jpg",
-                                 "*.tif", "*.tiff"};
+        const QStringList raw = {"*.nef (Nikon)",   "*.crw (Canon)", "*.cr2 (Canon)",
+                                 "*.kdc (Kodak)",   "*.dcr (Kodak)", "*.mrw (Minolta)",
+                                 "*.orf (Olympus)", "*.dng (Adobe)", "*.ptx (Pentax)",
+                                 "*.pef (Pentax)",  "*.arw (Sony)",  "*.raf (Fuji)",
+                                 "*.x3f (Sigma)",   "*.raw",         "-------",
+                                 "*.jpg",           "*.tif",         "*.tiff"};
         QCOMPARE(entries(w.ComboRaw), raw);
         QCOMPARE(entries(w.ComboPicture),
                  QStringList({"*.jpg", "*.tif", "*.tiff", "-------"}) + raw.mid(0, 14));
@@ -286,7 +286,8 @@ private slots:
         QTest::newRow("separator on the RAW side") << false << "-------" << QStringList{};
         QTest::newRow("RAW entry on the picture side")
             << true << "*.nef (Nikon)"
-            << QStringList{"DSC_0001.nef", "DSC_0002.nef", "DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef"};
+            << QStringList{"DSC_0001.nef", "DSC_0002.nef", "DSC_0004.NEF", "DSC_0005.nef",
+                           "DSC_0006.nef"};
         QTest::newRow("jpg on the RAW side")
             << false << "*.jpg" << QStringList{"DSC_0001.jpg", "DSC_0002.JPG", "DSC_0003.jpg"};
     }
@@ -405,7 +406,8 @@ private slots:
         messages.answer(platform::IDYES);
         QTest::mouseClick(w.cmdQuorvel, Qt::LeftButton);
         // DSC_0002.JPG keeps DSC_0002.nef; DSC_0004.NEF, 5 and 6 have no picture.
-        QCOMPARE(trashedNames(dataHome), (QStringList{"DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef"}));
+        QCOMPARE(trashedNames(dataHome),
+                 (QStringList{"DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef"}));
         QVERIFY(messages.last().prompt.startsWith("You have deleted 3 file(s)"));
         QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("2"));
         QCOMPARE(w.fb2->Names(), (QStringList{"DSC_0001.nef", "DSC_0002.nef"}));
@@ -529,7 +531,8 @@ private slots:
         main_window::frmMain &w = start();
         w.fb1->setListIndex(0);
         messages.answer(platform::IDYES);
-        QTimer::singleShot(0, this, [&] { QTest::mouseClick(w.viewer()->cmdDelete, Qt::LeftButton); });
+        QTimer::singleShot(0, this,
+                           [&] { QTest::mouseClick(w.viewer()->cmdDelete, Qt::LeftButton); });
         w.fb1_DblClick();
         QCOMPARE(trashedNames(dataHome), QStringList{"DSC_0001.jpg"});
         QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("2"));

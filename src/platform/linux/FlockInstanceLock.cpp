@@ -1,12 +1,10 @@
-#include "platform/InstanceLock.h"
-
 #include "files/FileNames.h"
-
-#include <QDir>
-#include <QFileInfo>
+#include "platform/InstanceLock.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <QDir>
+#include <QFileInfo>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,7 +33,9 @@ std::unique_ptr<InstanceLock> InstanceLock::tryAcquire(const QString &name)
     // that can't be made at all (no writable runtime folder) must not.
     if (fd < 0)
         return std::unique_ptr<InstanceLock>(new InstanceLock(-1));
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (fstat(fd, &st) != 0 || st.st_uid != getuid()) {
         close(fd);
         return std::unique_ptr<InstanceLock>(new InstanceLock(-1));
@@ -48,10 +48,7 @@ std::unique_ptr<InstanceLock> InstanceLock::tryAcquire(const QString &name)
     return std::unique_ptr<InstanceLock>(new InstanceLock(fd));
 }
 
-InstanceLock::InstanceLock(int fd)
-    : m_fd(fd)
-{
-}
+InstanceLock::InstanceLock(int fd) : m_fd(fd) {}
 
 InstanceLock::~InstanceLock()
 {

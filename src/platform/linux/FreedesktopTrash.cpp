@@ -6,10 +6,8 @@
 // across volumes could fail half-way or run out of room, and a trim must not
 // leave the user with neither the file nor its trashed twin.
 
-#include "platform/Trash.h"
 #include "platform/linux/TrashInfo.h"
-
-#include <QDateTime>
+#include "platform/Trash.h"
 
 #include <cerrno>
 #include <climits>
@@ -17,10 +15,10 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <pwd.h>
+#include <QDateTime>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
-
 #include <utility>
 #include <vector>
 

@@ -13,10 +13,11 @@ namespace {
 bool isPseudo(const QByteArray &type)
 {
     static const QSet<QByteArray> pseudo = {
-        "proc",     "sysfs",  "devtmpfs", "devpts",     "cgroup",   "cgroup2",    "securityfs",
-        "debugfs",  "tracefs", "pstore",  "bpf",        "mqueue",   "hugetlbfs",  "configfs",
-        "fusectl",  "autofs", "binfmt_misc", "rpc_pipefs", "nsfs",  "efivarfs",   "overlay",
-        "squashfs", "ramfs",  "selinuxfs", "fuse.portal", "fuse.gvfsd-fuse", "tmpfs"};
+        "proc",        "sysfs",           "devtmpfs", "devpts",   "cgroup",      "cgroup2",
+        "securityfs",  "debugfs",         "tracefs",  "pstore",   "bpf",         "mqueue",
+        "hugetlbfs",   "configfs",        "fusectl",  "autofs",   "binfmt_misc", "rpc_pipefs",
+        "nsfs",        "efivarfs",        "overlay",  "squashfs", "ramfs",       "selinuxfs",
+        "fuse.portal", "fuse.gvfsd-fuse", "tmpfs"};
     return pseudo.contains(type);
 }
 

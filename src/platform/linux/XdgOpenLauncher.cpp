@@ -1,8 +1,8 @@
 #include "platform/linux/XdgOpenLauncher.h"
 
 #include <QProcess>
-#include <QUrl>
 #include <QtDebug>
+#include <QUrl>
 
 namespace quorvel::platform {
 

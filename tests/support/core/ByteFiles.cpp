@@ -2,10 +2,6 @@
 
 #include "platform/linux/TrashInfo.h"
 
-#include <QDebug>
-#include <QFile>
-#include <QProcess>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -15,6 +11,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
+#include <QDebug>
+#include <QFile>
+#include <QProcess>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>

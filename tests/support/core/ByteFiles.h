@@ -4,7 +4,6 @@
 #include <QByteArrayList>
 #include <QString>
 #include <QStringList>
-
 #include <sys/types.h>
 
 // Files handled by their names' bytes: several names under test are not valid

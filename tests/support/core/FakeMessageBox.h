@@ -2,11 +2,10 @@
 
 #include "platform/MessageBox.h"
 
+#include <functional>
 #include <QList>
 #include <QQueue>
 #include <QString>
-
-#include <functional>
 #include <utility>
 
 namespace quorvel::test {
