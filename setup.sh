@@ -15,7 +15,7 @@ packages=(
 test_packages=(
     xvfb xauth xdotool x11-utils imagemagick trash-cli
     libjpeg-dev libjpeg-turbo-progs desktop-file-utils appstream
-    clang-14 libclang-rt-14-dev util-linux
+    clang-14 libclang-rt-14-dev clang-format util-linux
 )
 
 install_missing() {
@@ -46,6 +46,7 @@ run)
     ;;
 test)
     install_missing "${packages[@]}" "${test_packages[@]}"
+    "$here/tools/check-format.sh"
     build default
     (cd "$here/build" && ctest --output-on-failure -j 1)
     # The whole suite again with AddressSanitizer and UndefinedBehaviorSanitizer.
