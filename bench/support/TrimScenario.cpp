@@ -90,10 +90,10 @@ TrimScenario::Figures TrimScenario::runOnce(int raws, bool withFloors)
     qint64 trashing = 0;
     main_window::frmMain form(
         messages, volumes, app, launcher,
-        [&messages, &trashing](const QString &path, bool confirm) {
+        [&messages, &trashing](const QString &path, bool confirm, platform::TrashedFile *where) {
             QElapsedTimer timer;
             timer.start();
-            const int result = trimming::modQuorvel::RecycleFile(path, confirm, messages);
+            const int result = trimming::modQuorvel::RecycleFile(path, confirm, messages, where);
             trashing += timer.nsecsElapsed();
             return result;
         },

@@ -44,8 +44,9 @@ bool Program::start()
     m_volumes = std::make_unique<files::VolumeTable>(platform::mountedVolumes());
     m_launcher = std::make_unique<platform::XdgOpenLauncher>();
     ui::WidgetMessageBox &messages = *m_messages;
-    const auto recycle = [&messages](const QString &filePath, bool confirm) {
-        return trimming::modQuorvel::RecycleFile(filePath, confirm, messages);
+    const auto recycle = [&messages](const QString &filePath, bool confirm,
+                                     platform::TrashedFile *where) {
+        return trimming::modQuorvel::RecycleFile(filePath, confirm, messages, where);
     };
 
     // The program opens where the user started it. The working folder is read

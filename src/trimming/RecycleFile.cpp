@@ -8,7 +8,8 @@
 
 namespace quorvel::trimming::modQuorvel {
 
-int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &messages)
+int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &messages,
+                platform::TrashedFile *where)
 {
     // The bytes are taken before asking, so that what the user agrees to is
     // exactly the file that moves.
@@ -21,7 +22,11 @@ int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &mes
         if (answer != platform::IDYES)
             return ECANCELED;
     }
-    return platform::moveToTrash(path);
+    platform::TrashedFile trashed;
+    const int result = platform::moveToTrash(path, trashed);
+    if (result == 0 && where)
+        *where = trashed;
+    return result;
 }
 
 } // namespace quorvel::trimming::modQuorvel

@@ -5,7 +5,8 @@
 
 namespace quorvel::platform {
 class MessageBox;
-}
+struct TrashedFile;
+} // namespace quorvel::platform
 
 namespace quorvel::trimming::modQuorvel {
 
@@ -15,10 +16,14 @@ namespace quorvel::trimming::modQuorvel {
 // has gone, EACCES, EROFS, EXDEV...) with the file left where it was. Shows
 // nothing of its own, except that with confirm true it first asks through
 // messages and returns ECANCELED when the answer is not Yes.
-int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &messages);
+// When where is given, it tells on success where the file went, so that the
+// move can be undone without searching the trash.
+int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &messages,
+                platform::TrashedFile *where = nullptr);
 
 // What the trim and the viewer call to move a file, so that tests can stand in
 // for the trash where a real one can't show the case.
-using RecycleFunction = std::function<int(const QString &filePath, bool confirm)>;
+using RecycleFunction =
+    std::function<int(const QString &filePath, bool confirm, platform::TrashedFile *where)>;
 
 } // namespace quorvel::trimming::modQuorvel

@@ -87,7 +87,7 @@ void TrimOperation::run()
     int done = 0;
     for (const int index : toGo) {
         const QString &name = raws.at(index);
-        const int result = m_recycle(files::joinPath(folder, name), false);
+        const int result = m_recycle(files::joinPath(folder, name), false, nullptr);
         if (result == 0)
             ++deleted;
         else

@@ -153,7 +153,7 @@ void dlgShowPicture::cmdDelete_Click()
     if (answer != platform::IDYES)
         return;
 
-    const int result = m_recycle(Tag(), false);
+    const int result = m_recycle(Tag(), false, nullptr);
     if (result == 0) {
         Image1->setPicture(ui::Picture());
         m_messages.show(QStringLiteral("File deleted. ") + QStringLiteral("\r\n\r\n") +

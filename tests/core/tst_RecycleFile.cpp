@@ -1,5 +1,6 @@
 #include "files/FileNames.h"
 #include "platform/linux/TrashInfo.h"
+#include "platform/Trash.h"
 #include "support/core/ByteFiles.h"
 #include "support/core/FakeMessageBox.h"
 #include "support/core/UnprivilegedUser.h"
@@ -95,6 +96,8 @@ private slots:
     void otherVolumeUsesItsOwnTrash_data();
     void otherVolumeUsesItsOwnTrash();
     void symlinkedFolderLeadsToTheVolume();
+    void restoresWhatItTrashed_data();
+    void restoresWhatItTrashed();
     void bindMountUsesItsOwnTrash();
     void refusesUnsafeVolumeTrash_data();
     void refusesUnsafeVolumeTrash();
@@ -540,6 +543,68 @@ void tst_RecycleFile::otherVolumeUsesItsOwnTrash()
     QVERIFY2(!exists(homeTrash()), "a file on another volume must not create the home trash");
     if (setup == u"symlink")
         QCOMPARE(entries(elsewhere), QByteArrayList());
+}
+
+void tst_RecycleFile::restoresWhatItTrashed_data()
+{
+    QTest::addColumn<bool>("otherVolume");
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<int>("expected");
+
+    for (const bool otherVolume : {false, true}) {
+        const char *volume = otherVolume ? "card" : "home";
+        QTest::addRow("%s, untouched", volume) << otherVolume << QString() << 0;
+        QTest::addRow("%s, name taken", volume) << otherVolume << QStringLiteral("taken") << EEXIST;
+        QTest::addRow("%s, gone from the trash", volume)
+            << otherVolume << QStringLiteral("gone") << ENOENT;
+        QTest::addRow("%s, folder gone", volume)
+            << otherVolume << QStringLiteral("folder gone") << ENOENT;
+    }
+}
+
+void tst_RecycleFile::restoresWhatItTrashed()
+{
+    QFETCH(bool, otherVolume);
+    QFETCH(QString, meanwhile);
+    QFETCH(int, expected);
+    QByteArray top = m_root;
+    if (otherVolume) {
+        top = m_root + "/volume";
+        if (const QString why = mountTmpfs(top, "size=4m,mode=0755"); !why.isEmpty())
+            QSKIP(qPrintable(why));
+    }
+    QCOMPARE(::mkdir((top + "/DCIM").constData(), 0755), 0);
+    const QByteArray file = top + "/DCIM/first\nline %41.NEF";
+    QVERIFY(writeFile(file, "raw picture"));
+    const ino_t inode = statOf(file).st_ino;
+
+    platform::TrashedFile where;
+    QCOMPARE(platform::moveToTrash(file, where), 0);
+    QCOMPARE(where.originalPath, file);
+    QCOMPARE(statOf(where.trashedPath).st_ino, inode);
+    QVERIFY(where.trashedPath.startsWith(otherVolume ? top + "/.Trash-" + m_uid : homeTrash()));
+    QVERIFY(exists(where.infoPath));
+
+    if (meanwhile == u"taken")
+        QVERIFY(writeFile(file, "a new file"));
+    if (meanwhile == u"gone")
+        QCOMPARE(::unlink(where.trashedPath.constData()), 0);
+    if (meanwhile == u"folder gone")
+        QCOMPARE(::rmdir((top + "/DCIM").constData()), 0);
+
+    QCOMPARE_ERRNO(platform::restoreFromTrash(where), expected);
+
+    if (expected == 0) {
+        QCOMPARE(statOf(file).st_ino, inode);
+        QCOMPARE(readFile(file), QByteArray("raw picture"));
+        QVERIFY(!exists(where.trashedPath));
+        QVERIFY(!exists(where.infoPath));
+    } else if (meanwhile == u"taken") {
+        // Nothing is replaced, and the trashed file keeps its record.
+        QCOMPARE(readFile(file), QByteArray("a new file"));
+        QCOMPARE(statOf(where.trashedPath).st_ino, inode);
+        QVERIFY(exists(where.infoPath));
+    }
 }
 
 void tst_RecycleFile::symlinkedFolderLeadsToTheVolume()

@@ -55,7 +55,7 @@ private:
     {
         return trimming::TrimOperation(
             host, messages,
-            [this](const QString &path, bool confirm) {
+            [this](const QString &path, bool confirm, platform::TrashedFile *) {
                 if (confirm)
                     qFatal("the trim must not ask the trash for its own confirmation");
                 recycled << path;
@@ -201,7 +201,8 @@ private slots:
         failing.raws = {"B.nef"};
         messages.answer(platform::IDYES);
         trimming::TrimOperation operation(
-            failing, messages, [](const QString &, bool) { return 0; }, QStringLiteral("x"));
+            failing, messages, [](const QString &, bool, platform::TrashedFile *) { return 0; },
+            QStringLiteral("x"));
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, operation.run());
         QCOMPARE(failing.events.last(), QStringLiteral("end"));
     }

@@ -152,7 +152,7 @@ struct Recycler
 
     trimming::modQuorvel::RecycleFunction function()
     {
-        return [this](const QString &filePath, bool askFirst) {
+        return [this](const QString &filePath, bool askFirst, platform::TrashedFile *) {
             ++calls;
             path = filePath;
             confirm = askFirst;
@@ -643,8 +643,8 @@ void tst_dlgShowPicture::deleteMovesPictureToTrash()
     FakeMessageBox messages;
     viewer::dlgShowPicture dialog(
         messages,
-        [&messages](const QString &filePath, bool confirm) {
-            return trimming::modQuorvel::RecycleFile(filePath, confirm, messages);
+        [&messages](const QString &filePath, bool confirm, platform::TrashedFile *where) {
+            return trimming::modQuorvel::RecycleFile(filePath, confirm, messages, where);
         },
         [&fb1] { fb1.Refresh(); });
     const QString path = picturePath(QStringLiteral("IMG_0010.jpg"));
@@ -716,8 +716,8 @@ void tst_dlgShowPicture::deleteWhileFailureShows()
     int refreshes = 0;
     viewer::dlgShowPicture dialog(
         messages,
-        [&messages](const QString &filePath, bool confirm) {
-            return trimming::modQuorvel::RecycleFile(filePath, confirm, messages);
+        [&messages](const QString &filePath, bool confirm, platform::TrashedFile *where) {
+            return trimming::modQuorvel::RecycleFile(filePath, confirm, messages, where);
         },
         [&refreshes] { ++refreshes; });
     dialog.setTag(path);

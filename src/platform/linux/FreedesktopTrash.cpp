@@ -182,6 +182,8 @@ struct Trash
     // Empty for the home trash, whose Path= is absolute; otherwise the top
     // folder of the volume that Path= is relative to.
     QByteArray topdir;
+    // The trash folder itself, absolute, for telling where a file went.
+    QByteArray path;
 };
 
 int openFilesAndInfo(int trashFd, Trash &trash)
@@ -221,6 +223,7 @@ int openHomeTrash(const Volume &fileVolume, Trash &trash, bool &found)
         return errno;
     if (const int error = openFilesAndInfo(trashFd.fd, trash))
         return error;
+    trash.path = path;
     found = true;
     return 0;
 }
@@ -257,6 +260,7 @@ bool openSharedVolumeTrash(const QByteArray &topdir, const QByteArray &uid, Tras
         return false;
     if (statusOf(own.fd, status) != 0 || status.owner != ::geteuid())
         return false;
+    trash.path = topdir + "/.Trash/" + uid;
     return openFilesAndInfo(own.fd, trash) == 0;
 }
 
@@ -275,6 +279,7 @@ int openOwnVolumeTrash(const QByteArray &topdir, const QByteArray &uid, Trash &t
         return error;
     if (status.owner != ::geteuid())
         return EPERM;
+    trash.path = path;
     return openFilesAndInfo(own.fd, trash);
 }
 
@@ -310,11 +315,11 @@ int writeAll(int fd, const QByteArray &data)
     return 0;
 }
 
-// Renames without ever replacing what is already in the trash: EEXIST asks for
+// Renames without ever replacing what is already there: EEXIST asks for
 // another name. Filesystems that can't promise that get a look first.
-int renameInto(const QByteArray &from, int filesFd, const QByteArray &name)
+int renameNoReplace(const char *from, int toDirFd, const char *to)
 {
-    if (::renameat2(AT_FDCWD, from.constData(), filesFd, name.constData(), RENAME_NOREPLACE) == 0)
+    if (::renameat2(AT_FDCWD, from, toDirFd, to, RENAME_NOREPLACE) == 0)
         return 0;
     const int error = errno;
     if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP)
@@ -322,9 +327,9 @@ int renameInto(const QByteArray &from, int filesFd, const QByteArray &name)
     struct stat existing
     {
     };
-    if (::fstatat(filesFd, name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0)
+    if (::fstatat(toDirFd, to, &existing, AT_SYMLINK_NOFOLLOW) == 0)
         return EEXIST;
-    if (::renameat(AT_FDCWD, from.constData(), filesFd, name.constData()) == 0)
+    if (::renameat(AT_FDCWD, from, toDirFd, to) == 0)
         return 0;
     return errno;
 }
@@ -335,7 +340,7 @@ int renameInto(const QByteArray &from, int filesFd, const QByteArray &name)
 // The info file is not flushed with fsync: that costs milliseconds a file,
 // seconds on a trim of a full card, and a crash at the wrong moment can at
 // worst leave an empty info file beside a file that is still in files/.
-int trashInto(Trash &trash, const QByteArray &path, const QByteArray &name)
+int trashInto(Trash &trash, const QByteArray &path, const QByteArray &name, TrashedFile &where)
 {
     QByteArray storedPath = path;
     if (!trash.topdir.isEmpty())
@@ -356,9 +361,11 @@ int trashInto(Trash &trash, const QByteArray &path, const QByteArray &name)
         if (::close(std::exchange(infoFd.fd, -1)) != 0 && error == 0)
             error = errno;
         if (error == 0) {
-            error = renameInto(path, trash.files.fd, inTrash);
-            if (error == 0)
+            error = renameNoReplace(path.constData(), trash.files.fd, inTrash.constData());
+            if (error == 0) {
+                where = {path, trash.path + "/files/" + inTrash, trash.path + "/info/" + infoName};
                 return 0;
+            }
         }
         ::unlinkat(trash.info.fd, infoName.constData(), 0);
         if (error != EEXIST)
@@ -370,6 +377,12 @@ int trashInto(Trash &trash, const QByteArray &path, const QByteArray &name)
 } // namespace
 
 int moveToTrash(const QByteArray &path)
+{
+    TrashedFile where;
+    return moveToTrash(path, where);
+}
+
+int moveToTrash(const QByteArray &path, TrashedFile &where)
 {
     if (path.isEmpty())
         return ENOENT;
@@ -412,7 +425,25 @@ int moveToTrash(const QByteArray &path)
         if (const int error = openVolumeTrash(folder, status.volume, trash))
             return error;
     }
-    return trashInto(trash, file, name);
+    return trashInto(trash, file, name, where);
+}
+
+int restoreFromTrash(const TrashedFile &file)
+{
+    if (file.originalPath.isEmpty() || file.trashedPath.isEmpty())
+        return EINVAL;
+    if (file.originalPath.contains('\0') || file.trashedPath.contains('\0') ||
+        file.infoPath.contains('\0'))
+        return EINVAL;
+    // Its record goes only once the file is back: a failure in between leaves
+    // a record without a file, which trash readers pass over, never a file
+    // in the trash that no longer says where it belongs.
+    if (const int error =
+            renameNoReplace(file.trashedPath.constData(), AT_FDCWD, file.originalPath.constData()))
+        return error;
+    if (!file.infoPath.isEmpty())
+        ::unlink(file.infoPath.constData());
+    return 0;
 }
 
 } // namespace quorvel::platform

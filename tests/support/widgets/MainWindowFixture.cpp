@@ -31,8 +31,8 @@ main_window::frmMain &MainWindowFixture::build(const QString &startFolder, const
     m_form.reset();
     m_form = std::make_unique<main_window::frmMain>(
         m_messages, *m_volumes, app, m_launcher,
-        [this](const QString &path, bool confirm) {
-            const int result = trimming::modQuorvel::RecycleFile(path, confirm, m_messages);
+        [this](const QString &path, bool confirm, platform::TrashedFile *where) {
+            const int result = trimming::modQuorvel::RecycleFile(path, confirm, m_messages, where);
             if (m_onRecycled)
                 m_onRecycled(result);
             return result;
