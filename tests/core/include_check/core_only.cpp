@@ -1,0 +1,4 @@
+#include "files/FileNames.h"
+#include "platform/Trash.h"
+#include <QByteArray>
+#include <vector>

@@ -1,0 +1,2 @@
+#include "files/FileNames.h"
+#include <QImage>

@@ -1,0 +1,2 @@
+#include "platform/Trash.h"
+#include "ui/Label.h"
