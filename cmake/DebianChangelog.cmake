@@ -1,0 +1,98 @@
+# quorvel_write_debian_changelog(<metainfo> <output> <package> <maintainer>)
+#
+# Writes a Debian changelog with one entry per <release> of an AppStream
+# metainfo file, newest first as both formats list them; each paragraph or
+# list item of a release's description becomes one bullet. Fails when the
+# newest release is not the project's version, so that a version raised without
+# release notes never reaches a package.
+function(quorvel_write_debian_changelog metainfo output package maintainer)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${metainfo})
+    file(READ ${metainfo} rest)
+    set(changelog "")
+    # The text is walked with FIND rather than split into a list, which would
+    # break it at every ';' an entity such as &amp; brings.
+    while(TRUE)
+        string(FIND "${rest}" "<release " start)
+        if(start EQUAL -1)
+            break()
+        endif()
+        string(SUBSTRING "${rest}" ${start} -1 rest)
+        if(NOT rest MATCHES "^<release version=\"([^\"]+)\" date=\"([0-9]+)-([0-9]+)-([0-9]+)\"")
+            message(FATAL_ERROR "${metainfo}: a release without version and date")
+        endif()
+        set(version ${CMAKE_MATCH_1})
+        set(year ${CMAKE_MATCH_2})
+        set(month ${CMAKE_MATCH_3})
+        set(day ${CMAKE_MATCH_4})
+        if(NOT changelog AND NOT version STREQUAL PROJECT_VERSION)
+            message(FATAL_ERROR "${metainfo}: the newest release is ${version}, "
+                                "not the version built, ${PROJECT_VERSION}")
+        endif()
+        quorvel_rfc2822_date(${year} ${month} ${day} date)
+        string(APPEND changelog "${package} (${version}) stable; urgency=medium\n\n")
+
+        # The release's notes end with it; one written as <release .../> has none.
+        string(FIND "${rest}" ">" tag_end)
+        math(EXPR before_tag_end "${tag_end} - 1")
+        string(SUBSTRING "${rest}" ${before_tag_end} 1 closing)
+        set(notes "")
+        if(NOT closing STREQUAL "/")
+            string(FIND "${rest}" "</release>" end)
+            string(SUBSTRING "${rest}" 0 ${end} notes)
+            string(SUBSTRING "${rest}" ${end} -1 rest)
+        endif()
+        set(bullets 0)
+        while(notes MATCHES "<(p|li)>([^<]*)</(p|li)>")
+            set(note "${CMAKE_MATCH_2}")
+            string(FIND "${notes}" "${CMAKE_MATCH_0}" at)
+            string(LENGTH "${CMAKE_MATCH_0}" length)
+            math(EXPR at "${at} + ${length}")
+            string(SUBSTRING "${notes}" ${at} -1 notes)
+            string(REGEX REPLACE "[ \t\n]+" " " note "${note}")
+            string(STRIP "${note}" note)
+            string(REPLACE "&lt;" "<" note "${note}")
+            string(REPLACE "&gt;" ">" note "${note}")
+            string(REPLACE "&quot;" "\"" note "${note}")
+            string(REPLACE "&apos;" "'" note "${note}")
+            string(REPLACE "&amp;" "&" note "${note}")
+            string(APPEND changelog "  * ${note}\n")
+            math(EXPR bullets "${bullets} + 1")
+        endwhile()
+        if(bullets EQUAL 0)
+            string(APPEND changelog "  * Release ${version}.\n")
+        endif()
+        string(APPEND changelog "\n -- ${maintainer}  ${date}\n\n")
+    endwhile()
+    if(NOT changelog)
+        message(FATAL_ERROR "${metainfo} lists no releases")
+    endif()
+    string(STRIP "${changelog}" changelog)
+    # Written only when it changed, so that an unchanged changelog is not
+    # compressed again on every configure.
+    file(WRITE ${output}.new "${changelog}\n")
+    configure_file(${output}.new ${output} COPYONLY)
+endfunction()
+
+# The date of a release at midnight UTC, as Debian's changelog writes it:
+# "Mon, 07 Dec 2026 00:00:00 +0000". CMake's own TIMESTAMP formats only the
+# present, so the weekday is counted here (Sakamoto's method).
+function(quorvel_rfc2822_date year month day result)
+    math(EXPR month "${month}" OUTPUT_FORMAT DECIMAL) # "08" is no octal
+    math(EXPR day "${day}" OUTPUT_FORMAT DECIMAL)
+    set(offsets 0 3 2 5 0 3 5 1 4 6 2 4)
+    math(EXPR index "${month} - 1")
+    list(GET offsets ${index} offset)
+    set(y ${year})
+    if(month LESS 3)
+        math(EXPR y "${y} - 1")
+    endif()
+    math(EXPR weekday "(${y} + ${y} / 4 - ${y} / 100 + ${y} / 400 + ${offset} + ${day}) % 7")
+    set(weekdays Sun Mon Tue Wed Thu Fri Sat)
+    set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+    list(GET weekdays ${weekday} weekday)
+    list(GET months ${index} month_name)
+    if(day LESS 10)
+        set(day 0${day})
+    endif()
+    set(${result} "${weekday}, ${day} ${month_name} ${year} 00:00:00 +0000" PARENT_SCOPE)
+endfunction()
