@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
-#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -40,23 +39,6 @@ Run run(const QString &program, const QStringList &arguments)
     if (process.exitStatus() == QProcess::NormalExit)
         result.exitCode = process.exitCode();
     return result;
-}
-
-// The fields of a Debian control record; a continuation line joins its field's
-// value after a line break.
-QMap<QString, QString> controlFields(const QString &record)
-{
-    QMap<QString, QString> fields;
-    QString last;
-    for (const QString &line : record.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        if (line.startsWith(QLatin1Char(' '))) {
-            fields[last] += QLatin1Char('\n') + line.trimmed();
-        } else {
-            last = line.section(QLatin1Char(':'), 0, 0);
-            fields[last] = line.section(QLatin1Char(':'), 1).trimmed();
-        }
-    }
-    return fields;
 }
 
 // The package names of a Depends field: "a (>= 1), b | c" gives a, b and c.
@@ -140,7 +122,6 @@ private slots:
     void packageDependsOnWhatIsLoadedAtRunTime_data();
     void packageDependsOnWhatIsLoadedAtRunTime();
     void packageDependsOnNothingFromTheBuild();
-    void packageInstallsUnderUsrOnly();
     void lintianFindsNoErrorsOrWarnings();
 
 private:
@@ -154,6 +135,12 @@ private:
         return isPackage() ? m_packageDir.filePath(QStringLiteral("root/usr")) : m_prefix.path();
     }
     QString installed(const QString &relative) const { return QDir(prefix()).filePath(relative); }
+    // One field of the package's control record, as apt reads it.
+    QString control(const QString &field) const
+    {
+        return run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), m_package, field})
+            .output.trimmed();
+    }
     QString desktopFile() const
     {
         return installed(QStringLiteral("share/applications/%1.desktop").arg(appId));
@@ -166,7 +153,6 @@ private:
     QTemporaryDir m_prefix;
     QTemporaryDir m_packageDir;
     QString m_package;
-    QMap<QString, QString> m_control;
 };
 
 void tst_Install::initTestCase_data()
@@ -208,9 +194,6 @@ void tst_Install::initTestCase()
     const Run unpack = run(QStringLiteral("dpkg-deb"),
                            {QStringLiteral("-x"), m_package, m_packageDir.filePath("root")});
     QVERIFY2(unpack.exitCode == 0, qPrintable(unpack.output));
-    const Run fields = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), m_package});
-    QVERIFY2(fields.exitCode == 0, qPrintable(fields.output));
-    m_control = controlFields(fields.output);
 }
 
 void tst_Install::binaryInstalled()
@@ -365,12 +348,7 @@ void tst_Install::packageFields()
         QSKIP("only the package has a control record");
     QFETCH(QString, field);
     QFETCH(QString, value);
-    QCOMPARE(m_control.value(field), value);
-
-    // A one-line synopsis, then a description of at least a paragraph.
-    const QStringList description = m_control.value(QStringLiteral("Description")).split('\n');
-    QVERIFY2(description.size() > 3, qPrintable(description.join('\n')));
-    QVERIFY(!description.constFirst().isEmpty());
+    QCOMPARE(control(field), value);
 }
 
 void tst_Install::packageDependsOnWhatIsLoadedAtRunTime_data()
@@ -395,7 +373,7 @@ void tst_Install::packageDependsOnWhatIsLoadedAtRunTime()
         QSKIP("only the package has dependencies");
     QFETCH(QString, field);
     QFETCH(QString, dependency);
-    const QString relations = m_control.value(field);
+    const QString relations = control(field);
     QVERIFY2(packageNames(relations).contains(dependency), qPrintable(relations));
 }
 
@@ -406,22 +384,12 @@ void tst_Install::packageDependsOnNothingFromTheBuild()
     const QStringList buildOnly = {QStringLiteral("build-essential"), QStringLiteral("cmake"),
                                    QStringLiteral("g++"), QStringLiteral("pkg-config")};
     for (const char *field : {"Depends", "Recommends", "Suggests"}) {
-        const QString relations = m_control.value(QLatin1String(field));
+        const QString relations = control(QLatin1String(field));
         for (const QString &name : packageNames(relations)) {
             QVERIFY2(!name.endsWith(QLatin1String("-dev")) && !buildOnly.contains(name),
                      qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(field), relations)));
         }
     }
-}
-
-void tst_Install::packageInstallsUnderUsrOnly()
-{
-    if (!isPackage())
-        QSKIP("the prefix of cmake --install is the caller's choice");
-    const QDir root(m_packageDir.filePath(QStringLiteral("root")));
-    QCOMPARE(root.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             QStringList{QStringLiteral("usr")});
-    QVERIFY(!QFileInfo::exists(root.filePath(QStringLiteral("usr/local"))));
 }
 
 void tst_Install::lintianFindsNoErrorsOrWarnings()
@@ -431,6 +399,9 @@ void tst_Install::lintianFindsNoErrorsOrWarnings()
     const QString lintian = QStandardPaths::findExecutable(QStringLiteral("lintian"));
     if (lintian.isEmpty())
         QSKIP("lintian is not installed (Debian package lintian)");
+    // Besides Debian's rules for the fields, lintian checks what the functions
+    // above leave out: the copyright file and changelog, owners and modes,
+    // nothing under /usr/local, a stripped binary.
     const Run check =
         run(lintian, {QStringLiteral("--fail-on"), QStringLiteral("error,warning"),
                       QStringLiteral("--tag-display-limit"), QStringLiteral("0"), m_package});
