@@ -2,6 +2,7 @@
 # Sets Quorvel up on a fresh Debian 12 machine.
 #   ./setup.sh run    install what is missing, build, and start Quorvel in the current folder
 #   ./setup.sh test   install what is missing, build, and run every test
+#   ./setup.sh package  install what is missing, build, and make build/quorvel_<version>_<arch>.deb
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -16,7 +17,11 @@ test_packages=(
     xvfb xauth xdotool x11-utils imagemagick trash-cli
     libjpeg-dev libjpeg-turbo-progs desktop-file-utils appstream
     clang-14 libclang-rt-14-dev clang-format util-linux
+    dpkg-dev file lintian man-db
 )
+# cpack's DEB generator reads the run-time dependencies off the binary with
+# dpkg-shlibdeps, and finds the binaries to read with file.
+package_packages=(dpkg-dev file)
 
 install_missing() {
     local missing=()
@@ -57,8 +62,13 @@ test)
         "$here/fuzz/run.sh"
     fi
     ;;
+package)
+    install_missing "${packages[@]}" "${package_packages[@]}"
+    build default
+    cmake --build "$here/build" --target package
+    ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|package" >&2
     exit 2
     ;;
 esac

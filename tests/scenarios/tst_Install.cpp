@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -38,6 +39,25 @@ Run run(const QString &program, const QStringList &arguments)
     if (process.exitStatus() == QProcess::NormalExit)
         result.exitCode = process.exitCode();
     return result;
+}
+
+// The package names of a Depends field: "a (>= 1), b | c" gives a, b and c.
+QStringList packageNames(const QString &relations)
+{
+    QStringList names;
+    for (const QString &relation :
+         relations.split(QRegularExpression(QStringLiteral("[,|]")), Qt::SkipEmptyParts)) {
+        names.append(relation.trimmed().section(QRegularExpression(QStringLiteral("[ (:]")), 0, 0));
+    }
+    return names;
+}
+
+QString builtVersion()
+{
+    return QStringLiteral("%1.%2.%3")
+        .arg(quorvel::version::major)
+        .arg(quorvel::version::minor)
+        .arg(quorvel::version::revision);
 }
 
 // What the AppStream file says about the program, read from the installed file.
@@ -78,13 +98,15 @@ std::optional<Metainfo> readMetainfo(const QString &path)
 
 } // namespace
 
-// Installs the build into a fresh prefix, as a packager would, and checks what
-// a desktop needs to list, launch and show the program.
+// Installs the build twice, into a fresh prefix as a packager would and as the
+// Debian package unpacked, and checks in both what a desktop needs to list,
+// launch and show the program, and in the package what apt relies on.
 class tst_Install : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data();
     void initTestCase();
     void binaryInstalled();
     void desktopEntryValidates();
@@ -94,9 +116,31 @@ private slots:
     void icons_data();
     void icons();
     void scalableIcon();
+    void manualPage();
+    void packageFields_data();
+    void packageFields();
+    void packageDependsOnWhatIsLoadedAtRunTime_data();
+    void packageDependsOnWhatIsLoadedAtRunTime();
+    void packageDependsOnNothingFromTheBuild();
+    void lintianFindsNoErrorsOrWarnings();
 
 private:
-    QString installed(const QString &relative) const { return m_prefix.filePath(relative); }
+    static bool isPackage()
+    {
+        QFETCH_GLOBAL(bool, package);
+        return package;
+    }
+    QString prefix() const
+    {
+        return isPackage() ? m_packageDir.filePath(QStringLiteral("root/usr")) : m_prefix.path();
+    }
+    QString installed(const QString &relative) const { return QDir(prefix()).filePath(relative); }
+    // One field of the package's control record, as apt reads it.
+    QString control(const QString &field) const
+    {
+        return run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), m_package, field})
+            .output.trimmed();
+    }
     QString desktopFile() const
     {
         return installed(QStringLiteral("share/applications/%1.desktop").arg(appId));
@@ -107,7 +151,16 @@ private:
     }
 
     QTemporaryDir m_prefix;
+    QTemporaryDir m_packageDir;
+    QString m_package;
 };
+
+void tst_Install::initTestCase_data()
+{
+    QTest::addColumn<bool>("package");
+    QTest::newRow("cmake --install") << false;
+    QTest::newRow("Debian package") << true;
+}
 
 void tst_Install::initTestCase()
 {
@@ -120,6 +173,27 @@ void tst_Install::initTestCase()
     const Run install = run(cmake, {QStringLiteral("--install"), QStringLiteral(QUORVEL_BINARY_DIR),
                                     QStringLiteral("--prefix"), m_prefix.path()});
     QVERIFY2(install.exitCode == 0, qPrintable(install.output));
+
+    // The package, made as `cmake --build build --target package` makes it,
+    // but into a folder of its own, and unpacked the way dpkg unpacks it.
+    QVERIFY2(m_packageDir.isValid(), qPrintable(m_packageDir.errorString()));
+    const QString cpack = QStandardPaths::findExecutable(QStringLiteral("cpack"));
+    QVERIFY2(!cpack.isEmpty(), "cpack (which comes with cmake) is needed to build the package");
+    const Run build = run(cpack, {QStringLiteral("--config"),
+                                  QStringLiteral(QUORVEL_BINARY_DIR "/CPackConfig.cmake"),
+                                  QStringLiteral("-B"), m_packageDir.path()});
+    QVERIFY2(build.exitCode == 0, qPrintable(build.output));
+
+    const Run architecture = run(QStringLiteral("dpkg"), {QStringLiteral("--print-architecture")});
+    QCOMPARE(architecture.exitCode, 0);
+    const QString name =
+        QStringLiteral("quorvel_%1_%2.deb").arg(builtVersion(), architecture.output.trimmed());
+    QCOMPARE(QDir(m_packageDir.path()).entryList({QStringLiteral("*.deb")}), QStringList{name});
+    m_package = m_packageDir.filePath(name);
+
+    const Run unpack = run(QStringLiteral("dpkg-deb"),
+                           {QStringLiteral("-x"), m_package, m_packageDir.filePath("root")});
+    QVERIFY2(unpack.exitCode == 0, qPrintable(unpack.output));
 }
 
 void tst_Install::binaryInstalled()
@@ -175,7 +249,7 @@ void tst_Install::metainfoValidates()
 
     // The tree check also finds the desktop entry the metadata launches.
     const Run tree = run(validator, {QStringLiteral("validate-tree"), QStringLiteral("--no-net"),
-                                     QStringLiteral("--explain"), m_prefix.path()});
+                                     QStringLiteral("--explain"), prefix()});
     QVERIFY2(tree.exitCode == 0, qPrintable(tree.output));
 }
 
@@ -188,12 +262,8 @@ void tst_Install::metainfoDescribesThisBuild()
     QCOMPARE(info->homepage, QString::fromLatin1(quorvel::about::makerPage));
 
     // Releases are listed newest first; the newest must be the version built.
-    const QString built = QStringLiteral("%1.%2.%3")
-                              .arg(quorvel::version::major)
-                              .arg(quorvel::version::minor)
-                              .arg(quorvel::version::revision);
     QVERIFY(!info->releases.isEmpty());
-    QCOMPARE(info->releases.constFirst(), built);
+    QCOMPARE(info->releases.constFirst(), builtVersion());
 }
 
 void tst_Install::icons_data()
@@ -226,6 +296,118 @@ void tst_Install::scalableIcon()
     QVERIFY(xml.readNextStartElement());
     QCOMPARE(xml.name(), QLatin1String("svg"));
     QCOMPARE(xml.attributes().value(QLatin1String("viewBox")), QLatin1String("0 0 256 256"));
+}
+
+void tst_Install::manualPage()
+{
+    const QString page = installed(QStringLiteral("share/man/man1/quorvel.1.gz"));
+    QVERIFY2(QFileInfo(page).isFile(), qPrintable(page));
+    const QString man = QStandardPaths::findExecutable(QStringLiteral("man"));
+    if (man.isEmpty())
+        QSKIP("man is not installed (Debian package man-db)");
+
+    // man reads the compressed page as `man quorvel` would; --warnings makes
+    // groff report what it could not typeset.
+    QProcess render;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("MANWIDTH"), QStringLiteral("80"));
+    render.setProcessEnvironment(environment);
+    render.start(man, {QStringLiteral("--warnings"), QStringLiteral("-E"), QStringLiteral("UTF-8"),
+                       QStringLiteral("-l"), page});
+    QVERIFY(render.waitForFinished(60'000));
+    const QString warnings = QString::fromLocal8Bit(render.readAllStandardError());
+    const QString text = QString::fromUtf8(render.readAllStandardOutput());
+    QCOMPARE(render.exitCode(), 0);
+    QVERIFY2(warnings.isEmpty(), qPrintable(warnings));
+
+    QVERIFY2(text.contains(QStringLiteral("Quorvel ") + builtVersion()), qPrintable(text));
+    for (const char *heading :
+         {"NAME", "SYNOPSIS", "DESCRIPTION", "WHERE TRASHED FILES GO", "RESTORING FILES", "KEYS"}) {
+        QVERIFY2(text.contains(QLatin1Char('\n') + QLatin1String(heading) + QLatin1Char('\n')),
+                 heading);
+    }
+}
+
+void tst_Install::packageFields_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("Package") << QStringLiteral("Package") << QStringLiteral("quorvel");
+    QTest::newRow("Version") << QStringLiteral("Version") << builtVersion();
+    QTest::newRow("Section") << QStringLiteral("Section") << QStringLiteral("graphics");
+    QTest::newRow("Homepage") << QStringLiteral("Homepage")
+                              << QString::fromLatin1(quorvel::about::makerPage);
+    QTest::newRow("Maintainer")
+        << QStringLiteral("Maintainer")
+        << QStringLiteral("The Quorvel developers <%1>").arg(quorvel::about::makerAddress);
+}
+
+void tst_Install::packageFields()
+{
+    if (!isPackage())
+        QSKIP("only the package has a control record");
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QCOMPARE(control(field), value);
+}
+
+void tst_Install::packageDependsOnWhatIsLoadedAtRunTime_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("dependency");
+    // The first is read off the binary by dpkg-shlibdeps; the others are
+    // loaded as plugins or started as programs, so no linker names them.
+    const QString depends = QStringLiteral("Depends");
+    QTest::newRow("linked Qt Widgets") << depends << QStringLiteral("libqt6widgets6");
+    QTest::newRow("X11 windows") << depends << QStringLiteral("qt6-qpa-plugins");
+    QTest::newRow("TIFF and WebP pictures")
+        << depends << QStringLiteral("qt6-image-formats-plugins");
+    QTest::newRow("web browser") << depends << QStringLiteral("xdg-utils");
+    QTest::newRow("Wayland windows")
+        << QStringLiteral("Recommends") << QStringLiteral("qt6-wayland");
+}
+
+void tst_Install::packageDependsOnWhatIsLoadedAtRunTime()
+{
+    if (!isPackage())
+        QSKIP("only the package has dependencies");
+    QFETCH(QString, field);
+    QFETCH(QString, dependency);
+    const QString relations = control(field);
+    QVERIFY2(packageNames(relations).contains(dependency), qPrintable(relations));
+}
+
+void tst_Install::packageDependsOnNothingFromTheBuild()
+{
+    if (!isPackage())
+        QSKIP("only the package has dependencies");
+    const QStringList buildOnly = {QStringLiteral("build-essential"), QStringLiteral("cmake"),
+                                   QStringLiteral("g++"), QStringLiteral("pkg-config")};
+    for (const char *field : {"Depends", "Recommends", "Suggests"}) {
+        const QString relations = control(QLatin1String(field));
+        for (const QString &name : packageNames(relations)) {
+            QVERIFY2(!name.endsWith(QLatin1String("-dev")) && !buildOnly.contains(name),
+                     qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(field), relations)));
+        }
+    }
+}
+
+void tst_Install::lintianFindsNoErrorsOrWarnings()
+{
+    if (!isPackage())
+        QSKIP("lintian checks packages");
+    const QString lintian = QStandardPaths::findExecutable(QStringLiteral("lintian"));
+    if (lintian.isEmpty())
+        QSKIP("lintian is not installed (Debian package lintian)");
+    // Besides Debian's rules for the fields, lintian checks what the functions
+    // above leave out: the copyright file and changelog, owners and modes,
+    // nothing under /usr/local, a stripped binary.
+    const Run check =
+        run(lintian, {QStringLiteral("--fail-on"), QStringLiteral("error,warning"),
+                      QStringLiteral("--tag-display-limit"), QStringLiteral("0"), m_package});
+    QVERIFY2(check.exitCode == 0, qPrintable(check.output));
+    QVERIFY2(!QRegularExpression(QStringLiteral("(^|\n)[EW]: ")).match(check.output).hasMatch(),
+             qPrintable(check.output));
 }
 
 QTEST_GUILESS_MAIN(tst_Install)
