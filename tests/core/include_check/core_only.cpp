@@ -1,4 +1,5 @@
 #include "files/FileNames.h"
 #include "platform/Trash.h"
+
 #include <QByteArray>
 #include <vector>

@@ -1,2 +1,3 @@
 #include "files/FileNames.h"
+
 #include <QImage>
