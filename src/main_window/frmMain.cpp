@@ -215,6 +215,11 @@ void frmMain::connectHandlers()
     on(cmdExit, &CommandButton::Click, &frmMain::cmdExit_Click);
     on(mnuExit, &QAction::triggered, &frmMain::mnuExit_Click);
     on(mnuAbout, &QAction::triggered, &frmMain::mnuAbout_Click);
+    // The trim's question quotes the pattern boxes, so a box must never be
+    // left showing a pattern its list does not go by: once typing ends
+    // without a choice, the entry in force is shown again.
+    for (ComboBox *box : {ComboPicture, ComboRaw})
+        connect(box, &ComboBox::TypingEnded, box, &ComboBox::showChosen);
 }
 
 bool frmMain::Form_Load()
@@ -385,6 +390,10 @@ void frmMain::Form_Click()
 
 void frmMain::cmdQuorvel_Click()
 {
+    // Typing ends with the trim at the latest, even when it starts without
+    // the focus leaving the box.
+    ComboPicture->showChosen();
+    ComboRaw->showChosen();
     trimming::TrimOperation trim(*this, m_messages, m_recycle,
                                  QString::fromLatin1(about::makerAddress));
     trim.run();

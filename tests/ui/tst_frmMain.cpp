@@ -328,6 +328,49 @@ private slots:
         QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
     }
 
+    // A pattern typed but never chosen is not what the lists go by: the trim's
+    // question must quote, and the trim move, what the lists were chosen with.
+    void trimQuotesThePatternInForce_data()
+    {
+        QTest::addColumn<bool>("rawSide");
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("RAW side, Enter") << true << "Enter";
+        QTest::newRow("RAW side, a click on Trim files") << true << "click";
+        QTest::newRow("RAW side, the trim started at once") << true << "trim";
+        QTest::newRow("picture side, Enter") << false << "Enter";
+        QTest::newRow("picture side, the trim started at once") << false << "trim";
+    }
+    void trimQuotesThePatternInForce()
+    {
+        QFETCH(bool, rawSide);
+        QFETCH(QString, ending);
+        touchFiles(photos, {"DSC_0007.cr2", "DSC_0001.tif"});
+        main_window::frmMain &w = start();
+        ui::ComboBox *box = rawSide ? w.ComboRaw : w.ComboPicture;
+        const QString inForce = box->Text();
+        box->setFocus();
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box, rawSide ? "*.cr2" : "*.tif");
+        if (ending == "Enter") {
+            QTest::keyClick(box, Qt::Key_Return);
+            QCOMPARE(box->Text(), inForce);
+        }
+        messages.answer(platform::IDYES);
+        if (ending == "click")
+            QTest::mouseClick(w.cmdQuorvel, Qt::LeftButton);
+        else
+            w.cmdQuorvel_Click();
+
+        const FakeMessageBox::Message question = messages.messages().first();
+        QVERIFY(question.prompt.startsWith(
+            "You are about to trim your RAW-files (pattern: *.nef (Nikon)) so only \r\n"
+            "the files with the same name as your picture files (pattern: *.jpg) remains"));
+        QCOMPARE(question.title, QStringLiteral("Delete *.nef (Nikon) files"));
+        QCOMPARE(trashedNames(dataHome),
+                 (QStringList{"DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef"}));
+        QCOMPARE(box->Text(), inForce);
+    }
+
     void newFilesShowUpOnRefresh_data()
     {
         QTest::addColumn<QString>("how");
