@@ -170,6 +170,10 @@ void frmMain::createControls(const QString &startFolder)
     Dir2->setGuard(&m_guard);
     fb1->setReadings(&m_readings);
     fb2->setReadings(&m_readings);
+    // "Show Picture" needs a selected picture; a refresh that still lists
+    // it must not take it away from under the button.
+    fb1->setKeepSelection(true);
+    fb2->setKeepSelection(true);
 
     resize(pixels(clientWidth), pixels(clientHeight) + menuBar()->sizeHint().height());
 }
@@ -212,6 +216,8 @@ void frmMain::connectHandlers()
     on(fb1, &FileListBox::Click, &frmMain::fb1_Click);
     on(fb1, &FileListBox::DblClick, &frmMain::fb1_DblClick);
     on(cmdInfo, &CommandButton::Click, &frmMain::cmdInfo_Click);
+    // Nothing selected, nothing to show.
+    connect(fb1, &FileListBox::SelectionLost, cmdInfo, [this] { cmdInfo->setEnabled(false); });
     on(cmdExit, &CommandButton::Click, &frmMain::cmdExit_Click);
     on(mnuExit, &QAction::triggered, &frmMain::mnuExit_Click);
     on(mnuAbout, &QAction::triggered, &frmMain::mnuAbout_Click);
@@ -356,6 +362,9 @@ void frmMain::checkSync_Click()
     Dir2->setPath(Dir1->Path());
     fb2->setPath(Dir1->Path());
     fb2->Refresh();
+    // When Dir2 was on that folder already, nothing above wrote the count of
+    // the list just re-read; a count always tells what its list holds.
+    writeCount(rawSide());
 }
 
 void frmMain::enableRawFolders(bool enabled)

@@ -14,6 +14,7 @@
 #include "ui/DirListBox.h"
 #include "ui/DriveListBox.h"
 #include "ui/FileListBox.h"
+#include "ui/Label.h"
 #include "ui/Screen.h"
 #include "ui/TextBox.h"
 #include "viewer/dlgShowPicture.h"
@@ -396,6 +397,97 @@ private slots:
         QVERIFY(w.fb1->Names().contains("NEW.jpg"));
         QVERIFY(!w.fb1->Names().contains("DSC_0001.jpg"));
         QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("7"));
+    }
+
+    // Only the background and disabled controls re-read the lists; a click on
+    // a caption is no request to read the card again.
+    void clicksOnCaptionsReadNothing_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::newRow("PICTURE FILES :") << "Label2";
+        QTest::newRow("RAW FILES TO TRIM :") << "Label6";
+        QTest::newRow("Number of files:, picture side") << "Label1";
+        QTest::newRow("Number of files:, RAW side") << "Label5";
+        QTest::newRow("the version") << "Label4";
+    }
+    void clicksOnCaptionsReadNothing()
+    {
+        QFETCH(QString, label);
+        main_window::frmMain &w = start();
+        touchFiles(photos, {"NEW.jpg", "NEW.nef"});
+        const QHash<QString, QWidget *> captions = {{"Label1", w.Label1},
+                                                    {"Label2", w.Label2},
+                                                    {"Label4", w.Label4},
+                                                    {"Label5", w.Label5},
+                                                    {"Label6", w.Label6}};
+        QWidget *caption = captions.value(label);
+        QTest::mouseClick(caption, Qt::LeftButton, {}, QPoint(2, 2));
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3"));
+        QCOMPARE(w.fb1->ListCount(), 3);
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
+    }
+
+    // Checking "Synchronise directories" while the RAW side already shows the
+    // picture folder re-reads the RAW list; its count must follow.
+    void recheckingSyncOnTheSameFolderRewritesTheCount()
+    {
+        main_window::frmMain &w = start();
+        w.checkSync->setValue(ui::CheckBox::vbUnchecked);
+        touchFiles(photos, {"NEW.nef"});
+        w.checkSync->setValue(ui::CheckBox::vbChecked);
+        QCOMPARE(w.fb2->ListCount(), 6);
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("6"));
+    }
+
+    // "Show Picture" can be pressed exactly while a picture is selected, and a
+    // click on a name enables it even when that name was selected already.
+    void showPictureFollowsTheSelection_data()
+    {
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("the viewer closed, the same name clicked") << "viewer"
+                                                                  << "DSC_0002.JPG";
+        QTest::newRow("a refresh, the name still listed") << "refresh"
+                                                          << "DSC_0002.JPG";
+        QTest::newRow("a refresh, the name gone") << "removed"
+                                                  << "";
+        QTest::newRow("a trim") << "trim"
+                                << "DSC_0003.jpg";
+        QTest::newRow("another folder") << "folder"
+                                        << "";
+        QTest::newRow("another pattern") << "pattern"
+                                         << "";
+    }
+    void showPictureFollowsTheSelection()
+    {
+        QFETCH(QString, after);
+        QFETCH(QString, selected);
+        touchFiles(photos + "/day2", {"X.jpg"});
+        main_window::frmMain &w = start();
+        const QPoint second = w.fb1->visualRect(w.fb1->model()->index(1, 0)).center();
+        QTest::mouseClick(w.fb1->viewport(), Qt::LeftButton, {}, second);
+        QVERIFY(w.cmdInfo->isEnabled());
+
+        if (after == "viewer") {
+            QTimer::singleShot(0, this, [&] { w.viewer()->hide(); });
+            QTest::mouseClick(w.cmdInfo, Qt::LeftButton);
+            QVERIFY(!w.cmdInfo->isEnabled());
+            QTest::mouseClick(w.fb1->viewport(), Qt::LeftButton, {}, second);
+        } else if (after == "refresh" || after == "removed") {
+            touchFiles(photos, {"DSC_0000.jpg"});
+            if (after == "removed")
+                QFile::remove(photos + "/DSC_0002.JPG");
+            QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
+        } else if (after == "trim") {
+            messages.answer(platform::IDYES);
+            w.cmdQuorvel_Click();
+        } else if (after == "folder") {
+            w.Dir1->setPath(photos + "/day2");
+        } else {
+            choose(w.ComboPicture, "*.tif");
+        }
+        QCOMPARE(w.fb1->FileName(), selected);
+        QCOMPARE(w.cmdInfo->isEnabled(), !selected.isEmpty());
     }
 
     // The folder shown is deleted under the lists: the user is told, the lists
