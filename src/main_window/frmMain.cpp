@@ -544,6 +544,7 @@ QString frmMain::picturePatternText() const
 
 void frmMain::beginWork()
 {
+    m_workStarted.start();
     Screen::setMousePointer(Screen::vbHourglass);
     m_inputBlocker = std::make_unique<InputBlocker>(this);
 }
@@ -554,7 +555,18 @@ void frmMain::progress(int done, int total)
     // the window system in: far more than moving one file costs. A few dozen
     // updates a second are all the eye can follow; the last one always shows.
     constexpr qint64 updateInterval = 40; // ms
-    if (done < total && m_progressShown.isValid() && m_progressShown.elapsed() < updateInterval)
+    // A trim that is over in a blink needs no progress window, and one that
+    // has moved its last file needs it no more: the summary comes next, and
+    // the window must not linger behind it (or, armed to show itself later,
+    // pop up while the summary is read).
+    constexpr qint64 showAfter = 500; // ms from the Yes
+    if (done >= total) {
+        m_progress.reset();
+        return;
+    }
+    if (m_workStarted.elapsed() < showAfter)
+        return;
+    if (m_progressShown.isValid() && m_progressShown.elapsed() < updateInterval)
         return;
     m_progressShown.start();
     if (!m_progress) {
@@ -562,15 +574,15 @@ void frmMain::progress(int done, int total)
         m_progress->setWindowTitle(m_app.Title);
         m_progress->setWindowModality(Qt::WindowModal);
         m_progress->setCancelButton(nullptr);
-        m_progress->setMinimumDuration(500);
+        m_progress->setMinimumDuration(0);
         m_progress->setAutoReset(false);
         m_progress->setAutoClose(false);
         m_progress->setRange(0, total);
-        m_progress->setValue(0);
     }
     m_progress->setLabelText(
         QStringLiteral("Moving RAW files to the trash: %1 of %2").arg(done).arg(total));
     m_progress->setValue(done);
+    m_progress->show();
 }
 
 void frmMain::endWork()

@@ -186,6 +186,7 @@ private:
     std::unique_ptr<ui::InputBlocker> m_inputBlocker;
     std::unique_ptr<QProgressDialog> m_progress;
     QElapsedTimer m_progressShown;
+    QElapsedTimer m_workStarted;
 };
 
 } // namespace quorvel::main_window

@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -548,6 +549,23 @@ private slots:
         QCOMPARE(w.fb2->Names(), (QStringList{"DSC_0001.nef", "DSC_0002.nef"}));
         QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3"));
         QCOMPARE(ui::Screen::MousePointer(), 0);
+    }
+
+    // The summary is read with no progress window behind it, nor one about
+    // to show itself there.
+    void noProgressWindowAtTheSummary()
+    {
+        main_window::frmMain &w = start();
+        messages.answer(platform::IDYES);
+        int progressWindows = -1;
+        messages.onNextShow([&] {     // the question
+            messages.onNextShow([&] { // the summary
+                progressWindows = int(w.findChildren<QProgressDialog *>().size());
+            });
+        });
+        w.cmdQuorvel_Click();
+        QVERIFY(messages.last().prompt.startsWith("You have deleted 3 file(s)"));
+        QCOMPARE(progressWindows, 0);
     }
 
     void trimLeavesTheSelectionsWhereTheWalkEnds()
