@@ -6,6 +6,7 @@
 #include "files/VolumeTable.h"
 #include "main_window/modQuorvel.h"
 #include "platform/MessageBox.h"
+#include "platform/MountWatcher.h"
 #include "trimming/TrimOperation.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
@@ -312,6 +313,22 @@ void frmMain::writeCounts()
 {
     writeCount(pictureSide());
     writeCount(rawSide());
+}
+
+void frmMain::followVolumes(platform::MountWatcher &watcher,
+                            std::function<QList<files::Volume>()> mounted)
+{
+    connect(&watcher, &platform::MountWatcher::changed, this, [this, mounted = std::move(mounted)] {
+        m_guard.run([&] {
+            m_volumes.setVolumes(mounted());
+            // Each drive list goes on showing the drive its folder
+            // list is on; no folder moves.
+            for (const Side &side : {pictureSide(), rawSide()}) {
+                side.drive->Refresh();
+                showDriveOf(side.drive, m_volumes, side.folders->Path());
+            }
+        });
+    });
 }
 
 void frmMain::Drive1_Change()

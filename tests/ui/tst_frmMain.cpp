@@ -3,6 +3,7 @@
 #include "main_window/frmMain.h"
 #include "main_window/modQuorvel.h"
 #include "platform/MessageBox.h"
+#include "platform/MountWatcher.h"
 #include "support/core/FakeLauncher.h"
 #include "support/core/FakeMessageBox.h"
 #include "support/core/TestFiles.h"
@@ -122,6 +123,72 @@ private slots:
         QCOMPARE(w.checkSync->Value(), ui::CheckBox::vbChecked);
         QVERIFY(w.syncDirs());
         QCOMPARE(messages.count(), 0);
+    }
+
+    // Volumes come and go while the window is open; the drive lists follow,
+    // and a drive list goes on showing its drive while that is mounted.
+    void drivesFollowTheMountTable_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QString>("startIn");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("a card put in") << QStringList{} << QStringList{"card"} << "photos"
+                                       << "/";
+        QTest::newRow("a card taken out") << QStringList{"card"} << QStringList{} << "photos"
+                                          << "/";
+        QTest::newRow("the card shown taken out") << QStringList{"card"} << QStringList{} << "card"
+                                                  << "/";
+        QTest::newRow("another card put in while one is shown")
+            << QStringList{"card"} << QStringList{"card", "card2"} << "card"
+            << "card";
+    }
+    void drivesFollowTheMountTable()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        QFETCH(QString, startIn);
+        QFETCH(QString, shown);
+        touchFiles(temp->filePath("card"), {"C_0001.jpg", "C_0001.nef"});
+        touchFiles(temp->filePath("card2"), {"D_0001.jpg"});
+        const auto volumes = [this](const QStringList &cards) {
+            QList<files::Volume> list{{"/", {}}};
+            for (const QString &card : cards)
+                list.append({temp->filePath(card), card.toUpper()});
+            return list;
+        };
+        const auto mountPoint = [this](const QString &name) {
+            return name == "/" ? name : temp->filePath(name);
+        };
+        fixture.setVolumes(volumes(before));
+        photos = temp->filePath(startIn);
+        main_window::frmMain &w = start();
+        platform::MountWatcher watcher;
+        w.followVolumes(watcher, [&] { return volumes(after); });
+        emit watcher.changed();
+
+        for (ui::DriveListBox *drive : {w.Drive1, w.Drive2}) {
+            QStringList listed;
+            for (int i = 0; i < drive->count(); ++i)
+                listed << drive->itemData(i).toString();
+            QStringList expected{"/"};
+            for (const QString &card : after)
+                expected << temp->filePath(card);
+            QCOMPARE(listed, expected);
+            QCOMPARE(drive->Drive().mountPoint, mountPoint(shown));
+        }
+        QCOMPARE(w.Dir1->Path(), photos); // no folder moved
+        QCOMPARE(messages.count(), 0);
+
+        // A volume now listed can be chosen, and lists its files.
+        if (!after.isEmpty() && !before.contains(after.last())) {
+            const QString newest = temp->filePath(after.last());
+            w.Drive1->setCurrentIndex(w.Drive1->findData(newest));
+            QCOMPARE(w.Dir1->Path(), newest);
+            QCOMPARE(w.fb1->Path(), newest);
+            QCOMPARE(w.txtNoFiles1->Text(), QString::number(w.fb1->ListCount()));
+            QCOMPARE(w.fb1->ListCount(), 1);
+        }
     }
 
     void emptyFolderCountsZero()
