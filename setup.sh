@@ -37,10 +37,16 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# cmake reads its presets from the folder it runs in, so configuring and
+# building happen in the source folder; the caller's folder is left as it was,
+# and Quorvel starts in it.
 build() {
     local preset=$1
-    cmake --preset "$preset" -S "$here" >/dev/null
-    cmake --build --preset "$preset" -j "$jobs"
+    (
+        cd "$here"
+        cmake --preset "$preset" >/dev/null
+        cmake --build --preset "$preset" -j "$jobs"
+    )
 }
 
 case "$mode" in

@@ -119,6 +119,40 @@ QByteArray encodeFileName(QStringView name)
     return out;
 }
 
+namespace {
+
+bool changesLayout(char16_t u)
+{
+    return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x061C || u == 0x200E || u == 0x200F ||
+           (u >= 0x2028 && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+}
+
+} // namespace
+
+QString visibleName(QStringView name)
+{
+    QString shown;
+    shown.reserve(name.size());
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (!changesLayout(u)) {
+            shown.append(c);
+        } else if (u == u'\n') {
+            shown.append(u"\\n");
+        } else if (u == u'\r') {
+            shown.append(u"\\r");
+        } else if (u == u'\t') {
+            shown.append(u"\\t");
+        } else if (u < 0x100) {
+            shown.append(QStringLiteral("\\x") + QString::number(u, 16).rightJustified(2, u'0'));
+        } else {
+            shown.append(QStringLiteral("\\u") +
+                         QString::number(u, 16).toUpper().rightJustified(4, u'0'));
+        }
+    }
+    return shown;
+}
+
 QString joinPath(QStringView folder, QStringView name)
 {
     QString path;

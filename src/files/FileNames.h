@@ -19,4 +19,12 @@ QByteArray encodeFileName(QStringView name);
 // when the folder already ends in one (the root of a volume).
 QString joinPath(QStringView folder, QStringView name);
 
+// A name or path as a message quotes it. A name may hold line breaks, tabs and
+// other control characters, or marks that turn the direction of the text
+// around; put into a message as they are, they would rearrange its lines and
+// make it read as something else. Each is written out visibly instead ("\n",
+// "\t", "\x1b", "\u202E"). Only for showing: the file is always acted on by
+// its real name.
+QString visibleName(QStringView name);
+
 } // namespace quorvel::files

@@ -15,6 +15,17 @@ bool contains(const QString &mountPoint, const QString &path)
 
 VolumeTable::VolumeTable(QList<Volume> volumes) : m_volumes(std::move(volumes)) {}
 
+void VolumeTable::setVolumes(QList<Volume> volumes)
+{
+    m_volumes = std::move(volumes);
+    for (auto it = m_currentFolders.begin(); it != m_currentFolders.end();) {
+        if (m_volumes.contains(Volume{it.key(), {}}))
+            ++it;
+        else
+            it = m_currentFolders.erase(it);
+    }
+}
+
 Volume VolumeTable::volumeOf(const QString &path) const
 {
     const Volume *best = nullptr;

@@ -17,6 +17,9 @@ public:
     explicit VolumeTable(QList<Volume> volumes);
 
     const QList<Volume> &list() const { return m_volumes; }
+    // The volumes mounted now. A volume still listed keeps its current
+    // folder; one that went away forgets it.
+    void setVolumes(QList<Volume> volumes);
 
     // The listed volume that holds path: the one with the longest mount point
     // that is a leading part of it. The first volume when none is.

@@ -7,6 +7,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/linux/XdgOpenLauncher.h"
 #include "platform/MountedVolumes.h"
+#include "platform/MountWatcher.h"
 #include "trimming/RecycleFile.h"
 #include "ui/ProgramStyle.h"
 #include "ui/WidgetMessageBox.h"
@@ -56,6 +57,8 @@ bool Program::start()
                                        startFolder);
     if (!m_form->Form_Load())
         return false;
+    m_mountWatcher = platform::watchMounts();
+    m_form->followVolumes(*m_mountWatcher, platform::mountedVolumes);
     m_form->show();
     return true;
 }

@@ -9,6 +9,7 @@ class QApplication;
 namespace quorvel::platform {
 class InstanceLock;
 class Launcher;
+class MountWatcher;
 } // namespace quorvel::platform
 
 namespace quorvel::files {
@@ -49,6 +50,7 @@ private:
     std::unique_ptr<platform::InstanceLock> m_lock;
     std::unique_ptr<ui::WidgetMessageBox> m_messages;
     std::unique_ptr<files::VolumeTable> m_volumes;
+    std::unique_ptr<platform::MountWatcher> m_mountWatcher;
     std::unique_ptr<platform::Launcher> m_launcher;
     std::unique_ptr<frmMain> m_form;
 };

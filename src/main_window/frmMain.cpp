@@ -6,6 +6,7 @@
 #include "files/VolumeTable.h"
 #include "main_window/modQuorvel.h"
 #include "platform/MessageBox.h"
+#include "platform/MountWatcher.h"
 #include "trimming/TrimOperation.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
@@ -170,6 +171,10 @@ void frmMain::createControls(const QString &startFolder)
     Dir2->setGuard(&m_guard);
     fb1->setReadings(&m_readings);
     fb2->setReadings(&m_readings);
+    // "Show Picture" needs a selected picture; a refresh that still lists
+    // it must not take it away from under the button.
+    fb1->setKeepSelection(true);
+    fb2->setKeepSelection(true);
 
     resize(pixels(clientWidth), pixels(clientHeight) + menuBar()->sizeHint().height());
 }
@@ -212,9 +217,16 @@ void frmMain::connectHandlers()
     on(fb1, &FileListBox::Click, &frmMain::fb1_Click);
     on(fb1, &FileListBox::DblClick, &frmMain::fb1_DblClick);
     on(cmdInfo, &CommandButton::Click, &frmMain::cmdInfo_Click);
+    // Nothing selected, nothing to show.
+    connect(fb1, &FileListBox::SelectionLost, cmdInfo, [this] { cmdInfo->setEnabled(false); });
     on(cmdExit, &CommandButton::Click, &frmMain::cmdExit_Click);
     on(mnuExit, &QAction::triggered, &frmMain::mnuExit_Click);
     on(mnuAbout, &QAction::triggered, &frmMain::mnuAbout_Click);
+    // The trim's question quotes the pattern boxes, so a box must never be
+    // left showing a pattern its list does not go by: once typing ends
+    // without a choice, the entry in force is shown again.
+    for (ComboBox *box : {ComboPicture, ComboRaw})
+        connect(box, &ComboBox::TypingEnded, box, &ComboBox::showChosen);
 }
 
 bool frmMain::Form_Load()
@@ -303,6 +315,22 @@ void frmMain::writeCounts()
     writeCount(rawSide());
 }
 
+void frmMain::followVolumes(platform::MountWatcher &watcher,
+                            std::function<QList<files::Volume>()> mounted)
+{
+    connect(&watcher, &platform::MountWatcher::changed, this, [this, mounted = std::move(mounted)] {
+        m_guard.run([&] {
+            m_volumes.setVolumes(mounted());
+            // Each drive list goes on showing the drive its folder
+            // list is on; no folder moves.
+            for (const Side &side : {pictureSide(), rawSide()}) {
+                side.drive->Refresh();
+                showDriveOf(side.drive, m_volumes, side.folders->Path());
+            }
+        });
+    });
+}
+
 void frmMain::Drive1_Change()
 {
     moveToChosenDrive(pictureSide());
@@ -351,6 +379,9 @@ void frmMain::checkSync_Click()
     Dir2->setPath(Dir1->Path());
     fb2->setPath(Dir1->Path());
     fb2->Refresh();
+    // When Dir2 was on that folder already, nothing above wrote the count of
+    // the list just re-read; a count always tells what its list holds.
+    writeCount(rawSide());
 }
 
 void frmMain::enableRawFolders(bool enabled)
@@ -385,6 +416,10 @@ void frmMain::Form_Click()
 
 void frmMain::cmdQuorvel_Click()
 {
+    // Typing ends with the trim at the latest, even when it starts without
+    // the focus leaving the box.
+    ComboPicture->showChosen();
+    ComboRaw->showChosen();
     trimming::TrimOperation trim(*this, m_messages, m_recycle,
                                  QString::fromLatin1(about::makerAddress));
     trim.run();
@@ -526,6 +561,7 @@ QString frmMain::picturePatternText() const
 
 void frmMain::beginWork()
 {
+    m_workStarted.start();
     Screen::setMousePointer(Screen::vbHourglass);
     m_inputBlocker = std::make_unique<InputBlocker>(this);
 }
@@ -536,7 +572,18 @@ void frmMain::progress(int done, int total)
     // the window system in: far more than moving one file costs. A few dozen
     // updates a second are all the eye can follow; the last one always shows.
     constexpr qint64 updateInterval = 40; // ms
-    if (done < total && m_progressShown.isValid() && m_progressShown.elapsed() < updateInterval)
+    // A trim that is over in a blink needs no progress window, and one that
+    // has moved its last file needs it no more: the summary comes next, and
+    // the window must not linger behind it (or, armed to show itself later,
+    // pop up while the summary is read).
+    constexpr qint64 showAfter = 500; // ms from the Yes
+    if (done >= total) {
+        m_progress.reset();
+        return;
+    }
+    if (m_workStarted.elapsed() < showAfter)
+        return;
+    if (m_progressShown.isValid() && m_progressShown.elapsed() < updateInterval)
         return;
     m_progressShown.start();
     if (!m_progress) {
@@ -544,15 +591,15 @@ void frmMain::progress(int done, int total)
         m_progress->setWindowTitle(m_app.Title);
         m_progress->setWindowModality(Qt::WindowModal);
         m_progress->setCancelButton(nullptr);
-        m_progress->setMinimumDuration(500);
+        m_progress->setMinimumDuration(0);
         m_progress->setAutoReset(false);
         m_progress->setAutoClose(false);
         m_progress->setRange(0, total);
-        m_progress->setValue(0);
     }
     m_progress->setLabelText(
         QStringLiteral("Moving RAW files to the trash: %1 of %2").arg(done).arg(total));
     m_progress->setValue(done);
+    m_progress->show();
 }
 
 void frmMain::endWork()

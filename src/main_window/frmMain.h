@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/FolderReader.h"
+#include "files/Volume.h"
 #include "trimming/RecycleFile.h"
 #include "trimming/TrimHost.h"
 #include "ui/App.h"
@@ -21,6 +22,7 @@ class QProgressDialog;
 namespace quorvel::platform {
 class Launcher;
 class MessageBox;
+class MountWatcher;
 } // namespace quorvel::platform
 
 namespace quorvel::files {
@@ -90,6 +92,13 @@ public:
 
     // Rewrites both count boxes from their lists.
     void writeCounts();
+
+    // Keeps both drive lists in step with the mounted volumes: whenever
+    // watcher tells of a change, the volume table takes what mounted reads,
+    // and the drive lists show it. A card put in after start-up can be
+    // chosen; one taken out leaves the lists.
+    void followVolumes(platform::MountWatcher &watcher,
+                       std::function<QList<files::Volume>()> mounted);
 
     static QString farewellPrompt();
     bool syncDirs() const { return m_syncDirs; }
@@ -186,6 +195,7 @@ private:
     std::unique_ptr<ui::InputBlocker> m_inputBlocker;
     std::unique_ptr<QProgressDialog> m_progress;
     QElapsedTimer m_progressShown;
+    QElapsedTimer m_workStarted;
 };
 
 } // namespace quorvel::main_window

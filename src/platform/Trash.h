@@ -17,7 +17,8 @@ struct TrashedFile
 // The platform's trash, behind these functions so that another platform's can
 // be dropped in beside them. path is the file's full path as bytes, exactly as
 // the filesystem holds it. Returns 0 on success or the errno of the step that
-// failed, with the file left where it was.
+// failed, with the file left where it was; a folder is never moved, and gives
+// EISDIR.
 int moveToTrash(const QByteArray &path);
 // As above, and on success tells where the file went.
 int moveToTrash(const QByteArray &path, TrashedFile &where);

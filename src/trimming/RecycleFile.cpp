@@ -16,7 +16,8 @@ int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &mes
     const QByteArray path = files::encodeFileName(filePath);
     if (confirm) {
         const QString prompt =
-            QStringLiteral("Do you want to move this file to the trash?\r\n\r\n") + filePath;
+            QStringLiteral("Do you want to move this file to the trash?\r\n\r\n") +
+            files::visibleName(filePath);
         const int answer = messages.show(prompt, platform::MB_YESNO | platform::MB_ICONWARNING |
                                                      platform::MB_DEFBUTTON2);
         if (answer != platform::IDYES)

@@ -13,9 +13,9 @@ namespace quorvel::trimming::modQuorvel {
 // Moves one file to the desktop's trash, from where the user can restore it;
 // nothing is ever erased outright. Returns 0 when the file has left its folder
 // for the trash, otherwise the system's error number (ENOENT for a file that
-// has gone, EACCES, EROFS, EXDEV...) with the file left where it was. Shows
-// nothing of its own, except that with confirm true it first asks through
-// messages and returns ECANCELED when the answer is not Yes.
+// has gone, EACCES, EROFS, EXDEV, EISDIR for a folder...) with the file left
+// where it was. Shows nothing of its own, except that with confirm true it
+// first asks through messages and returns ECANCELED when the answer is not Yes.
 // When where is given, it tells on success where the file went, so that the
 // move can be undone without searching the trash.
 int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &messages,

@@ -33,7 +33,7 @@ QString TrimOperation::confirmationTitle(const QString &rawPattern)
 
 QString TrimOperation::failurePrompt(const QString &fileName, int result)
 {
-    return QStringLiteral("For some reason the file ") + fileName +
+    return QStringLiteral("For some reason the file ") + files::visibleName(fileName) +
            QStringLiteral(" can't be deleted. ") + QStringLiteral("\r\n\r\n") +
            QStringLiteral("Reported error no: ") + QString::number(result);
 }

@@ -14,9 +14,11 @@ ComboBox::ComboBox(QWidget *parent) : QComboBox(parent)
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr); // completion would turn "*.cr2" into "*.cr2 (Canon)" while typing
     setMaxVisibleItems(18);
-    connect(this, &QComboBox::activated, this, [this] {
-        if (!m_typingEnds)
-            emit Click();
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        if (m_typingEnds)
+            return;
+        m_chosen = itemText(index);
+        emit Click();
     });
     // Some entries ("*.mrw (Minolta)") are wider than the box. A text field
     // shows the end of a text it is given, which would hide the pattern
@@ -36,20 +38,40 @@ void ComboBox::showTextStart()
 void ComboBox::keyPressEvent(QKeyEvent *event)
 {
     const bool enter = isEnterKey(event);
-    const QScopedValueRollback<bool> typingEnds(m_typingEnds, enter || m_typingEnds);
-    QComboBox::keyPressEvent(event);
+    {
+        const QScopedValueRollback<bool> typingEnds(m_typingEnds, enter || m_typingEnds);
+        QComboBox::keyPressEvent(event);
+    }
+    if (enter)
+        emit TypingEnded();
 }
 
 void ComboBox::focusOutEvent(QFocusEvent *event)
 {
-    const QScopedValueRollback<bool> typingEnds(m_typingEnds, true);
-    QComboBox::focusOutEvent(event);
-    showTextStart();
+    {
+        const QScopedValueRollback<bool> typingEnds(m_typingEnds, true);
+        QComboBox::focusOutEvent(event);
+        showTextStart();
+    }
+    // Opening the box's own list is no end of typing: a choice may follow.
+    if (event->reason() != Qt::PopupFocusReason)
+        emit TypingEnded();
 }
 
 void ComboBox::setText(const QString &text)
 {
+    m_chosen = text;
     setEditText(text);
+    showTextStart();
+}
+
+void ComboBox::showChosen()
+{
+    if (currentText() == m_chosen)
+        return;
+    const QSignalBlocker blocker(this);
+    setCurrentIndex(findText(m_chosen, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    setEditText(m_chosen);
     showTextStart();
 }
 

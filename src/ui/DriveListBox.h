@@ -24,10 +24,16 @@ public:
     files::Volume Drive() const;
     void setDrive(const files::Volume &volume);
 
+    // Lists the volume table's volumes anew, after volumes came or went. The
+    // volume shown stays shown while it is listed; Change is not raised.
+    void Refresh();
+
 signals:
     void Change();
 
 private:
+    void listVolumes();
+
     files::VolumeTable &m_volumes;
     QString m_startFolder;
 };

@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QStringListModel>
 
 namespace quorvel::ui {
@@ -23,8 +25,12 @@ FileListBox::FileListBox(const QString &startFolder, QWidget *parent)
     // current row as soon as it takes the focus, with nothing selected yet.
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection &selected) {
+                if (m_keepingSelection)
+                    return;
                 if (!selected.isEmpty())
                     emit Click();
+                else if (ListIndex() < 0)
+                    emit SelectionLost();
             });
     connect(this, &QListView::doubleClicked, this, &FileListBox::DblClick);
 }
@@ -72,11 +78,23 @@ QStringList FileListBox::read(const QString &folder) const
 
 void FileListBox::replaceEntries(QString folder, QStringList names)
 {
+    // Where kept, a name that is still listed stays selected: re-reading a
+    // folder is no new choice. Elsewhere, or once the name has gone, nothing is.
+    const QString selected = FileName();
+    const bool sameFolder = folder == m_path;
     m_path = std::move(folder);
     m_names = std::move(names);
-    // A new listing starts without a selection; no Click is raised for that.
-    const QSignalBlocker blocker(selectionModel());
-    m_model->setStringList(m_names);
+    const int kept =
+        m_keepSelection && sameFolder && !selected.isNull() ? int(m_names.indexOf(selected)) : -1;
+    {
+        const QScopedValueRollback keeping(m_keepingSelection, true);
+        m_model->setStringList(m_names);
+        if (kept >= 0)
+            selectionModel()->setCurrentIndex(m_model->index(kept),
+                                              QItemSelectionModel::ClearAndSelect);
+    }
+    if (!selected.isNull() && kept < 0)
+        emit SelectionLost();
 }
 
 int FileListBox::ListIndex() const
@@ -95,6 +113,18 @@ void FileListBox::setListIndex(int index)
     const bool changed = index != ListIndex();
     selectionModel()->setCurrentIndex(m_model->index(index), QItemSelectionModel::ClearAndSelect);
     if (!changed)
+        emit Click();
+}
+
+void FileListBox::mousePressEvent(QMouseEvent *event)
+{
+    // The classic list raises Click for every click on a name. A click on
+    // the name already selected changes no selection, so it is raised here.
+    const int before = ListIndex();
+    QListView::mousePressEvent(event);
+    const QModelIndex hit = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && before >= 0 && hit.isValid() && hit.row() == before &&
+        ListIndex() == before)
         emit Click();
 }
 

@@ -41,6 +41,11 @@ public:
     // share one reading of it (see FolderReader); null reads it directly.
     void setReadings(files::FolderReader *readings) { m_readings = readings; }
 
+    // Whether a new reading of the same folder keeps the selected name
+    // selected where it is still listed. The classic list starts every
+    // reading without a selection, and so does this one unless told.
+    void setKeepSelection(bool keep) { m_keepSelection = keep; }
+
     int ListCount() const { return int(m_names.size()); }
     // -1 when nothing is selected.
     int ListIndex() const;
@@ -52,11 +57,15 @@ public:
     const QStringList &Names() const { return m_names; }
 
 signals:
+    // A click on a name, also on the one already selected, or a new selection.
     void Click();
     void DblClick();
+    // The selection is gone: cleared, or its name no longer listed.
+    void SelectionLost();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     void replaceEntries(QString folder, QStringList names);
@@ -67,6 +76,8 @@ private:
     files::WildcardPattern m_pattern;
     QStringList m_names;
     files::FolderReader *m_readings = nullptr;
+    bool m_keepSelection = false;
+    bool m_keepingSelection = false;
 };
 
 } // namespace quorvel::ui

@@ -1,5 +1,6 @@
 #include "ui/HandlerGuard.h"
 
+#include "files/FileNames.h"
 #include "files/FolderError.h"
 #include "platform/MessageBox.h"
 #include "ui/Screen.h"
@@ -40,7 +41,7 @@ void HandlerGuard::report(const std::exception_ptr &failure)
         std::rethrow_exception(failure);
     } catch (const files::FolderError &error) {
         prompt = QStringLiteral("The folder %1 can't be read.\r\n\r\n%2")
-                     .arg(error.folder(), error.reason());
+                     .arg(files::visibleName(error.folder()), error.reason());
     } catch (const std::exception &error) {
         prompt = QStringLiteral("Something went wrong and the last step was not done.\r\n\r\n%1")
                      .arg(QString::fromLocal8Bit(error.what()));

@@ -27,11 +27,20 @@ void Label::setForeColor(quint32 color)
     applyForeColor(this, color);
 }
 
+// A label takes its own clicks. Passed on, as QLabel does, they would reach
+// the window beneath as clicks on its background, which mean something there.
+void Label::mousePressEvent(QMouseEvent *event)
+{
+    QLabel::mousePressEvent(event);
+    event->accept();
+}
+
 void Label::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit Click();
     QLabel::mouseReleaseEvent(event);
+    event->accept();
 }
 
 } // namespace quorvel::ui

@@ -1,6 +1,9 @@
 #include "ui/Picture.h"
 
+#include "files/RegularFile.h"
+
 #include <array>
+#include <cerrno>
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -203,8 +206,8 @@ QImage Picture::render(const QSize &pixels) const
 {
     if (!m_data || pixels.isEmpty())
         return {};
-    QFile file(m_data->fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (files::openRegularFile(file, m_data->fileName) != 0)
         return {};
     QImageReader reader(&file, m_data->format);
     // A file changed since it was measured is no longer this picture.
@@ -226,14 +229,15 @@ Picture LoadPicture(const QString &fileName, int &errorNumber)
     if (fileName.isEmpty())
         return {};
 
-    const QFileInfo info(fileName);
-    if (!info.exists()) {
+    // Only a plain file: reading a pipe that happens to match the pattern
+    // would wait forever.
+    QFile file;
+    const int openError = files::openRegularFile(file, fileName);
+    if (openError == ENOENT || openError == ENOTDIR) {
         errorNumber = errFileNotFound;
         return {};
     }
-    // Only a plain file: reading a pipe that happens to match the pattern
-    // would wait forever.
-    if (!info.isFile()) {
+    if (openError == EINVAL) {
         errorNumber = errPathFileAccess;
         return {};
     }
@@ -241,10 +245,8 @@ Picture LoadPicture(const QString &fileName, int &errorNumber)
         errorNumber = errInvalidPicture;
         return {};
     }
-
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        errorNumber = file.exists() ? errPathFileAccess : errFileNotFound;
+    if (openError != 0) {
+        errorNumber = errPathFileAccess;
         return {};
     }
     auto data = std::make_shared<Picture::Data>();

@@ -1,5 +1,6 @@
 #include "viewer/dlgShowPicture.h"
 
+#include "files/FileNames.h"
 #include "platform/MessageBox.h"
 #include "ui/CommandButton.h"
 #include "ui/ForeColor.h"
@@ -145,7 +146,8 @@ void dlgShowPicture::Form_Activate()
 void dlgShowPicture::cmdDelete_Click()
 {
     const QString prompt = QStringLiteral("You are about to delete file:") +
-                           QStringLiteral("\r\n") + Tag() + QStringLiteral("\r\n\r\n") +
+                           QStringLiteral("\r\n") + files::visibleName(Tag()) +
+                           QStringLiteral("\r\n\r\n") +
                            QStringLiteral("Are you absolutly you want to delete file ?");
     const int answer = m_messages.show(
         prompt, platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2,

@@ -41,6 +41,8 @@ private slots:
     void validTextEncodesAsUtf8();
     void joinPath_data();
     void joinPath();
+    void visibleName_data();
+    void visibleName();
 };
 
 void tst_FileNames::roundTrip_data()
@@ -201,6 +203,36 @@ void tst_FileNames::joinPath()
     QFETCH(QString, name);
     QFETCH(QString, expected);
     QCOMPARE(::joinPath(folder, name), expected);
+}
+
+void tst_FileNames::visibleName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("plain") << "DSC_0001.NEF"
+                           << "DSC_0001.NEF";
+    QTest::newRow("line break") << "a\r\nYes.jpg"
+                                << "a\\r\\nYes.jpg";
+    QTest::newRow("tab") << "a\tb.jpg"
+                         << "a\\tb.jpg";
+    QTest::newRow("escape and delete") << "a\x1b[2Jb\x7f.jpg"
+                                       << "a\\x1b[2Jb\\x7f.jpg";
+    QTest::newRow("next line") << QStringLiteral("a\u0085b.jpg") << "a\\x85b.jpg";
+    QTest::newRow("line separator") << QStringLiteral("a\u2028b.jpg") << "a\\u2028b.jpg";
+    QTest::newRow("right-to-left override")
+        << QStringLiteral("IMG_\u202Egpj.NEF") << "IMG_\\u202Egpj.NEF";
+    QTest::newRow("accents, emoji, spaces")
+        << QStringLiteral("été 😀 1.jpg") << QStringLiteral("été 😀 1.jpg");
+    QTest::newRow("bytes that are not UTF-8")
+        << QString(escaped(0xFF)) + ".jpg" << QString(escaped(0xFF)) + ".jpg";
+}
+
+void tst_FileNames::visibleName()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, shown);
+    QCOMPARE(quorvel::files::visibleName(name), shown);
 }
 
 QTEST_GUILESS_MAIN(tst_FileNames)

@@ -1,10 +1,16 @@
 #include "platform/MountedVolumes.h"
+#include "platform/MountWatcher.h"
+#include "support/core/ByteFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSet>
+#include <QSignalSpy>
 #include <QStorageInfo>
+#include <QTemporaryDir>
 #include <QTest>
+#include <sys/mount.h>
 
 using quorvel::platform::mountedVolumes;
 
@@ -15,7 +21,33 @@ class tst_MountedVolumes : public QObject
 private slots:
     void rootFirstThenRealDisksOnly();
     void userMountsAreOffered();
+    void watcherTellsOfMountAndUnmount();
 };
+
+// A real mount and unmount, where the test may mount (as root, outside a
+// container that forbids it); each is told of by the watcher.
+void tst_MountedVolumes::watcherTellsOfMountAndUnmount()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const std::unique_ptr<quorvel::platform::MountWatcher> watcher =
+        quorvel::platform::watchMounts();
+    QSignalSpy changes(watcher.get(), &quorvel::platform::MountWatcher::changed);
+    QCoreApplication::processEvents();
+    QCOMPARE(changes.count(), 0); // nothing changed yet, nothing told
+
+    QByteArrayList mounts;
+    const QByteArray where = QFile::encodeName(dir.filePath(QStringLiteral("card")));
+    if (const QString why = quorvel::test::mountTmpfs(where, "size=64k", mounts); !why.isEmpty())
+        QSKIP(qPrintable(why));
+    auto unmount = qScopeGuard([&where] { ::umount2(where.constData(), MNT_DETACH); });
+    QVERIFY(changes.wait(60000));
+
+    changes.clear();
+    unmount.dismiss();
+    QCOMPARE(::umount2(where.constData(), MNT_DETACH), 0);
+    QVERIFY(changes.wait(60000));
+}
 
 void tst_MountedVolumes::rootFirstThenRealDisksOnly()
 {

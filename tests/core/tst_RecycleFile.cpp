@@ -367,6 +367,8 @@ void tst_RecycleFile::failsWithoutTrace_data()
     QTest::newRow("through a file") << QByteArray("DCIM/IMG_0001.NEF/x") << ENOTDIR;
     QTest::newRow("empty path") << QByteArray() << ENOENT;
     QTest::newRow("file named as a folder") << QByteArray("DCIM/IMG_0001.NEF/") << ENOTDIR;
+    QTest::newRow("a folder") << QByteArray("DCIM") << EISDIR;
+    QTest::newRow("a folder named as one") << QByteArray("DCIM/") << EISDIR;
 }
 
 void tst_RecycleFile::failsWithoutTrace()

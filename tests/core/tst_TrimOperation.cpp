@@ -168,6 +168,21 @@ private slots:
         QVERIFY(host.events.contains("refresh"));
     }
 
+    // A name can't forge the message's layout, and the file that goes is
+    // still the one so named.
+    void failureShowsControlCharactersVisibly()
+    {
+        host.pictures = {"KEEP.jpg"};
+        host.raws = {"A\r\n\r\nReported error no: 0\r\nB.nef"};
+        failures.insert("/photos/" + host.raws.first(), 13);
+        messages.answer(platform::IDYES);
+        trim().run();
+        QCOMPARE(recycled, QStringList{"/photos/" + host.raws.first()});
+        QCOMPARE(messages.messages()[1].prompt,
+                 QStringLiteral("For some reason the file A\\r\\n\\r\\nReported error no: "
+                                "0\\r\\nB.nef can't be deleted. \r\n\r\nReported error no: 13"));
+    }
+
     void joinsAtAVolumeRoot()
     {
         host.folder = QStringLiteral("/");

@@ -94,6 +94,16 @@ void tst_VolumeTable::eachVolumeRemembersItsFolder()
     volumes.remember(QStringLiteral("/media/anna/CARD"));
     QCOMPARE(volumes.currentFolder(card), QStringLiteral("/media/anna/CARD"));
     QCOMPARE(volumes.currentFolder(home), QStringLiteral("/home/anna"));
+
+    // A card taken out and put back starts at its root again; the others
+    // keep their folders.
+    volumes.remember(QStringLiteral("/media/anna/CARD/DCIM"));
+    volumes.setVolumes({root, home});
+    QCOMPARE(volumes.list(), (QList<Volume>{root, home}));
+    QCOMPARE(volumes.volumeOf(QStringLiteral("/media/anna/CARD/DCIM")), root);
+    volumes.setVolumes({root, home, card});
+    QCOMPARE(volumes.currentFolder(card), QStringLiteral("/media/anna/CARD"));
+    QCOMPARE(volumes.currentFolder(home), QStringLiteral("/home/anna"));
 }
 
 QTEST_GUILESS_MAIN(tst_VolumeTable)

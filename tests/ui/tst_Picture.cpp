@@ -1,12 +1,16 @@
+#include "files/FileNames.h"
 #include "ui/Picture.h"
 
+#include <fcntl.h>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quorvel::ui;
 
@@ -40,6 +44,8 @@ private slots:
     void errorNumbers_data();
     void errorNumbers();
     void measuresAndRendersAtAnySize();
+    void opensNamesByTheirBytes_data();
+    void opensNamesByTheirBytes();
     void fileChangedSinceMeasuredGivesNoImage();
 
 private:
@@ -103,6 +109,35 @@ void tst_Picture::measuresAndRendersAtAnySize()
     // A copy is the same picture: nothing is loaded again to hand it on.
     const Picture copy = picture;
     QCOMPARE(copy.size(), picture.size());
+}
+
+// A name is the bytes on disk, whatever they decode to: a card written by an
+// old camera can hold names that are not UTF-8 at all.
+void tst_Picture::opensNamesByTheirBytes_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("not UTF-8") << QByteArray("caf\xe9 \xff.jpg");
+    QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9.jpg");
+    QTest::newRow("a line break") << QByteArray("day\n1.jpg");
+}
+
+void tst_Picture::opensNamesByTheirBytes()
+{
+    QFETCH(QByteArray, name);
+    const QByteArray path = QFile::encodeName(m_folder.path()) + '/' + name;
+    const QByteArray jpeg = jpegOf(QSize(64, 48));
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0);
+    // QTemporaryDir removes by text names, which can't reach this one.
+    const auto removed = qScopeGuard([&path] { ::unlink(path.constData()); });
+    QCOMPARE(::write(fd, jpeg.constData(), size_t(jpeg.size())), ssize_t(jpeg.size()));
+    QCOMPARE(::close(fd), 0);
+
+    int errorNumber = -1;
+    const Picture picture = LoadPicture(quorvel::files::decodeFileName(path), errorNumber);
+    QCOMPARE(errorNumber, 0);
+    QCOMPARE(picture.size(), QSize(64, 48));
+    QCOMPARE(picture.render(QSize(32, 24)).size(), QSize(32, 24));
 }
 
 void tst_Picture::fileChangedSinceMeasuredGivesNoImage()

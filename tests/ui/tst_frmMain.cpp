@@ -3,6 +3,7 @@
 #include "main_window/frmMain.h"
 #include "main_window/modQuorvel.h"
 #include "platform/MessageBox.h"
+#include "platform/MountWatcher.h"
 #include "support/core/FakeLauncher.h"
 #include "support/core/FakeMessageBox.h"
 #include "support/core/TestFiles.h"
@@ -14,6 +15,7 @@
 #include "ui/DirListBox.h"
 #include "ui/DriveListBox.h"
 #include "ui/FileListBox.h"
+#include "ui/Label.h"
 #include "ui/Screen.h"
 #include "ui/TextBox.h"
 #include "viewer/dlgShowPicture.h"
@@ -22,6 +24,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -120,6 +123,72 @@ private slots:
         QCOMPARE(w.checkSync->Value(), ui::CheckBox::vbChecked);
         QVERIFY(w.syncDirs());
         QCOMPARE(messages.count(), 0);
+    }
+
+    // Volumes come and go while the window is open; the drive lists follow,
+    // and a drive list goes on showing its drive while that is mounted.
+    void drivesFollowTheMountTable_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QString>("startIn");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("a card put in") << QStringList{} << QStringList{"card"} << "photos"
+                                       << "/";
+        QTest::newRow("a card taken out") << QStringList{"card"} << QStringList{} << "photos"
+                                          << "/";
+        QTest::newRow("the card shown taken out") << QStringList{"card"} << QStringList{} << "card"
+                                                  << "/";
+        QTest::newRow("another card put in while one is shown")
+            << QStringList{"card"} << QStringList{"card", "card2"} << "card"
+            << "card";
+    }
+    void drivesFollowTheMountTable()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        QFETCH(QString, startIn);
+        QFETCH(QString, shown);
+        touchFiles(temp->filePath("card"), {"C_0001.jpg", "C_0001.nef"});
+        touchFiles(temp->filePath("card2"), {"D_0001.jpg"});
+        const auto volumes = [this](const QStringList &cards) {
+            QList<files::Volume> list{{"/", {}}};
+            for (const QString &card : cards)
+                list.append({temp->filePath(card), card.toUpper()});
+            return list;
+        };
+        const auto mountPoint = [this](const QString &name) {
+            return name == "/" ? name : temp->filePath(name);
+        };
+        fixture.setVolumes(volumes(before));
+        photos = temp->filePath(startIn);
+        main_window::frmMain &w = start();
+        platform::MountWatcher watcher;
+        w.followVolumes(watcher, [&] { return volumes(after); });
+        emit watcher.changed();
+
+        for (ui::DriveListBox *drive : {w.Drive1, w.Drive2}) {
+            QStringList listed;
+            for (int i = 0; i < drive->count(); ++i)
+                listed << drive->itemData(i).toString();
+            QStringList expected{"/"};
+            for (const QString &card : after)
+                expected << temp->filePath(card);
+            QCOMPARE(listed, expected);
+            QCOMPARE(drive->Drive().mountPoint, mountPoint(shown));
+        }
+        QCOMPARE(w.Dir1->Path(), photos); // no folder moved
+        QCOMPARE(messages.count(), 0);
+
+        // A volume now listed can be chosen, and lists its files.
+        if (!after.isEmpty() && !before.contains(after.last())) {
+            const QString newest = temp->filePath(after.last());
+            w.Drive1->setCurrentIndex(w.Drive1->findData(newest));
+            QCOMPARE(w.Dir1->Path(), newest);
+            QCOMPARE(w.fb1->Path(), newest);
+            QCOMPARE(w.txtNoFiles1->Text(), QString::number(w.fb1->ListCount()));
+            QCOMPARE(w.fb1->ListCount(), 1);
+        }
     }
 
     void emptyFolderCountsZero()
@@ -328,6 +397,49 @@ private slots:
         QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
     }
 
+    // A pattern typed but never chosen is not what the lists go by: the trim's
+    // question must quote, and the trim move, what the lists were chosen with.
+    void trimQuotesThePatternInForce_data()
+    {
+        QTest::addColumn<bool>("rawSide");
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("RAW side, Enter") << true << "Enter";
+        QTest::newRow("RAW side, a click on Trim files") << true << "click";
+        QTest::newRow("RAW side, the trim started at once") << true << "trim";
+        QTest::newRow("picture side, Enter") << false << "Enter";
+        QTest::newRow("picture side, the trim started at once") << false << "trim";
+    }
+    void trimQuotesThePatternInForce()
+    {
+        QFETCH(bool, rawSide);
+        QFETCH(QString, ending);
+        touchFiles(photos, {"DSC_0007.cr2", "DSC_0001.tif"});
+        main_window::frmMain &w = start();
+        ui::ComboBox *box = rawSide ? w.ComboRaw : w.ComboPicture;
+        const QString inForce = box->Text();
+        box->setFocus();
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box, rawSide ? "*.cr2" : "*.tif");
+        if (ending == "Enter") {
+            QTest::keyClick(box, Qt::Key_Return);
+            QCOMPARE(box->Text(), inForce);
+        }
+        messages.answer(platform::IDYES);
+        if (ending == "click")
+            QTest::mouseClick(w.cmdQuorvel, Qt::LeftButton);
+        else
+            w.cmdQuorvel_Click();
+
+        const FakeMessageBox::Message question = messages.messages().first();
+        QVERIFY(question.prompt.startsWith(
+            "You are about to trim your RAW-files (pattern: *.nef (Nikon)) so only \r\n"
+            "the files with the same name as your picture files (pattern: *.jpg) remains"));
+        QCOMPARE(question.title, QStringLiteral("Delete *.nef (Nikon) files"));
+        QCOMPARE(trashedNames(dataHome),
+                 (QStringList{"DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef"}));
+        QCOMPARE(box->Text(), inForce);
+    }
+
     void newFilesShowUpOnRefresh_data()
     {
         QTest::addColumn<QString>("how");
@@ -353,6 +465,97 @@ private slots:
         QVERIFY(w.fb1->Names().contains("NEW.jpg"));
         QVERIFY(!w.fb1->Names().contains("DSC_0001.jpg"));
         QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("7"));
+    }
+
+    // Only the background and disabled controls re-read the lists; a click on
+    // a caption is no request to read the card again.
+    void clicksOnCaptionsReadNothing_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::newRow("PICTURE FILES :") << "Label2";
+        QTest::newRow("RAW FILES TO TRIM :") << "Label6";
+        QTest::newRow("Number of files:, picture side") << "Label1";
+        QTest::newRow("Number of files:, RAW side") << "Label5";
+        QTest::newRow("the version") << "Label4";
+    }
+    void clicksOnCaptionsReadNothing()
+    {
+        QFETCH(QString, label);
+        main_window::frmMain &w = start();
+        touchFiles(photos, {"NEW.jpg", "NEW.nef"});
+        const QHash<QString, QWidget *> captions = {{"Label1", w.Label1},
+                                                    {"Label2", w.Label2},
+                                                    {"Label4", w.Label4},
+                                                    {"Label5", w.Label5},
+                                                    {"Label6", w.Label6}};
+        QWidget *caption = captions.value(label);
+        QTest::mouseClick(caption, Qt::LeftButton, {}, QPoint(2, 2));
+        QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3"));
+        QCOMPARE(w.fb1->ListCount(), 3);
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
+    }
+
+    // Checking "Synchronise directories" while the RAW side already shows the
+    // picture folder re-reads the RAW list; its count must follow.
+    void recheckingSyncOnTheSameFolderRewritesTheCount()
+    {
+        main_window::frmMain &w = start();
+        w.checkSync->setValue(ui::CheckBox::vbUnchecked);
+        touchFiles(photos, {"NEW.nef"});
+        w.checkSync->setValue(ui::CheckBox::vbChecked);
+        QCOMPARE(w.fb2->ListCount(), 6);
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("6"));
+    }
+
+    // "Show Picture" can be pressed exactly while a picture is selected, and a
+    // click on a name enables it even when that name was selected already.
+    void showPictureFollowsTheSelection_data()
+    {
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("the viewer closed, the same name clicked") << "viewer"
+                                                                  << "DSC_0002.JPG";
+        QTest::newRow("a refresh, the name still listed") << "refresh"
+                                                          << "DSC_0002.JPG";
+        QTest::newRow("a refresh, the name gone") << "removed"
+                                                  << "";
+        QTest::newRow("a trim") << "trim"
+                                << "DSC_0003.jpg";
+        QTest::newRow("another folder") << "folder"
+                                        << "";
+        QTest::newRow("another pattern") << "pattern"
+                                         << "";
+    }
+    void showPictureFollowsTheSelection()
+    {
+        QFETCH(QString, after);
+        QFETCH(QString, selected);
+        touchFiles(photos + "/day2", {"X.jpg"});
+        main_window::frmMain &w = start();
+        const QPoint second = w.fb1->visualRect(w.fb1->model()->index(1, 0)).center();
+        QTest::mouseClick(w.fb1->viewport(), Qt::LeftButton, {}, second);
+        QVERIFY(w.cmdInfo->isEnabled());
+
+        if (after == "viewer") {
+            QTimer::singleShot(0, this, [&] { w.viewer()->hide(); });
+            QTest::mouseClick(w.cmdInfo, Qt::LeftButton);
+            QVERIFY(!w.cmdInfo->isEnabled());
+            QTest::mouseClick(w.fb1->viewport(), Qt::LeftButton, {}, second);
+        } else if (after == "refresh" || after == "removed") {
+            touchFiles(photos, {"DSC_0000.jpg"});
+            if (after == "removed")
+                QFile::remove(photos + "/DSC_0002.JPG");
+            QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
+        } else if (after == "trim") {
+            messages.answer(platform::IDYES);
+            w.cmdQuorvel_Click();
+        } else if (after == "folder") {
+            w.Dir1->setPath(photos + "/day2");
+        } else {
+            choose(w.ComboPicture, "*.tif");
+        }
+        QCOMPARE(w.fb1->FileName(), selected);
+        QCOMPARE(w.cmdInfo->isEnabled(), !selected.isEmpty());
     }
 
     // The folder shown is deleted under the lists: the user is told, the lists
@@ -413,6 +616,23 @@ private slots:
         QCOMPARE(w.fb2->Names(), (QStringList{"DSC_0001.nef", "DSC_0002.nef"}));
         QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3"));
         QCOMPARE(ui::Screen::MousePointer(), 0);
+    }
+
+    // The summary is read with no progress window behind it, nor one about
+    // to show itself there.
+    void noProgressWindowAtTheSummary()
+    {
+        main_window::frmMain &w = start();
+        messages.answer(platform::IDYES);
+        int progressWindows = -1;
+        messages.onNextShow([&] {     // the question
+            messages.onNextShow([&] { // the summary
+                progressWindows = int(w.findChildren<QProgressDialog *>().size());
+            });
+        });
+        w.cmdQuorvel_Click();
+        QVERIFY(messages.last().prompt.startsWith("You have deleted 3 file(s)"));
+        QCOMPARE(progressWindows, 0);
     }
 
     void trimLeavesTheSelectionsWhereTheWalkEnds()

@@ -317,9 +317,9 @@ int writeAll(int fd, const QByteArray &data)
 
 // Renames without ever replacing what is already there: EEXIST asks for
 // another name. Filesystems that can't promise that get a look first.
-int renameNoReplace(const char *from, int toDirFd, const char *to)
+int renameNoReplace(int fromFd, const char *from, int toFd, const char *to)
 {
-    if (::renameat2(AT_FDCWD, from, toDirFd, to, RENAME_NOREPLACE) == 0)
+    if (::renameat2(fromFd, from, toFd, to, RENAME_NOREPLACE) == 0)
         return 0;
     const int error = errno;
     if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP)
@@ -327,11 +327,30 @@ int renameNoReplace(const char *from, int toDirFd, const char *to)
     struct stat existing
     {
     };
-    if (::fstatat(toDirFd, to, &existing, AT_SYMLINK_NOFOLLOW) == 0)
+    if (::fstatat(toFd, to, &existing, AT_SYMLINK_NOFOLLOW) == 0)
         return EEXIST;
-    if (::renameat(AT_FDCWD, from, toDirFd, to) == 0)
+    if (::renameat(fromFd, from, toFd, to) == 0)
         return 0;
     return errno;
+}
+
+// The trash takes files only; a folder handed in was refused before anything
+// happened. But the name is looked up again by the rename, and a folder put in
+// the file's place in between would go along with it, whole. rename(2) has no
+// "only if it is not a folder", so what arrived is checked, and a folder is
+// put straight back, its info file with it. Should its old place have been
+// taken meanwhile, it stays in the trash, whole and restorable: it is never
+// left without a way back.
+int refuseArrivedFolder(Trash &trash, const QByteArray &path, const QByteArray &inTrash,
+                        const QByteArray &infoName)
+{
+    Status arrived;
+    if (statusOf(trash.files.fd, inTrash.constData(), AT_SYMLINK_NOFOLLOW, arrived) != 0 ||
+        !S_ISDIR(arrived.mode))
+        return 0;
+    if (renameNoReplace(trash.files.fd, inTrash.constData(), AT_FDCWD, path.constData()) == 0)
+        ::unlinkat(trash.info.fd, infoName.constData(), 0);
+    return EISDIR;
 }
 
 // The info file goes first: once the file is in the trash it must already say
@@ -361,8 +380,11 @@ int trashInto(Trash &trash, const QByteArray &path, const QByteArray &name, Tras
         if (::close(std::exchange(infoFd.fd, -1)) != 0 && error == 0)
             error = errno;
         if (error == 0) {
-            error = renameNoReplace(path.constData(), trash.files.fd, inTrash.constData());
+            error =
+                renameNoReplace(AT_FDCWD, path.constData(), trash.files.fd, inTrash.constData());
             if (error == 0) {
+                if (const int refused = refuseArrivedFolder(trash, path, inTrash, infoName))
+                    return refused;
                 where = {path, trash.path + "/files/" + inTrash, trash.path + "/info/" + infoName};
                 return 0;
             }
@@ -415,6 +437,11 @@ int moveToTrash(const QByteArray &path, TrashedFile &where)
         return error;
     if (namesFolder && !S_ISDIR(status.mode))
         return ENOTDIR;
+    // A trim or a delete moves one picture or one RAW file. A folder here can
+    // only come from a listed file swapped for one since the listing, and
+    // moving it would take along everything in it, unasked.
+    if (S_ISDIR(status.mode))
+        return EISDIR;
 
     Trash trash;
     bool home = false;
@@ -439,7 +466,8 @@ int restoreFromTrash(const TrashedFile &file)
     // a record without a file, which trash readers pass over, never a file
     // in the trash that no longer says where it belongs.
     if (const int error =
-            renameNoReplace(file.trashedPath.constData(), AT_FDCWD, file.originalPath.constData()))
+            renameNoReplace(AT_FDCWD, file.trashedPath.constData(), AT_FDCWD,
+                            file.originalPath.constData()))
         return error;
     if (!file.infoPath.isEmpty())
         ::unlink(file.infoPath.constData());
