@@ -465,9 +465,8 @@ int restoreFromTrash(const TrashedFile &file)
     // Its record goes only once the file is back: a failure in between leaves
     // a record without a file, which trash readers pass over, never a file
     // in the trash that no longer says where it belongs.
-    if (const int error =
-            renameNoReplace(AT_FDCWD, file.trashedPath.constData(), AT_FDCWD,
-                            file.originalPath.constData()))
+    if (const int error = renameNoReplace(AT_FDCWD, file.trashedPath.constData(), AT_FDCWD,
+                                          file.originalPath.constData()))
         return error;
     if (!file.infoPath.isEmpty())
         ::unlink(file.infoPath.constData());
