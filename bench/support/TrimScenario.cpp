@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 
 namespace quorvel::bench {
@@ -88,6 +89,7 @@ TrimScenario::Figures TrimScenario::runOnce(int raws, bool withFloors)
     files::VolumeTable volumes(platform::mountedVolumes());
     platform::XdgOpenLauncher launcher;
     qint64 trashing = 0;
+    QSettings settings(QString::fromLocal8Bit(base + "/quorvel.ini"), QSettings::IniFormat);
     main_window::frmMain form(
         messages, volumes, app, launcher,
         [&messages, &trashing](const QString &path, bool confirm, platform::TrashedFile *where) {
@@ -97,7 +99,7 @@ TrimScenario::Figures TrimScenario::runOnce(int raws, bool withFloors)
             trashing += timer.nsecsElapsed();
             return result;
         },
-        QFile::decodeName(card));
+        settings, QFile::decodeName(card));
     form.Form_Load();
     form.show();
     PaintCounter counter;

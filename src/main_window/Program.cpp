@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QSettings>
 
 namespace quorvel::main_window {
 
@@ -44,6 +45,11 @@ bool Program::start()
     m_messages = std::make_unique<ui::WidgetMessageBox>(m_app.Title);
     m_volumes = std::make_unique<files::VolumeTable>(platform::mountedVolumes());
     m_launcher = std::make_unique<platform::XdgOpenLauncher>();
+    // The program's only setting lives in the user's configuration folder
+    // ($XDG_CONFIG_HOME/Quorvel/Quorvel.conf), made here and handed to the
+    // window like everything else.
+    m_settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                             m_app.Title, m_app.Title);
     ui::WidgetMessageBox &messages = *m_messages;
     const auto recycle = [&messages](const QString &filePath, bool confirm,
                                      platform::TrashedFile *where) {
@@ -54,7 +60,7 @@ bool Program::start()
     // here and nowhere else: everything below is handed the folder it works on.
     const QString startFolder = QDir::currentPath();
     m_form = std::make_unique<frmMain>(*m_messages, *m_volumes, m_app, *m_launcher, recycle,
-                                       startFolder);
+                                       *m_settings, startFolder);
     if (!m_form->Form_Load())
         return false;
     m_mountWatcher = platform::watchMounts();

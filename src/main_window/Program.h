@@ -5,6 +5,7 @@
 #include <memory>
 
 class QApplication;
+class QSettings;
 
 namespace quorvel::platform {
 class InstanceLock;
@@ -52,6 +53,7 @@ private:
     std::unique_ptr<files::VolumeTable> m_volumes;
     std::unique_ptr<platform::MountWatcher> m_mountWatcher;
     std::unique_ptr<platform::Launcher> m_launcher;
+    std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<frmMain> m_form;
 };
 

@@ -3,11 +3,15 @@
 #include "about/frmAbout.h"
 #include "about/Maker.h"
 #include "files/FileNames.h"
+#include "files/FolderError.h"
+#include "files/FolderSnapshot.h"
 #include "files/VolumeTable.h"
 #include "main_window/modQuorvel.h"
 #include "platform/MessageBox.h"
 #include "platform/MountWatcher.h"
+#include "trimming/Sidecars.h"
 #include "trimming/TrimOperation.h"
+#include "trimming/UndoTrim.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
 #include "ui/CommandButton.h"
@@ -18,6 +22,7 @@
 #include "ui/InputBlocker.h"
 #include "ui/Label.h"
 #include "ui/Layout.h"
+#include "ui/MarkedItemDelegate.h"
 #include "ui/Screen.h"
 #include "ui/TextBox.h"
 #include "viewer/dlgShowPicture.h"
@@ -28,6 +33,7 @@
 #include <QMenuBar>
 #include <QProgressDialog>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QTimer>
 
 namespace quorvel::main_window {
@@ -35,6 +41,11 @@ namespace quorvel::main_window {
 using namespace ui;
 
 namespace {
+
+// The one setting: whether a trim takes the RAW files' sidecars along.
+const QString sidecarsKey = QStringLiteral("trim/sidecars");
+
+const QString trimProgressText = QStringLiteral("Moving RAW files to the trash: %1 of %2");
 
 // Client area of the window, in twips.
 constexpr int clientWidth = 15090;
@@ -81,9 +92,10 @@ void showDriveOf(DriveListBox *drive, const files::VolumeTable &volumes, const Q
 
 frmMain::frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, const App &app,
                  platform::Launcher &launcher, trimming::modQuorvel::RecycleFunction recycle,
-                 const QString &startFolder, QWidget *parent)
+                 QSettings &settings, const QString &startFolder, QWidget *parent)
     : QMainWindow(parent), m_messages(messages), m_volumes(volumes), m_app(app),
-      m_launcher(launcher), m_recycle(std::move(recycle)), m_guard(messages)
+      m_launcher(launcher), m_recycle(std::move(recycle)), m_settings(settings), m_guard(messages),
+      m_progressText(trimProgressText)
 {
     setWindowTitle(m_app.Title);
     // Building the window and loading it are one step of start-up: the folder
@@ -156,6 +168,16 @@ void frmMain::createControls(const QString &startFolder)
             setTabOrder(previous, p.control);
         previous = p.control;
     }
+    // What the trim would take, in the colour the RAW list marks it with, so
+    // that the label is the marks' legend too.
+    lblToTrim = new Label(QString(), client);
+    placeTwips(lblToTrim, 13875, 4455, 1200, 255);
+    lblToTrim->setFont(font);
+    lblToTrim->setForeColor(MarkedItemDelegate::markColor);
+    lblToTrim->setToolTip(QStringLiteral("RAW files marked in this colour go to the trash on "
+                                         "\"Trim files\""));
+    fb2->setItemDelegate(new MarkedItemDelegate(fb2));
+
     // The headings sit partly under the pattern boxes; the boxes must stay on top.
     ComboPicture->raise();
     ComboRaw->raise();
@@ -191,13 +213,26 @@ void frmMain::createMenus()
 {
     mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuExit = mnuFile->addAction(QStringLiteral("E&xit"));
+    mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    mnuUndoTrim = mnuEdit->addAction(QStringLiteral("&Undo Trim"));
+    mnuUndoTrim->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuUndoTrim->setEnabled(false); // until a trim has moved something
+    mnuEdit->addSeparator();
+    mnuTrimSidecars = mnuEdit->addAction(QStringLiteral("Trim &sidecar files too"));
+    mnuTrimSidecars->setCheckable(true);
+    mnuTrimSidecars->setChecked(m_settings.value(sidecarsKey, false).toBool());
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuAbout = mnuHelp->addAction(QStringLiteral("&About Quorvel"));
 }
 
 void frmMain::guarded(void (frmMain::*handler)())
 {
+    ++m_handlerDepth;
     m_guard.run([this, handler] { (this->*handler)(); });
+    // Whatever the handler changed, and also when it failed half-way: the
+    // marks must show what the trim would take from the lists as they stand.
+    if (--m_handlerDepth == 0 && !m_ending)
+        m_guard.run([this] { showTrimPreview(); });
 }
 
 void frmMain::connectHandlers()
@@ -227,6 +262,8 @@ void frmMain::connectHandlers()
     // without a choice, the entry in force is shown again.
     for (ComboBox *box : {ComboPicture, ComboRaw})
         connect(box, &ComboBox::TypingEnded, box, &ComboBox::showChosen);
+    on(mnuUndoTrim, &QAction::triggered, &frmMain::mnuUndoTrim_Click);
+    on(mnuTrimSidecars, &QAction::triggered, &frmMain::mnuTrimSidecars_Click);
 }
 
 bool frmMain::Form_Load()
@@ -277,6 +314,7 @@ bool frmMain::Form_Load()
     m_loading.reset();
     if (failure)
         m_guard.run([&failure] { std::rethrow_exception(failure); });
+    m_guard.run([this] { showTrimPreview(); });
     return true;
 }
 
@@ -422,7 +460,65 @@ void frmMain::cmdQuorvel_Click()
     ComboRaw->showChosen();
     trimming::TrimOperation trim(*this, m_messages, m_recycle,
                                  QString::fromLatin1(about::makerAddress));
+    trim.setSidecars(mnuTrimSidecars->isChecked());
+    // Kept however the run ends: a refresh that fails after the files went
+    // must not take the way back with it.
+    const auto keepForUndo = qScopeGuard([this, &trim] {
+        if (trim.trashed().empty())
+            return;
+        m_trims.push_back(trim.trashed());
+        mnuUndoTrim->setEnabled(true);
+    });
     trim.run();
+}
+
+void frmMain::mnuUndoTrim_Click()
+{
+    if (m_trims.empty())
+        return;
+    const std::vector<platform::TrashedFile> files = std::move(m_trims.back());
+    m_trims.pop_back();
+    mnuUndoTrim->setEnabled(!m_trims.empty());
+    m_progressText = QStringLiteral("Putting files back from the trash: %1 of %2");
+    const auto restoreText = qScopeGuard([this] { m_progressText = trimProgressText; });
+    trimming::UndoTrim(*this, m_messages).run(files);
+}
+
+void frmMain::mnuTrimSidecars_Click()
+{
+    m_settings.setValue(sidecarsKey, mnuTrimSidecars->isChecked());
+    m_settings.sync();
+    m_sidecarNotesFor.clear(); // the notes are to be read anew, or dropped
+}
+
+void frmMain::showTrimPreview()
+{
+    const QStringList &raws = fb2->Names();
+    const std::vector<int> &rows = m_preview.update(raws, fb1->Names());
+    if (!mnuTrimSidecars->isChecked() || rows.empty()) {
+        m_sidecarNotes.clear();
+        m_sidecarNotesFor.clear();
+    } else if (m_sidecarNotesFor.isEmpty() || m_sidecarNotesFor.constData() != raws.constData() ||
+               m_sidecarNotesRows != rows) {
+        // The sidecars are not in the list: they take a reading of their own,
+        // so only when the RAW list was read again or other files go.
+        m_sidecarNotes.clear();
+        m_sidecarNotesFor = raws;
+        m_sidecarNotesRows = rows;
+        try {
+            const std::vector<QStringList> sidecars =
+                trimming::Sidecars::of(raws, rows, files::FolderSnapshot(fb2->Path()));
+            for (size_t k = 0; k < rows.size(); ++k) {
+                if (!sidecars[k].isEmpty())
+                    m_sidecarNotes.insert(rows[k], QStringLiteral("+ ") + sidecars[k].join(u", "));
+            }
+        } catch (const files::FolderError &) {
+            // The list's folder can't be read just now: no notes, and the
+            // trim will say so itself should it be asked to run.
+        }
+    }
+    fb2->setMarkedRows(rows, m_sidecarNotes);
+    lblToTrim->setCaption(QStringLiteral("%1 to trim").arg(rows.size()));
 }
 
 void frmMain::fb1_Click()
@@ -453,6 +549,7 @@ viewer::dlgShowPicture &frmMain::viewerDialog()
     if (!m_viewer) {
         m_viewer = std::make_unique<viewer::dlgShowPicture>(m_messages, m_recycle, [this] {
             m_guard.run([this] { modQuorvel::RefreshFileLists(*this); });
+            m_guard.run([this] { showTrimPreview(); });
         });
     }
     return *m_viewer;
@@ -596,8 +693,7 @@ void frmMain::progress(int done, int total)
         m_progress->setAutoClose(false);
         m_progress->setRange(0, total);
     }
-    m_progress->setLabelText(
-        QStringLiteral("Moving RAW files to the trash: %1 of %2").arg(done).arg(total));
+    m_progress->setLabelText(m_progressText.arg(done).arg(total));
     m_progress->setValue(done);
     m_progress->show();
 }

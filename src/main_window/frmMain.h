@@ -2,8 +2,10 @@
 
 #include "files/FolderReader.h"
 #include "files/Volume.h"
+#include "platform/Trash.h"
 #include "trimming/RecycleFile.h"
 #include "trimming/TrimHost.h"
+#include "trimming/TrimPreview.h"
 #include "ui/App.h"
 #include "ui/HandlerGuard.h"
 
@@ -11,13 +13,16 @@
 #include <memory>
 #include <optional>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <tuple>
+#include <vector>
 
 class QAction;
 class QMenu;
 class QProgressDialog;
+class QSettings;
 
 namespace quorvel::platform {
 class Launcher;
@@ -62,9 +67,10 @@ class frmMain : public QMainWindow, private trimming::TrimHost
 
 public:
     // The lists open on startFolder, the folder the program was started in.
+    // settings holds the user's choices from one run to the next.
     frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, const ui::App &app,
             platform::Launcher &launcher, trimming::modQuorvel::RecycleFunction recycle,
-            const QString &startFolder, QWidget *parent = nullptr);
+            QSettings &settings, const QString &startFolder, QWidget *parent = nullptr);
     ~frmMain() override;
 
     // Start-up. False when another copy is already running: the user has been
@@ -88,10 +94,16 @@ public:
     void mnuAbout_Click();
     void cmdExit_Click();
     void mnuExit_Click();
+    void mnuUndoTrim_Click();
+    void mnuTrimSidecars_Click();
     void ShowFarewell();
 
     // Rewrites both count boxes from their lists.
     void writeCounts();
+    // Marks on the RAW list what "Trim files" would take now, with the
+    // sidecars that would go along, and writes their number beside the count.
+    // Runs after every handler, so the marks follow every change of the lists.
+    void showTrimPreview();
 
     // Keeps both drive lists in step with the mounted volumes: whenever
     // watcher tells of a change, the volume table takes what mounted reads,
@@ -129,8 +141,12 @@ public:
     ui::CommandButton *cmdQuorvel;
     ui::CommandButton *cmdExit;
     ui::Label *Label4;
+    ui::Label *lblToTrim;
     QMenu *mnuFile;
     QAction *mnuExit;
+    QMenu *mnuEdit;
+    QAction *mnuUndoTrim;
+    QAction *mnuTrimSidecars;
     QMenu *mnuHelp;
     QAction *mnuAbout;
 
@@ -184,6 +200,7 @@ private:
     ui::App m_app;
     platform::Launcher &m_launcher;
     trimming::modQuorvel::RecycleFunction m_recycle;
+    QSettings &m_settings;
     ui::HandlerGuard m_guard;
     files::FolderReader m_readings;
     // From construction to the end of Form_Load: see the constructor.
@@ -196,6 +213,17 @@ private:
     std::unique_ptr<QProgressDialog> m_progress;
     QElapsedTimer m_progressShown;
     QElapsedTimer m_workStarted;
+    QString m_progressText;
+    // Handlers running, nested ones counted: the marks follow the outermost.
+    int m_handlerDepth = 0;
+    trimming::TrimPreview m_preview;
+    // The RAW list the sidecar notes were read for: a list read again may
+    // have new sidecars beside it even when its names are the same.
+    QStringList m_sidecarNotesFor;
+    std::vector<int> m_sidecarNotesRows;
+    QHash<int, QString> m_sidecarNotes;
+    // What each trim of this run moved, the latest last: what Undo puts back.
+    std::vector<std::vector<platform::TrashedFile>> m_trims;
 };
 
 } // namespace quorvel::main_window

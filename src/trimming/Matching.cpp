@@ -1,6 +1,6 @@
 #include "trimming/Matching.h"
 
-#include <QSet>
+#include "trimming/PictureBaseNames.h"
 
 namespace quorvel::trimming {
 
@@ -12,17 +12,14 @@ QStringView baseName(QStringView fileName)
 
 std::vector<int> unmatchedRawFiles(const QStringList &rawNames, const QStringList &pictureNames)
 {
-    QSet<QStringView> pictures;
-    pictures.reserve(pictureNames.size());
-    for (const QString &picture : pictureNames)
-        pictures.insert(baseName(picture));
+    return PictureBaseNames(pictureNames).unmatched(rawNames);
+}
 
-    std::vector<int> unmatched;
-    for (qsizetype i = 0; i < rawNames.size(); ++i) {
-        if (!pictures.contains(baseName(rawNames.at(i))))
-            unmatched.push_back(int(i));
-    }
-    return unmatched;
+std::vector<int> rawFilesToTrim(const QStringList &rawNames, const PictureBaseNames &pictures)
+{
+    if (rawNames.isEmpty() || pictures.isEmpty())
+        return {};
+    return pictures.unmatched(rawNames);
 }
 
 } // namespace quorvel::trimming

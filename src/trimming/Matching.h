@@ -6,6 +6,8 @@
 
 namespace quorvel::trimming {
 
+class PictureBaseNames;
+
 // The base name of a file name: up to, not including, its last "."; a name
 // without a "." is its own base name. IMG_0001.edit.jpg gives IMG_0001.edit.
 QStringView baseName(QStringView fileName);
@@ -15,5 +17,10 @@ QStringView baseName(QStringView fileName);
 // One pass over each list (a hash of the picture base names), so a card of
 // 50,000 pictures against 50,000 RAW files takes milliseconds, not minutes.
 std::vector<int> unmatchedRawFiles(const QStringList &rawNames, const QStringList &pictureNames);
+
+// The RAW files "Trim files" takes now: the unmatched ones, and none at all when
+// either list is empty, since the trim then moves nothing. The trim and the
+// marks on the RAW list both ask this, so that they can never disagree.
+std::vector<int> rawFilesToTrim(const QStringList &rawNames, const PictureBaseNames &pictures);
 
 } // namespace quorvel::trimming

@@ -1,8 +1,11 @@
 #include "trimming/TrimOperation.h"
 
 #include "files/FileNames.h"
+#include "files/FolderSnapshot.h"
 #include "platform/MessageBox.h"
 #include "trimming/Matching.h"
+#include "trimming/PictureBaseNames.h"
+#include "trimming/Sidecars.h"
 #include "trimming/TrimHost.h"
 
 #include <QScopeGuard>
@@ -81,17 +84,31 @@ void TrimOperation::run()
     const auto endWork = qScopeGuard([this] { m_host.endWork(); });
 
     const QString folder = m_host.rawFolder();
-    const std::vector<int> toGo = unmatchedRawFiles(raws, pictures);
+    const std::vector<int> toGo = rawFilesToTrim(raws, PictureBaseNames(pictures));
+    // Read now, after the answer: what an editor wrote meanwhile goes too.
+    const std::vector<QStringList> sidecars =
+        m_sidecars ? Sidecars::of(raws, toGo, files::FolderSnapshot(folder))
+                   : std::vector<QStringList>(toGo.size());
     const int total = int(toGo.size());
     int deleted = 0;
     int done = 0;
-    for (const int index : toGo) {
-        const QString &name = raws.at(index);
-        const int result = m_recycle(files::joinPath(folder, name), false, nullptr);
+    const auto move = [&](const QString &name) {
+        platform::TrashedFile where;
+        const int result = m_recycle(files::joinPath(folder, name), false, &where);
         if (result == 0)
-            ++deleted;
+            m_trashed.push_back(std::move(where));
         else
             m_messages.show(failurePrompt(name, result), MB_OK);
+        return result == 0;
+    };
+    for (size_t k = 0; k < toGo.size(); ++k) {
+        if (move(raws.at(toGo[k]))) {
+            ++deleted;
+            // Only once their RAW file is gone: a sidecar without it is worth
+            // nothing, a RAW file without its sidecar loses its edits.
+            for (const QString &sidecar : sidecars[k])
+                move(sidecar);
+        }
         m_host.progress(++done, total);
     }
 

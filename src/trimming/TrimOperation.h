@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/Trash.h"
 #include "trimming/RecycleFile.h"
 
 #include <QString>
+#include <vector>
 
 namespace quorvel::platform {
 class MessageBox;
@@ -20,7 +22,16 @@ public:
     TrimOperation(TrimHost &host, platform::MessageBox &messages,
                   modQuorvel::RecycleFunction recycle, QString makerAddress);
 
+    // With on, each RAW file that goes takes its sidecars along (see
+    // Sidecars). Off unless asked for.
+    void setSidecars(bool on) { m_sidecars = on; }
+
     void run();
+
+    // Where every file this run moved went, sidecars included, in the order
+    // they went: what "Undo Trim" puts back. Complete even when the run ended
+    // in a failure after moving files.
+    const std::vector<platform::TrashedFile> &trashed() const { return m_trashed; }
 
     static QString confirmationPrompt(const QString &rawPattern, const QString &picturePattern);
     static QString confirmationTitle(const QString &rawPattern);
@@ -32,6 +43,8 @@ private:
     platform::MessageBox &m_messages;
     modQuorvel::RecycleFunction m_recycle;
     QString m_makerAddress;
+    bool m_sidecars = false;
+    std::vector<platform::TrashedFile> m_trashed;
 };
 
 } // namespace quorvel::trimming

@@ -4,6 +4,7 @@
 #include "files/FolderReader.h"
 #include "ui/Keys.h"
 
+#include <algorithm>
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -132,6 +133,20 @@ QString FileListBox::FileName() const
 {
     const int index = ListIndex();
     return index >= 0 ? m_names.at(index) : QString();
+}
+
+void FileListBox::setMarkedRows(std::vector<int> rows, QHash<int, QString> notes)
+{
+    if (rows == m_marked && notes == m_markNotes)
+        return;
+    m_marked = std::move(rows);
+    m_markNotes = std::move(notes);
+    viewport()->update();
+}
+
+bool FileListBox::isMarked(int row) const
+{
+    return std::binary_search(m_marked.begin(), m_marked.end(), row);
 }
 
 void FileListBox::keyPressEvent(QKeyEvent *event)

@@ -2,8 +2,10 @@
 
 #include "files/WildcardPattern.h"
 
+#include <QHash>
 #include <QListView>
 #include <QStringList>
+#include <vector>
 
 class QStringListModel;
 
@@ -56,6 +58,14 @@ public:
     QString List(int index) const { return m_names.value(index); }
     const QStringList &Names() const { return m_names; }
 
+    // Rows to draw as marked (a MarkedItemDelegate draws them), ascending,
+    // each with an optional note drawn beside its name. The marks belong to
+    // the entries listed now: whoever re-reads the list sets them anew.
+    void setMarkedRows(std::vector<int> rows, QHash<int, QString> notes = {});
+    bool isMarked(int row) const;
+    QString markNote(int row) const { return m_markNotes.value(row); }
+    const std::vector<int> &markedRows() const { return m_marked; }
+
 signals:
     // A click on a name, also on the one already selected, or a new selection.
     void Click();
@@ -78,6 +88,8 @@ private:
     files::FolderReader *m_readings = nullptr;
     bool m_keepSelection = false;
     bool m_keepingSelection = false;
+    std::vector<int> m_marked;
+    QHash<int, QString> m_markNotes;
 };
 
 } // namespace quorvel::ui

@@ -33,6 +33,7 @@ class tst_EndToEnd : public QObject
         env.insert("HOME", temp->filePath("home"));
         env.insert("XDG_DATA_HOME", temp->filePath("home/.local/share"));
         env.insert("XDG_RUNTIME_DIR", temp->filePath("runtime"));
+        env.insert("XDG_CONFIG_HOME", temp->filePath("home/.config"));
         process->setProcessEnvironment(env);
         process->setWorkingDirectory(photos);
         process->setProcessChannelMode(QProcess::ForwardedChannels);
@@ -221,6 +222,41 @@ private slots:
         QVERIFY2(viewer, "the viewer did not open");
         x->keys(viewer, {"alt+c"});
         QVERIFY(x->waitUntilGone("^Quorvel - Show picture$", copy.processId()));
+        QCOMPARE(copy.state(), QProcess::Running);
+    }
+
+    // A trim through the real window, taken back with Ctrl+Z: the folder is
+    // as it was, byte for byte, and the trash as empty as before.
+    void trimThenCtrlZPutsTheFolderBack()
+    {
+        const QStringList before = QDir(photos).entryList(QDir::Files, QDir::Name);
+        QProcess &copy = startCopy();
+        const qulonglong window = mainWindow(copy);
+        QVERIFY(window);
+        x->keys(window, {"alt+t"});
+        const qulonglong question = x->waitForWindow(
+            QStringLiteral(R"(^Delete \*\.nef \(Nikon\) files$)"), copy.processId());
+        QVERIFY2(question, "the trim asked nothing");
+        x->keys(question, {"alt+y"});
+        const qulonglong summary = x->waitForWindow("^Thanks using Quorvel $", copy.processId());
+        QVERIFY2(summary, "the trim reported nothing");
+        x->keys(summary, {"Return"});
+        QVERIFY(x->waitUntilGone("^Thanks using Quorvel $", copy.processId()));
+        QVERIFY(!QFile::exists(photos + "/IMG_0099.nef"));
+        const QDir trash(temp->filePath("home/.local/share/Trash"));
+        QCOMPARE(QDir(trash.filePath("files")).entryList(QDir::Files), QStringList{"IMG_0099.nef"});
+
+        x->keys(window, {"ctrl+z"});
+        const qulonglong report = x->waitForWindow("^Undo Trim$", copy.processId());
+        QVERIFY2(report, "Ctrl+Z put nothing back");
+        x->keys(report, {"Return"});
+        QVERIFY(x->waitUntilGone("^Undo Trim$", copy.processId()));
+        QCOMPARE(QDir(photos).entryList(QDir::Files, QDir::Name), before);
+        QFile back(photos + "/IMG_0099.nef");
+        QVERIFY(back.open(QIODevice::ReadOnly));
+        QCOMPARE(back.readAll(), QByteArray("IMG_0099.nef"));
+        QVERIFY(QDir(trash.filePath("files")).isEmpty());
+        QVERIFY(QDir(trash.filePath("info")).isEmpty());
         QCOMPARE(copy.state(), QProcess::Running);
     }
 

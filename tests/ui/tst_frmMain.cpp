@@ -23,6 +23,7 @@
 #include <memory>
 #include <QDir>
 #include <QFile>
+#include <QMenuBar>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QTemporaryDir>
@@ -681,6 +682,134 @@ private slots:
         QCOMPARE(trashedNames(dataHome), (QStringList{"DSC_0002.JPG", "DSC_0003.jpg"}));
         QVERIFY(QFile::exists(photos + "/DSC_0001.jpg"));
         QVERIFY(QFile::exists(photos + "/DSC_0001.nef"));
+    }
+
+    // What the RAW list marks is what the trim then moves, as the lists
+    // follow the user's choices.
+    void marksAreWhatTheTrimTakes_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("pictureEntry");
+        QTest::addColumn<QString>("rawEntry");
+        QTest::addColumn<QStringList>("marked");
+        QTest::newRow("as started")
+            << QStringList{} << "*.jpg"
+            << "*.nef (Nikon)" << QStringList{"DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef"};
+        QTest::newRow("case differences")
+            << QStringList{"IMG_1.CR2", "img_1.jpg", "IMG_2.cr2", "IMG_2.jpg"} << "*.jpg"
+            << "*.cr2 (Canon)" << QStringList{"IMG_1.CR2"};
+        QTest::newRow(".tiff with *.tif")
+            << QStringList{"scan.tiff", "scan.nef", "DSC_0005.tif"} << "*.tiff"
+            << "*.nef (Nikon)"
+            << QStringList{"DSC_0001.nef", "DSC_0002.nef", "DSC_0004.NEF", "DSC_0006.nef"};
+        QTest::newRow("separator on the picture side") << QStringList{} << "-------"
+                                                       << "*.nef (Nikon)" << QStringList{};
+        QTest::newRow("separator on the RAW side") << QStringList{"-----"} << "*.jpg"
+                                                   << "-------" << QStringList{"-----"};
+    }
+    void marksAreWhatTheTrimTakes()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, pictureEntry);
+        QFETCH(QString, rawEntry);
+        QFETCH(QStringList, marked);
+        touchFiles(photos, files);
+        main_window::frmMain &w = start();
+        choose(w.ComboPicture, pictureEntry);
+        choose(w.ComboRaw, rawEntry);
+        QStringList shown;
+        for (const int row : w.fb2->markedRows())
+            shown << w.fb2->List(row);
+        QCOMPARE(shown, marked);
+        QCOMPARE(w.lblToTrim->Caption(), QStringLiteral("%1 to trim").arg(marked.size()));
+        QCOMPARE(w.txtNoFiles2->Text(), QString::number(w.fb2->ListCount()));
+
+        messages.answer(platform::IDYES);
+        QTest::mouseClick(w.cmdQuorvel, Qt::LeftButton);
+        QCOMPARE(trashedNames(dataHome), marked);
+        // and the marks follow the re-read lists: nothing is left to take
+        QVERIFY(w.fb2->markedRows().empty());
+        QCOMPARE(w.lblToTrim->Caption(), QStringLiteral("0 to trim"));
+        QCOMPARE(w.mnuUndoTrim->isEnabled(), !marked.isEmpty());
+    }
+
+    void editMenuSitsBetweenFileAndHelp()
+    {
+        main_window::frmMain &w = start();
+        QStringList menus;
+        for (QAction *action : w.menuBar()->actions())
+            menus << action->text();
+        QCOMPARE(menus, (QStringList{"&File", "&Edit", "&Help"}));
+        QCOMPARE(w.mnuUndoTrim->text(), QStringLiteral("&Undo Trim"));
+        QCOMPARE(w.mnuUndoTrim->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+        QVERIFY(!w.mnuUndoTrim->isEnabled());
+        QCOMPARE(w.mnuTrimSidecars->text(), QStringLiteral("Trim &sidecar files too"));
+        QVERIFY(w.mnuTrimSidecars->isCheckable());
+        QVERIFY(!w.mnuTrimSidecars->isChecked()); // off by default
+    }
+
+    // Two trims, undone one after the other, the latest first.
+    void undoTrimsOneAfterAnother()
+    {
+        main_window::frmMain &w = start();
+        messages.answer(platform::IDYES);
+        w.cmdQuorvel->click();
+        QFile::remove(photos + "/DSC_0001.jpg");
+        w.cmdRefresh->click();
+        QCOMPARE(w.lblToTrim->Caption(), QStringLiteral("1 to trim"));
+        messages.answer(platform::IDYES);
+        w.cmdQuorvel->click();
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("1"));
+
+        messages.clear();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().prompt, QStringLiteral("1 file(s) put back where they were."));
+        QCOMPARE(w.fb2->Names(), (QStringList{"DSC_0001.nef", "DSC_0002.nef"}));
+        QCOMPARE(w.lblToTrim->Caption(), QStringLiteral("1 to trim"));
+        QVERIFY(w.mnuUndoTrim->isEnabled());
+
+        w.mnuUndoTrim->trigger();
+        QCOMPARE(messages.last().prompt, QStringLiteral("3 file(s) put back where they were."));
+        QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
+        QVERIFY(trashedNames(dataHome).isEmpty());
+        QVERIFY(QDir(dataHome + "/Trash/info").isEmpty());
+        QVERIFY(!w.mnuUndoTrim->isEnabled());
+        QCOMPARE(ui::Screen::MousePointer(), 0);
+    }
+
+    // Sidecars go along when asked, are shown beside their RAW file, come
+    // back with Undo, and the choice outlives the window.
+    void sidecarsGoAlongWhenAsked()
+    {
+        touchFiles(photos, {"DSC_0005.nef.xmp", "DSC_0005.xmp", "DSC_0006.nef.pp3", "DSC_0001.xmp",
+                            "DSC_0002.nef.dop"});
+        {
+            main_window::frmMain &w = start();
+            QVERIFY(!w.mnuTrimSidecars->isChecked());
+            w.mnuTrimSidecars->trigger();
+            QVERIFY(fixture.settings().value("trim/sidecars").toBool());
+        }
+        main_window::frmMain &w = start(); // a new window reads the choice back
+        QVERIFY(w.mnuTrimSidecars->isChecked());
+        const int row = int(w.fb2->Names().indexOf("DSC_0005.nef"));
+        QCOMPARE(w.fb2->markNote(row), QStringLiteral("+ DSC_0005.nef.xmp, DSC_0005.xmp"));
+        QCOMPARE(w.lblToTrim->Caption(), QStringLiteral("3 to trim"));
+
+        messages.answer(platform::IDYES);
+        w.cmdQuorvel->click();
+        QCOMPARE(trashedNames(dataHome),
+                 (QStringList{"DSC_0004.NEF", "DSC_0005.nef", "DSC_0005.nef.xmp", "DSC_0005.xmp",
+                              "DSC_0006.nef", "DSC_0006.nef.pp3"}));
+        QVERIFY(messages.last().prompt.startsWith("You have deleted 3 file(s)"));
+        QVERIFY(QFile::exists(photos + "/DSC_0001.xmp"));
+        QVERIFY(QFile::exists(photos + "/DSC_0002.nef.dop"));
+
+        w.mnuUndoTrim->trigger();
+        QCOMPARE(messages.last().prompt, QStringLiteral("6 file(s) put back where they were."));
+        QCOMPARE(QDir(photos).entryList(QDir::Files).size(), 14);
     }
 
     // Opening the viewer on a picture, by double-click or "Show Picture".

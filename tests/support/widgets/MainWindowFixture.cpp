@@ -15,7 +15,10 @@ QList<files::Volume> rootOnly()
 
 } // namespace
 
-MainWindowFixture::MainWindowFixture() : m_volumes(std::make_unique<files::VolumeTable>(rootOnly()))
+MainWindowFixture::MainWindowFixture()
+    : m_volumes(std::make_unique<files::VolumeTable>(rootOnly())),
+      m_settings(std::make_unique<QSettings>(
+          m_settingsFolder.filePath(QStringLiteral("quorvel.ini")), QSettings::IniFormat))
 {}
 
 MainWindowFixture::~MainWindowFixture() = default;
@@ -37,7 +40,7 @@ main_window::frmMain &MainWindowFixture::build(const QString &startFolder, const
                 m_onRecycled(result);
             return result;
         },
-        startFolder);
+        *m_settings, startFolder);
     return *m_form;
 }
 
@@ -55,6 +58,7 @@ void MainWindowFixture::reset()
     m_messages.clear();
     m_onRecycled = nullptr;
     m_volumes = std::make_unique<files::VolumeTable>(rootOnly());
+    m_settings->clear();
 }
 
 } // namespace quorvel::test

@@ -7,7 +7,9 @@
 #include <functional>
 #include <memory>
 #include <QList>
+#include <QSettings>
 #include <QString>
+#include <QTemporaryDir>
 
 namespace quorvel::files {
 class VolumeTable;
@@ -35,6 +37,8 @@ public:
     FakeMessageBox &messages() { return m_messages; }
     FakeLauncher &launcher() { return m_launcher; }
     files::VolumeTable &volumes() { return *m_volumes; }
+    // The window's settings, in a file of the fixture's own; reset() empties it.
+    QSettings &settings() { return *m_settings; }
 
     // The volumes of the next window; until then, the root alone.
     void setVolumes(const QList<files::Volume> &volumes);
@@ -57,6 +61,8 @@ private:
     FakeMessageBox m_messages;
     FakeLauncher m_launcher;
     std::unique_ptr<files::VolumeTable> m_volumes;
+    QTemporaryDir m_settingsFolder;
+    std::unique_ptr<QSettings> m_settings;
     std::function<void(int)> m_onRecycled;
     std::unique_ptr<main_window::frmMain> m_form;
 };

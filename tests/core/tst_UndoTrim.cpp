@@ -1,0 +1,221 @@
+#include "files/FileNames.h"
+#include "platform/MessageBox.h"
+#include "platform/Trash.h"
+#include "support/core/ByteFiles.h"
+#include "support/core/FakeMessageBox.h"
+#include "trimming/RecycleFile.h"
+#include "trimming/TrimHost.h"
+#include "trimming/TrimOperation.h"
+#include "trimming/UndoTrim.h"
+
+#include <cerrno>
+#include <QDir>
+#include <QMap>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sys/mount.h>
+#include <unistd.h>
+
+using namespace quorvel;
+using quorvel::test::exists;
+using quorvel::test::readFile;
+using quorvel::test::writeFile;
+
+namespace {
+
+// The main window as the trim and its undo see it: lists set by the test, and
+// a refresh that counts.
+class Host final : public trimming::TrimHost
+{
+public:
+    QStringList pictures{"IMG_0001.jpg"};
+    QStringList raws{"IMG_0001.nef", "IMG_0002.nef", "IMG_0003.NEF"};
+    QString folder;
+    int refreshes = 0;
+    int lastDone = 0;
+    bool working = false;
+
+    const QStringList &pictureNames() const override { return pictures; }
+    const QStringList &rawNames() const override { return raws; }
+    QString rawFolder() const override { return folder; }
+    QString rawPatternText() const override { return QStringLiteral("*.nef (Nikon)"); }
+    QString picturePatternText() const override { return QStringLiteral("*.jpg"); }
+    void beginWork() override { working = true; }
+    void progress(int done, int) override { lastDone = done; }
+    void endWork() override { working = false; }
+    void selectEntries(int, int) override {}
+    void refreshFileLists() override { ++refreshes; }
+};
+
+// Every file of folder with its bytes; a volume's own trash is not the card's.
+QMap<QByteArray, QByteArray> contents(const QByteArray &folder)
+{
+    QMap<QByteArray, QByteArray> files;
+    for (const QByteArray &name : test::entries(folder)) {
+        if (!name.startsWith('.'))
+            files.insert(name, readFile(folder + '/' + name));
+    }
+    return files;
+}
+
+} // namespace
+
+class tst_UndoTrim : public QObject
+{
+    Q_OBJECT
+
+    QByteArrayList m_mounts;
+
+private slots:
+    void cleanup()
+    {
+        while (!m_mounts.isEmpty())
+            ::umount2(m_mounts.takeLast().constData(), MNT_DETACH);
+    }
+
+    void trimThenUndo_data()
+    {
+        QTest::addColumn<bool>("secondVolume");
+        QTest::addColumn<bool>("sidecars");
+        QTest::addColumn<QString>("meanwhile");
+        for (const bool second : {false, true}) {
+            const char *volume = second ? "second volume" : "home volume";
+            QTest::addRow("%s, all back", volume) << second << false << "nothing";
+            QTest::addRow("%s, with sidecars", volume) << second << true << "nothing";
+            QTest::addRow("%s, a name taken", volume) << second << true << "name taken";
+            QTest::addRow("%s, one left the trash", volume) << second << false << "left";
+        }
+    }
+    void trimThenUndo()
+    {
+        QFETCH(bool, secondVolume);
+        QFETCH(bool, sidecars);
+        QFETCH(QString, meanwhile);
+
+        QTemporaryDir temp;
+        const QByteArray root = QFile::encodeName(temp.path());
+        qputenv("XDG_DATA_HOME", root + "/data");
+        QByteArray folder = root + "/card";
+        if (secondVolume) {
+            const QString why = test::mountTmpfs(folder, "size=4m,mode=0755", m_mounts);
+            if (!why.isEmpty())
+                QSKIP(qPrintable(why));
+        } else {
+            QVERIFY(QDir().mkpath(QFile::decodeName(folder)));
+        }
+        // Contents unlike each other, with every byte value, so a mix-up or a
+        // truncation shows.
+        QByteArray binary;
+        for (int i = 0; i < 256; ++i)
+            binary.append(char(i));
+        const QByteArrayList names = {"IMG_0001.nef",     "IMG_0001.jpg", "IMG_0001.xmp",
+                                      "IMG_0002.nef",     "IMG_0002.xmp", "IMG_0002.nef.xmp",
+                                      "IMG_0003.NEF.pp3", "IMG_0003.NEF"};
+        for (const QByteArray &name : names)
+            QVERIFY(writeFile(folder + '/' + name, name + binary + name));
+        const QMap<QByteArray, QByteArray> before = contents(folder);
+
+        Host host;
+        host.folder = QFile::decodeName(folder);
+        test::FakeMessageBox messages;
+        messages.answer(platform::IDYES);
+        trimming::TrimOperation trim(
+            host, messages,
+            [&messages](const QString &path, bool confirm, platform::TrashedFile *where) {
+                return trimming::modQuorvel::RecycleFile(path, confirm, messages, where);
+            },
+            QStringLiteral("x"));
+        trim.setSidecars(sidecars);
+        trim.run();
+
+        QByteArrayList gone = {"IMG_0002.nef", "IMG_0003.NEF"};
+        if (sidecars)
+            gone << "IMG_0002.nef.xmp"
+                 << "IMG_0002.xmp"
+                 << "IMG_0003.NEF.pp3";
+        std::sort(gone.begin(), gone.end());
+        QByteArrayList moved;
+        for (const platform::TrashedFile &file : trim.trashed()) {
+            moved << file.originalPath.mid(folder.size() + 1);
+            QVERIFY(exists(file.trashedPath));
+            QVERIFY(exists(file.infoPath));
+            // On the card's own volume, never copied across to the home.
+            QCOMPARE(file.trashedPath.startsWith(folder), secondVolume);
+        }
+        std::sort(moved.begin(), moved.end());
+        QCOMPARE(moved, gone);
+        QVERIFY(messages.last().prompt.startsWith("You have deleted 2 file(s)"));
+
+        const auto trashed = [&](const QByteArray &name) {
+            for (const platform::TrashedFile &file : trim.trashed()) {
+                if (file.originalPath.endsWith('/' + name))
+                    return file;
+            }
+            return platform::TrashedFile();
+        };
+        QMap<QByteArray, QByteArray> expected = before;
+        QByteArray stays; // the one that must stay in the trash, with its record
+        QByteArray left;  // the one taken out of the trash: its record stays
+        if (meanwhile == "name taken") {
+            stays = "IMG_0002.nef";
+            QVERIFY(writeFile(folder + '/' + stays, "a new file under the old name"));
+            expected[stays] = "a new file under the old name";
+        } else if (meanwhile == "left") {
+            left = "IMG_0003.NEF";
+            QCOMPARE(::unlink(trashed(left).trashedPath.constData()), 0);
+            expected.remove(left);
+        }
+
+        messages.clear();
+        trimming::UndoTrim undo(host, messages);
+        const int restored = undo.run(trim.trashed());
+        QCOMPARE(contents(folder), expected);
+        QCOMPARE(restored, int(gone.size()) - (meanwhile == "nothing" ? 0 : 1));
+        QCOMPARE(host.refreshes, 2);
+        QCOMPARE(host.lastDone, int(gone.size()));
+        QVERIFY(!host.working);
+        for (const platform::TrashedFile &file : trim.trashed()) {
+            const bool kept = !stays.isEmpty() && file.originalPath.endsWith('/' + stays);
+            const bool wasLeft = !left.isEmpty() && file.originalPath.endsWith('/' + left);
+            QCOMPARE(exists(file.infoPath), kept || wasLeft);
+            QCOMPARE(exists(file.trashedPath), kept);
+        }
+        if (!stays.isEmpty())
+            QCOMPARE(readFile(trashed(stays).trashedPath), before[stays]);
+
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().title, QStringLiteral("Undo Trim"));
+        const QString count = QStringLiteral("%1 file(s) put back where they were.").arg(restored);
+        if (meanwhile == "nothing") {
+            QCOMPARE(messages.last().prompt, count);
+            QCOMPARE(messages.last().flags, platform::MB_ICONINFORMATION);
+        } else {
+            const QByteArray name = meanwhile == "left" ? "IMG_0003.NEF" : "IMG_0002.nef";
+            const QString reason = meanwhile == "left"
+                                       ? QStringLiteral("it is no longer in the trash, or its "
+                                                        "folder is gone")
+                                       : QStringLiteral("another file has taken its name");
+            QCOMPARE(messages.last().prompt,
+                     count + QStringLiteral("\r\n\r\n1 file(s) stay in the trash:\r\n") +
+                         QFile::decodeName(folder + '/' + name) + QStringLiteral(" (") + reason +
+                         QStringLiteral(")"));
+            QCOMPARE(messages.last().flags, platform::MB_ICONWARNING);
+        }
+    }
+
+    // A long report names the first files and counts the rest.
+    void longReportIsCut()
+    {
+        QList<trimming::UndoTrim::Failure> failures;
+        for (int i = 0; i < 25; ++i)
+            failures.append({QStringLiteral("/card/F%1.nef").arg(i), EXDEV});
+        const QString prompt = trimming::UndoTrim::reportPrompt(3, failures);
+        QVERIFY(prompt.startsWith("3 file(s) put back where they were.\r\n\r\n25 file(s) stay "
+                                  "in the trash:\r\n/card/F0.nef (error no: 18)\r\n"));
+        QVERIFY(prompt.contains("/card/F19.nef (error no: 18)\r\nand 5 more"));
+        QVERIFY(!prompt.contains("F20"));
+    }
+};
+
+QTEST_APPLESS_MAIN(tst_UndoTrim)
+#include "tst_UndoTrim.moc"
