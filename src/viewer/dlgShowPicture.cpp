@@ -1,7 +1,9 @@
 #include "viewer/dlgShowPicture.h"
 
+#include "files/FileNames.h"
 #include "platform/MessageBox.h"
 #include "ui/CommandButton.h"
+#include "ui/FileListBox.h"
 #include "ui/ForeColor.h"
 #include "ui/Image.h"
 #include "ui/Label.h"
@@ -9,6 +11,7 @@
 #include "ui/Picture.h"
 #include "ui/Screen.h"
 
+#include <cerrno>
 #include <cmath>
 #include <QIcon>
 #include <QKeyEvent>
@@ -23,7 +26,7 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages,
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       Image1(new ui::Image(this)), Image2(new ui::Image(this)),
-      Label1(new ui::Label(QString(), this)),
+      Label1(new ui::Label(QString(), this)), lblStatus(new ui::Label(QString(), this)),
       OKButton(new ui::CommandButton(QStringLiteral("&Close"), this)),
       cmdDelete(new ui::CommandButton(QStringLiteral("&Delete"), this)), m_messages(messages),
       m_recycle(std::move(recycle)), m_refreshFileLists(std::move(refreshFileLists))
@@ -41,11 +44,18 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages,
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(ui::layoutFont(true));
     ui::placeTwips(Label1, 360, 120, 3255, 255);
+    // Below the picture box, the width of the dialog: a long name and what
+    // the last key did fit on one line.
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    ui::placeTwips(lblStatus, 360, 8580, 9060, 255);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     ui::placeTwips(OKButton, 8280, 7200, 1215, 375);
     cmdDelete->setObjectName(QStringLiteral("cmdDelete"));
     ui::placeTwips(cmdDelete, 8280, 6600, 1215, 375);
     setTabOrder(OKButton, cmdDelete);
+    // The buttons would take Space and the arrow keys for themselves.
+    OKButton->installEventFilter(this);
+    cmdDelete->installEventFilter(this);
 
     connect(OKButton, &ui::CommandButton::Click, this, &dlgShowPicture::OKButton_Click);
     connect(cmdDelete, &ui::CommandButton::Click, this, &dlgShowPicture::cmdDelete_Click);
@@ -134,12 +144,196 @@ void dlgShowPicture::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    if (cullingKey(event)) {
+        event->accept();
+        return;
+    }
     QDialog::keyPressEvent(event);
+}
+
+bool dlgShowPicture::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && cullingKey(static_cast<QKeyEvent *>(event)))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+bool dlgShowPicture::cullingKey(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::ControlModifier && event->key() == Qt::Key_Z) {
+        undoReject();
+        return true;
+    }
+    if (modifiers != Qt::NoModifier)
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+    case Qt::Key_Space:
+        showNext();
+        return true;
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_PageUp:
+    case Qt::Key_Backspace:
+        showPrevious();
+        return true;
+    case Qt::Key_Home:
+        showFirst();
+        return true;
+    case Qt::Key_End:
+        showLast();
+        return true;
+    case Qt::Key_Delete:
+        // A key held down repeats: one press rejects one picture, never the
+        // run of them that would follow while the finger is still down.
+        if (!event->isAutoRepeat())
+            rejectShown();
+        return true;
+    default:
+        return false;
+    }
 }
 
 void dlgShowPicture::Form_Activate()
 {
+    m_rejections.clear();
     showPicture(Tag());
+    writeStatus();
+}
+
+void dlgShowPicture::setBrowsedList(ui::FileListBox *list)
+{
+    m_list = list;
+}
+
+int dlgShowPicture::shownIndex() const
+{
+    return m_list ? m_list->ListIndex() : -1;
+}
+
+void dlgShowPicture::showNext()
+{
+    showEntry(shownIndex() + 1);
+}
+
+void dlgShowPicture::showPrevious()
+{
+    showEntry(shownIndex() - 1);
+}
+
+void dlgShowPicture::showFirst()
+{
+    showEntry(0);
+}
+
+void dlgShowPicture::showLast()
+{
+    showEntry(m_list ? m_list->ListCount() - 1 : -1);
+}
+
+// Past either end nothing moves: the first and last pictures are where a
+// held key comes to rest.
+void dlgShowPicture::showEntry(int index, const QString &news)
+{
+    if (!m_list || index < 0 || index >= m_list->ListCount())
+        return;
+    if (index != m_list->ListIndex())
+        m_list->setListIndex(index);
+    setTag(files::joinPath(m_list->Path(), m_list->List(index)));
+    showPicture(Tag());
+    writeStatus(news);
+}
+
+void dlgShowPicture::selectName(const QString &name)
+{
+    const int index = int(m_list->Names().indexOf(name));
+    if (index >= 0 && index != m_list->ListIndex())
+        m_list->setListIndex(index);
+}
+
+void dlgShowPicture::writeStatus(const QString &news)
+{
+    QString status;
+    const int index = shownIndex();
+    if (index >= 0) {
+        status = QStringLiteral("%1 / %2  %3")
+                     .arg(index + 1)
+                     .arg(m_list->ListCount())
+                     .arg(m_list->List(index));
+    }
+    if (!news.isEmpty())
+        status += (status.isEmpty() ? QString() : QStringLiteral("    ")) + news;
+    lblStatus->setCaption(status);
+}
+
+void dlgShowPicture::rejectShown()
+{
+    const int index = shownIndex();
+    if (index < 0)
+        return;
+    const QString name = m_list->List(index);
+    // The list is read again after the move: the picture to show next is
+    // found by its name, wherever the new reading puts it.
+    const QString after = m_list->List(index + 1 < m_list->ListCount() ? index + 1 : index - 1);
+
+    platform::TrashedFile where;
+    const int result = m_recycle(Tag(), false, &where);
+    if (result != 0) {
+        writeStatus(QStringLiteral("%1 could not be moved to the trash: %2")
+                        .arg(name, qt_error_string(result)));
+        return;
+    }
+    m_rejections.append({name, where});
+    m_refreshFileLists();
+
+    const QString news = QStringLiteral("%1 moved to the trash (Ctrl+Z puts it back)").arg(name);
+    const int next = after.isEmpty() ? -1 : int(m_list->Names().indexOf(after));
+    if (next < 0) {
+        // The last picture has gone: nothing is left to show.
+        Image1->setPicture(ui::Picture());
+        Image1->setVisible(false);
+        m_list->setListIndex(-1);
+        writeStatus(news);
+        return;
+    }
+    showEntry(next, news);
+}
+
+void dlgShowPicture::undoReject()
+{
+    if (!m_list)
+        return;
+    if (m_rejections.isEmpty()) {
+        writeStatus(QStringLiteral("Nothing to put back"));
+        return;
+    }
+    // Taken off the walk back even when it can't go back, or every later
+    // Ctrl+Z would stop at it; it stays restorable from the trash.
+    const Rejection rejection = m_rejections.takeLast();
+    const int result = platform::restoreFromTrash(rejection.where);
+    if (result == EEXIST) {
+        // The folder has changed under the viewer: the list shows the newcomer.
+        m_refreshFileLists();
+        writeStatus(QStringLiteral("%1 stays in the trash: another file has taken its name")
+                        .arg(rejection.name));
+        return;
+    }
+    if (result != 0) {
+        writeStatus(QStringLiteral("%1 could not be put back: %2")
+                        .arg(rejection.name, qt_error_string(result)));
+        return;
+    }
+    m_refreshFileLists();
+    selectName(rejection.name);
+    const int index = int(m_list->Names().indexOf(rejection.name));
+    if (index < 0) {
+        writeStatus(QStringLiteral("%1 is back from the trash").arg(rejection.name));
+        return;
+    }
+    showEntry(index, QStringLiteral("%1 is back from the trash").arg(rejection.name));
 }
 
 void dlgShowPicture::cmdDelete_Click()

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/Trash.h"
 #include "trimming/RecycleFile.h"
 
 #include <functional>
 #include <optional>
 #include <QDialog>
+#include <QList>
+#include <QPointer>
 #include <QString>
 
 namespace quorvel::platform {
@@ -13,6 +16,7 @@ class MessageBox;
 
 namespace quorvel::ui {
 class CommandButton;
+class FileListBox;
 class Image;
 class Label;
 } // namespace quorvel::ui
@@ -23,6 +27,11 @@ namespace quorvel::viewer {
 // 8000 twips long, or a red line saying it can't be loaded, and offers to
 // move the picture to the trash. The dialog is made once and only hidden and
 // shown again; every opening displays the picture Tag names at that moment.
+//
+// Given the list it was opened from, it is also a culling tool: keys move
+// through the list (its selection follows, so closing leaves the user on the
+// last picture seen), Delete sends the shown picture to the trash at once and
+// moves on, and Ctrl+Z walks back through this opening's rejections.
 class dlgShowPicture : public QDialog
 {
     Q_OBJECT
@@ -45,6 +54,22 @@ public:
     // Close, by a deletion or by the title bar's close box.
     void ShowModal();
 
+    // The list the shown picture was chosen from, and which the keys move
+    // through; null (the default) when there is none. Set before each opening.
+    void setBrowsedList(ui::FileListBox *list);
+
+    // The culling keys, public so that they can be driven like the user
+    // drives them. Each acts on the browsed list and does nothing without one.
+    void showNext();
+    void showPrevious();
+    void showFirst();
+    void showLast();
+    // Moves the shown picture to the trash, without a question, and shows the
+    // next one (the previous one at the end of the list).
+    void rejectShown();
+    // Puts the last rejected picture of this opening back and shows it.
+    void undoReject();
+
     // Length in twips of the displayed picture's longer side.
     static constexpr qint16 boxEdge = 8000;
 
@@ -62,23 +87,41 @@ public:
     ui::Image *const Image1;
     ui::Image *const Image2;
     ui::Label *const Label1;
+    // Where in the list the shown picture is, and what the last key did.
+    ui::Label *const lblStatus;
     ui::CommandButton *const OKButton;
     ui::CommandButton *const cmdDelete;
 
 protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Form_Activate();
     void cmdDelete_Click();
     void OKButton_Click();
     void showLoadFailure();
+    // True when event was one of the culling keys, which it then carries out.
+    bool cullingKey(const QKeyEvent *event);
+    void showEntry(int index, const QString &news = QString());
+    void selectName(const QString &name);
+    int shownIndex() const;
+    void writeStatus(const QString &news = QString());
+
+    // A rejection of this opening, to be put back by Ctrl+Z.
+    struct Rejection
+    {
+        QString name;
+        platform::TrashedFile where;
+    };
 
     platform::MessageBox &m_messages;
     trimming::modQuorvel::RecycleFunction m_recycle;
     std::function<void()> m_refreshFileLists;
     QString m_tag;
+    QPointer<ui::FileListBox> m_list;
+    QList<Rejection> m_rejections;
 };
 
 } // namespace quorvel::viewer

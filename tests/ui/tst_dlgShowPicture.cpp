@@ -1,3 +1,4 @@
+#include "files/FileNames.h"
 #include "support/core/FakeMessageBox.h"
 #include "trimming/RecycleFile.h"
 #include "ui/CommandButton.h"
@@ -11,11 +12,15 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QImage>
+#include <QKeySequence>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <utility>
 
 using namespace quorvel;
 using quorvel::test::FakeMessageBox;
@@ -196,6 +201,10 @@ private slots:
     void deleteFailureIsReported_data();
     void deleteFailureIsReported();
     void deleteWhileFailureShows();
+    void navigationKeys_data();
+    void navigationKeys();
+    void rejectAndPutBack_data();
+    void rejectAndPutBack();
 
 private:
     QString picturePath(const QString &name) const { return m_folder.filePath(name); }
@@ -732,6 +741,170 @@ void tst_dlgShowPicture::deleteWhileFailureShows()
     QVERIFY(QFile::exists(m_dataHome + QStringLiteral("/Trash/files/IMG_0013.jpg")));
     QCOMPARE(refreshes, 1);
     QVERIFY(dialog.isHidden());
+}
+
+// Five pictures, each its own bytes, in a list the viewer browses.
+struct CullingFolder
+{
+    CullingFolder(const QString &folder, const QString &dataHome)
+        : list(folder),
+          dialog(
+              messages,
+              [this](const QString &filePath, bool confirm, platform::TrashedFile *where) {
+                  return trimming::modQuorvel::RecycleFile(filePath, confirm, messages, where);
+              },
+              [this] { list.Refresh(); }),
+          trash(dataHome + QStringLiteral("/Trash"))
+    {
+        for (int i = 1; i <= 5; ++i) {
+            const QString name = QStringLiteral("DSC_000%1.JPG").arg(i);
+            QImage picture = photograph(QSize(60 + i, 40));
+            bytes[name] = encoded(picture, "jpeg", 90);
+            if (!writeFile(folder + QLatin1Char('/') + name, bytes[name]))
+                qFatal("could not write %s", qPrintable(name));
+        }
+        list.setPattern(QStringLiteral("*.JPG"));
+        list.setPath(folder);
+        dialog.setBrowsedList(&list);
+    }
+
+    void open(int index)
+    {
+        list.setListIndex(index);
+        dialog.setTag(files::joinPath(list.Path(), list.FileName()));
+        dialog.show();
+    }
+
+    QString shownName() const { return QFileInfo(dialog.Tag()).fileName(); }
+
+    FakeMessageBox messages;
+    ui::FileListBox list;
+    viewer::dlgShowPicture dialog;
+    QString trash;
+    QHash<QString, QByteArray> bytes;
+};
+
+void tst_dlgShowPicture::navigationKeys_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<QKeyCombination>("key");
+    QTest::addColumn<int>("to");
+
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Space})
+        QTest::addRow("next by %s", qPrintable(QKeySequence(key).toString()))
+            << 2 << QKeyCombination(key) << 3;
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_Backspace})
+        QTest::addRow("previous by %s", qPrintable(QKeySequence(key).toString()))
+            << 2 << QKeyCombination(key) << 1;
+    QTest::newRow("first") << 3 << QKeyCombination(Qt::Key_Home) << 0;
+    QTest::newRow("last") << 1 << QKeyCombination(Qt::Key_End) << 4;
+    QTest::newRow("no further than the last") << 4 << QKeyCombination(Qt::Key_Right) << 4;
+    QTest::newRow("no further than the first") << 0 << QKeyCombination(Qt::Key_PageUp) << 0;
+    QTest::newRow("keypad") << 2 << (Qt::KeypadModifier | Qt::Key_Right) << 3;
+    QTest::newRow("with Shift: nothing") << 2 << (Qt::ShiftModifier | Qt::Key_Right) << 2;
+}
+
+void tst_dlgShowPicture::navigationKeys()
+{
+    QFETCH(int, from);
+    QFETCH(QKeyCombination, key);
+    QFETCH(int, to);
+
+    CullingFolder culling(m_folder.path(), m_dataHome);
+    culling.open(from);
+    QCOMPARE(culling.list.ListCount(), 5);
+    // Whichever has the focus, the keys move through the pictures: the
+    // button Close would take Space and the arrows for itself.
+    for (QWidget *target : {static_cast<QWidget *>(culling.dialog.OKButton),
+                            static_cast<QWidget *>(&culling.dialog)}) {
+        culling.open(from);
+        QTest::keyClick(target, key.key(), key.keyboardModifiers());
+        QVERIFY(culling.dialog.isVisible());
+        QCOMPARE(culling.list.ListIndex(), to);
+        const QString name = culling.list.List(to);
+        QCOMPARE(culling.shownName(), name);
+        QVERIFY(culling.dialog.Image1->Visible());
+        // Each picture is one pixel wider than the one before.
+        QCOMPARE(culling.dialog.Image2->Width(), float((60 + name.at(7).digitValue()) * 15));
+        QCOMPARE(culling.dialog.lblStatus->Caption(),
+                 QStringLiteral("%1 / 5  %2").arg(to + 1).arg(name));
+        QVERIFY(culling.dialog.Label1->Caption().isEmpty());
+        culling.dialog.hide();
+    }
+}
+
+void tst_dlgShowPicture::rejectAndPutBack_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<QString>("keys"); // D: Delete, Z: Ctrl+Z
+    QTest::addColumn<QString>("shownAfterDeletes");
+    QTest::addColumn<bool>("nameTakenMeanwhile");
+
+    QTest::newRow("in the middle") << 1 << "DZ"
+                                   << "DSC_0003.JPG" << false;
+    QTest::newRow("the last: the one before shows") << 4 << "DZ"
+                                                    << "DSC_0004.JPG" << false;
+    QTest::newRow("two, walked back") << 1 << "DDZZ"
+                                      << "DSC_0004.JPG" << false;
+    QTest::newRow("name taken meanwhile") << 2 << "DZ"
+                                          << "DSC_0004.JPG" << true;
+}
+
+void tst_dlgShowPicture::rejectAndPutBack()
+{
+    QFETCH(int, from);
+    QFETCH(QString, keys);
+    QFETCH(QString, shownAfterDeletes);
+    QFETCH(bool, nameTakenMeanwhile);
+
+    CullingFolder culling(m_folder.path(), m_dataHome);
+    culling.open(from);
+    QStringList rejected;
+    bool firstUndo = true;
+    for (QChar key : keys) {
+        if (key == QLatin1Char('D')) {
+            rejected << culling.shownName();
+            QTest::keyClick(culling.dialog.OKButton, Qt::Key_Delete);
+            // No question: the picture has gone, and the list with it.
+            QCOMPARE(culling.messages.count(), 0);
+            QVERIFY(!QFile::exists(m_folder.filePath(rejected.last())));
+            QVERIFY(QFile::exists(culling.trash + QStringLiteral("/files/") + rejected.last()));
+            QVERIFY(!culling.list.Names().contains(rejected.last()));
+            QVERIFY(culling.dialog.lblStatus->Caption().contains(
+                rejected.last() + QStringLiteral(" moved to the trash")));
+            continue;
+        }
+        if (std::exchange(firstUndo, false))
+            QCOMPARE(culling.shownName(), shownAfterDeletes);
+        QCOMPARE(culling.list.FileName(), culling.shownName());
+        const QString name = rejected.takeLast();
+        const QString original = m_folder.filePath(name);
+        if (nameTakenMeanwhile)
+            QVERIFY(writeFile(original, "a newer file"));
+        QTest::keyClick(&culling.dialog, Qt::Key_Z, Qt::ControlModifier);
+        if (nameTakenMeanwhile) {
+            QCOMPARE(QFile(original).size(), qint64(12));
+            QVERIFY(QFile::exists(culling.trash + QStringLiteral("/files/") + name));
+            QVERIFY(
+                culling.dialog.lblStatus->Caption().contains(QStringLiteral("stays in the trash")));
+            continue;
+        }
+        // Back byte for byte, its record gone from the trash, and shown.
+        QFile back(original);
+        QVERIFY(back.open(QIODevice::ReadOnly));
+        QCOMPARE(back.readAll(), culling.bytes.value(name));
+        QVERIFY(!QFile::exists(culling.trash + QStringLiteral("/files/") + name));
+        QVERIFY(!QFile::exists(culling.trash + QStringLiteral("/info/") + name +
+                               QStringLiteral(".trashinfo")));
+        QCOMPARE(culling.shownName(), name);
+        QCOMPARE(culling.list.FileName(), name);
+        QVERIFY(culling.dialog.lblStatus->Caption().contains(name + QStringLiteral(" is back")));
+    }
+    QCOMPARE(culling.list.ListCount(), 5);
+    QCOMPARE(culling.messages.count(), 0);
+    // Nothing left to put back.
+    QTest::keyClick(&culling.dialog, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(culling.dialog.lblStatus->Caption().contains(QStringLiteral("Nothing to put back")));
 }
 
 QTEST_MAIN(tst_dlgShowPicture)
