@@ -12,6 +12,7 @@
 #include "ui/Screen.h"
 
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <QIcon>
 #include <QKeyEvent>
@@ -29,7 +30,8 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages,
       Label1(new ui::Label(QString(), this)), lblStatus(new ui::Label(QString(), this)),
       OKButton(new ui::CommandButton(QStringLiteral("&Close"), this)),
       cmdDelete(new ui::CommandButton(QStringLiteral("&Delete"), this)), m_messages(messages),
-      m_recycle(std::move(recycle)), m_refreshFileLists(std::move(refreshFileLists))
+      m_recycle(std::move(recycle)), m_refreshFileLists(std::move(refreshFileLists)),
+      m_cache(new PictureCache(this))
 {
     setWindowTitle(QStringLiteral("Quorvel - Show picture"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel-32.png")));
@@ -57,6 +59,8 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages,
     OKButton->installEventFilter(this);
     cmdDelete->installEventFilter(this);
 
+    connect(m_cache, &PictureCache::decoded, this, &dlgShowPicture::pictureDecoded);
+    connect(m_cache, &PictureCache::thumbnailRead, this, &dlgShowPicture::thumbnailRead);
     connect(OKButton, &ui::CommandButton::Click, this, &dlgShowPicture::OKButton_Click);
     connect(cmdDelete, &ui::CommandButton::Click, this, &dlgShowPicture::cmdDelete_Click);
 }
@@ -76,36 +80,49 @@ dlgShowPicture::BoxSize dlgShowPicture::fitToBox(float W, float H)
 }
 
 // The display always follows Tag, the path Delete moves to the trash: what
-// is shown and what would be deleted can never differ.
+// is shown and what would be deleted can never differ. The picture is
+// measured and decoded by a worker, decoded ahead when the keys asked for it
+// before; the display waits for it, as it is to be complete on return.
 void dlgShowPicture::showPicture(const QString &txtPictureToShow)
 {
     Q_UNUSED(txtPictureToShow);
     ui::Screen::setMousePointer(ui::Screen::vbHourglass);
+    clearDisplay();
+    m_waitingFor.clear();
+    display(m_cache->wait(Tag()));
+    decodeAhead();
+}
+
+void dlgShowPicture::clearDisplay()
+{
     Label1->setCaption(QString());
     Image1->setPicture(ui::Picture());
     Image1->setVisible(false);
     Image2->setStretch(false);
     Image2->setVisible(false);
+}
 
-    int errorNumber = 0;
-    const ui::Picture picture = ui::LoadPicture(Tag(), errorNumber);
-    if (errorNumber > 0) {
+void dlgShowPicture::display(const PictureCache::Decoded &decoded)
+{
+    if (decoded.errorNumber > 0) {
         showLoadFailure();
         return;
     }
-    Image2->setPicture(picture);
+    Image2->setPicture(decoded.picture);
 
     const float W = Image2->Width();
     const float H = Image2->Height();
-    const BoxSize size = fitToBox(W, H);
-    Image1->setHeight(size.Height);
-    if (size.Width)
-        Image1->setWidth(*size.Width);
+    const DisplayBox::Placement place = m_cache->box().place(W, H);
+    if (!m_cache->box().isClassic())
+        Image1->Move(place.left, place.top, Image1->Width(), Image1->Height());
+    Image1->setHeight(place.height);
+    if (place.width)
+        Image1->setWidth(*place.width);
     Image1->setStretch(true);
-    Image1->setPicture(Image2->Picture());
+    Image1->setPicture(Image2->Picture(), decoded.image);
     // A file whose header reads well can still be cut off or damaged further
-    // in. That shows only now, when it is decoded at the size shown, and to
-    // the user it is the same failure.
+    // in. That shows only when it is decoded at the size shown, and to the
+    // user it is the same failure.
     if (Image1->RenderError() > 0) {
         Image1->setPicture(ui::Picture());
         showLoadFailure();
@@ -113,6 +130,89 @@ void dlgShowPicture::showPicture(const QString &txtPictureToShow)
     }
     Image1->setVisible(true);
     ui::Screen::setMousePointer(ui::Screen::vbDefault);
+}
+
+// The camera's thumbnail, scaled up into the picture's place, so that a key
+// pressed faster than pictures decode still shows which picture it reached.
+void dlgShowPicture::showStandIn()
+{
+    const QImage *thumbnail = m_cache->findThumbnail(m_waitingFor);
+    if (!thumbnail) {
+        m_cache->requestThumbnail(m_waitingFor);
+        return;
+    }
+    if (thumbnail->isNull())
+        return;
+    const DisplayBox::Placement place =
+        m_cache->box().place(float(thumbnail->width()), float(thumbnail->height()));
+    Image1->Move(place.left, place.top, place.width.value_or(Image1->Width()), place.height);
+    Image1->setStretch(true);
+    Image1->setStandIn(*thumbnail);
+    Image1->setVisible(true);
+}
+
+void dlgShowPicture::pictureDecoded(const QString &path)
+{
+    if (path != m_waitingFor || path != Tag())
+        return;
+    m_waitingFor.clear();
+    clearDisplay();
+    display(*m_cache->find(path));
+}
+
+void dlgShowPicture::thumbnailRead(const QString &path)
+{
+    if (path == m_waitingFor)
+        showStandIn();
+}
+
+void dlgShowPicture::decodeAhead()
+{
+    if (!m_list || shownIndex() < 0) {
+        m_cache->keepOnly({Tag()});
+        return;
+    }
+    const int index = shownIndex();
+    const int count = m_list->ListCount();
+    const int step = m_direction;
+    // Keys faster than decodes: the pictures passed on the way would land
+    // after the user has gone by. Decoded where the user will then be, they
+    // show as the keys reach them.
+    const double decodeTime = m_cache->typicalDecodeMilliseconds();
+    QList<int> order;
+    if (m_moveInterval > 0 && decodeTime > m_moveInterval) {
+        const int lead = int(std::ceil(decodeTime / m_moveInterval)) + 1;
+        order = {index + lead * step, index + (lead + 1) * step, index, index + step};
+    } else {
+        order = {index, index + step, index - step, index + 2 * step};
+    }
+    QStringList paths;
+    for (int entry : std::as_const(order)) {
+        if (entry < 0 || entry >= count)
+            continue;
+        const QString path = files::joinPath(m_list->Path(), m_list->List(entry));
+        if (!paths.contains(path))
+            paths << path;
+    }
+    if (!paths.contains(Tag()))
+        paths << Tag();
+    m_cache->keepOnly(paths);
+    int priority = int(paths.size());
+    for (const QString &path : std::as_const(paths))
+        m_cache->request(path, priority--);
+
+    // Thumbnails are small and quick: read well ahead in the direction of
+    // travel, so that a held key finds them ready.
+    constexpr int thumbnailsAhead = 10;
+    QStringList thumbnails;
+    for (int offset = -2; offset <= thumbnailsAhead; ++offset) {
+        const int entry = index + offset * step;
+        if (entry >= 0 && entry < count)
+            thumbnails << files::joinPath(m_list->Path(), m_list->List(entry));
+    }
+    m_cache->keepThumbnailsOnly(thumbnails);
+    for (const QString &path : std::as_const(thumbnails))
+        m_cache->requestThumbnail(path);
 }
 
 void dlgShowPicture::showLoadFailure()
@@ -132,8 +232,11 @@ void dlgShowPicture::ShowModal()
 void dlgShowPicture::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        // The screen's density is known once the dialog is on it.
+        m_cache->setBox(DisplayBox::classic(devicePixelRatioF()));
         Form_Activate();
+    }
 }
 
 // Neither button is a cancel button, so Escape closes nothing; the close box
@@ -240,10 +343,36 @@ void dlgShowPicture::showEntry(int index, const QString &news)
 {
     if (!m_list || index < 0 || index >= m_list->ListCount())
         return;
+    const int from = shownIndex();
+    if (index != from)
+        m_direction = index > from ? 1 : -1;
+    // A pause longer than this is a look at a picture, not a key held down.
+    constexpr qint64 dwelling = 1000;
+    const qint64 interval = m_sinceLastMove.isValid() ? m_sinceLastMove.restart() : dwelling;
+    if (interval >= dwelling)
+        m_moveInterval = 0;
+    else
+        m_moveInterval =
+            m_moveInterval == 0 ? double(interval) : 0.6 * m_moveInterval + 0.4 * double(interval);
+    if (!m_sinceLastMove.isValid())
+        m_sinceLastMove.start();
+
     if (index != m_list->ListIndex())
         m_list->setListIndex(index);
     setTag(files::joinPath(m_list->Path(), m_list->List(index)));
-    showPicture(Tag());
+    if (const PictureCache::Decoded *decoded = m_cache->find(Tag())) {
+        m_waitingFor.clear();
+        clearDisplay();
+        display(*decoded);
+    } else {
+        // The picture on screen stays until the stand-in or the picture
+        // itself takes its place: never a blank between two pictures.
+        m_waitingFor = Tag();
+        Label1->setCaption(QString());
+        m_cache->request(Tag(), INT_MAX);
+        showStandIn();
+    }
+    decodeAhead();
     writeStatus(news);
 }
 

@@ -2,10 +2,12 @@
 
 #include "platform/Trash.h"
 #include "trimming/RecycleFile.h"
+#include "viewer/PictureCache.h"
 
 #include <functional>
 #include <optional>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -102,6 +104,15 @@ private:
     void cmdDelete_Click();
     void OKButton_Click();
     void showLoadFailure();
+    // Steps of the display that clear what the last one showed.
+    void clearDisplay();
+    // The rest of the display, from a picture measured and decoded.
+    void display(const PictureCache::Decoded &decoded);
+    void showStandIn();
+    void pictureDecoded(const QString &path);
+    void thumbnailRead(const QString &path);
+    // Asks for the pictures the next keys will want, and lets the others go.
+    void decodeAhead();
     // True when event was one of the culling keys, which it then carries out.
     bool cullingKey(const QKeyEvent *event);
     void showEntry(int index, const QString &news = QString());
@@ -122,6 +133,15 @@ private:
     QString m_tag;
     QPointer<ui::FileListBox> m_list;
     QList<Rejection> m_rejections;
+    PictureCache *const m_cache;
+    // The picture shown while its decode is on its way; empty when the
+    // picture shown is the one Tag names.
+    QString m_waitingFor;
+    // Which way the keys go, and how fast: a picture wanted at the pace of a
+    // key held down is decoded where the user will be when it is ready.
+    int m_direction = 1;
+    QElapsedTimer m_sinceLastMove;
+    double m_moveInterval = 0;
 };
 
 } // namespace quorvel::viewer

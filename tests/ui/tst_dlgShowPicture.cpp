@@ -1,4 +1,5 @@
 #include "files/FileNames.h"
+#include "support/core/CameraFiles.h"
 #include "support/core/FakeMessageBox.h"
 #include "trimming/RecycleFile.h"
 #include "ui/CommandButton.h"
@@ -205,6 +206,8 @@ private slots:
     void navigationKeys();
     void rejectAndPutBack_data();
     void rejectAndPutBack();
+    void rawPreview_data();
+    void rawPreview();
 
 private:
     QString picturePath(const QString &name) const { return m_folder.filePath(name); }
@@ -823,9 +826,10 @@ void tst_dlgShowPicture::navigationKeys()
         QCOMPARE(culling.list.ListIndex(), to);
         const QString name = culling.list.List(to);
         QCOMPARE(culling.shownName(), name);
+        // Each picture is one pixel wider than the one before. Decoded on a
+        // worker, it lands a moment after the key.
+        QTRY_COMPARE(culling.dialog.Image2->Width(), float((60 + name.at(7).digitValue()) * 15));
         QVERIFY(culling.dialog.Image1->Visible());
-        // Each picture is one pixel wider than the one before.
-        QCOMPARE(culling.dialog.Image2->Width(), float((60 + name.at(7).digitValue()) * 15));
         QCOMPARE(culling.dialog.lblStatus->Caption(),
                  QStringLiteral("%1 / 5  %2").arg(to + 1).arg(name));
         QVERIFY(culling.dialog.Label1->Caption().isEmpty());
@@ -905,6 +909,55 @@ void tst_dlgShowPicture::rejectAndPutBack()
     // Nothing left to put back.
     QTest::keyClick(&culling.dialog, Qt::Key_Z, Qt::ControlModifier);
     QVERIFY(culling.dialog.lblStatus->Caption().contains(QStringLiteral("Nothing to put back")));
+}
+
+void tst_dlgShowPicture::rawPreview_data()
+{
+    QTest::addColumn<bool>("withPreview");
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<QSize>("natural");
+
+    // The preview is stored 120 x 80 with its red third on the left.
+    QTest::newRow("as stored") << true << 1 << QSize(120, 80);
+    QTest::newRow("camera held upright") << true << 6 << QSize(80, 120);
+    QTest::newRow("camera held the other way up") << true << 8 << QSize(80, 120);
+    QTest::newRow("upside down") << true << 3 << QSize(120, 80);
+    QTest::newRow("no preview") << false << 1 << QSize();
+}
+
+void tst_dlgShowPicture::rawPreview()
+{
+    QFETCH(bool, withPreview);
+    QFETCH(int, orientation);
+    QFETCH(QSize, natural);
+
+    const QByteArray preview =
+        withPreview ? encoded(photograph(QSize(120, 80)), "jpeg", 90) : QByteArray();
+    const QString path = picturePath(QStringLiteral("DSC_0042.NEF"));
+    QVERIFY(writeFile(path, test::minimalDng(preview, QSize(120, 80), orientation)));
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    dialog.setTag(path);
+    dialog.show();
+
+    if (!withPreview) {
+        QCOMPARE(dialog.Label1->Caption(), failureText);
+        QVERIFY(!dialog.Image1->Visible());
+        return;
+    }
+    QVERIFY2(dialog.Label1->Caption().isEmpty(), "a RAW file shows its preview");
+    QCOMPARE(dialog.Image2->Width(), float(natural.width() * 15));
+    QCOMPARE(dialog.Image2->Height(), float(natural.height() * 15));
+    const QImage shown = dialog.Image1->Rendition();
+    QCOMPARE(shown.size(), natural.width() > natural.height() ? QSize(533, 356) : QSize(356, 533));
+    // Where the red third went tells how the picture was turned.
+    const int w = shown.width();
+    const int h = shown.height();
+    const QPoint red = orientation == 6   ? QPoint(w / 2, h / 6)
+                       : orientation == 8 ? QPoint(w / 2, h * 5 / 6)
+                       : orientation == 3 ? QPoint(w * 5 / 6, h / 2)
+                                          : QPoint(w / 6, h / 2);
+    QVERIFY(isReddish(shown.pixel(red)));
+    QVERIFY(isBluish(shown.pixel(w - 1 - red.x(), h - 1 - red.y())));
 }
 
 QTEST_MAIN(tst_dlgShowPicture)
