@@ -36,6 +36,8 @@ public:
     QSize devicePixels(const QSize &natural) const;
 
     bool isClassic() const { return m_classic; }
+    // The space a picture may take, in twips.
+    QRectF areaTwips() const { return m_area; }
     qreal devicePixelRatio() const { return m_ratio; }
 
     bool operator==(const DisplayBox &other) const = default;

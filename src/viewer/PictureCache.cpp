@@ -2,6 +2,7 @@
 
 #include "ui/EmbeddedThumbnail.h"
 
+#include <climits>
 #include <QElapsedTimer>
 #include <QSet>
 
@@ -20,6 +21,8 @@ PictureCache::~PictureCache()
         job->cancelled = true;
     for (const auto &job : std::as_const(m_thumbnailJobs))
         job->cancelled = true;
+    if (m_actualJob)
+        m_actualJob->cancelled = true;
     m_pool.waitForDone();
     m_thumbnailPool.waitForDone();
 }
@@ -177,6 +180,51 @@ void PictureCache::keepThumbnailsOnly(const QStringList &paths)
         it = m_thumbnailJobs.erase(it);
     }
     m_thumbnails.removeIf([&kept](const auto &entry) { return !kept.contains(entry.key()); });
+}
+
+void PictureCache::requestActualPixels(const QString &path)
+{
+    if (path == m_actualPath && (m_actualJob || !m_actual.isNull()))
+        return;
+    releaseActualPixels();
+    m_actualPath = path;
+    auto job = std::make_shared<ThumbnailJob>();
+    m_actualJob = job;
+    // Before the pictures decoded ahead: the user is waiting for this one.
+    m_pool.start(
+        [this, job, path] {
+            if (job->cancelled)
+                return;
+            int errorNumber = 0;
+            const ui::Picture picture = ui::LoadPicture(path, errorNumber);
+            if (errorNumber == 0)
+                job->image = picture.render(picture.size());
+            QMetaObject::invokeMethod(
+                this,
+                [this, path, job] {
+                    if (job->cancelled || job != m_actualJob)
+                        return;
+                    m_actualJob.reset();
+                    m_actual = job->image;
+                    emit actualPixelsDecoded(path);
+                },
+                Qt::QueuedConnection);
+        },
+        INT_MAX);
+}
+
+const QImage *PictureCache::actualPixels(const QString &path) const
+{
+    return path == m_actualPath && !m_actual.isNull() ? &m_actual : nullptr;
+}
+
+void PictureCache::releaseActualPixels()
+{
+    if (m_actualJob)
+        m_actualJob->cancelled = true;
+    m_actualJob.reset();
+    m_actual = QImage();
+    m_actualPath.clear();
 }
 
 } // namespace quorvel::viewer

@@ -64,12 +64,19 @@ public:
     // Keeps the thumbnails of paths only.
     void keepThumbnailsOnly(const QStringList &paths);
 
+    // The picture in path decoded whole, for a look at one to one. One at a
+    // time: a new request, or a release, drops the one before.
+    void requestActualPixels(const QString &path);
+    const QImage *actualPixels(const QString &path) const;
+    void releaseActualPixels();
+
     // How long decodes take here, on average of the last few.
     double typicalDecodeMilliseconds() const { return m_typicalDecode; }
 
 signals:
     void decoded(const QString &path);
     void thumbnailRead(const QString &path);
+    void actualPixelsDecoded(const QString &path);
 
 private:
     struct Job
@@ -101,6 +108,9 @@ private:
     QHash<QString, QImage> m_thumbnails;
     QHash<QString, std::shared_ptr<ThumbnailJob>> m_thumbnailJobs;
     double m_typicalDecode = 0;
+    QString m_actualPath;
+    std::shared_ptr<ThumbnailJob> m_actualJob;
+    QImage m_actual;
 };
 
 } // namespace quorvel::viewer

@@ -10,10 +10,12 @@
 #include "ui/Layout.h"
 #include "ui/Picture.h"
 #include "ui/Screen.h"
+#include "viewer/ActualPixels.h"
 
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <QCursor>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QShowEvent>
@@ -31,7 +33,7 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages,
       OKButton(new ui::CommandButton(QStringLiteral("&Close"), this)),
       cmdDelete(new ui::CommandButton(QStringLiteral("&Delete"), this)), m_messages(messages),
       m_recycle(std::move(recycle)), m_refreshFileLists(std::move(refreshFileLists)),
-      m_cache(new PictureCache(this))
+      m_cache(new PictureCache(this)), m_actualPixels(new ActualPixels(this))
 {
     setWindowTitle(QStringLiteral("Quorvel - Show picture"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel-32.png")));
@@ -59,6 +61,14 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages,
     OKButton->installEventFilter(this);
     cmdDelete->installEventFilter(this);
 
+    m_actualPixels->setObjectName(QStringLiteral("ActualPixels"));
+    m_actualPixels->hide();
+    Image1->installEventFilter(this);
+    connect(m_actualPixels, &ActualPixels::DblClick, this, &dlgShowPicture::toggleActualPixels);
+    connect(m_cache, &PictureCache::actualPixelsDecoded, this, [this](const QString &path) {
+        if (path == Tag() && m_actualPixels->isVisible())
+            m_actualPixels->setImage(*m_cache->actualPixels(path));
+    });
     connect(m_cache, &PictureCache::decoded, this, &dlgShowPicture::pictureDecoded);
     connect(m_cache, &PictureCache::thumbnailRead, this, &dlgShowPicture::thumbnailRead);
     connect(OKButton, &ui::CommandButton::Click, this, &dlgShowPicture::OKButton_Click);
@@ -113,7 +123,9 @@ void dlgShowPicture::display(const PictureCache::Decoded &decoded)
     const float W = Image2->Width();
     const float H = Image2->Height();
     const DisplayBox::Placement place = m_cache->box().place(W, H);
-    if (!m_cache->box().isClassic())
+    // In the dialog's own box the corner stays where it is; it moves only
+    // after full screen, or to centre a picture there.
+    if (Image1->Left() != place.left || Image1->Top() != place.top)
         Image1->Move(place.left, place.top, Image1->Width(), Image1->Height());
     Image1->setHeight(place.height);
     if (place.width)
@@ -234,7 +246,8 @@ void dlgShowPicture::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!event->spontaneous()) {
         // The screen's density is known once the dialog is on it.
-        m_cache->setBox(DisplayBox::classic(devicePixelRatioF()));
+        if (!isFullScreen())
+            m_cache->setBox(DisplayBox::classic(devicePixelRatioF()));
         Form_Activate();
     }
 }
@@ -243,11 +256,11 @@ void dlgShowPicture::showEvent(QShowEvent *event)
 // in the title bar hides the dialog like Close.
 void dlgShowPicture::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    if (cullingKey(event)) {
         event->accept();
         return;
     }
-    if (cullingKey(event)) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
         return;
     }
@@ -258,7 +271,122 @@ bool dlgShowPicture::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress && cullingKey(static_cast<QKeyEvent *>(event)))
         return true;
+    if (watched == Image1 && event->type() == QEvent::MouseButtonDblClick) {
+        toggleActualPixels();
+        return true;
+    }
     return QDialog::eventFilter(watched, event);
+}
+
+void dlgShowPicture::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    placeControls();
+}
+
+// At the dialog's own size everything is where it always was. At full screen
+// the buttons keep their distance from the right edge, the status line from
+// the bottom, and the picture has the rest.
+void dlgShowPicture::placeControls()
+{
+    const int clientWidth = 9660;
+    const int clientHeight = 9735;
+    const int buttonsLeft = 8280;
+    const int statusTop = 8580;
+    DisplayBox box = DisplayBox::classic(devicePixelRatioF());
+    if (isFullScreen()) {
+        const int screenWidth = int(width() * ui::twipsPerPixel);
+        const int screenHeight = int(height() * ui::twipsPerPixel);
+        const int left = screenWidth - (clientWidth - buttonsLeft);
+        const int top = screenHeight - (clientHeight - statusTop);
+        ui::placeTwips(cmdDelete, left, 6600, 1215, 375);
+        ui::placeTwips(OKButton, left, 7200, 1215, 375);
+        ui::placeTwips(lblStatus, 360, top, left - 400, 255);
+        box = DisplayBox::area(QRectF(240, 480, left - 40 - 240, top - 100 - 480),
+                               devicePixelRatioF());
+    } else {
+        ui::placeTwips(cmdDelete, buttonsLeft, 6600, 1215, 375);
+        ui::placeTwips(OKButton, buttonsLeft, 7200, 1215, 375);
+        ui::placeTwips(lblStatus, 360, statusTop, 9060, 255);
+    }
+    const QRectF area = box.areaTwips();
+    m_actualPixels->setGeometry(ui::pixels(area.left()), ui::pixels(area.top()),
+                                ui::pixels(area.width()), ui::pixels(area.height()));
+    if (box == m_cache->box())
+        return;
+    m_cache->setBox(box);
+    if (isVisible())
+        redisplay();
+}
+
+void dlgShowPicture::redisplay()
+{
+    if (Image1->Visible() && !Image1->Picture().isNull()) {
+        // The picture as it was decoded stays, scaled, until the new decode.
+        const DisplayBox::Placement place = m_cache->box().place(Image2->Width(), Image2->Height());
+        Image1->Move(place.left, place.top, place.width.value_or(Image1->Width()), place.height);
+        m_waitingFor = Tag();
+    } else if (!m_waitingFor.isEmpty()) {
+        showStandIn();
+    } else {
+        return; // nothing shown: a picture that can't be loaded
+    }
+    m_cache->request(m_waitingFor, INT_MAX);
+    decodeAhead();
+}
+
+void dlgShowPicture::toggleFullScreen()
+{
+    if (isFullScreen()) {
+        showNormal();
+        setFixedSize(ui::pixels(9660), ui::pixels(9735));
+        placeControls();
+        return;
+    }
+    // The dialog's own size is fixed; full screen lifts that for as long.
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    showFullScreen();
+    placeControls();
+}
+
+bool dlgShowPicture::showsActualPixels() const
+{
+    return m_actualPixels->isVisible();
+}
+
+void dlgShowPicture::toggleActualPixels()
+{
+    if (m_actualPixels->isVisible()) {
+        leaveActualPixels();
+        return;
+    }
+    if (!Image1->Visible() || Image1->Picture().isNull() || !m_waitingFor.isEmpty())
+        return;
+    // The point under the pointer stays under it; with the pointer elsewhere,
+    // the middle of the picture goes to the middle.
+    const QPoint pointer = Image1->mapFromGlobal(QCursor::pos());
+    const bool onPicture = Image1->rect().contains(pointer);
+    const QPointF focus = onPicture ? QPointF(double(pointer.x()) / Image1->width(),
+                                              double(pointer.y()) / Image1->height())
+                                    : QPointF(0.5, 0.5);
+    const QPoint at = onPicture ? m_actualPixels->mapFromGlobal(QCursor::pos())
+                                : Image1->geometry().center() - m_actualPixels->pos();
+    m_actualPixels->showPicture(Image1->Rendition(), Image1->Picture().size(), focus, at);
+    m_actualPixels->show();
+    m_actualPixels->raise();
+    if (const QImage *whole = m_cache->actualPixels(Tag()))
+        m_actualPixels->setImage(*whole);
+    else
+        m_cache->requestActualPixels(Tag());
+}
+
+void dlgShowPicture::leaveActualPixels()
+{
+    m_actualPixels->hide();
+    m_actualPixels->clear();
+    // A whole decode of a large picture is a lot of memory to keep unseen.
+    m_cache->releaseActualPixels();
 }
 
 bool dlgShowPicture::cullingKey(const QKeyEvent *event)
@@ -271,6 +399,18 @@ bool dlgShowPicture::cullingKey(const QKeyEvent *event)
     if (modifiers != Qt::NoModifier)
         return false;
     switch (event->key()) {
+    case Qt::Key_F11:
+        toggleFullScreen();
+        return true;
+    case Qt::Key_Escape:
+        if (!isFullScreen())
+            return false;
+        toggleFullScreen();
+        return true;
+    case Qt::Key_Z:
+        if (!event->isAutoRepeat())
+            toggleActualPixels();
+        return true;
     case Qt::Key_Right:
     case Qt::Key_Down:
     case Qt::Key_PageDown:
@@ -302,6 +442,7 @@ bool dlgShowPicture::cullingKey(const QKeyEvent *event)
 
 void dlgShowPicture::Form_Activate()
 {
+    leaveActualPixels();
     m_rejections.clear();
     showPicture(Tag());
     writeStatus();
@@ -343,6 +484,7 @@ void dlgShowPicture::showEntry(int index, const QString &news)
 {
     if (!m_list || index < 0 || index >= m_list->ListCount())
         return;
+    leaveActualPixels();
     const int from = shownIndex();
     if (index != from)
         m_direction = index > from ? 1 : -1;

@@ -25,6 +25,8 @@ class Label;
 
 namespace quorvel::viewer {
 
+class ActualPixels;
+
 // The picture viewer: shows the picture named by Tag with its longer side
 // 8000 twips long, or a red line saying it can't be loaded, and offers to
 // move the picture to the trash. The dialog is made once and only hidden and
@@ -71,6 +73,12 @@ public:
     void rejectShown();
     // Puts the last rejected picture of this opening back and shows it.
     void undoReject();
+    // F11: the picture fills the screen left of the buttons; again, or Esc,
+    // and the dialog is back at its own size.
+    void toggleFullScreen();
+    // Z or a double-click: the picture at one to one, centred on the pointer.
+    void toggleActualPixels();
+    bool showsActualPixels() const;
 
     // Length in twips of the displayed picture's longer side.
     static constexpr qint16 boxEdge = 8000;
@@ -98,6 +106,7 @@ protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void Form_Activate();
@@ -113,6 +122,11 @@ private:
     void thumbnailRead(const QString &path);
     // Asks for the pictures the next keys will want, and lets the others go.
     void decodeAhead();
+    // The controls where the dialog's size puts them, and the box with them.
+    void placeControls();
+    // The shown picture again, for a box of another size.
+    void redisplay();
+    void leaveActualPixels();
     // True when event was one of the culling keys, which it then carries out.
     bool cullingKey(const QKeyEvent *event);
     void showEntry(int index, const QString &news = QString());
@@ -134,6 +148,7 @@ private:
     QPointer<ui::FileListBox> m_list;
     QList<Rejection> m_rejections;
     PictureCache *const m_cache;
+    ActualPixels *const m_actualPixels;
     // The picture shown while its decode is on its way; empty when the
     // picture shown is the one Tag names.
     QString m_waitingFor;

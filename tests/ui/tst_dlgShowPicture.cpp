@@ -7,6 +7,7 @@
 #include "ui/Image.h"
 #include "ui/Label.h"
 #include "ui/Screen.h"
+#include "viewer/ActualPixels.h"
 #include "viewer/dlgShowPicture.h"
 
 #include <cmath>
@@ -208,6 +209,9 @@ private slots:
     void rejectAndPutBack();
     void rawPreview_data();
     void rawPreview();
+    void fullScreenAndBack();
+    void oneToOne_data();
+    void oneToOne();
 
 private:
     QString picturePath(const QString &name) const { return m_folder.filePath(name); }
@@ -958,6 +962,83 @@ void tst_dlgShowPicture::rawPreview()
                                           : QPoint(w / 6, h / 2);
     QVERIFY(isReddish(shown.pixel(red)));
     QVERIFY(isBluish(shown.pixel(w - 1 - red.x(), h - 1 - red.y())));
+}
+
+void tst_dlgShowPicture::fullScreenAndBack()
+{
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    dialog.setTag(makePicture(QStringLiteral("IMG_0020.jpg"), QSize(1500, 1000)));
+    dialog.show();
+    QTest::keyClick(dialog.OKButton, Qt::Key_F11);
+    QVERIFY(dialog.isFullScreen());
+    QTRY_VERIFY(dialog.size() != QSize(644, 649));
+    // The picture fills the space left of the buttons, decoded for it.
+    QTRY_VERIFY(dialog.Image1->width() > 533);
+    QTRY_COMPARE(dialog.Image1->Rendition().size(), dialog.Image1->size());
+    QVERIFY(dialog.Image1->geometry().right() < dialog.cmdDelete->x());
+    QVERIFY(dialog.cmdDelete->geometry().right() < dialog.width());
+
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QVERIFY(!dialog.isFullScreen());
+    QTRY_COMPARE(dialog.size(), QSize(644, 649));
+    QVERIFY(dialog.isVisible());
+    // Exactly the display of the dialog's own size again.
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    QTRY_COMPARE(dialog.Image1->Rendition().size(), QSize(533, 356));
+    QCOMPARE(dialog.Image1->geometry(), QRect(16, 32, 533, 356));
+    QCOMPARE(dialog.Image1->Width(), 8000.f);
+    QCOMPARE(dialog.cmdDelete->geometry(), QRect(552, 440, 81, 25));
+    QCOMPARE(dialog.OKButton->geometry(), QRect(552, 480, 81, 25));
+}
+
+void tst_dlgShowPicture::oneToOne_data()
+{
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("Z") << true;
+    QTest::newRow("double-click") << false;
+}
+
+void tst_dlgShowPicture::oneToOne()
+{
+    QFETCH(bool, byKey);
+
+    // 45 megapixels: whole, more than Qt's reader allows by default.
+    QImage large(8256, 5504, QImage::Format_RGB32);
+    large.fill(qRgb(90, 140, 200));
+    const QString path = picturePath(QStringLiteral("DSC_4501.jpg"));
+    QVERIFY(writeFile(path, encoded(large, "jpeg", 90)));
+    large = QImage();
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    dialog.setTag(path);
+    dialog.show();
+    const auto toggle = [&] {
+        if (byKey)
+            QTest::keyClick(dialog.OKButton, Qt::Key_Z);
+        else
+            QTest::mouseDClick(
+                dialog.showsActualPixels()
+                    ? static_cast<QWidget *>(dialog.findChild<viewer::ActualPixels *>())
+                    : static_cast<QWidget *>(dialog.Image1),
+                Qt::LeftButton);
+    };
+    toggle();
+    QVERIFY(dialog.showsActualPixels());
+    auto *view = dialog.findChild<viewer::ActualPixels *>();
+    QVERIFY(view);
+    QTRY_VERIFY_WITH_TIMEOUT(view->showsWholeDecode(), 60000);
+    // Larger than the box, the picture covers it and can be dragged about.
+    const QImage shown = view->grab().toImage();
+    const QRgb middle = shown.pixel(shown.width() / 2, shown.height() / 2);
+    QVERIFY(qAbs(qBlue(middle) - 200) < 8 && qAbs(qRed(middle) - 90) < 8);
+    const QPointF before = view->origin();
+    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(200, 200));
+    QTest::mouseMove(view, QPoint(150, 120));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(150, 120));
+    QCOMPARE(view->origin(), before + QPointF(-50, -80));
+
+    toggle();
+    QVERIFY(!dialog.showsActualPixels());
+    QVERIFY(dialog.Image1->Visible());
 }
 
 QTEST_MAIN(tst_dlgShowPicture)
