@@ -12,6 +12,7 @@ PictureCache::PictureCache(QObject *parent) : QObject(parent), m_box(DisplayBox:
 {
     m_pool.setMaxThreadCount(2);
     m_thumbnailPool.setMaxThreadCount(1);
+    m_actualPool.setMaxThreadCount(1);
 }
 
 // The workers report to this object: they are all done before it goes.
@@ -25,6 +26,7 @@ PictureCache::~PictureCache()
         m_actualJob->cancelled = true;
     m_pool.waitForDone();
     m_thumbnailPool.waitForDone();
+    m_actualPool.waitForDone();
 }
 
 void PictureCache::setBox(const DisplayBox &box)
@@ -190,27 +192,24 @@ void PictureCache::requestActualPixels(const QString &path)
     m_actualPath = path;
     auto job = std::make_shared<ThumbnailJob>();
     m_actualJob = job;
-    // Before the pictures decoded ahead: the user is waiting for this one.
-    m_pool.start(
-        [this, job, path] {
-            if (job->cancelled)
-                return;
-            int errorNumber = 0;
-            const ui::Picture picture = ui::LoadPicture(path, errorNumber);
-            if (errorNumber == 0)
-                job->image = picture.render(picture.size());
-            QMetaObject::invokeMethod(
-                this,
-                [this, path, job] {
-                    if (job->cancelled || job != m_actualJob)
-                        return;
-                    m_actualJob.reset();
-                    m_actual = job->image;
-                    emit actualPixelsDecoded(path);
-                },
-                Qt::QueuedConnection);
-        },
-        INT_MAX);
+    m_actualPool.start([this, job, path] {
+        if (job->cancelled)
+            return;
+        int errorNumber = 0;
+        const ui::Picture picture = ui::LoadPicture(path, errorNumber);
+        if (errorNumber == 0)
+            job->image = picture.render(picture.size());
+        QMetaObject::invokeMethod(
+            this,
+            [this, path, job] {
+                if (job->cancelled || job != m_actualJob)
+                    return;
+                m_actualJob.reset();
+                m_actual = job->image;
+                emit actualPixelsDecoded(path);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 const QImage *PictureCache::actualPixels(const QString &path) const

@@ -102,6 +102,9 @@ private:
     // keeps a core for itself.
     QThreadPool m_pool;
     QThreadPool m_thumbnailPool;
+    // A look at one to one is asked for by the user, who waits for it: it
+    // never queues behind the decodes ahead.
+    QThreadPool m_actualPool;
     DisplayBox m_box;
     QHash<QString, Decoded> m_decoded;
     QHash<QString, std::shared_ptr<Job>> m_jobs;

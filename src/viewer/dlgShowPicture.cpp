@@ -105,6 +105,7 @@ void dlgShowPicture::showPicture(const QString &txtPictureToShow)
 
 void dlgShowPicture::clearDisplay()
 {
+    m_onScreen.clear();
     Label1->setCaption(QString());
     Image1->setPicture(ui::Picture());
     Image1->setVisible(false);
@@ -141,6 +142,7 @@ void dlgShowPicture::display(const PictureCache::Decoded &decoded)
         return;
     }
     Image1->setVisible(true);
+    m_onScreen = Tag();
     ui::Screen::setMousePointer(ui::Screen::vbDefault);
 }
 
@@ -161,6 +163,7 @@ void dlgShowPicture::showStandIn()
     Image1->setStretch(true);
     Image1->setStandIn(*thumbnail);
     Image1->setVisible(true);
+    m_onScreen = m_waitingFor;
 }
 
 void dlgShowPicture::pictureDecoded(const QString &path)
@@ -566,6 +569,7 @@ void dlgShowPicture::rejectShown()
         // The last picture has gone: nothing is left to show.
         Image1->setPicture(ui::Picture());
         Image1->setVisible(false);
+        m_onScreen.clear();
         m_list->setListIndex(-1);
         writeStatus(news);
         return;

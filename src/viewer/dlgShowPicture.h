@@ -79,6 +79,11 @@ public:
     // Z or a double-click: the picture at one to one, centred on the pointer.
     void toggleActualPixels();
     bool showsActualPixels() const;
+    // The file whose picture is on screen, and whether only its thumbnail
+    // stands in for it yet; empty when nothing is shown. It lags Tag for the
+    // moment a key is quicker than the decode.
+    QString shownPath() const { return m_onScreen; }
+    bool showsStandIn() const { return m_onScreen == m_waitingFor && !m_onScreen.isEmpty(); }
 
     // Length in twips of the displayed picture's longer side.
     static constexpr qint16 boxEdge = 8000;
@@ -152,6 +157,7 @@ private:
     // The picture shown while its decode is on its way; empty when the
     // picture shown is the one Tag names.
     QString m_waitingFor;
+    QString m_onScreen;
     // Which way the keys go, and how fast: a picture wanted at the pace of a
     // key held down is decoded where the user will be when it is ready.
     int m_direction = 1;
