@@ -205,6 +205,27 @@ QImage readPhotograph(QImageReader &reader)
     return reader.read();
 }
 
+// A file whose reads fail once the decode reading it is no longer wanted: the
+// readers have no way to be stopped, but they do stop at a failed read.
+class CancellableFile : public QFile
+{
+public:
+    CancellableFile(const QString &name, const std::atomic<bool> &cancelled)
+        : QFile(name), m_cancelled(cancelled)
+    {}
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        if (m_cancelled.load(std::memory_order_relaxed))
+            return -1;
+        return QFile::readData(data, maxSize);
+    }
+
+private:
+    const std::atomic<bool> &m_cancelled;
+};
+
 struct RawPreview
 {
     QByteArray jpeg;
@@ -316,11 +337,17 @@ QSize Picture::size() const
 // ejected. Its header is read twice that way, its pixels once.
 QImage Picture::render(const QSize &pixels) const
 {
+    static const std::atomic<bool> never{false};
+    return render(pixels, never);
+}
+
+QImage Picture::render(const QSize &pixels, const std::atomic<bool> &cancelled) const
+{
     if (!m_data || pixels.isEmpty())
         return {};
     if (!m_data->embeddedJpeg.isEmpty() || !m_data->embeddedPixels.isNull())
         return renderRawPreview(*m_data, pixels);
-    QFile file(m_data->fileName);
+    CancellableFile file(m_data->fileName, cancelled);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     QImageReader reader(&file, m_data->format);

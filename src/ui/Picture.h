@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <QSize>
 
@@ -35,6 +36,10 @@ public:
     // image for the empty picture, and for a file whose data turn out to be
     // damaged past its header.
     QImage render(const QSize &pixels) const;
+    // As above, given up with a null image as soon as *cancelled turns true:
+    // the file is read in blocks and each block looks at it first, so a
+    // decode no longer wanted frees its thread within a moment.
+    QImage render(const QSize &pixels, const std::atomic<bool> &cancelled) const;
 
     struct Data;
 

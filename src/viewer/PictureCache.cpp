@@ -65,7 +65,7 @@ std::shared_ptr<PictureCache::Job> PictureCache::start(const QString &path, int 
                 return;
             }
             job->started = true;
-            job->promise.set_value(decode(path, box));
+            job->promise.set_value(decode(path, box, job->cancelled));
             QMetaObject::invokeMethod(
                 this, [this, path, job] { landed(path, job); }, Qt::QueuedConnection);
         },
@@ -73,14 +73,15 @@ std::shared_ptr<PictureCache::Job> PictureCache::start(const QString &path, int 
     return job;
 }
 
-PictureCache::Decoded PictureCache::decode(const QString &path, const DisplayBox &box)
+PictureCache::Decoded PictureCache::decode(const QString &path, const DisplayBox &box,
+                                           const std::atomic<bool> &cancelled)
 {
     QElapsedTimer timer;
     timer.start();
     Decoded decoded;
     decoded.picture = ui::LoadPicture(path, decoded.errorNumber);
     if (decoded.errorNumber == 0) {
-        decoded.image = decoded.picture.render(box.devicePixels(decoded.picture.size()));
+        decoded.image = decoded.picture.render(box.devicePixels(decoded.picture.size()), cancelled);
         decoded.image.setDevicePixelRatio(box.devicePixelRatio());
     }
     decoded.milliseconds = double(timer.nsecsElapsed()) / 1e6;
@@ -118,7 +119,7 @@ void PictureCache::landed(const QString &path, const std::shared_ptr<Job> &job)
 
 void PictureCache::take(const QString &path, const Decoded &decoded)
 {
-    if (decoded.errorNumber == 0) {
+    if (decoded.errorNumber == 0 && !decoded.image.isNull()) {
         // A short memory: a slow card or a loaded machine shows at once.
         m_typicalDecode = m_typicalDecode == 0 ? decoded.milliseconds
                                                : 0.7 * m_typicalDecode + 0.3 * decoded.milliseconds;

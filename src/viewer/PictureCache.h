@@ -53,8 +53,8 @@ public:
     // The decoded picture in path, waiting for a worker to decode it first if
     // need be: for the display that is to be complete when it returns.
     const Decoded &wait(const QString &path);
-    // Keeps the pictures of paths and drops the others, with what was asked
-    // for them and has not started yet.
+    // Keeps the pictures of paths and drops the others, with the work asked
+    // for them: what has not started never does, what runs stops early.
     void keepOnly(const QStringList &paths);
 
     // The embedded thumbnail of path, turned upright, when it has been read;
@@ -96,7 +96,8 @@ private:
     void landed(const QString &path, const std::shared_ptr<Job> &job);
     void take(const QString &path, const Decoded &decoded);
     void thumbnailLanded(const QString &path, const std::shared_ptr<ThumbnailJob> &job);
-    static Decoded decode(const QString &path, const DisplayBox &box);
+    static Decoded decode(const QString &path, const DisplayBox &box,
+                          const std::atomic<bool> &cancelled);
 
     // Two workers: the machines this runs on are small, and the GUI thread
     // keeps a core for itself.

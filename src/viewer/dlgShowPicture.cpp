@@ -190,31 +190,41 @@ void dlgShowPicture::decodeAhead()
     const int index = shownIndex();
     const int count = m_list->ListCount();
     const int step = m_direction;
+    const auto pathAt = [this](int entry) {
+        return files::joinPath(m_list->Path(), m_list->List(entry));
+    };
     // Keys faster than decodes: the pictures passed on the way would land
-    // after the user has gone by. Decoded where the user will then be, they
-    // show as the keys reach them.
+    // after the user has gone by. Decoded where the user will be when they
+    // are ready, they show as the keys reach them; those on their way stay
+    // wanted while the user comes closer. How far ahead is bounded, and with
+    // it what the cache holds.
     const double decodeTime = m_cache->typicalDecodeMilliseconds();
-    QList<int> order;
+    constexpr int furthestLead = 8;
+    QList<int> wanted;
+    QList<int> kept;
     if (m_moveInterval > 0 && decodeTime > m_moveInterval) {
-        const int lead = int(std::ceil(decodeTime / m_moveInterval)) + 1;
-        order = {index + lead * step, index + (lead + 1) * step, index, index + step};
+        const int lead = std::min(int(std::ceil(decodeTime / m_moveInterval)) + 1, furthestLead);
+        wanted = {index + lead * step, index + (lead + 1) * step, index};
+        for (int offset = -1; offset <= lead + 1; ++offset)
+            kept << index + offset * step;
     } else {
-        order = {index, index + step, index - step, index + 2 * step};
+        wanted = {index, index + step, index - step, index + 2 * step};
+        kept = wanted;
     }
-    QStringList paths;
-    for (int entry : std::as_const(order)) {
-        if (entry < 0 || entry >= count)
-            continue;
-        const QString path = files::joinPath(m_list->Path(), m_list->List(entry));
-        if (!paths.contains(path))
-            paths << path;
+    QStringList keptPaths{Tag()};
+    for (int entry : std::as_const(kept)) {
+        if (entry >= 0 && entry < count)
+            keptPaths << pathAt(entry);
     }
-    if (!paths.contains(Tag()))
-        paths << Tag();
-    m_cache->keepOnly(paths);
-    int priority = int(paths.size());
-    for (const QString &path : std::as_const(paths))
-        m_cache->request(path, priority--);
+    m_cache->keepOnly(keptPaths);
+    // The latest key's wishes come before those of the keys before it.
+    ++m_requestRound;
+    int priority = int(wanted.size());
+    for (int entry : std::as_const(wanted)) {
+        if (entry >= 0 && entry < count)
+            m_cache->request(pathAt(entry), m_requestRound * 8 + priority);
+        --priority;
+    }
 
     // Thumbnails are small and quick: read well ahead in the direction of
     // travel, so that a held key finds them ready.
@@ -362,6 +372,7 @@ void dlgShowPicture::toggleActualPixels()
 {
     if (m_actualPixels->isVisible()) {
         leaveActualPixels();
+        decodeAhead();
         return;
     }
     if (!Image1->Visible() || Image1->Picture().isNull() || !m_waitingFor.isEmpty())
@@ -378,14 +389,19 @@ void dlgShowPicture::toggleActualPixels()
     m_actualPixels->showPicture(Image1->Rendition(), Image1->Picture().size(), focus, at);
     m_actualPixels->show();
     m_actualPixels->raise();
-    if (const QImage *whole = m_cache->actualPixels(Tag()))
+    if (const QImage *whole = m_cache->actualPixels(Tag())) {
         m_actualPixels->setImage(*whole);
-    else
+    } else {
+        // The decodes ahead give way: the user waits for this one.
+        m_cache->keepOnly({Tag()});
         m_cache->requestActualPixels(Tag());
+    }
 }
 
 void dlgShowPicture::leaveActualPixels()
 {
+    if (m_actualPixels->isHidden())
+        return;
     m_actualPixels->hide();
     m_actualPixels->clear();
     // A whole decode of a large picture is a lot of memory to keep unseen.
@@ -514,7 +530,6 @@ void dlgShowPicture::showEntry(int index, const QString &news)
         // itself takes its place: never a blank between two pictures.
         m_waitingFor = Tag();
         Label1->setCaption(QString());
-        m_cache->request(Tag(), INT_MAX);
         showStandIn();
     }
     decodeAhead();

@@ -163,6 +163,7 @@ private:
     int m_direction = 1;
     QElapsedTimer m_sinceLastMove;
     double m_moveInterval = 0;
+    int m_requestRound = 0;
 };
 
 } // namespace quorvel::viewer
