@@ -5,6 +5,7 @@
 
 #include <exiv2/exiv2.hpp>
 #include <mutex>
+#include <QFileInfo>
 #include <QString>
 
 namespace quorvel::ui {
@@ -32,6 +33,10 @@ constexpr uint32_t largestStandIn = 640;
 
 QImage readEmbeddedThumbnail(const QString &fileName)
 {
+    // Only a plain file: a pipe that matches the pattern would keep the
+    // reading thread waiting for ever.
+    if (!QFileInfo(fileName).isFile())
+        return {};
     setUpExiv2();
     try {
         const QByteArray path = files::encodeFileName(fileName);

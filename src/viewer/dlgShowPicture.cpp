@@ -16,6 +16,7 @@
 #include <climits>
 #include <cmath>
 #include <QCursor>
+#include <QHideEvent>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QShowEvent>
@@ -250,6 +251,20 @@ void dlgShowPicture::showLoadFailure()
 void dlgShowPicture::ShowModal()
 {
     exec();
+}
+
+// Hidden, the viewer holds no pictures and decodes none: a whole decode for
+// one to one is a lot of memory, and the next opening's picture must not
+// wait behind this one's neighbours.
+void dlgShowPicture::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    if (event->spontaneous())
+        return;
+    leaveActualPixels();
+    m_waitingFor.clear();
+    m_cache->keepOnly({});
+    m_cache->keepThumbnailsOnly({});
 }
 
 // Window activation is not something to rely on (no window manager, a second
@@ -606,7 +621,9 @@ void dlgShowPicture::undoReject()
     const int result = platform::restoreFromTrash(rejection.where);
     if (result == EEXIST) {
         // The folder has changed under the viewer: the list shows the newcomer.
+        const QString shown = m_list->FileName();
         m_refreshFileLists();
+        selectName(shown);
         writeStatus(QStringLiteral("%1 stays in the trash: another file has taken its name")
                         .arg(rejection.name));
         return;
