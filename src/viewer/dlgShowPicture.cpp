@@ -297,8 +297,14 @@ void dlgShowPicture::keyPressEvent(QKeyEvent *event)
 
 bool dlgShowPicture::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress && cullingKey(static_cast<QKeyEvent *>(event)))
-        return true;
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        // Space presses the button that has the focus, as everywhere else:
+        // on opening that is Close, and a user's habit must not be broken.
+        const bool onButton = watched == OKButton || watched == cmdDelete;
+        if (!(onButton && key->key() == Qt::Key_Space) && cullingKey(key))
+            return true;
+    }
     if (watched == Image1 && event->type() == QEvent::MouseButtonDblClick) {
         toggleActualPixels();
         return true;

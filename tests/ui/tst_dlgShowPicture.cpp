@@ -797,12 +797,13 @@ void tst_dlgShowPicture::navigationKeys_data()
     QTest::addColumn<QKeyCombination>("key");
     QTest::addColumn<int>("to");
 
-    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Space})
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_PageDown})
         QTest::addRow("next by %s", qPrintable(QKeySequence(key).toString()))
             << 2 << QKeyCombination(key) << 3;
     for (Qt::Key key : {Qt::Key_Left, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_Backspace})
         QTest::addRow("previous by %s", qPrintable(QKeySequence(key).toString()))
             << 2 << QKeyCombination(key) << 1;
+    QTest::newRow("next by Space") << 2 << QKeyCombination(Qt::Key_Space) << 3;
     QTest::newRow("first") << 3 << QKeyCombination(Qt::Key_Home) << 0;
     QTest::newRow("last") << 1 << QKeyCombination(Qt::Key_End) << 4;
     QTest::newRow("no further than the last") << 4 << QKeyCombination(Qt::Key_Right) << 4;
@@ -822,8 +823,13 @@ void tst_dlgShowPicture::navigationKeys()
     QCOMPARE(culling.list.ListCount(), 5);
     // Whichever has the focus, the keys move through the pictures: the
     // button Close would take Space and the arrows for itself.
+    // Space is left to the button that has the focus, and moves on only
+    // where none has it.
+    const bool space = key.key() == Qt::Key_Space;
     for (QWidget *target : {static_cast<QWidget *>(culling.dialog.OKButton),
                             static_cast<QWidget *>(&culling.dialog)}) {
+        if (space && target == culling.dialog.OKButton)
+            continue;
         culling.open(from);
         QTest::keyClick(target, key.key(), key.keyboardModifiers());
         QVERIFY(culling.dialog.isVisible());
