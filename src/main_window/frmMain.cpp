@@ -251,6 +251,7 @@ void frmMain::connectHandlers()
     on(cmdQuorvel, &CommandButton::Click, &frmMain::cmdQuorvel_Click);
     on(fb1, &FileListBox::Click, &frmMain::fb1_Click);
     on(fb1, &FileListBox::DblClick, &frmMain::fb1_DblClick);
+    on(fb2, &FileListBox::DblClick, &frmMain::fb2_DblClick);
     on(cmdInfo, &CommandButton::Click, &frmMain::cmdInfo_Click);
     // Nothing selected, nothing to show.
     connect(fb1, &FileListBox::SelectionLost, cmdInfo, [this] { cmdInfo->setEnabled(false); });
@@ -536,6 +537,22 @@ void frmMain::fb1_DblClick()
     Screen::setMousePointer(Screen::vbHourglass);
     viewer::dlgShowPicture &dialog = viewerDialog();
     dialog.setTag(files::joinPath(fb1->Path(), name));
+    dialog.setBrowsedList(fb1);
+    dialog.ShowModal();
+}
+
+// A RAW file is looked at through the preview the camera embedded in it, so
+// that an orphan can be seen before the trim takes it. The viewer then moves
+// through the RAW list.
+void frmMain::fb2_DblClick()
+{
+    const QString name = fb2->FileName();
+    if (name.isEmpty())
+        return;
+    Screen::setMousePointer(Screen::vbHourglass);
+    viewer::dlgShowPicture &dialog = viewerDialog();
+    dialog.setTag(files::joinPath(fb2->Path(), name));
+    dialog.setBrowsedList(fb2);
     dialog.ShowModal();
 }
 

@@ -90,6 +90,7 @@ public:
     void cmdQuorvel_Click();
     void fb1_Click();
     void fb1_DblClick();
+    void fb2_DblClick();
     void cmdInfo_Click();
     void mnuAbout_Click();
     void cmdExit_Click();

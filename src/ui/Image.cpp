@@ -32,6 +32,7 @@ void Image::setHeight(float twips)
 void Image::setPicture(const quorvel::ui::Picture &picture)
 {
     m_picture = picture;
+    m_renditionHandedIn = false;
     m_rendition = QImage();
     m_renderedFor = QSize();
     m_renderError = 0;
@@ -39,6 +40,28 @@ void Image::setPicture(const quorvel::ui::Picture &picture)
         takeNaturalSize();
     else if (!m_picture.isNull())
         render();
+    update();
+}
+
+void Image::setPicture(const quorvel::ui::Picture &picture, const QImage &rendition)
+{
+    m_picture = picture;
+    m_renditionHandedIn = true;
+    m_rendition = rendition;
+    m_renderedFor = devicePixelSize();
+    m_renderError = !m_picture.isNull() && m_rendition.isNull() ? errInvalidPicture : 0;
+    if (!m_stretch)
+        takeNaturalSize();
+    update();
+}
+
+void Image::setStandIn(const QImage &image)
+{
+    m_picture = quorvel::ui::Picture();
+    m_renditionHandedIn = true;
+    m_rendition = image;
+    m_renderedFor = devicePixelSize();
+    m_renderError = 0;
     update();
 }
 
@@ -52,15 +75,21 @@ void Image::setStretch(bool stretch)
 
 void Image::paintEvent(QPaintEvent *)
 {
-    if (m_picture.isNull())
-        return;
-    // A resize or a move to a screen of another density needs a new decode;
-    // one that failed is not retried on every paint.
-    if (devicePixelSize() != m_renderedFor)
-        render();
+    if (!m_renditionHandedIn) {
+        if (m_picture.isNull())
+            return;
+        // A resize or a move to a screen of another density needs a new
+        // decode; one that failed is not retried on every paint.
+        if (devicePixelSize() != m_renderedFor)
+            render();
+    }
     if (m_rendition.isNull())
         return;
     QPainter painter(this);
+    // A stand-in, or a rendition for a size since left: scaled smoothly,
+    // until the decode for this size comes.
+    if (m_rendition.size() != devicePixelSize())
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QRectF(rect()), m_rendition);
 }
 

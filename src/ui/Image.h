@@ -33,6 +33,14 @@ public:
     // so that the work falls under the caller's busy pointer and a file that
     // is damaged past its header is known at once (RenderError).
     void setPicture(const quorvel::ui::Picture &picture);
+    // Takes picture with its rendition already decoded elsewhere, on a worker
+    // thread: nothing is decoded here, then or later. Until it is handed a
+    // new rendition, a resize draws this one scaled. A null rendition for a
+    // picture means its data are damaged (RenderError).
+    void setPicture(const quorvel::ui::Picture &picture, const QImage &rendition);
+    // Shows image scaled into the control while the picture itself is still
+    // being decoded: Picture() is empty meanwhile.
+    void setStandIn(const QImage &image);
 
     bool Stretch() const { return m_stretch; }
     void setStretch(bool stretch);
@@ -65,6 +73,7 @@ private:
     QImage m_rendition;
     QSize m_renderedFor;
     int m_renderError = 0;
+    bool m_renditionHandedIn = false;
 };
 
 } // namespace quorvel::ui

@@ -1,9 +1,16 @@
 #include "ui/Picture.h"
 
+#include "files/FileNames.h"
 #include "files/RegularFile.h"
+#include "ui/Orientation.h"
 
 #include <array>
 #include <cerrno>
+#include <libraw/libraw.h>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -22,13 +29,20 @@ struct Picture::Data
     QImageIOHandler::Transformations transformation;
     QSize stored; // as the file holds it
     QSize size;   // upright
+    // A RAW file's preview, as the camera embedded it: a JPEG, or rarely
+    // pixels. Kept rather than read again, since finding it means parsing
+    // the whole RAW container.
+    QByteArray embeddedJpeg;
+    QImage embeddedPixels;
 };
 
 namespace {
 
 // The extensions of camera RAW files. Most of them are TIFF containers whose
 // first image is a thumbnail of a few hundred pixels; shown blown up to the
-// viewer's box, that would pass for the photograph.
+// viewer's box, that would pass for the photograph. They are shown through
+// the preview LibRaw finds in them, the one the camera made for its own
+// screen, which is the photograph as the camera rendered it.
 constexpr std::array rawExtensions{"3fr", "arw", "cr2", "cr3", "crw", "dcr", "dng", "erf", "iiq",
                                    "kdc", "mef", "mos", "mrw", "nef", "nrw", "orf", "pef", "ptx",
                                    "raf", "raw", "rw2", "rwl", "sr2", "srf", "srw", "x3f"};
@@ -177,17 +191,136 @@ bool isComplete(QFile &file, const QByteArray &format)
 // A picture is decoded at the size shown, so the reader's guard against
 // absurd allocations only bites on formats that must be decoded whole before
 // they can be scaled: a 16-bit TIFF from a 24-megapixel camera already needs
-// 190 MB. A photograph is what this reads, so it may take up to a gigabyte
-// for the moment of the decode.
+// 190 MB, a 45-megapixel picture at 1:1 180 MB. A photograph is what this
+// reads, so it may take up to a gigabyte. The limit is one setting for the
+// whole process and decodes run on several threads at once, so it is raised
+// once and for all rather than around each read.
 QImage readPhotograph(QImageReader &reader)
 {
-    constexpr int photographLimitMB = 1024;
-    const int previous = QImageReader::allocationLimit();
-    if (previous != 0)
-        QImageReader::setAllocationLimit(qMax(previous, photographLimitMB));
-    QImage image = reader.read();
-    QImageReader::setAllocationLimit(previous);
-    return image;
+    static std::once_flag raised;
+    std::call_once(raised, [] {
+        constexpr int photographLimitMB = 1024;
+        const int previous = QImageReader::allocationLimit();
+        if (previous != 0)
+            QImageReader::setAllocationLimit(qMax(previous, photographLimitMB));
+    });
+    return reader.read();
+}
+
+// A file whose reads fail once the decode reading it is no longer wanted: the
+// readers have no way to be stopped, but they do stop at a failed read.
+class CancellableFile : public QFile
+{
+public:
+    explicit CancellableFile(const std::atomic<bool> &cancelled) : m_cancelled(cancelled) {}
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        if (m_cancelled.load(std::memory_order_relaxed))
+            return -1;
+        return QFile::readData(data, maxSize);
+    }
+
+private:
+    const std::atomic<bool> &m_cancelled;
+};
+
+struct RawPreview
+{
+    QByteArray jpeg;
+    QImage pixels;
+    QImageIOHandler::Transformations transformation;
+};
+
+// LibRaw's flip: how the camera was held, as a turn of the sensor's picture.
+QImageIOHandler::Transformations transformationOfFlip(int flip)
+{
+    switch (flip) {
+    case 3:
+        return QImageIOHandler::TransformationRotate180;
+    case 5:
+        return QImageIOHandler::TransformationRotate270;
+    case 6:
+        return QImageIOHandler::TransformationRotate90;
+    default:
+        return QImageIOHandler::TransformationNone;
+    }
+}
+
+std::optional<RawPreview> readRawPreview(const QString &fileName)
+{
+    // Its state runs to hundreds of kilobytes: not for a worker's stack.
+    const auto raw = std::make_unique<LibRaw>(LIBRAW_OPTIONS_NONE);
+    const QByteArray path = files::encodeFileName(fileName);
+    if (raw->open_file(path.constData()) != LIBRAW_SUCCESS || raw->unpack_thumb() != LIBRAW_SUCCESS)
+        return std::nullopt;
+    const libraw_thumbnail_t &thumbnail = raw->imgdata.thumbnail;
+    RawPreview preview;
+    preview.transformation = transformationOfFlip(raw->imgdata.sizes.flip);
+    if (thumbnail.tformat == LIBRAW_THUMBNAIL_JPEG && thumbnail.tlength > 0) {
+        preview.jpeg = QByteArray(thumbnail.thumb, thumbnail.tlength);
+    } else if (thumbnail.tformat == LIBRAW_THUMBNAIL_BITMAP && thumbnail.tcolors == 3 &&
+               thumbnail.tlength >= int(thumbnail.twidth) * thumbnail.theight * 3) {
+        preview.pixels = QImage(reinterpret_cast<const uchar *>(thumbnail.thumb), thumbnail.twidth,
+                                thumbnail.theight, thumbnail.twidth * 3, QImage::Format_RGB888)
+                             .copy();
+    } else {
+        return std::nullopt;
+    }
+    return preview;
+}
+
+// The preview a RAW file holds, measured; null when it has none to show.
+std::shared_ptr<Picture::Data> loadRawPreview(const QString &fileName)
+{
+    std::optional<RawPreview> preview = readRawPreview(fileName);
+    if (!preview)
+        return nullptr;
+    auto data = std::make_shared<Picture::Data>();
+    data->fileName = fileName;
+    data->transformation = preview->transformation;
+    if (!preview->jpeg.isEmpty()) {
+        QBuffer buffer(&preview->jpeg);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer, "jpeg");
+        data->format = "jpeg";
+        data->stored = reader.size();
+        data->embeddedJpeg = std::move(preview->jpeg);
+    } else {
+        data->stored = preview->pixels.size();
+        data->embeddedPixels = std::move(preview->pixels);
+    }
+    if (data->stored.isEmpty())
+        return nullptr;
+    data->size = data->transformation.testFlag(QImageIOHandler::TransformationRotate90)
+                     ? data->stored.transposed()
+                     : data->stored;
+    return data;
+}
+
+// A RAW file's preview at pixels, upright. The camera's own turn is LibRaw's
+// to tell, so an orientation tag inside the preview is not applied again.
+QImage renderRawPreview(const Picture::Data &data, const QSize &pixels)
+{
+    const bool onItsSide = data.transformation.testFlag(QImageIOHandler::TransformationRotate90);
+    const QSize stored = onItsSide ? pixels.transposed() : pixels;
+    QImage image;
+    if (!data.embeddedJpeg.isEmpty()) {
+        QBuffer buffer;
+        buffer.setData(data.embeddedJpeg);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer, "jpeg");
+        reader.setAutoTransform(false);
+        reader.setScaledSize(stored);
+        image = readPhotograph(reader);
+    } else {
+        image = data.embeddedPixels.scaled(stored, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    if (image.isNull())
+        return {};
+    image = turned(std::move(image), data.transformation);
+    return image.size() == pixels ? image : QImage();
 }
 
 } // namespace
@@ -204,9 +337,17 @@ QSize Picture::size() const
 // ejected. Its header is read twice that way, its pixels once.
 QImage Picture::render(const QSize &pixels) const
 {
+    static const std::atomic<bool> never{false};
+    return render(pixels, never);
+}
+
+QImage Picture::render(const QSize &pixels, const std::atomic<bool> &cancelled) const
+{
     if (!m_data || pixels.isEmpty())
         return {};
-    QFile file;
+    if (!m_data->embeddedJpeg.isEmpty() || !m_data->embeddedPixels.isNull())
+        return renderRawPreview(*m_data, pixels);
+    CancellableFile file(cancelled);
     if (files::openRegularFile(file, m_data->fileName) != 0)
         return {};
     QImageReader reader(&file, m_data->format);
@@ -242,8 +383,12 @@ Picture LoadPicture(const QString &fileName, int &errorNumber)
         return {};
     }
     if (isCameraRaw(fileName)) {
-        errorNumber = errInvalidPicture;
-        return {};
+        auto preview = loadRawPreview(fileName);
+        if (!preview) {
+            errorNumber = errInvalidPicture;
+            return {};
+        }
+        return Picture(std::move(preview));
     }
     if (openError != 0) {
         errorNumber = errPathFileAccess;

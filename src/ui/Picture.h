@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <QSize>
 
@@ -35,9 +36,14 @@ public:
     // image for the empty picture, and for a file whose data turn out to be
     // damaged past its header.
     QImage render(const QSize &pixels) const;
+    // As above, given up with a null image as soon as *cancelled turns true:
+    // the file is read in blocks and each block looks at it first, so a
+    // decode no longer wanted frees its thread within a moment.
+    QImage render(const QSize &pixels, const std::atomic<bool> &cancelled) const;
+
+    struct Data;
 
 private:
-    struct Data;
     explicit Picture(std::shared_ptr<const Data> data);
     friend Picture LoadPicture(const QString &fileName, int &errorNumber);
 
@@ -48,9 +54,10 @@ private:
 // fileName gives the empty picture. A file that is missing (errFileNotFound),
 // can't be read (errPathFileAccess), or isn't a complete picture in one of
 // those formats (errInvalidPicture) gives the empty picture and sets
-// errorNumber; otherwise errorNumber is 0. Camera RAW files count as no
-// picture even where their container would let a TIFF reader pull out the
-// thumbnail inside.
+// errorNumber; otherwise errorNumber is 0. A camera RAW file is its embedded
+// preview, upright; one without a preview to show is no picture
+// (errInvalidPicture), even where its container would let a TIFF reader pull
+// out the thumbnail inside. Safe on any thread; render() is too.
 Picture LoadPicture(const QString &fileName, int &errorNumber);
 
 } // namespace quorvel::ui

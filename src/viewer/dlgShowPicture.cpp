@@ -3,14 +3,20 @@
 #include "files/FileNames.h"
 #include "platform/MessageBox.h"
 #include "ui/CommandButton.h"
+#include "ui/FileListBox.h"
 #include "ui/ForeColor.h"
 #include "ui/Image.h"
 #include "ui/Label.h"
 #include "ui/Layout.h"
 #include "ui/Picture.h"
 #include "ui/Screen.h"
+#include "viewer/ActualPixels.h"
 
+#include <cerrno>
+#include <climits>
 #include <cmath>
+#include <QCursor>
+#include <QHideEvent>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QShowEvent>
@@ -24,10 +30,11 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages,
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       Image1(new ui::Image(this)), Image2(new ui::Image(this)),
-      Label1(new ui::Label(QString(), this)),
+      Label1(new ui::Label(QString(), this)), lblStatus(new ui::Label(QString(), this)),
       OKButton(new ui::CommandButton(QStringLiteral("&Close"), this)),
       cmdDelete(new ui::CommandButton(QStringLiteral("&Delete"), this)), m_messages(messages),
-      m_recycle(std::move(recycle)), m_refreshFileLists(std::move(refreshFileLists))
+      m_recycle(std::move(recycle)), m_refreshFileLists(std::move(refreshFileLists)),
+      m_cache(new PictureCache(this)), m_actualPixels(new ActualPixels(this))
 {
     setWindowTitle(QStringLiteral("Quorvel - Show picture"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel-32.png")));
@@ -42,12 +49,29 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages,
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(ui::layoutFont(true));
     ui::placeTwips(Label1, 360, 120, 3255, 255);
+    // Below the picture box, the width of the dialog: a long name and what
+    // the last key did fit on one line.
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    ui::placeTwips(lblStatus, 360, 8580, 9060, 255);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     ui::placeTwips(OKButton, 8280, 7200, 1215, 375);
     cmdDelete->setObjectName(QStringLiteral("cmdDelete"));
     ui::placeTwips(cmdDelete, 8280, 6600, 1215, 375);
     setTabOrder(OKButton, cmdDelete);
+    // The buttons would take Space and the arrow keys for themselves.
+    OKButton->installEventFilter(this);
+    cmdDelete->installEventFilter(this);
 
+    m_actualPixels->setObjectName(QStringLiteral("ActualPixels"));
+    m_actualPixels->hide();
+    Image1->installEventFilter(this);
+    connect(m_actualPixels, &ActualPixels::DblClick, this, &dlgShowPicture::toggleActualPixels);
+    connect(m_cache, &PictureCache::actualPixelsDecoded, this, [this](const QString &path) {
+        if (path == Tag() && m_actualPixels->isVisible())
+            m_actualPixels->setImage(*m_cache->actualPixels(path));
+    });
+    connect(m_cache, &PictureCache::decoded, this, &dlgShowPicture::pictureDecoded);
+    connect(m_cache, &PictureCache::thumbnailRead, this, &dlgShowPicture::thumbnailRead);
     connect(OKButton, &ui::CommandButton::Click, this, &dlgShowPicture::OKButton_Click);
     connect(cmdDelete, &ui::CommandButton::Click, this, &dlgShowPicture::cmdDelete_Click);
 }
@@ -67,43 +91,154 @@ dlgShowPicture::BoxSize dlgShowPicture::fitToBox(float W, float H)
 }
 
 // The display always follows Tag, the path Delete moves to the trash: what
-// is shown and what would be deleted can never differ.
+// is shown and what would be deleted can never differ. The picture is
+// measured and decoded by a worker, decoded ahead when the keys asked for it
+// before; the display waits for it, as it is to be complete on return.
 void dlgShowPicture::showPicture(const QString &txtPictureToShow)
 {
     Q_UNUSED(txtPictureToShow);
     ui::Screen::setMousePointer(ui::Screen::vbHourglass);
+    clearDisplay();
+    m_waitingFor.clear();
+    display(m_cache->wait(Tag()));
+    decodeAhead();
+}
+
+void dlgShowPicture::clearDisplay()
+{
+    m_onScreen.clear();
     Label1->setCaption(QString());
     Image1->setPicture(ui::Picture());
     Image1->setVisible(false);
     Image2->setStretch(false);
     Image2->setVisible(false);
+}
 
-    int errorNumber = 0;
-    const ui::Picture picture = ui::LoadPicture(Tag(), errorNumber);
-    if (errorNumber > 0) {
+void dlgShowPicture::display(const PictureCache::Decoded &decoded)
+{
+    if (decoded.errorNumber > 0) {
         showLoadFailure();
         return;
     }
-    Image2->setPicture(picture);
+    Image2->setPicture(decoded.picture);
 
     const float W = Image2->Width();
     const float H = Image2->Height();
-    const BoxSize size = fitToBox(W, H);
-    Image1->setHeight(size.Height);
-    if (size.Width)
-        Image1->setWidth(*size.Width);
+    const DisplayBox::Placement place = m_cache->box().place(W, H);
+    // In the dialog's own box the corner stays where it is; it moves only
+    // after full screen, or to centre a picture there.
+    if (Image1->Left() != place.left || Image1->Top() != place.top)
+        Image1->Move(place.left, place.top, Image1->Width(), Image1->Height());
+    Image1->setHeight(place.height);
+    if (place.width)
+        Image1->setWidth(*place.width);
     Image1->setStretch(true);
-    Image1->setPicture(Image2->Picture());
+    Image1->setPicture(Image2->Picture(), decoded.image);
     // A file whose header reads well can still be cut off or damaged further
-    // in. That shows only now, when it is decoded at the size shown, and to
-    // the user it is the same failure.
+    // in. That shows only when it is decoded at the size shown, and to the
+    // user it is the same failure.
     if (Image1->RenderError() > 0) {
         Image1->setPicture(ui::Picture());
         showLoadFailure();
         return;
     }
     Image1->setVisible(true);
+    m_onScreen = Tag();
     ui::Screen::setMousePointer(ui::Screen::vbDefault);
+}
+
+// The camera's thumbnail, scaled up into the picture's place, so that a key
+// pressed faster than pictures decode still shows which picture it reached.
+void dlgShowPicture::showStandIn()
+{
+    const QImage *thumbnail = m_cache->findThumbnail(m_waitingFor);
+    if (!thumbnail) {
+        m_cache->requestThumbnail(m_waitingFor);
+        return;
+    }
+    if (thumbnail->isNull())
+        return;
+    const DisplayBox::Placement place =
+        m_cache->box().place(float(thumbnail->width()), float(thumbnail->height()));
+    Image1->Move(place.left, place.top, place.width.value_or(Image1->Width()), place.height);
+    Image1->setStretch(true);
+    Image1->setStandIn(*thumbnail);
+    Image1->setVisible(true);
+    m_onScreen = m_waitingFor;
+}
+
+void dlgShowPicture::pictureDecoded(const QString &path)
+{
+    if (path != m_waitingFor || path != Tag())
+        return;
+    m_waitingFor.clear();
+    clearDisplay();
+    display(*m_cache->find(path));
+}
+
+void dlgShowPicture::thumbnailRead(const QString &path)
+{
+    if (path == m_waitingFor)
+        showStandIn();
+}
+
+void dlgShowPicture::decodeAhead()
+{
+    if (!m_list || shownIndex() < 0) {
+        m_cache->keepOnly({Tag()});
+        return;
+    }
+    const int index = shownIndex();
+    const int count = m_list->ListCount();
+    const int step = m_direction;
+    const auto pathAt = [this](int entry) {
+        return files::joinPath(m_list->Path(), m_list->List(entry));
+    };
+    // Keys faster than decodes: the pictures passed on the way would land
+    // after the user has gone by. Decoded where the user will be when they
+    // are ready, they show as the keys reach them; those on their way stay
+    // wanted while the user comes closer. How far ahead is bounded, and with
+    // it what the cache holds.
+    const double decodeTime = m_cache->typicalDecodeMilliseconds();
+    constexpr int furthestLead = 8;
+    QList<int> wanted;
+    QList<int> kept;
+    if (m_moveInterval > 0 && decodeTime > m_moveInterval) {
+        const int lead = std::min(int(std::ceil(decodeTime / m_moveInterval)) + 1, furthestLead);
+        wanted = {index + lead * step, index + (lead + 1) * step, index};
+        for (int offset = -1; offset <= lead + 1; ++offset)
+            kept << index + offset * step;
+    } else {
+        wanted = {index, index + step, index - step, index + 2 * step};
+        kept = wanted;
+    }
+    QStringList keptPaths{Tag()};
+    for (int entry : std::as_const(kept)) {
+        if (entry >= 0 && entry < count)
+            keptPaths << pathAt(entry);
+    }
+    m_cache->keepOnly(keptPaths);
+    // The latest key's wishes come before those of the keys before it.
+    ++m_requestRound;
+    int priority = int(wanted.size());
+    for (int entry : std::as_const(wanted)) {
+        if (entry >= 0 && entry < count)
+            m_cache->request(pathAt(entry), m_requestRound * 8 + priority);
+        --priority;
+    }
+
+    // Thumbnails are small and quick: read well ahead in the direction of
+    // travel, so that a held key finds them ready.
+    constexpr int thumbnailsAhead = 10;
+    QStringList thumbnails;
+    for (int offset = -2; offset <= thumbnailsAhead; ++offset) {
+        const int entry = index + offset * step;
+        if (entry >= 0 && entry < count)
+            thumbnails << files::joinPath(m_list->Path(), m_list->List(entry));
+    }
+    m_cache->keepThumbnailsOnly(thumbnails);
+    for (const QString &path : std::as_const(thumbnails))
+        m_cache->requestThumbnail(path);
 }
 
 void dlgShowPicture::showLoadFailure()
@@ -118,19 +253,41 @@ void dlgShowPicture::ShowModal()
     exec();
 }
 
+// Hidden, the viewer holds no pictures and decodes none: a whole decode for
+// one to one is a lot of memory, and the next opening's picture must not
+// wait behind this one's neighbours.
+void dlgShowPicture::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    if (event->spontaneous())
+        return;
+    leaveActualPixels();
+    m_waitingFor.clear();
+    m_cache->keepOnly({});
+    m_cache->keepThumbnailsOnly({});
+}
+
 // Window activation is not something to rely on (no window manager, a second
 // opening of a dialog that never lost focus); being shown is.
 void dlgShowPicture::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        // The screen's density is known once the dialog is on it.
+        if (!isFullScreen())
+            m_cache->setBox(DisplayBox::classic(devicePixelRatioF()));
         Form_Activate();
+    }
 }
 
 // Neither button is a cancel button, so Escape closes nothing; the close box
 // in the title bar hides the dialog like Close.
 void dlgShowPicture::keyPressEvent(QKeyEvent *event)
 {
+    if (cullingKey(event)) {
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
         return;
@@ -138,9 +295,358 @@ void dlgShowPicture::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
+bool dlgShowPicture::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        // Space presses the button that has the focus, as everywhere else:
+        // on opening that is Close, and a user's habit must not be broken.
+        const bool onButton = watched == OKButton || watched == cmdDelete;
+        if (!(onButton && key->key() == Qt::Key_Space) && cullingKey(key))
+            return true;
+    }
+    if (watched == Image1 && event->type() == QEvent::MouseButtonDblClick) {
+        toggleActualPixels();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void dlgShowPicture::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    placeControls();
+}
+
+// At the dialog's own size everything is where it always was. At full screen
+// the buttons keep their distance from the right edge, the status line from
+// the bottom, and the picture has the rest.
+void dlgShowPicture::placeControls()
+{
+    const int clientWidth = 9660;
+    const int clientHeight = 9735;
+    const int buttonsLeft = 8280;
+    const int statusTop = 8580;
+    DisplayBox box = DisplayBox::classic(devicePixelRatioF());
+    if (isFullScreen()) {
+        const int screenWidth = int(width() * ui::twipsPerPixel);
+        const int screenHeight = int(height() * ui::twipsPerPixel);
+        const int left = screenWidth - (clientWidth - buttonsLeft);
+        const int top = screenHeight - (clientHeight - statusTop);
+        ui::placeTwips(cmdDelete, left, 6600, 1215, 375);
+        ui::placeTwips(OKButton, left, 7200, 1215, 375);
+        ui::placeTwips(lblStatus, 360, top, left - 400, 255);
+        box = DisplayBox::area(QRectF(240, 480, left - 40 - 240, top - 100 - 480),
+                               devicePixelRatioF());
+    } else {
+        ui::placeTwips(cmdDelete, buttonsLeft, 6600, 1215, 375);
+        ui::placeTwips(OKButton, buttonsLeft, 7200, 1215, 375);
+        ui::placeTwips(lblStatus, 360, statusTop, 9060, 255);
+    }
+    const QRectF area = box.areaTwips();
+    m_actualPixels->setGeometry(ui::pixels(area.left()), ui::pixels(area.top()),
+                                ui::pixels(area.width()), ui::pixels(area.height()));
+    if (box == m_cache->box())
+        return;
+    m_cache->setBox(box);
+    if (isVisible())
+        redisplay();
+}
+
+void dlgShowPicture::redisplay()
+{
+    if (Image1->Visible() && !Image1->Picture().isNull()) {
+        // The picture as it was decoded stays, scaled, until the new decode.
+        const DisplayBox::Placement place = m_cache->box().place(Image2->Width(), Image2->Height());
+        Image1->Move(place.left, place.top, place.width.value_or(Image1->Width()), place.height);
+        m_waitingFor = Tag();
+    } else if (!m_waitingFor.isEmpty()) {
+        showStandIn();
+    } else {
+        return; // nothing shown: a picture that can't be loaded
+    }
+    m_cache->request(m_waitingFor, INT_MAX);
+    decodeAhead();
+}
+
+void dlgShowPicture::toggleFullScreen()
+{
+    if (isFullScreen()) {
+        showNormal();
+        setFixedSize(ui::pixels(9660), ui::pixels(9735));
+        placeControls();
+        return;
+    }
+    // The dialog's own size is fixed; full screen lifts that for as long.
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    showFullScreen();
+    placeControls();
+}
+
+bool dlgShowPicture::showsActualPixels() const
+{
+    return m_actualPixels->isVisible();
+}
+
+void dlgShowPicture::toggleActualPixels()
+{
+    if (m_actualPixels->isVisible()) {
+        leaveActualPixels();
+        decodeAhead();
+        return;
+    }
+    if (!Image1->Visible() || Image1->Picture().isNull() || !m_waitingFor.isEmpty())
+        return;
+    // The point under the pointer stays under it; with the pointer elsewhere,
+    // the middle of the picture goes to the middle.
+    const QPoint pointer = Image1->mapFromGlobal(QCursor::pos());
+    const bool onPicture = Image1->rect().contains(pointer);
+    const QPointF focus = onPicture ? QPointF(double(pointer.x()) / Image1->width(),
+                                              double(pointer.y()) / Image1->height())
+                                    : QPointF(0.5, 0.5);
+    const QPoint at = onPicture ? m_actualPixels->mapFromGlobal(QCursor::pos())
+                                : Image1->geometry().center() - m_actualPixels->pos();
+    m_actualPixels->showPicture(Image1->Rendition(), Image1->Picture().size(), focus, at);
+    m_actualPixels->show();
+    m_actualPixels->raise();
+    if (const QImage *whole = m_cache->actualPixels(Tag())) {
+        m_actualPixels->setImage(*whole);
+    } else {
+        // The decodes ahead give way: the user waits for this one.
+        m_cache->keepOnly({Tag()});
+        m_cache->requestActualPixels(Tag());
+    }
+}
+
+void dlgShowPicture::leaveActualPixels()
+{
+    if (m_actualPixels->isHidden())
+        return;
+    m_actualPixels->hide();
+    m_actualPixels->clear();
+    // A whole decode of a large picture is a lot of memory to keep unseen.
+    m_cache->releaseActualPixels();
+}
+
+bool dlgShowPicture::cullingKey(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::ControlModifier && event->key() == Qt::Key_Z) {
+        undoReject();
+        return true;
+    }
+    if (modifiers != Qt::NoModifier)
+        return false;
+    switch (event->key()) {
+    case Qt::Key_F11:
+        toggleFullScreen();
+        return true;
+    case Qt::Key_Escape:
+        if (!isFullScreen())
+            return false;
+        toggleFullScreen();
+        return true;
+    case Qt::Key_Z:
+        if (!event->isAutoRepeat())
+            toggleActualPixels();
+        return true;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+    case Qt::Key_Space:
+        showNext();
+        return true;
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_PageUp:
+    case Qt::Key_Backspace:
+        showPrevious();
+        return true;
+    case Qt::Key_Home:
+        showFirst();
+        return true;
+    case Qt::Key_End:
+        showLast();
+        return true;
+    case Qt::Key_Delete:
+        // A key held down repeats: one press rejects one picture, never the
+        // run of them that would follow while the finger is still down.
+        if (!event->isAutoRepeat())
+            rejectShown();
+        return true;
+    default:
+        return false;
+    }
+}
+
 void dlgShowPicture::Form_Activate()
 {
+    leaveActualPixels();
+    m_rejections.clear();
     showPicture(Tag());
+    writeStatus();
+}
+
+void dlgShowPicture::setBrowsedList(ui::FileListBox *list)
+{
+    m_list = list;
+}
+
+int dlgShowPicture::shownIndex() const
+{
+    return m_list ? m_list->ListIndex() : -1;
+}
+
+void dlgShowPicture::showNext()
+{
+    showEntry(shownIndex() + 1);
+}
+
+void dlgShowPicture::showPrevious()
+{
+    showEntry(shownIndex() - 1);
+}
+
+void dlgShowPicture::showFirst()
+{
+    showEntry(0);
+}
+
+void dlgShowPicture::showLast()
+{
+    showEntry(m_list ? m_list->ListCount() - 1 : -1);
+}
+
+// Past either end nothing moves: the first and last pictures are where a
+// held key comes to rest.
+void dlgShowPicture::showEntry(int index, const QString &news)
+{
+    if (!m_list || index < 0 || index >= m_list->ListCount())
+        return;
+    leaveActualPixels();
+    const int from = shownIndex();
+    if (index != from)
+        m_direction = index > from ? 1 : -1;
+    // A pause longer than this is a look at a picture, not a key held down.
+    constexpr qint64 dwelling = 1000;
+    const qint64 interval = m_sinceLastMove.isValid() ? m_sinceLastMove.restart() : dwelling;
+    if (interval >= dwelling)
+        m_moveInterval = 0;
+    else
+        m_moveInterval =
+            m_moveInterval == 0 ? double(interval) : 0.6 * m_moveInterval + 0.4 * double(interval);
+    if (!m_sinceLastMove.isValid())
+        m_sinceLastMove.start();
+
+    if (index != m_list->ListIndex())
+        m_list->setListIndex(index);
+    setTag(files::joinPath(m_list->Path(), m_list->List(index)));
+    if (const PictureCache::Decoded *decoded = m_cache->find(Tag())) {
+        m_waitingFor.clear();
+        clearDisplay();
+        display(*decoded);
+    } else {
+        // The picture on screen stays until the stand-in or the picture
+        // itself takes its place: never a blank between two pictures.
+        m_waitingFor = Tag();
+        Label1->setCaption(QString());
+        showStandIn();
+    }
+    decodeAhead();
+    writeStatus(news);
+}
+
+void dlgShowPicture::selectName(const QString &name)
+{
+    const int index = int(m_list->Names().indexOf(name));
+    if (index >= 0 && index != m_list->ListIndex())
+        m_list->setListIndex(index);
+}
+
+void dlgShowPicture::writeStatus(const QString &news)
+{
+    QString status;
+    const int index = shownIndex();
+    if (index >= 0) {
+        status = QStringLiteral("%1 / %2  %3")
+                     .arg(index + 1)
+                     .arg(m_list->ListCount())
+                     .arg(m_list->List(index));
+    }
+    if (!news.isEmpty())
+        status += (status.isEmpty() ? QString() : QStringLiteral("    ")) + news;
+    lblStatus->setCaption(status);
+}
+
+void dlgShowPicture::rejectShown()
+{
+    const int index = shownIndex();
+    if (index < 0)
+        return;
+    const QString name = m_list->List(index);
+    // The list is read again after the move: the picture to show next is
+    // found by its name, wherever the new reading puts it.
+    const QString after = m_list->List(index + 1 < m_list->ListCount() ? index + 1 : index - 1);
+
+    platform::TrashedFile where;
+    const int result = m_recycle(Tag(), false, &where);
+    if (result != 0) {
+        writeStatus(QStringLiteral("%1 could not be moved to the trash: %2")
+                        .arg(name, qt_error_string(result)));
+        return;
+    }
+    m_rejections.append({name, where});
+    m_refreshFileLists();
+
+    const QString news = QStringLiteral("%1 moved to the trash (Ctrl+Z puts it back)").arg(name);
+    const int next = after.isEmpty() ? -1 : int(m_list->Names().indexOf(after));
+    if (next < 0) {
+        // The last picture has gone: nothing is left to show.
+        Image1->setPicture(ui::Picture());
+        Image1->setVisible(false);
+        m_onScreen.clear();
+        m_list->setListIndex(-1);
+        writeStatus(news);
+        return;
+    }
+    showEntry(next, news);
+}
+
+void dlgShowPicture::undoReject()
+{
+    if (!m_list)
+        return;
+    if (m_rejections.isEmpty()) {
+        writeStatus(QStringLiteral("Nothing to put back"));
+        return;
+    }
+    // Taken off the walk back even when it can't go back, or every later
+    // Ctrl+Z would stop at it; it stays restorable from the trash.
+    const Rejection rejection = m_rejections.takeLast();
+    const int result = platform::restoreFromTrash(rejection.where);
+    if (result == EEXIST) {
+        // The folder has changed under the viewer: the list shows the newcomer.
+        const QString shown = m_list->FileName();
+        m_refreshFileLists();
+        selectName(shown);
+        writeStatus(QStringLiteral("%1 stays in the trash: another file has taken its name")
+                        .arg(rejection.name));
+        return;
+    }
+    if (result != 0) {
+        writeStatus(QStringLiteral("%1 could not be put back: %2")
+                        .arg(rejection.name, qt_error_string(result)));
+        return;
+    }
+    m_refreshFileLists();
+    selectName(rejection.name);
+    const int index = int(m_list->Names().indexOf(rejection.name));
+    if (index < 0) {
+        writeStatus(QStringLiteral("%1 is back from the trash").arg(rejection.name));
+        return;
+    }
+    showEntry(index, QStringLiteral("%1 is back from the trash").arg(rejection.name));
 }
 
 void dlgShowPicture::cmdDelete_Click()

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "platform/Trash.h"
 #include "trimming/RecycleFile.h"
+#include "viewer/PictureCache.h"
 
 #include <functional>
 #include <optional>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QList>
+#include <QPointer>
 #include <QString>
 
 namespace quorvel::platform {
@@ -13,16 +18,24 @@ class MessageBox;
 
 namespace quorvel::ui {
 class CommandButton;
+class FileListBox;
 class Image;
 class Label;
 } // namespace quorvel::ui
 
 namespace quorvel::viewer {
 
+class ActualPixels;
+
 // The picture viewer: shows the picture named by Tag with its longer side
 // 8000 twips long, or a red line saying it can't be loaded, and offers to
 // move the picture to the trash. The dialog is made once and only hidden and
 // shown again; every opening displays the picture Tag names at that moment.
+//
+// Given the list it was opened from, it is also a culling tool: keys move
+// through the list (its selection follows, so closing leaves the user on the
+// last picture seen), Delete sends the shown picture to the trash at once and
+// moves on, and Ctrl+Z walks back through this opening's rejections.
 class dlgShowPicture : public QDialog
 {
     Q_OBJECT
@@ -45,6 +58,33 @@ public:
     // Close, by a deletion or by the title bar's close box.
     void ShowModal();
 
+    // The list the shown picture was chosen from, and which the keys move
+    // through; null (the default) when there is none. Set before each opening.
+    void setBrowsedList(ui::FileListBox *list);
+
+    // The culling keys, public so that they can be driven like the user
+    // drives them. Each acts on the browsed list and does nothing without one.
+    void showNext();
+    void showPrevious();
+    void showFirst();
+    void showLast();
+    // Moves the shown picture to the trash, without a question, and shows the
+    // next one (the previous one at the end of the list).
+    void rejectShown();
+    // Puts the last rejected picture of this opening back and shows it.
+    void undoReject();
+    // F11: the picture fills the screen left of the buttons; again, or Esc,
+    // and the dialog is back at its own size.
+    void toggleFullScreen();
+    // Z or a double-click: the picture at one to one, centred on the pointer.
+    void toggleActualPixels();
+    bool showsActualPixels() const;
+    // The file whose picture is on screen, and whether only its thumbnail
+    // stands in for it yet; empty when nothing is shown. It lags Tag for the
+    // moment a key is quicker than the decode.
+    QString shownPath() const { return m_onScreen; }
+    bool showsStandIn() const { return m_onScreen == m_waitingFor && !m_onScreen.isEmpty(); }
+
     // Length in twips of the displayed picture's longer side.
     static constexpr qint16 boxEdge = 8000;
 
@@ -62,23 +102,69 @@ public:
     ui::Image *const Image1;
     ui::Image *const Image2;
     ui::Label *const Label1;
+    // Where in the list the shown picture is, and what the last key did.
+    ui::Label *const lblStatus;
     ui::CommandButton *const OKButton;
     ui::CommandButton *const cmdDelete;
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void Form_Activate();
     void cmdDelete_Click();
     void OKButton_Click();
     void showLoadFailure();
+    // Steps of the display that clear what the last one showed.
+    void clearDisplay();
+    // The rest of the display, from a picture measured and decoded.
+    void display(const PictureCache::Decoded &decoded);
+    void showStandIn();
+    void pictureDecoded(const QString &path);
+    void thumbnailRead(const QString &path);
+    // Asks for the pictures the next keys will want, and lets the others go.
+    void decodeAhead();
+    // The controls where the dialog's size puts them, and the box with them.
+    void placeControls();
+    // The shown picture again, for a box of another size.
+    void redisplay();
+    void leaveActualPixels();
+    // True when event was one of the culling keys, which it then carries out.
+    bool cullingKey(const QKeyEvent *event);
+    void showEntry(int index, const QString &news = QString());
+    void selectName(const QString &name);
+    int shownIndex() const;
+    void writeStatus(const QString &news = QString());
+
+    // A rejection of this opening, to be put back by Ctrl+Z.
+    struct Rejection
+    {
+        QString name;
+        platform::TrashedFile where;
+    };
 
     platform::MessageBox &m_messages;
     trimming::modQuorvel::RecycleFunction m_recycle;
     std::function<void()> m_refreshFileLists;
     QString m_tag;
+    QPointer<ui::FileListBox> m_list;
+    QList<Rejection> m_rejections;
+    PictureCache *const m_cache;
+    ActualPixels *const m_actualPixels;
+    // The picture shown while its decode is on its way; empty when the
+    // picture shown is the one Tag names.
+    QString m_waitingFor;
+    QString m_onScreen;
+    // Which way the keys go, and how fast: a picture wanted at the pace of a
+    // key held down is decoded where the user will be when it is ready.
+    int m_direction = 1;
+    QElapsedTimer m_sinceLastMove;
+    double m_moveInterval = 0;
+    int m_requestRound = 0;
 };
 
 } // namespace quorvel::viewer

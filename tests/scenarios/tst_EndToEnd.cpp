@@ -257,6 +257,46 @@ private slots:
         QCOMPARE(back.readAll(), QByteArray("IMG_0099.nef"));
         QVERIFY(QDir(trash.filePath("files")).isEmpty());
         QVERIFY(QDir(trash.filePath("info")).isEmpty());
+    }
+
+    // A user culling with the keys alone: five pictures on, one back, one
+    // rejected with Delete and put back with Ctrl+Z.
+    void cullingWithTheKeys()
+    {
+        QProcess &copy = startCopy();
+        const qulonglong window = mainWindow(copy);
+        QVERIFY(window);
+        const QRect frame = x->geometry(window);
+        x->xdotool({"mousemove", "--sync", QString::number(frame.x() + 248 + 40),
+                    QString::number(frame.y() + 56 + 40)});
+        x->xdotool({"click", "1"});
+        x->keys(window, {"Home", "Return"});
+        const qulonglong viewer = x->waitForWindow("^Quorvel - Show picture$", copy.processId());
+        QVERIFY2(viewer, "Enter on the first name did not open the viewer");
+
+        const QString fourth = photos + QStringLiteral("/IMG_0004.jpg");
+        const QString trashed = temp->filePath("home/.local/share/Trash/files/IMG_0004.jpg");
+        QFile original(fourth);
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QByteArray bytes = original.readAll();
+        original.close();
+
+        // IMG_0001 to IMG_0005, then back to IMG_0004, which Delete rejects.
+        x->keys(viewer, {"Right", "Right", "Down", "Next", "Left", "Delete"});
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(fourth), 15000);
+        QVERIFY(QFile::exists(trashed));
+        QCOMPARE(QDir(photos).entryList({"*.jpg"}).size(), 19);
+        QVERIFY(x->findWindow("^Quorvel - Show picture$", copy.processId()));
+
+        x->keys(viewer, {"ctrl+z"});
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(fourth), 15000);
+        QVERIFY(!QFile::exists(trashed));
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        QCOMPARE(original.readAll(), bytes);
+        QCOMPARE(QDir(photos).entryList({"*.jpg"}).size(), 20);
+
+        x->keys(viewer, {"alt+c"});
+        QVERIFY(x->waitUntilGone("^Quorvel - Show picture$", copy.processId()));
         QCOMPARE(copy.state(), QProcess::Running);
     }
 

@@ -1,3 +1,5 @@
+#include "files/FileNames.h"
+#include "support/core/CameraFiles.h"
 #include "support/core/FakeMessageBox.h"
 #include "trimming/RecycleFile.h"
 #include "ui/CommandButton.h"
@@ -5,17 +7,22 @@
 #include "ui/Image.h"
 #include "ui/Label.h"
 #include "ui/Screen.h"
+#include "viewer/ActualPixels.h"
 #include "viewer/dlgShowPicture.h"
 
 #include <cmath>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QImage>
+#include <QKeySequence>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <utility>
 
 using namespace quorvel;
 using quorvel::test::FakeMessageBox;
@@ -196,6 +203,15 @@ private slots:
     void deleteFailureIsReported_data();
     void deleteFailureIsReported();
     void deleteWhileFailureShows();
+    void navigationKeys_data();
+    void navigationKeys();
+    void rejectAndPutBack_data();
+    void rejectAndPutBack();
+    void rawPreview_data();
+    void rawPreview();
+    void fullScreenAndBack();
+    void oneToOne_data();
+    void oneToOne();
 
 private:
     QString picturePath(const QString &name) const { return m_folder.filePath(name); }
@@ -732,6 +748,303 @@ void tst_dlgShowPicture::deleteWhileFailureShows()
     QVERIFY(QFile::exists(m_dataHome + QStringLiteral("/Trash/files/IMG_0013.jpg")));
     QCOMPARE(refreshes, 1);
     QVERIFY(dialog.isHidden());
+}
+
+// Five pictures, each its own bytes, in a list the viewer browses.
+struct CullingFolder
+{
+    CullingFolder(const QString &folder, const QString &dataHome)
+        : list(folder),
+          dialog(
+              messages,
+              [this](const QString &filePath, bool confirm, platform::TrashedFile *where) {
+                  return trimming::modQuorvel::RecycleFile(filePath, confirm, messages, where);
+              },
+              [this] { list.Refresh(); }),
+          trash(dataHome + QStringLiteral("/Trash"))
+    {
+        for (int i = 1; i <= 5; ++i) {
+            const QString name = QStringLiteral("DSC_000%1.JPG").arg(i);
+            QImage picture = photograph(QSize(60 + i, 40));
+            bytes[name] = encoded(picture, "jpeg", 90);
+            if (!writeFile(folder + QLatin1Char('/') + name, bytes[name]))
+                qFatal("could not write %s", qPrintable(name));
+        }
+        list.setPattern(QStringLiteral("*.JPG"));
+        list.setPath(folder);
+        dialog.setBrowsedList(&list);
+    }
+
+    void open(int index)
+    {
+        list.setListIndex(index);
+        dialog.setTag(files::joinPath(list.Path(), list.FileName()));
+        dialog.show();
+    }
+
+    QString shownName() const { return QFileInfo(dialog.Tag()).fileName(); }
+
+    FakeMessageBox messages;
+    ui::FileListBox list;
+    viewer::dlgShowPicture dialog;
+    QString trash;
+    QHash<QString, QByteArray> bytes;
+};
+
+void tst_dlgShowPicture::navigationKeys_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<QKeyCombination>("key");
+    QTest::addColumn<int>("to");
+
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_PageDown})
+        QTest::addRow("next by %s", qPrintable(QKeySequence(key).toString()))
+            << 2 << QKeyCombination(key) << 3;
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_Backspace})
+        QTest::addRow("previous by %s", qPrintable(QKeySequence(key).toString()))
+            << 2 << QKeyCombination(key) << 1;
+    QTest::newRow("next by Space") << 2 << QKeyCombination(Qt::Key_Space) << 3;
+    QTest::newRow("first") << 3 << QKeyCombination(Qt::Key_Home) << 0;
+    QTest::newRow("last") << 1 << QKeyCombination(Qt::Key_End) << 4;
+    QTest::newRow("no further than the last") << 4 << QKeyCombination(Qt::Key_Right) << 4;
+    QTest::newRow("no further than the first") << 0 << QKeyCombination(Qt::Key_PageUp) << 0;
+    QTest::newRow("keypad") << 2 << (Qt::KeypadModifier | Qt::Key_Right) << 3;
+    QTest::newRow("with Shift: nothing") << 2 << (Qt::ShiftModifier | Qt::Key_Right) << 2;
+}
+
+void tst_dlgShowPicture::navigationKeys()
+{
+    QFETCH(int, from);
+    QFETCH(QKeyCombination, key);
+    QFETCH(int, to);
+
+    CullingFolder culling(m_folder.path(), m_dataHome);
+    culling.open(from);
+    QCOMPARE(culling.list.ListCount(), 5);
+    // Whichever has the focus, the keys move through the pictures: the
+    // button Close would take Space and the arrows for itself.
+    // Space is left to the button that has the focus, and moves on only
+    // where none has it.
+    const bool space = key.key() == Qt::Key_Space;
+    for (QWidget *target : {static_cast<QWidget *>(culling.dialog.OKButton),
+                            static_cast<QWidget *>(&culling.dialog)}) {
+        if (space && target == culling.dialog.OKButton)
+            continue;
+        culling.open(from);
+        QTest::keyClick(target, key.key(), key.keyboardModifiers());
+        QVERIFY(culling.dialog.isVisible());
+        QCOMPARE(culling.list.ListIndex(), to);
+        const QString name = culling.list.List(to);
+        QCOMPARE(culling.shownName(), name);
+        // Each picture is one pixel wider than the one before. Decoded on a
+        // worker, it lands a moment after the key.
+        QTRY_COMPARE(culling.dialog.Image2->Width(), float((60 + name.at(7).digitValue()) * 15));
+        QVERIFY(culling.dialog.Image1->Visible());
+        QCOMPARE(culling.dialog.lblStatus->Caption(),
+                 QStringLiteral("%1 / 5  %2").arg(to + 1).arg(name));
+        QVERIFY(culling.dialog.Label1->Caption().isEmpty());
+        culling.dialog.hide();
+    }
+}
+
+void tst_dlgShowPicture::rejectAndPutBack_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<QString>("keys"); // D: Delete, Z: Ctrl+Z
+    QTest::addColumn<QString>("shownAfterDeletes");
+    QTest::addColumn<bool>("nameTakenMeanwhile");
+
+    QTest::newRow("in the middle") << 1 << "DZ"
+                                   << "DSC_0003.JPG" << false;
+    QTest::newRow("the last: the one before shows") << 4 << "DZ"
+                                                    << "DSC_0004.JPG" << false;
+    QTest::newRow("two, walked back") << 1 << "DDZZ"
+                                      << "DSC_0004.JPG" << false;
+    QTest::newRow("name taken meanwhile") << 2 << "DZ"
+                                          << "DSC_0004.JPG" << true;
+}
+
+void tst_dlgShowPicture::rejectAndPutBack()
+{
+    QFETCH(int, from);
+    QFETCH(QString, keys);
+    QFETCH(QString, shownAfterDeletes);
+    QFETCH(bool, nameTakenMeanwhile);
+
+    CullingFolder culling(m_folder.path(), m_dataHome);
+    culling.open(from);
+    QStringList rejected;
+    bool firstUndo = true;
+    for (QChar key : keys) {
+        if (key == QLatin1Char('D')) {
+            rejected << culling.shownName();
+            QTest::keyClick(culling.dialog.OKButton, Qt::Key_Delete);
+            // No question: the picture has gone, and the list with it.
+            QCOMPARE(culling.messages.count(), 0);
+            QVERIFY(!QFile::exists(m_folder.filePath(rejected.last())));
+            QVERIFY(QFile::exists(culling.trash + QStringLiteral("/files/") + rejected.last()));
+            QVERIFY(!culling.list.Names().contains(rejected.last()));
+            QVERIFY(culling.dialog.lblStatus->Caption().contains(
+                rejected.last() + QStringLiteral(" moved to the trash")));
+            continue;
+        }
+        if (std::exchange(firstUndo, false))
+            QCOMPARE(culling.shownName(), shownAfterDeletes);
+        QCOMPARE(culling.list.FileName(), culling.shownName());
+        const QString name = rejected.takeLast();
+        const QString original = m_folder.filePath(name);
+        if (nameTakenMeanwhile)
+            QVERIFY(writeFile(original, "a newer file"));
+        QTest::keyClick(&culling.dialog, Qt::Key_Z, Qt::ControlModifier);
+        if (nameTakenMeanwhile) {
+            QCOMPARE(QFile(original).size(), qint64(12));
+            QVERIFY(QFile::exists(culling.trash + QStringLiteral("/files/") + name));
+            QVERIFY(
+                culling.dialog.lblStatus->Caption().contains(QStringLiteral("stays in the trash")));
+            continue;
+        }
+        // Back byte for byte, its record gone from the trash, and shown.
+        QFile back(original);
+        QVERIFY(back.open(QIODevice::ReadOnly));
+        QCOMPARE(back.readAll(), culling.bytes.value(name));
+        QVERIFY(!QFile::exists(culling.trash + QStringLiteral("/files/") + name));
+        QVERIFY(!QFile::exists(culling.trash + QStringLiteral("/info/") + name +
+                               QStringLiteral(".trashinfo")));
+        QCOMPARE(culling.shownName(), name);
+        QCOMPARE(culling.list.FileName(), name);
+        QVERIFY(culling.dialog.lblStatus->Caption().contains(name + QStringLiteral(" is back")));
+    }
+    QCOMPARE(culling.list.ListCount(), 5);
+    QCOMPARE(culling.messages.count(), 0);
+    // Nothing left to put back.
+    QTest::keyClick(&culling.dialog, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(culling.dialog.lblStatus->Caption().contains(QStringLiteral("Nothing to put back")));
+}
+
+void tst_dlgShowPicture::rawPreview_data()
+{
+    QTest::addColumn<bool>("withPreview");
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<QSize>("natural");
+
+    // The preview is stored 120 x 80 with its red third on the left.
+    QTest::newRow("as stored") << true << 1 << QSize(120, 80);
+    QTest::newRow("camera held upright") << true << 6 << QSize(80, 120);
+    QTest::newRow("camera held the other way up") << true << 8 << QSize(80, 120);
+    QTest::newRow("upside down") << true << 3 << QSize(120, 80);
+    QTest::newRow("no preview") << false << 1 << QSize();
+}
+
+void tst_dlgShowPicture::rawPreview()
+{
+    QFETCH(bool, withPreview);
+    QFETCH(int, orientation);
+    QFETCH(QSize, natural);
+
+    const QByteArray preview =
+        withPreview ? encoded(photograph(QSize(120, 80)), "jpeg", 90) : QByteArray();
+    const QString path = picturePath(QStringLiteral("DSC_0042.NEF"));
+    QVERIFY(writeFile(path, test::minimalDng(preview, QSize(120, 80), orientation)));
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    dialog.setTag(path);
+    dialog.show();
+
+    if (!withPreview) {
+        QCOMPARE(dialog.Label1->Caption(), failureText);
+        QVERIFY(!dialog.Image1->Visible());
+        return;
+    }
+    QVERIFY2(dialog.Label1->Caption().isEmpty(), "a RAW file shows its preview");
+    QCOMPARE(dialog.Image2->Width(), float(natural.width() * 15));
+    QCOMPARE(dialog.Image2->Height(), float(natural.height() * 15));
+    const QImage shown = dialog.Image1->Rendition();
+    QCOMPARE(shown.size(), natural.width() > natural.height() ? QSize(533, 356) : QSize(356, 533));
+    // Where the red third went tells how the picture was turned.
+    const int w = shown.width();
+    const int h = shown.height();
+    const QPoint red = orientation == 6   ? QPoint(w / 2, h / 6)
+                       : orientation == 8 ? QPoint(w / 2, h * 5 / 6)
+                       : orientation == 3 ? QPoint(w * 5 / 6, h / 2)
+                                          : QPoint(w / 6, h / 2);
+    QVERIFY(isReddish(shown.pixel(red)));
+    QVERIFY(isBluish(shown.pixel(w - 1 - red.x(), h - 1 - red.y())));
+}
+
+void tst_dlgShowPicture::fullScreenAndBack()
+{
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    dialog.setTag(makePicture(QStringLiteral("IMG_0020.jpg"), QSize(1500, 1000)));
+    dialog.show();
+    QTest::keyClick(dialog.OKButton, Qt::Key_F11);
+    QVERIFY(dialog.isFullScreen());
+    QTRY_VERIFY(dialog.size() != QSize(644, 649));
+    // The picture fills the space left of the buttons, decoded for it.
+    QTRY_VERIFY(dialog.Image1->width() > 533);
+    QTRY_COMPARE(dialog.Image1->Rendition().size(), dialog.Image1->size());
+    QVERIFY(dialog.Image1->geometry().right() < dialog.cmdDelete->x());
+    QVERIFY(dialog.cmdDelete->geometry().right() < dialog.width());
+
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QVERIFY(!dialog.isFullScreen());
+    QTRY_COMPARE(dialog.size(), QSize(644, 649));
+    QVERIFY(dialog.isVisible());
+    // Exactly the display of the dialog's own size again.
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    QTRY_COMPARE(dialog.Image1->Rendition().size(), QSize(533, 356));
+    QCOMPARE(dialog.Image1->geometry(), QRect(16, 32, 533, 356));
+    QCOMPARE(dialog.Image1->Width(), 8000.f);
+    QCOMPARE(dialog.cmdDelete->geometry(), QRect(552, 440, 81, 25));
+    QCOMPARE(dialog.OKButton->geometry(), QRect(552, 480, 81, 25));
+}
+
+void tst_dlgShowPicture::oneToOne_data()
+{
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("Z") << true;
+    QTest::newRow("double-click") << false;
+}
+
+void tst_dlgShowPicture::oneToOne()
+{
+    QFETCH(bool, byKey);
+
+    // 45 megapixels: whole, more than Qt's reader allows by default.
+    QImage large(8256, 5504, QImage::Format_RGB32);
+    large.fill(qRgb(90, 140, 200));
+    const QString path = picturePath(QStringLiteral("DSC_4501.jpg"));
+    QVERIFY(writeFile(path, encoded(large, "jpeg", 90)));
+    large = QImage();
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    dialog.setTag(path);
+    dialog.show();
+    const auto toggle = [&] {
+        if (byKey)
+            QTest::keyClick(dialog.OKButton, Qt::Key_Z);
+        else
+            QTest::mouseDClick(
+                dialog.showsActualPixels()
+                    ? static_cast<QWidget *>(dialog.findChild<viewer::ActualPixels *>())
+                    : static_cast<QWidget *>(dialog.Image1),
+                Qt::LeftButton);
+    };
+    toggle();
+    QVERIFY(dialog.showsActualPixels());
+    auto *view = dialog.findChild<viewer::ActualPixels *>();
+    QVERIFY(view);
+    QTRY_VERIFY_WITH_TIMEOUT(view->showsWholeDecode(), 60000);
+    // Larger than the box, the picture covers it and can be dragged about.
+    const QImage shown = view->grab().toImage();
+    const QRgb middle = shown.pixel(shown.width() / 2, shown.height() / 2);
+    QVERIFY(qAbs(qBlue(middle) - 200) < 8 && qAbs(qRed(middle) - 90) < 8);
+    const QPointF before = view->origin();
+    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(200, 200));
+    QTest::mouseMove(view, QPoint(150, 120));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(150, 120));
+    QCOMPARE(view->origin(), before + QPointF(-50, -80));
+
+    toggle();
+    QVERIFY(!dialog.showsActualPixels());
+    QVERIFY(dialog.Image1->Visible());
 }
 
 QTEST_MAIN(tst_dlgShowPicture)

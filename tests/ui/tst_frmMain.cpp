@@ -851,6 +851,31 @@ private slots:
         QCOMPARE(ui::Screen::MousePointer(), 0);
     }
 
+    // The RAW list opens the viewer on itself, and the viewer's keys move
+    // its selection: closing leaves the user on the last file seen.
+    void rawListOpensTheViewerOnItself()
+    {
+        touchFiles(photos + "/day3", {"IMG_7.jpg", "IMG_7.nef", "IMG_8.nef"});
+        main_window::frmMain &w = start();
+        w.Dir1->setPath(photos + "/day3");
+        QCOMPARE(w.fb2->ListCount(), 2);
+        const QRect first = w.fb2->visualRect(w.fb2->model()->index(0, 0));
+        QTest::mouseClick(w.fb2->viewport(), Qt::LeftButton, {}, first.center());
+
+        QString tagShown;
+        QTimer::singleShot(0, this, [&] {
+            tagShown = w.viewer()->Tag();
+            QTest::keyClick(w.viewer()->OKButton, Qt::Key_Right);
+            QTest::mouseClick(w.viewer()->OKButton, Qt::LeftButton);
+        });
+        QTest::mouseDClick(w.fb2->viewport(), Qt::LeftButton, {}, first.center());
+        QCOMPARE(tagShown, photos + "/day3/IMG_7.nef");
+        QCOMPARE(w.viewer()->Tag(), photos + "/day3/IMG_8.nef");
+        QCOMPARE(w.fb2->FileName(), QStringLiteral("IMG_8.nef"));
+        QCOMPARE(w.fb1->ListIndex(), -1);
+        QCOMPARE(ui::Screen::MousePointer(), 0);
+    }
+
     // Names of five characters or fewer open nothing.
     void shortNamesOpenNothing()
     {

@@ -1,0 +1,447 @@
+// How the viewer keeps up with a photographer culling a card: a folder of
+// camera JPEGs of 24 megapixels, each with the thumbnail a camera puts in its
+// Exif block, browsed with the keys as a user would. Every figure stands
+// next to a floor measured in this run on the same files: libjpeg decoding
+// them bare, a bare repaint of a decoded picture, the resident memory at the
+// first picture.
+
+#include "platform/HeapReuse.h"
+#include "platform/MessageBox.h"
+#include "support/TableRow.h"
+#include "support/Timing.h"
+#include "ui/CommandButton.h"
+#include "ui/EmbeddedThumbnail.h"
+#include "ui/FileListBox.h"
+#include "ui/Image.h"
+#include "ui/Label.h"
+#include "viewer/ActualPixels.h"
+#include "viewer/dlgShowPicture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <exiv2/exiv2.hpp>
+#include <QApplication>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <unistd.h>
+#include <vector>
+
+extern "C" {
+#include <jpeglib.h>
+}
+
+using namespace quorvel;
+using quorvel::bench::millisecondsSince;
+using quorvel::bench::TableRow;
+
+namespace {
+
+// Nothing is deleted, so nothing is asked.
+class NoMessages final : public platform::MessageBox
+{
+public:
+    int show(const QString &, int, const QString &) override { return platform::IDNO; }
+};
+
+// A gradient with fine grain, about as dense as a camera's JPEG at quality
+// 90; shade tells the variants apart.
+QImage photograph(QSize size, int shade)
+{
+    QImage image(size, QImage::Format_RGB32);
+    quint32 noise = 2463534242u + quint32(shade);
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        const int g = 255 * y / size.height();
+        for (int x = 0; x < size.width(); ++x) {
+            noise ^= noise << 13;
+            noise ^= noise >> 17;
+            noise ^= noise << 5;
+            const int grain = int(noise & 31) - 16;
+            const int r = (255 * x / size.width() + shade) % 256;
+            line[x] = qRgb(std::clamp(r + grain, 0, 255), std::clamp(g + grain, 0, 255),
+                           std::clamp((r + g) / 2 + grain, 0, 255));
+        }
+    }
+    return image;
+}
+
+QByteArray jpegOf(const QImage &image, int quality)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "jpeg", quality);
+    return buffer.data();
+}
+
+// The JPEG with a 160 x 120 Exif thumbnail, written by Exiv2 as a camera's
+// would be.
+QByteArray withThumbnail(const QByteArray &jpeg, const QImage &picture)
+{
+    const QByteArray thumbnail =
+        jpegOf(picture.scaled(160, 120, Qt::KeepAspectRatio, Qt::SmoothTransformation), 80);
+    auto image = Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(jpeg.constData()),
+                                           long(jpeg.size()));
+    image->readMetadata();
+    Exiv2::ExifThumb(image->exifData())
+        .setJpegThumbnail(reinterpret_cast<const Exiv2::byte *>(thumbnail.constData()),
+                          long(thumbnail.size()));
+    image->writeMetadata();
+    Exiv2::BasicIo &io = image->io();
+    io.seek(0, Exiv2::BasicIo::beg);
+    const Exiv2::DataBuf bytes = io.read(long(io.size()));
+    return QByteArray(reinterpret_cast<const char *>(bytes.pData_), int(bytes.size_));
+}
+
+// The floor: libjpeg decoding the file at eighths/8, nothing else.
+void decodeBare(const QByteArray &path, int eighths)
+{
+    FILE *file = std::fopen(path.constData(), "rb");
+    if (!file)
+        return;
+    jpeg_decompress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, file);
+    jpeg_read_header(&info, TRUE);
+    info.scale_num = eighths;
+    info.scale_denom = 8;
+    jpeg_start_decompress(&info);
+    std::vector<JSAMPLE> row(size_t(info.output_width) * info.output_components);
+    JSAMPROW rows[1] = {row.data()};
+    while (info.output_scanline < info.output_height)
+        jpeg_read_scanlines(&info, rows, 1);
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    std::fclose(file);
+}
+
+double residentMegabytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.value(1).toDouble() * double(sysconf(_SC_PAGESIZE)) / 1e6;
+}
+
+double percentile(std::vector<double> values, double fraction)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, size_t(std::ceil(fraction * values.size())) - 1)];
+}
+
+// Runs the event loop until done() or timeoutMs.
+template <typename Done> bool waitFor(Done done, int timeoutMs = 20000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 1);
+    }
+    return true;
+}
+
+// Records what the picture control paints: which file, and whether only its
+// thumbnail stood in.
+class PaintWatch : public QObject
+{
+public:
+    explicit PaintWatch(viewer::dlgShowPicture &dialog) : m_dialog(dialog)
+    {
+        dialog.Image1->installEventFilter(this);
+    }
+    struct Paint
+    {
+        qint64 at;
+        QString path;
+        bool standIn;
+    };
+    QElapsedTimer clock;
+    std::vector<Paint> paints;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && clock.isValid() && m_dialog.Image1->Visible())
+            paints.push_back({clock.nsecsElapsed(), m_dialog.shownPath(), m_dialog.showsStandIn()});
+        return false;
+    }
+
+private:
+    viewer::dlgShowPicture &m_dialog;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    platform::keepFreedHeapForReuse(); // as the program does when it starts
+    const bool quick = bench::isQuick(QCoreApplication::arguments());
+
+    const QSize size = quick ? QSize(1728, 1152) : QSize(6000, 4000);
+    const int count = quick ? 12 : 200;
+    const int dwellMs = 300;
+    const int heldPresses = quick ? 8 : 90;
+    const int firstRuns = quick ? 2 : 5;
+    const int wholeRuns = quick ? 2 : 3;
+
+    QTemporaryDir folder;
+    if (!folder.isValid()) {
+        std::fprintf(stderr, "no temporary folder\n");
+        return 1;
+    }
+    // A few different photographs, each file with a comment of its own so
+    // that no two files are the same bytes.
+    std::fprintf(stderr, "writing %d pictures of %dx%d...\n", count, size.width(), size.height());
+    std::vector<QByteArray> variants;
+    for (int shade = 0; shade < 4; ++shade) {
+        const QImage picture = photograph(size, shade * 60);
+        variants.push_back(withThumbnail(jpegOf(picture, 90), picture));
+    }
+    QStringList paths;
+    for (int i = 0; i < count; ++i) {
+        const QString path =
+            folder.filePath(QStringLiteral("DSC_%1.JPG").arg(i, 4, 10, QChar('0')));
+        QByteArray bytes = variants[size_t(i) % variants.size()];
+        const QByteArray comment = QByteArray("picture ") + QByteArray::number(i);
+        QByteArray segment("\xFF\xFE", 2);
+        segment.append(char(0));
+        segment.append(char(comment.size() + 2));
+        bytes.insert(2, segment + comment);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+            std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+            return 1;
+        }
+        paths << path;
+    }
+
+    NoMessages messages;
+    ui::FileListBox list(folder.path());
+    list.setPattern(QStringLiteral("*.JPG"));
+    list.setPath(folder.path());
+    viewer::dlgShowPicture dialog(
+        messages, [](const QString &, bool, platform::TrashedFile *) { return 0; }, [] {});
+    dialog.setBrowsedList(&list);
+    bool allShown = true;
+
+    // The first picture, as the main window opens the viewer: pictures far
+    // apart, so that none was decoded ahead by the opening before.
+    const int eighths = std::clamp(int(std::ceil(8 * 533.34 / size.width())), 1, 8);
+    std::vector<double> firstOurs;
+    std::vector<double> firstFloor;
+    for (int run = 0; run <= firstRuns; ++run) {
+        const int index = run * (count / (firstRuns + 1));
+        list.setListIndex(index);
+        dialog.setTag(paths[index]);
+        QElapsedTimer timer;
+        timer.start();
+        dialog.show();
+        dialog.Image1->repaint();
+        const double ours = millisecondsSince(timer);
+        allShown = allShown && dialog.shownPath() == paths[index];
+        dialog.hide();
+        // The decodes ahead settle before the floor is measured beside them.
+        waitFor([] { return false; }, quick ? 500 : 2000);
+        timer.start();
+        decodeBare(QFile::encodeName(paths[index]), eighths);
+        const double floor = millisecondsSince(timer);
+        if (run > 0) { // the first warms plug-ins and caches
+            firstOurs.push_back(ours);
+            firstFloor.push_back(floor);
+        }
+    }
+    {
+        TableRow row;
+        row.what = QStringLiteral("Viewer, first picture (%1 MP JPEG)")
+                       .arg(size.width() * size.height() / 1000000);
+        row.ours = TableRow::milliseconds(bench::median(firstOurs));
+        row.floor = TableRow::milliseconds(bench::median(firstFloor)) +
+                    QStringLiteral(" (libjpeg at %1/8)").arg(eighths);
+        row.ratio = bench::median(firstOurs) / bench::median(firstFloor);
+        row.goal = QStringLiteral("<= 1.15x floor");
+        row.met = row.ratio <= 1.15;
+        row.print();
+    }
+
+    // Through every picture, dwelling on each as a user looks at it.
+    list.setListIndex(0);
+    dialog.setTag(paths[0]);
+    dialog.show();
+    dialog.Image1->repaint();
+    const double residentAtFirst = residentMegabytes();
+    std::vector<double> next;
+    std::vector<double> bareRepaint;
+    for (int i = 1; i < count; ++i) {
+        waitFor([] { return false; }, dwellMs);
+        QElapsedTimer timer;
+        timer.start();
+        dialog.Image1->repaint();
+        bareRepaint.push_back(millisecondsSince(timer));
+
+        timer.start();
+        QTest::keyClick(dialog.OKButton, Qt::Key_Right);
+        const bool shown =
+            waitFor([&] { return dialog.shownPath() == paths[i] && !dialog.showsStandIn(); });
+        dialog.Image1->repaint();
+        next.push_back(millisecondsSince(timer));
+        allShown = allShown && shown;
+    }
+    const double residentAfterAll = residentMegabytes();
+    {
+        const double floor = bench::median(bareRepaint);
+        TableRow row;
+        row.what = QStringLiteral("Viewer, next picture after %1 ms on each, median").arg(dwellMs);
+        row.ours = TableRow::milliseconds(bench::median(next));
+        row.floor = TableRow::milliseconds(floor) + QStringLiteral(" (bare repaint)");
+        row.ratio = bench::median(next) / floor;
+        row.goal = QStringLiteral("<= 16 ms");
+        row.met = bench::median(next) <= 16;
+        row.print();
+        row.what = QStringLiteral("Viewer, next picture after %1 ms on each, 95th percentile")
+                       .arg(dwellMs);
+        row.ours = TableRow::milliseconds(percentile(next, 0.95));
+        row.ratio = percentile(next, 0.95) / floor;
+        row.goal = QStringLiteral("<= 33 ms");
+        row.met = percentile(next, 0.95) <= 33;
+        row.print();
+    }
+    {
+        TableRow row;
+        row.what = QStringLiteral("Viewer, resident memory after all %1 pictures").arg(count);
+        row.ours = QStringLiteral("+") + TableRow::megabytes(residentAfterAll - residentAtFirst);
+        row.floor = TableRow::megabytes(residentAtFirst) + QStringLiteral(" (at the first)");
+        row.ratio = residentAfterAll / residentAtFirst;
+        row.goal = QStringLiteral("<= +100 MB");
+        row.met = residentAfterAll - residentAtFirst <= 100;
+        row.print();
+    }
+
+    // A key held down: 30 presses a second from the first picture on.
+    QTest::keyClick(dialog.OKButton, Qt::Key_Home);
+    waitFor([&] { return dialog.shownPath() == paths[0] && !dialog.showsStandIn(); });
+    waitFor([] { return false; }, 1000);
+    PaintWatch watch(dialog);
+    std::vector<qint64> pressedAt;
+    QStringList pressedFor;
+    QTimer repeat;
+    repeat.setTimerType(Qt::PreciseTimer);
+    repeat.setInterval(33);
+    QObject::connect(&repeat, &QTimer::timeout, [&] {
+        if (int(pressedAt.size()) == heldPresses) {
+            repeat.stop();
+            return;
+        }
+        pressedAt.push_back(watch.clock.nsecsElapsed());
+        QTest::keyPress(dialog.OKButton, Qt::Key_Right);
+        pressedFor << dialog.Tag();
+    });
+    watch.clock.start();
+    repeat.start();
+    waitFor([&] { return !repeat.isActive(); }, 60000);
+    const double heldSeconds = double(watch.clock.nsecsElapsed()) / 1e9;
+    QSet<QString> realPictures;
+    for (const PaintWatch::Paint &paint : watch.paints) {
+        if (!paint.standIn && paint.path != paths[0])
+            realPictures.insert(paint.path);
+    }
+    std::vector<double> firstSight;
+    int unseen = 0;
+    for (size_t press = 0; press < pressedAt.size(); ++press) {
+        const auto seen =
+            std::find_if(watch.paints.begin(), watch.paints.end(), [&](const auto &p) {
+                return p.at >= pressedAt[press] && p.path == pressedFor[int(press)];
+            });
+        if (seen == watch.paints.end()) {
+            ++unseen;
+            continue;
+        }
+        firstSight.push_back(double(seen->at - pressedAt[press]) / 1e6);
+    }
+    {
+        // The most two workers could decode in that time, at libjpeg's bare pace.
+        QElapsedTimer timer;
+        timer.start();
+        decodeBare(QFile::encodeName(paths[1]), eighths);
+        const double bare = millisecondsSince(timer);
+        const double ceiling = 2 * 1000 / bare;
+        const double rate = double(realPictures.size()) / heldSeconds;
+        TableRow row;
+        row.what = QStringLiteral("Viewer, key held (30/s): real pictures painted a second");
+        row.ours = QString::number(rate, 'f', 1);
+        row.floor = QString::number(ceiling, 'f', 1) + QStringLiteral(" (2 bare libjpeg decoders)");
+        row.ratio = rate / ceiling;
+        row.goal = QStringLiteral(">= 10 a second");
+        row.met = rate >= 10;
+        row.print();
+
+        timer.start();
+        const QImage thumbnail = ui::readEmbeddedThumbnail(paths[2]);
+        const double thumbnailFloor = millisecondsSince(timer);
+        const double worst =
+            firstSight.empty() ? 0 : *std::max_element(firstSight.begin(), firstSight.end());
+        row.what = QStringLiteral("Viewer, key held: each press to its picture or thumbnail, "
+                                  "worst of %1 (%2 never shown)")
+                       .arg(pressedAt.size())
+                       .arg(unseen);
+        row.ours = TableRow::milliseconds(worst);
+        row.floor = TableRow::milliseconds(thumbnailFloor) + QStringLiteral(" (a thumbnail read)");
+        row.ratio = worst / thumbnailFloor;
+        row.goal = QStringLiteral("<= 33 ms, every press");
+        row.met = worst <= 33 && unseen == 0 && !thumbnail.isNull();
+        row.print();
+    }
+
+    // One to one: Z on a picture looked at for a moment, until its whole
+    // decode is painted.
+    auto *view = dialog.findChild<viewer::ActualPixels *>();
+    std::vector<double> wholeOurs;
+    std::vector<double> wholeFloor;
+    for (int run = 0; run <= wholeRuns; ++run) {
+        QTest::keyClick(dialog.OKButton, Qt::Key_Right);
+        waitFor([&] { return dialog.shownPath() == dialog.Tag() && !dialog.showsStandIn(); });
+        waitFor([] { return false; }, dwellMs);
+        QElapsedTimer timer;
+        timer.start();
+        QTest::keyClick(dialog.OKButton, Qt::Key_Z);
+        const bool whole = waitFor([&] { return view->showsWholeDecode(); }, 60000);
+        view->repaint();
+        const double ours = millisecondsSince(timer);
+        allShown = allShown && whole;
+        QTest::keyClick(dialog.OKButton, Qt::Key_Z);
+        timer.start();
+        decodeBare(QFile::encodeName(dialog.Tag()), 8);
+        if (run > 0) {
+            wholeOurs.push_back(ours);
+            wholeFloor.push_back(millisecondsSince(timer));
+        }
+    }
+    {
+        TableRow row;
+        row.what = QStringLiteral("Viewer, one to one (%1 MP)")
+                       .arg(size.width() * size.height() / 1000000);
+        row.ours = TableRow::milliseconds(bench::median(wholeOurs));
+        row.floor =
+            TableRow::milliseconds(bench::median(wholeFloor)) + QStringLiteral(" (libjpeg whole)");
+        row.ratio = bench::median(wholeOurs) / bench::median(wholeFloor);
+        row.goal = QStringLiteral("<= 1.5x floor");
+        row.met = row.ratio <= 1.5;
+        row.print();
+    }
+    return allShown ? 0 : 1;
+}

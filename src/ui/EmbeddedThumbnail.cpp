@@ -1,0 +1,73 @@
+#include "ui/EmbeddedThumbnail.h"
+
+#include "files/FileNames.h"
+#include "ui/Orientation.h"
+
+#include <exiv2/exiv2.hpp>
+#include <mutex>
+#include <QFileInfo>
+#include <QString>
+
+namespace quorvel::ui {
+
+namespace {
+
+// Exiv2 sets up its XMP parser on first use, which is not safe from two
+// threads at once; set up here once, it is. Its warnings about the makers'
+// notes it does not know would only reach a terminal nobody reads.
+void setUpExiv2()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        Exiv2::XmpParser::initialize();
+        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+    });
+}
+
+// Large enough to stand in for the picture scaled up, small enough to be
+// decoded in a moment: a RAW file's previews go from 160 pixels to the full
+// sensor.
+constexpr uint32_t largestStandIn = 640;
+
+} // namespace
+
+QImage readEmbeddedThumbnail(const QString &fileName)
+{
+    // Only a plain file: a pipe that matches the pattern would keep the
+    // reading thread waiting for ever.
+    if (!QFileInfo(fileName).isFile())
+        return {};
+    setUpExiv2();
+    try {
+        const QByteArray path = files::encodeFileName(fileName);
+        auto image = Exiv2::ImageFactory::open(std::string(path.constData(), size_t(path.size())));
+        if (!image.get())
+            return {};
+        image->readMetadata();
+        Exiv2::PreviewManager previews(*image);
+        const Exiv2::PreviewPropertiesList properties = previews.getPreviewProperties();
+        // Listed from the smallest up.
+        const Exiv2::PreviewProperties *chosen = nullptr;
+        for (const Exiv2::PreviewProperties &candidate : properties) {
+            if (!chosen || candidate.width_ <= largestStandIn)
+                chosen = &candidate;
+        }
+        if (!chosen)
+            return {};
+        const Exiv2::PreviewImage preview = previews.getPreviewImage(*chosen);
+        QImage thumbnail = QImage::fromData(preview.pData(), int(preview.size()));
+        if (thumbnail.isNull())
+            return {};
+        const Exiv2::ExifData &exif = image->exifData();
+        const auto orientation = exif.findKey(Exiv2::ExifKey("Exif.Image.Orientation"));
+        if (orientation != exif.end() && orientation->count() > 0)
+            thumbnail =
+                turned(std::move(thumbnail), transformationOfExif(int(orientation->toLong())));
+        return thumbnail;
+    } catch (const std::exception &) {
+        // Exiv2::Error is one: a file that is no picture, or a cut-off one.
+        return {};
+    }
+}
+
+} // namespace quorvel::ui

@@ -1,0 +1,230 @@
+#include "viewer/PictureCache.h"
+
+#include "ui/EmbeddedThumbnail.h"
+
+#include <climits>
+#include <QElapsedTimer>
+#include <QSet>
+
+namespace quorvel::viewer {
+
+PictureCache::PictureCache(QObject *parent) : QObject(parent), m_box(DisplayBox::classic(1))
+{
+    m_pool.setMaxThreadCount(2);
+    m_thumbnailPool.setMaxThreadCount(1);
+    m_actualPool.setMaxThreadCount(1);
+}
+
+// The workers report to this object: they are all done before it goes.
+PictureCache::~PictureCache()
+{
+    for (const auto &job : std::as_const(m_jobs))
+        job->cancelled = true;
+    for (const auto &job : std::as_const(m_thumbnailJobs))
+        job->cancelled = true;
+    if (m_actualJob)
+        m_actualJob->cancelled = true;
+    m_pool.waitForDone();
+    m_thumbnailPool.waitForDone();
+    m_actualPool.waitForDone();
+}
+
+void PictureCache::setBox(const DisplayBox &box)
+{
+    if (box == m_box)
+        return;
+    m_box = box;
+    for (const auto &job : std::as_const(m_jobs))
+        job->cancelled = true;
+    m_jobs.clear();
+    m_decoded.clear();
+}
+
+const PictureCache::Decoded *PictureCache::find(const QString &path) const
+{
+    const auto found = m_decoded.constFind(path);
+    return found == m_decoded.cend() ? nullptr : &*found;
+}
+
+void PictureCache::request(const QString &path, int priority)
+{
+    if (m_decoded.contains(path) || m_jobs.contains(path))
+        return;
+    m_jobs.insert(path, start(path, priority));
+}
+
+std::shared_ptr<PictureCache::Job> PictureCache::start(const QString &path, int priority)
+{
+    auto job = std::make_shared<Job>();
+    job->result = job->promise.get_future().share();
+    const DisplayBox box = m_box;
+    m_pool.start(
+        [this, job, path, box] {
+            if (job->cancelled) {
+                job->promise.set_value({});
+                return;
+            }
+            job->started = true;
+            job->promise.set_value(decode(path, box, job->cancelled));
+            QMetaObject::invokeMethod(
+                this, [this, path, job] { landed(path, job); }, Qt::QueuedConnection);
+        },
+        priority);
+    return job;
+}
+
+PictureCache::Decoded PictureCache::decode(const QString &path, const DisplayBox &box,
+                                           const std::atomic<bool> &cancelled)
+{
+    QElapsedTimer timer;
+    timer.start();
+    Decoded decoded;
+    decoded.picture = ui::LoadPicture(path, decoded.errorNumber);
+    if (decoded.errorNumber == 0) {
+        decoded.image = decoded.picture.render(box.devicePixels(decoded.picture.size()), cancelled);
+        decoded.image.setDevicePixelRatio(box.devicePixelRatio());
+    }
+    decoded.milliseconds = double(timer.nsecsElapsed()) / 1e6;
+    return decoded;
+}
+
+// Waiting on the worker rather than decoding here keeps to one rule: the GUI
+// thread never decodes. A request still queued behind others is put first.
+const PictureCache::Decoded &PictureCache::wait(const QString &path)
+{
+    if (const Decoded *decoded = find(path))
+        return *decoded;
+    auto job = m_jobs.value(path);
+    if (!job || !job->started) {
+        if (job)
+            job->cancelled = true;
+        job = start(path, INT_MAX);
+        m_jobs.insert(path, job);
+    }
+    const Decoded decoded = job->result.get();
+    m_jobs.remove(path);
+    take(path, decoded);
+    return m_decoded[path];
+}
+
+void PictureCache::landed(const QString &path, const std::shared_ptr<Job> &job)
+{
+    // A decode for a box since left, or for a picture since dropped.
+    if (job->cancelled || m_jobs.value(path) != job)
+        return;
+    m_jobs.remove(path);
+    take(path, job->result.get());
+    emit decoded(path);
+}
+
+void PictureCache::take(const QString &path, const Decoded &decoded)
+{
+    if (decoded.errorNumber == 0 && !decoded.image.isNull()) {
+        // A short memory: a slow card or a loaded machine shows at once.
+        m_typicalDecode = m_typicalDecode == 0 ? decoded.milliseconds
+                                               : 0.7 * m_typicalDecode + 0.3 * decoded.milliseconds;
+    }
+    m_decoded.insert(path, decoded);
+}
+
+void PictureCache::keepOnly(const QStringList &paths)
+{
+    const QSet<QString> kept(paths.cbegin(), paths.cend());
+    for (auto it = m_jobs.begin(); it != m_jobs.end();) {
+        if (kept.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        it.value()->cancelled = true;
+        it = m_jobs.erase(it);
+    }
+    m_decoded.removeIf([&kept](const auto &entry) { return !kept.contains(entry.key()); });
+}
+
+const QImage *PictureCache::findThumbnail(const QString &path) const
+{
+    const auto found = m_thumbnails.constFind(path);
+    return found == m_thumbnails.cend() ? nullptr : &*found;
+}
+
+void PictureCache::requestThumbnail(const QString &path)
+{
+    if (m_thumbnails.contains(path) || m_thumbnailJobs.contains(path))
+        return;
+    auto job = std::make_shared<ThumbnailJob>();
+    m_thumbnailJobs.insert(path, job);
+    m_thumbnailPool.start([this, job, path] {
+        if (job->cancelled)
+            return;
+        job->image = ui::readEmbeddedThumbnail(path);
+        QMetaObject::invokeMethod(
+            this, [this, path, job] { thumbnailLanded(path, job); }, Qt::QueuedConnection);
+    });
+}
+
+void PictureCache::thumbnailLanded(const QString &path, const std::shared_ptr<ThumbnailJob> &job)
+{
+    if (job->cancelled || m_thumbnailJobs.value(path) != job)
+        return;
+    m_thumbnailJobs.remove(path);
+    m_thumbnails.insert(path, job->image);
+    emit thumbnailRead(path);
+}
+
+void PictureCache::keepThumbnailsOnly(const QStringList &paths)
+{
+    const QSet<QString> kept(paths.cbegin(), paths.cend());
+    for (auto it = m_thumbnailJobs.begin(); it != m_thumbnailJobs.end();) {
+        if (kept.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        it.value()->cancelled = true;
+        it = m_thumbnailJobs.erase(it);
+    }
+    m_thumbnails.removeIf([&kept](const auto &entry) { return !kept.contains(entry.key()); });
+}
+
+void PictureCache::requestActualPixels(const QString &path)
+{
+    if (path == m_actualPath && (m_actualJob || !m_actual.isNull()))
+        return;
+    releaseActualPixels();
+    m_actualPath = path;
+    auto job = std::make_shared<ThumbnailJob>();
+    m_actualJob = job;
+    m_actualPool.start([this, job, path] {
+        if (job->cancelled)
+            return;
+        int errorNumber = 0;
+        const ui::Picture picture = ui::LoadPicture(path, errorNumber);
+        if (errorNumber == 0)
+            job->image = picture.render(picture.size());
+        QMetaObject::invokeMethod(
+            this,
+            [this, path, job] {
+                if (job->cancelled || job != m_actualJob)
+                    return;
+                m_actualJob.reset();
+                m_actual = job->image;
+                emit actualPixelsDecoded(path);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+const QImage *PictureCache::actualPixels(const QString &path) const
+{
+    return path == m_actualPath && !m_actual.isNull() ? &m_actual : nullptr;
+}
+
+void PictureCache::releaseActualPixels()
+{
+    if (m_actualJob)
+        m_actualJob->cancelled = true;
+    m_actualJob.reset();
+    m_actual = QImage();
+    m_actualPath.clear();
+}
+
+} // namespace quorvel::viewer

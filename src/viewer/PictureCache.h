@@ -1,0 +1,120 @@
+#pragma once
+
+#include "ui/Picture.h"
+#include "viewer/DisplayBox.h"
+
+#include <atomic>
+#include <future>
+#include <memory>
+#include <QHash>
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QThreadPool>
+
+namespace quorvel::viewer {
+
+// The pictures around the one shown, decoded ahead on worker threads at the
+// size they will be shown at, so that the next key finds its picture ready.
+// It holds only the pictures it was last told to keep, which bounds its
+// memory; work for any other is dropped before it starts. Beside them it
+// reads the small thumbnails embedded in the files, on a thread of their own
+// so that they never wait behind a full decode: they stand in for a picture
+// that the user reached before its decode did.
+class PictureCache : public QObject
+{
+    Q_OBJECT
+
+public:
+    // A picture measured and decoded. errorNumber as LoadPicture gives it; a
+    // null image with errorNumber 0 is a file damaged past its header.
+    struct Decoded
+    {
+        ui::Picture picture;
+        int errorNumber = 0;
+        QImage image;
+        double milliseconds = 0; // what the decode took on its worker
+    };
+
+    explicit PictureCache(QObject *parent = nullptr);
+    ~PictureCache() override;
+
+    // The size pictures are decoded for. A new one drops all that was decoded
+    // or asked for under the old.
+    void setBox(const DisplayBox &box);
+    const DisplayBox &box() const { return m_box; }
+
+    // The decoded picture in path, or null when it has not landed yet.
+    const Decoded *find(const QString &path) const;
+    // Asks for path to be decoded, unless it is decoded or on its way. Higher
+    // priorities are started first. Raises decoded() when it lands.
+    void request(const QString &path, int priority);
+    // The decoded picture in path, waiting for a worker to decode it first if
+    // need be: for the display that is to be complete when it returns.
+    const Decoded &wait(const QString &path);
+    // Keeps the pictures of paths and drops the others, with the work asked
+    // for them: what has not started never does, what runs stops early.
+    void keepOnly(const QStringList &paths);
+
+    // The embedded thumbnail of path, turned upright, when it has been read;
+    // a null image when the file has none.
+    const QImage *findThumbnail(const QString &path) const;
+    void requestThumbnail(const QString &path);
+    // Keeps the thumbnails of paths only.
+    void keepThumbnailsOnly(const QStringList &paths);
+
+    // The picture in path decoded whole, for a look at one to one. One at a
+    // time: a new request, or a release, drops the one before.
+    void requestActualPixels(const QString &path);
+    const QImage *actualPixels(const QString &path) const;
+    void releaseActualPixels();
+
+    // How long decodes take here, on average of the last few.
+    double typicalDecodeMilliseconds() const { return m_typicalDecode; }
+
+signals:
+    void decoded(const QString &path);
+    void thumbnailRead(const QString &path);
+    void actualPixelsDecoded(const QString &path);
+
+private:
+    struct Job
+    {
+        std::atomic<bool> cancelled{false};
+        std::atomic<bool> started{false};
+        std::promise<Decoded> promise;
+        std::shared_future<Decoded> result;
+    };
+    struct ThumbnailJob
+    {
+        std::atomic<bool> cancelled{false};
+        QImage image;
+    };
+
+    std::shared_ptr<Job> start(const QString &path, int priority);
+    void landed(const QString &path, const std::shared_ptr<Job> &job);
+    void take(const QString &path, const Decoded &decoded);
+    void thumbnailLanded(const QString &path, const std::shared_ptr<ThumbnailJob> &job);
+    static Decoded decode(const QString &path, const DisplayBox &box,
+                          const std::atomic<bool> &cancelled);
+
+    // Two workers: the machines this runs on are small, and the GUI thread
+    // keeps a core for itself.
+    QThreadPool m_pool;
+    QThreadPool m_thumbnailPool;
+    // A look at one to one is asked for by the user, who waits for it: it
+    // never queues behind the decodes ahead.
+    QThreadPool m_actualPool;
+    DisplayBox m_box;
+    QHash<QString, Decoded> m_decoded;
+    QHash<QString, std::shared_ptr<Job>> m_jobs;
+    QHash<QString, QImage> m_thumbnails;
+    QHash<QString, std::shared_ptr<ThumbnailJob>> m_thumbnailJobs;
+    double m_typicalDecode = 0;
+    QString m_actualPath;
+    std::shared_ptr<ThumbnailJob> m_actualJob;
+    QImage m_actual;
+};
+
+} // namespace quorvel::viewer
