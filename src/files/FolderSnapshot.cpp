@@ -4,9 +4,11 @@
 #include "files/FolderError.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
@@ -68,7 +70,9 @@ FolderSnapshot::FolderSnapshot(const QString &folder) : m_folder(folder)
         if (!kind)
             continue;
         const size_t length = std::strlen(entry->d_name);
-        m_entries.push_back({qsizetype(m_names.size()), qsizetype(length), *kind});
+        if (length > NAME_MAX || m_names.size() + length > std::numeric_limits<quint32>::max())
+            throw FolderError(folder, EOVERFLOW);
+        m_entries.push_back({quint32(m_names.size()), quint16(length), *kind});
         m_names.append(entry->d_name, length);
     }
 }

@@ -33,10 +33,13 @@ public:
     }
 
 private:
+    // Eight bytes an entry: a card's folder holds 100,000 of them, all kept
+    // while the lists of a window take theirs. A name is at most NAME_MAX
+    // (255) bytes, and a folder's names together far less than 4 GB.
     struct Entry
     {
-        qsizetype offset;
-        qsizetype length;
+        quint32 offset;
+        quint16 length;
         Kind kind;
     };
 

@@ -496,12 +496,12 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 
 // What the trim reads and does on this window.
 
-const QStringList &frmMain::pictureNames() const
+QStringList frmMain::pictureNames() const
 {
     return fb1->Names();
 }
 
-const QStringList &frmMain::rawNames() const
+QStringList frmMain::rawNames() const
 {
     return fb2->Names();
 }

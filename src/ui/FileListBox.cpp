@@ -3,15 +3,15 @@
 #include "files/FolderListing.h"
 #include "files/FolderReader.h"
 #include "ui/Keys.h"
+#include "ui/NameListModel.h"
 
 #include <QDir>
 #include <QKeyEvent>
-#include <QStringListModel>
 
 namespace quorvel::ui {
 
 FileListBox::FileListBox(const QString &startFolder, QWidget *parent)
-    : QListView(parent), m_model(new QStringListModel(this)), m_path(startFolder)
+    : QListView(parent), m_model(new NameListModel(this)), m_path(startFolder)
 {
     // Without uniform item sizes the view measures every row: 100,000 names
     // then take most of a second to show instead of a few milliseconds.
@@ -43,16 +43,17 @@ void FileListBox::setPattern(const QString &pattern)
     // kind its question never named. Until the folder is read again, the
     // list keeps those of its entries that the new pattern takes.
     m_pattern = files::WildcardPattern(pattern);
-    QStringList names;
+    files::NameList names;
     try {
         names = read(m_path);
     } catch (...) {
-        QStringList kept;
-        for (const QString &name : std::as_const(m_names)) {
-            if (m_pattern.matches(name))
-                kept.append(name);
+        const files::NameList &listed = m_model->names();
+        files::NameList kept;
+        for (qsizetype i = 0; i < listed.size(); ++i) {
+            if (m_pattern.matches(listed.at(i)))
+                kept.append(listed.bytes(i));
         }
-        if (kept.size() != m_names.size())
+        if (kept.size() != listed.size())
             replaceEntries(m_path, std::move(kept));
         throw;
     }
@@ -64,19 +65,38 @@ void FileListBox::Refresh()
     replaceEntries(m_path, read(m_path));
 }
 
-QStringList FileListBox::read(const QString &folder) const
+files::NameList FileListBox::read(const QString &folder) const
 {
-    return m_readings ? m_readings->files(folder, m_pattern)
-                      : files::FolderListing::files(folder, m_pattern);
+    return m_readings ? m_readings->fileNames(folder, m_pattern)
+                      : files::FolderListing::fileNames(folder, m_pattern);
 }
 
-void FileListBox::replaceEntries(QString folder, QStringList names)
+void FileListBox::replaceEntries(QString folder, files::NameList names)
 {
     m_path = std::move(folder);
-    m_names = std::move(names);
     // A new listing starts without a selection; no Click is raised for that.
     const QSignalBlocker blocker(selectionModel());
-    m_model->setStringList(m_names);
+    m_model->setNames(std::move(names));
+}
+
+int FileListBox::ListCount() const
+{
+    return int(m_model->names().size());
+}
+
+QString FileListBox::List(int index) const
+{
+    return index >= 0 && index < ListCount() ? m_model->names().at(index) : QString();
+}
+
+QStringList FileListBox::Names() const
+{
+    return m_model->names().toStringList();
+}
+
+const files::NameList &FileListBox::names() const
+{
+    return m_model->names();
 }
 
 int FileListBox::ListIndex() const
@@ -100,8 +120,7 @@ void FileListBox::setListIndex(int index)
 
 QString FileListBox::FileName() const
 {
-    const int index = ListIndex();
-    return index >= 0 ? m_names.at(index) : QString();
+    return List(ListIndex());
 }
 
 void FileListBox::keyPressEvent(QKeyEvent *event)

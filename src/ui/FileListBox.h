@@ -1,17 +1,18 @@
 #pragma once
 
+#include "files/NameList.h"
 #include "files/WildcardPattern.h"
 
 #include <QListView>
 #include <QStringList>
-
-class QStringListModel;
 
 namespace quorvel::files {
 class FolderReader;
 }
 
 namespace quorvel::ui {
+
+class NameListModel;
 
 // The classic file list: the names of the files in one folder that match one
 // pattern, read synchronously so that the statement after a write of Path or
@@ -41,15 +42,19 @@ public:
     // share one reading of it (see FolderReader); null reads it directly.
     void setReadings(files::FolderReader *readings) { m_readings = readings; }
 
-    int ListCount() const { return int(m_names.size()); }
+    int ListCount() const;
     // -1 when nothing is selected.
     int ListIndex() const;
     // Selects entry index (or nothing for -1) and raises Click.
     void setListIndex(int index);
     // The selected entry's name without folder, or "" when nothing is selected.
     QString FileName() const;
-    QString List(int index) const { return m_names.value(index); }
-    const QStringList &Names() const { return m_names; }
+    // The entry's name, or "" for an index outside the list.
+    QString List(int index) const;
+    // Every entry as text: made on each call, for work on the whole list
+    // such as a trim. The list itself keeps its names as bytes (NameList).
+    QStringList Names() const;
+    const files::NameList &names() const;
 
 signals:
     void Click();
@@ -59,13 +64,12 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void replaceEntries(QString folder, QStringList names);
-    QStringList read(const QString &folder) const;
+    void replaceEntries(QString folder, files::NameList names);
+    files::NameList read(const QString &folder) const;
 
-    QStringListModel *m_model;
+    NameListModel *m_model;
     QString m_path;
     files::WildcardPattern m_pattern;
-    QStringList m_names;
     files::FolderReader *m_readings = nullptr;
 };
 

@@ -391,6 +391,13 @@ void tst_FolderListing::hostileNamesAreListed()
                     &st),
              0);
     QVERIFY(S_ISREG(st.st_mode));
+
+    // The list a window keeps holds the very bytes, in the same order.
+    const quorvel::files::NameList kept =
+        FolderListing::fileNames(dir.path(), WildcardPattern(u"*.jpg*"));
+    QCOMPARE(kept.size(), 2);
+    QCOMPARE(kept.bytes(at), QByteArrayView(name));
+    QCOMPARE(kept.toStringList(), listed);
 }
 
 void tst_FolderListing::vanishedFolderFails()
