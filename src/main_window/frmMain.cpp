@@ -22,6 +22,7 @@
 #include "viewer/dlgShowPicture.h"
 
 #include <exception>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMenuBar>
@@ -105,6 +106,10 @@ frmMain::~frmMain()
 void frmMain::createControls(const QString &startFolder)
 {
     auto *client = new QWidget(this);
+    // Controls made after this are born with the layout's font, which children
+    // take from their parent: setting it on each one after the fact made every
+    // control resolve its font and lay itself out a second time at start-up.
+    client->setFont(layoutFont());
     client->setMinimumSize(pixels(clientWidth), pixels(clientHeight));
     client->installEventFilter(this);
     setCentralWidget(client);
@@ -143,12 +148,11 @@ void frmMain::createControls(const QString &startFolder)
         {Dir2, 7680, 840, 3400, 3465},        {checkSync, 7680, 4395, 3135, 375},
         {cmdExit, 12975, 5760, 1800, 320},    {Label4, 120, 5880, 2415, 255},
     };
-    const QFont font = layoutFont();
+    // The check box alone keeps the application's font, as laid out.
+    checkSync->setFont(QApplication::font(checkSync));
     QWidget *previous = nullptr;
     for (const Placement &p : layout) {
         placeTwips(p.control, p.left, p.top, p.width, p.height);
-        if (p.control != checkSync)
-            p.control->setFont(font);
         if (p.control->focusPolicy() == Qt::NoFocus)
             continue;
         if (previous)
