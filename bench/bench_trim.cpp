@@ -3,11 +3,11 @@
 // question (answered Yes), the moves to the trash and the summary to both
 // lists re-read and painted. Next to it, measured in the same run on an
 // identical card, the floors of its parts: the folder listed twice with bare
-// readdir() passes, and rename(2) of the 4,000 files. Goal: at most 1.5 times
-// the sum of those floors. A desktop trash can't do with a rename alone, though:
-// each file needs its info file, and making a small file can cost ten times a
-// rename. So a second row sets the trim beside the listing floor plus an info
-// file made and a rename for each file.
+// readdir() passes, and for each file that goes the least a desktop trash
+// does, a small info file made and a rename. Goal: at most 1.15 times the sum
+// of those floors. A row beside a bare rename alone, without the info file
+// every trashed file needs, is shown for context: on a disk where making a
+// small file costs ten renames it says more about the disk than about the trim.
 
 #include "platform/HeapReuse.h"
 #include "support/TableRow.h"
@@ -59,24 +59,24 @@ int main(int argc, char **argv)
     std::printf("Of the trim, moving the files to the trash took %.1f ms\n", median(trashing));
     const double ours = median(trim);
     const double floor = median(floors);
-    TableRow row;
-    row.what = QStringLiteral("Whole trim in the window, %1 RAW vs %2 pictures, %3 to the trash")
-                   .arg(english.toString(raws), english.toString(raws - raws / 5),
-                        english.toString(raws / 5));
-    row.ours = TableRow::milliseconds(ours);
-    row.floor = TableRow::milliseconds(floor) + QStringLiteral(" (2 readdir passes + rename)");
-    row.ratio = ours / floor;
-    row.goal = QStringLiteral("<= 1.5x floor");
-    row.met = row.ratio <= 1.5;
-    row.print();
-
-    TableRow noted = row;
-    noted.what = QStringLiteral("Whole trim in the window, next to making the info files too");
+    const QString what =
+        QStringLiteral("Whole trim in the window, %1 RAW vs %2 pictures, %3 to the trash")
+            .arg(english.toString(raws), english.toString(raws - raws / 5),
+                 english.toString(raws / 5));
+    TableRow noted;
+    noted.what = what;
+    noted.ours = TableRow::milliseconds(ours);
     noted.floor = TableRow::milliseconds(median(notedFloors)) +
                   QStringLiteral(" (2 readdir passes + info file and rename)");
     noted.ratio = ours / median(notedFloors);
-    noted.goal.clear();
-    noted.met = false;
+    noted.setRatioGoal(1.15);
     noted.print();
+
+    TableRow row;
+    row.what = what + QStringLiteral(", next to renames alone");
+    row.ours = TableRow::milliseconds(ours);
+    row.floor = TableRow::milliseconds(floor) + QStringLiteral(" (2 readdir passes + rename)");
+    row.ratio = ours / floor;
+    row.print();
     return 0;
 }

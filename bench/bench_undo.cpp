@@ -31,8 +31,8 @@ class QuietHost final : public trimming::TrimHost
 {
 public:
     QStringList none;
-    const QStringList &pictureNames() const override { return none; }
-    const QStringList &rawNames() const override { return none; }
+    QStringList pictureNames() const override { return none; }
+    QStringList rawNames() const override { return none; }
     QString rawFolder() const override { return {}; }
     QString rawPatternText() const override { return {}; }
     QString picturePatternText() const override { return {}; }

@@ -4,6 +4,12 @@
 
 namespace quorvel::bench {
 
+void TableRow::setRatioGoal(double limit)
+{
+    goal = QStringLiteral("<= %1x floor").arg(limit, 0, 'f', 2);
+    met = ratio > 0 && ratio <= limit;
+}
+
 void TableRow::print() const
 {
     const bool context = goal.isEmpty();

@@ -16,9 +16,12 @@ public:
     QString ours;  // e.g. "35.1 ms"
     QString floor; // e.g. "12.0 ms (readdir)"
     double ratio = 0;
-    QString goal; // e.g. "< 100 ms and <= 4x floor"; empty for a row shown for context
+    QString goal; // e.g. "<= 1.15x floor"; empty for a row shown for context
     bool met = false;
 
+    // Every goal is a ratio to a floor measured in the same run: a busy or
+    // slow machine moves both figures, not whether the goal is met.
+    void setRatioGoal(double limit);
     void print() const;
 
     static QString milliseconds(double value);

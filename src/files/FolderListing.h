@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/NameList.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,11 +20,16 @@ namespace FolderListing {
 // a symbolic link counts as what it points to, and a dangling one is left out.
 QStringList files(const QString &folder, const WildcardPattern &pattern);
 
+// The same names, kept as they are on disk (see NameList): what a list that
+// shows a card's folder holds.
+NameList fileNames(const QString &folder, const WildcardPattern &pattern);
+
 // Names of the visible subfolders of folder (links to folders included), ascending.
 QStringList subfolders(const QString &folder);
 
 // The same two listings, taken from a reading of the folder made before.
 QStringList files(const FolderSnapshot &reading, const WildcardPattern &pattern);
+NameList fileNames(const FolderSnapshot &reading, const WildcardPattern &pattern);
 QStringList subfolders(const FolderSnapshot &reading);
 
 // The order both listings use.

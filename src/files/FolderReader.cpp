@@ -14,6 +14,11 @@ QStringList FolderReader::files(const QString &folder, const WildcardPattern &pa
     return FolderListing::files(*reading(folder), pattern);
 }
 
+NameList FolderReader::fileNames(const QString &folder, const WildcardPattern &pattern)
+{
+    return FolderListing::fileNames(*reading(folder), pattern);
+}
+
 QStringList FolderReader::subfolders(const QString &folder)
 {
     return FolderListing::subfolders(*reading(folder));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/NameList.h"
+
 #include <memory>
 #include <QHash>
 #include <QScopeGuard>
@@ -28,6 +30,7 @@ public:
 
     // Both throw FolderError when the folder can't be read.
     QStringList files(const QString &folder, const WildcardPattern &pattern);
+    NameList fileNames(const QString &folder, const WildcardPattern &pattern);
     QStringList subfolders(const QString &folder);
 
     // Starts a sharing span that lasts as long as the returned guard; spans

@@ -4,9 +4,11 @@
 #include "files/FolderError.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
@@ -68,9 +70,24 @@ FolderSnapshot::FolderSnapshot(const QString &folder) : m_folder(folder)
         if (!kind)
             continue;
         const size_t length = std::strlen(entry->d_name);
-        m_entries.push_back({qsizetype(m_names.size()), qsizetype(length), *kind});
-        m_names.append(entry->d_name, length);
+        if (length > NAME_MAX || m_used + quint64(blockSize) > std::numeric_limits<quint32>::max())
+            throw FolderError(folder, EOVERFLOW);
+        store(entry->d_name, quint16(length));
+        m_entries.back().kind = *kind;
     }
+}
+
+void FolderSnapshot::store(const char *name, quint16 length)
+{
+    const quint32 end = quint32(m_blocks.size()) * blockSize;
+    if (m_used + length > end) {
+        // The rest of a full block stays unused: less than a name's length.
+        m_used = end;
+        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(blockSize));
+    }
+    std::memcpy(m_blocks.back().get() + m_used % blockSize, name, length);
+    m_entries.push_back({m_used, length, Kind::File});
+    m_used += length;
 }
 
 } // namespace quorvel::files

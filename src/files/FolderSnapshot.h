@@ -1,8 +1,8 @@
 #pragma once
 
+#include <memory>
 #include <QByteArrayView>
 #include <QString>
-#include <string>
 #include <vector>
 
 namespace quorvel::files {
@@ -29,19 +29,30 @@ public:
     QByteArrayView name(qsizetype index) const
     {
         const Entry &entry = m_entries[size_t(index)];
-        return QByteArrayView(m_names.data() + entry.offset, entry.length);
+        return QByteArrayView(m_blocks[entry.offset / blockSize].get() + entry.offset % blockSize,
+                              entry.length);
     }
 
 private:
+    // Eight bytes an entry: a card's folder holds 100,000 of them, all kept
+    // while the lists of a window take theirs. A name is at most NAME_MAX
+    // (255) bytes, and a folder's names together far less than 4 GB.
     struct Entry
     {
-        qsizetype offset;
-        qsizetype length;
+        quint32 offset;
+        quint16 length;
         Kind kind;
     };
 
+    void store(const char *name, quint16 length);
+
+    // The names one after the other, in blocks that are filled and never
+    // moved: one string grown to a card's 2.6 MB of names had twice that
+    // allocated at its last growth, and a name never spans two blocks.
+    static constexpr quint32 blockSize = 64 * 1024;
     QString m_folder;
-    std::string m_names; // all names, one after the other
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    quint32 m_used = 0; // where the next name goes, counted over all blocks
     std::vector<Entry> m_entries;
 };
 

@@ -28,6 +28,7 @@
 #include "viewer/dlgShowPicture.h"
 
 #include <exception>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMenuBar>
@@ -118,6 +119,10 @@ frmMain::~frmMain()
 void frmMain::createControls(const QString &startFolder)
 {
     auto *client = new QWidget(this);
+    // Controls made after this are born with the layout's font, which children
+    // take from their parent: setting it on each one after the fact made every
+    // control resolve its font and lay itself out a second time at start-up.
+    client->setFont(layoutFont());
     client->setMinimumSize(pixels(clientWidth), pixels(clientHeight));
     client->installEventFilter(this);
     setCentralWidget(client);
@@ -156,12 +161,11 @@ void frmMain::createControls(const QString &startFolder)
         {Dir2, 7680, 840, 3400, 3465},        {checkSync, 7680, 4395, 3135, 375},
         {cmdExit, 12975, 5760, 1800, 320},    {Label4, 120, 5880, 2415, 255},
     };
-    const QFont font = layoutFont();
+    // The check box alone keeps the application's font, as laid out.
+    checkSync->setFont(QApplication::font(checkSync));
     QWidget *previous = nullptr;
     for (const Placement &p : layout) {
         placeTwips(p.control, p.left, p.top, p.width, p.height);
-        if (p.control != checkSync)
-            p.control->setFont(font);
         if (p.control->focusPolicy() == Qt::NoFocus)
             continue;
         if (previous)
@@ -172,7 +176,6 @@ void frmMain::createControls(const QString &startFolder)
     // that the label is the marks' legend too.
     lblToTrim = new Label(QString(), client);
     placeTwips(lblToTrim, 13875, 4455, 1200, 255);
-    lblToTrim->setFont(font);
     lblToTrim->setForeColor(MarkedItemDelegate::markColor);
     lblToTrim->setToolTip(QStringLiteral("RAW files marked in this colour go to the trash on "
                                          "\"Trim files\""));
@@ -645,12 +648,12 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 
 // What the trim reads and does on this window.
 
-const QStringList &frmMain::pictureNames() const
+QStringList frmMain::pictureNames() const
 {
     return fb1->Names();
 }
 
-const QStringList &frmMain::rawNames() const
+QStringList frmMain::rawNames() const
 {
     return fb2->Names();
 }

@@ -185,8 +185,8 @@ private:
     viewer::dlgShowPicture &viewerDialog();
 
     // TrimHost
-    const QStringList &pictureNames() const override;
-    const QStringList &rawNames() const override;
+    QStringList pictureNames() const override;
+    QStringList rawNames() const override;
     QString rawFolder() const override;
     QString rawPatternText() const override;
     QString picturePatternText() const override;

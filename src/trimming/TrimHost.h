@@ -12,8 +12,9 @@ class TrimHost
 public:
     virtual ~TrimHost() = default;
 
-    virtual const QStringList &pictureNames() const = 0;
-    virtual const QStringList &rawNames() const = 0;
+    // The names each list shows, made as text for the trim.
+    virtual QStringList pictureNames() const = 0;
+    virtual QStringList rawNames() const = 0;
     // The folder the RAW names were read from.
     virtual QString rawFolder() const = 0;
     // The pattern entries as shown, e.g. "*.nef (Nikon)".

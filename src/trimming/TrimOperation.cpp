@@ -63,8 +63,8 @@ QString TrimOperation::summaryPrompt(int deleted, const QString &makerAddress)
 
 void TrimOperation::run()
 {
-    // Copies, not references: the lists must stay as they were read while
-    // files leave the folder, whatever the window does meanwhile.
+    // Taken once, as text of their own: the lists must stay as they were read
+    // while files leave the folder, whatever the window does meanwhile.
     const QStringList pictures = m_host.pictureNames();
     const QStringList raws = m_host.rawNames();
     if (pictures.isEmpty() || raws.isEmpty()) {

@@ -80,9 +80,14 @@ void ComboBox::AddItem(const QString &item)
     const QString shown = currentText();
     const QSignalBlocker blocker(this);
     addItem(item);
-    setCurrentIndex(-1);
-    setEditText(shown);
-    showTextStart();
+    // Only the first entry becomes the current one; after that the text is
+    // still the one shown, and laying it out again for each of the entries
+    // was a good part of the window's start-up.
+    if (currentIndex() != -1 || currentText() != shown) {
+        setCurrentIndex(-1);
+        setEditText(shown);
+        showTextStart();
+    }
 }
 
 } // namespace quorvel::ui

@@ -1,20 +1,34 @@
 #include "ui/FileListBox.h"
 
+#include "files/FileNames.h"
 #include "files/FolderListing.h"
 #include "files/FolderReader.h"
 #include "ui/Keys.h"
+#include "ui/NameListModel.h"
 
 #include <algorithm>
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
-#include <QStringListModel>
 
 namespace quorvel::ui {
+namespace {
+
+// Where a name is in a listing, by its bytes: no name is decoded for it.
+int indexOf(const files::NameList &names, QByteArrayView name)
+{
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (names.bytes(i) == name)
+            return int(i);
+    }
+    return -1;
+}
+
+} // namespace
 
 FileListBox::FileListBox(const QString &startFolder, QWidget *parent)
-    : QListView(parent), m_model(new QStringListModel(this)), m_path(startFolder)
+    : QListView(parent), m_model(new NameListModel(this)), m_path(startFolder)
 {
     // Without uniform item sizes the view measures every row: 100,000 names
     // then take most of a second to show instead of a few milliseconds.
@@ -50,16 +64,17 @@ void FileListBox::setPattern(const QString &pattern)
     // kind its question never named. Until the folder is read again, the
     // list keeps those of its entries that the new pattern takes.
     m_pattern = files::WildcardPattern(pattern);
-    QStringList names;
+    files::NameList names;
     try {
         names = read(m_path);
     } catch (...) {
-        QStringList kept;
-        for (const QString &name : std::as_const(m_names)) {
-            if (m_pattern.matches(name))
-                kept.append(name);
+        const files::NameList &listed = m_model->names();
+        files::NameList kept;
+        for (qsizetype i = 0; i < listed.size(); ++i) {
+            if (m_pattern.matches(listed.at(i)))
+                kept.append(listed.bytes(i));
         }
-        if (kept.size() != m_names.size())
+        if (kept.size() != listed.size())
             replaceEntries(m_path, std::move(kept));
         throw;
     }
@@ -71,31 +86,53 @@ void FileListBox::Refresh()
     replaceEntries(m_path, read(m_path));
 }
 
-QStringList FileListBox::read(const QString &folder) const
+files::NameList FileListBox::read(const QString &folder) const
 {
-    return m_readings ? m_readings->files(folder, m_pattern)
-                      : files::FolderListing::files(folder, m_pattern);
+    return m_readings ? m_readings->fileNames(folder, m_pattern)
+                      : files::FolderListing::fileNames(folder, m_pattern);
 }
 
-void FileListBox::replaceEntries(QString folder, QStringList names)
+void FileListBox::replaceEntries(QString folder, files::NameList names)
 {
     // Where kept, a name that is still listed stays selected: re-reading a
     // folder is no new choice. Elsewhere, or once the name has gone, nothing is.
     const QString selected = FileName();
     const bool sameFolder = folder == m_path;
     m_path = std::move(folder);
-    m_names = std::move(names);
-    const int kept =
-        m_keepSelection && sameFolder && !selected.isNull() ? int(m_names.indexOf(selected)) : -1;
+    const int kept = m_keepSelection && sameFolder && !selected.isNull()
+                         ? indexOf(names, files::encodeFileName(selected))
+                         : -1;
     {
+        // A new listing starts without a selection, and a kept one is no new
+        // choice: no Click is raised for either.
         const QScopedValueRollback keeping(m_keepingSelection, true);
-        m_model->setStringList(m_names);
+        m_model->setNames(std::move(names));
         if (kept >= 0)
             selectionModel()->setCurrentIndex(m_model->index(kept),
                                               QItemSelectionModel::ClearAndSelect);
     }
     if (!selected.isNull() && kept < 0)
         emit SelectionLost();
+}
+
+int FileListBox::ListCount() const
+{
+    return int(m_model->names().size());
+}
+
+QString FileListBox::List(int index) const
+{
+    return index >= 0 && index < ListCount() ? m_model->names().at(index) : QString();
+}
+
+QStringList FileListBox::Names() const
+{
+    return m_model->names().toStringList();
+}
+
+const files::NameList &FileListBox::names() const
+{
+    return m_model->names();
 }
 
 int FileListBox::ListIndex() const
@@ -131,8 +168,7 @@ void FileListBox::mousePressEvent(QMouseEvent *event)
 
 QString FileListBox::FileName() const
 {
-    const int index = ListIndex();
-    return index >= 0 ? m_names.at(index) : QString();
+    return List(ListIndex());
 }
 
 void FileListBox::setMarkedRows(std::vector<int> rows, QHash<int, QString> notes)

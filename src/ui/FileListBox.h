@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/NameList.h"
 #include "files/WildcardPattern.h"
 
 #include <QHash>
@@ -7,13 +8,13 @@
 #include <QStringList>
 #include <vector>
 
-class QStringListModel;
-
 namespace quorvel::files {
 class FolderReader;
 }
 
 namespace quorvel::ui {
+
+class NameListModel;
 
 // The classic file list: the names of the files in one folder that match one
 // pattern, read synchronously so that the statement after a write of Path or
@@ -48,15 +49,19 @@ public:
     // reading without a selection, and so does this one unless told.
     void setKeepSelection(bool keep) { m_keepSelection = keep; }
 
-    int ListCount() const { return int(m_names.size()); }
+    int ListCount() const;
     // -1 when nothing is selected.
     int ListIndex() const;
     // Selects entry index (or nothing for -1) and raises Click.
     void setListIndex(int index);
     // The selected entry's name without folder, or "" when nothing is selected.
     QString FileName() const;
-    QString List(int index) const { return m_names.value(index); }
-    const QStringList &Names() const { return m_names; }
+    // The entry's name, or "" for an index outside the list.
+    QString List(int index) const;
+    // Every entry as text: made on each call, for work on the whole list
+    // such as a trim. The list itself keeps its names as bytes (NameList).
+    QStringList Names() const;
+    const files::NameList &names() const;
 
     // Rows to draw as marked (a MarkedItemDelegate draws them), ascending,
     // each with an optional note drawn beside its name. The marks belong to
@@ -78,13 +83,12 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
-    void replaceEntries(QString folder, QStringList names);
-    QStringList read(const QString &folder) const;
+    void replaceEntries(QString folder, files::NameList names);
+    files::NameList read(const QString &folder) const;
 
-    QStringListModel *m_model;
+    NameListModel *m_model;
     QString m_path;
     files::WildcardPattern m_pattern;
-    QStringList m_names;
     files::FolderReader *m_readings = nullptr;
     bool m_keepSelection = false;
     bool m_keepingSelection = false;

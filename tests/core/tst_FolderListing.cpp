@@ -161,6 +161,13 @@ void tst_FolderListing::order_data()
                                                                  "\xF0\x9F\x98\x80.jpg",
                                                                  "\xFF.jpg",
                                                                  "\xEF\xBD\x86.jpg"};
+    // Far more name bytes than a reading keeps in one piece, with names of
+    // every length up to the longest, so some end just short of a boundary.
+    QList<QByteArray> many;
+    for (int i = 0; i < 1200; ++i)
+        many.append(QByteArray::number(1000 + i) + QByteArray(i % 252, 'x'));
+    QList<QByteArray> reversed(many.rbegin(), many.rend());
+    QTest::newRow("long names, many of them") << reversed << many;
 }
 
 void tst_FolderListing::order()
@@ -391,6 +398,13 @@ void tst_FolderListing::hostileNamesAreListed()
                     &st),
              0);
     QVERIFY(S_ISREG(st.st_mode));
+
+    // The list a window keeps holds the very bytes, in the same order.
+    const quorvel::files::NameList kept =
+        FolderListing::fileNames(dir.path(), WildcardPattern(u"*.jpg*"));
+    QCOMPARE(kept.size(), 2);
+    QCOMPARE(kept.bytes(at), QByteArrayView(name));
+    QCOMPARE(kept.toStringList(), listed);
 }
 
 void tst_FolderListing::vanishedFolderFails()

@@ -21,8 +21,8 @@ public:
     QString picturePattern = QStringLiteral("*.jpg");
     QStringList events;
 
-    const QStringList &pictureNames() const override { return pictures; }
-    const QStringList &rawNames() const override { return raws; }
+    QStringList pictureNames() const override { return pictures; }
+    QStringList rawNames() const override { return raws; }
     QString rawFolder() const override { return folder; }
     QString rawPatternText() const override { return rawPattern; }
     QString picturePatternText() const override { return picturePattern; }

@@ -35,8 +35,8 @@ public:
     int lastDone = 0;
     bool working = false;
 
-    const QStringList &pictureNames() const override { return pictures; }
-    const QStringList &rawNames() const override { return raws; }
+    QStringList pictureNames() const override { return pictures; }
+    QStringList rawNames() const override { return raws; }
     QString rawFolder() const override { return folder; }
     QString rawPatternText() const override { return QStringLiteral("*.nef (Nikon)"); }
     QString picturePatternText() const override { return QStringLiteral("*.jpg"); }

@@ -1,0 +1,40 @@
+#include "files/NameList.h"
+
+#include "files/FileNames.h"
+
+#include <limits>
+#include <stdexcept>
+
+namespace quorvel::files {
+
+QString NameList::at(qsizetype index) const
+{
+    return decodeFileName(bytes(index));
+}
+
+QStringList NameList::toStringList() const
+{
+    QStringList names;
+    names.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        names.append(at(i));
+    return names;
+}
+
+void NameList::reserve(qsizetype count, qsizetype bytes)
+{
+    m_ends.reserve(size_t(count));
+    m_bytes.reserve(size_t(bytes));
+}
+
+void NameList::append(QByteArrayView name)
+{
+    // Where a name ends is kept in 32 bits: 4 GB of names is some 300
+    // million files, far beyond any folder a list could show.
+    if (m_bytes.size() + size_t(name.size()) > std::numeric_limits<quint32>::max())
+        throw std::length_error("too many names for one list");
+    m_bytes.append(name.data(), size_t(name.size()));
+    m_ends.push_back(quint32(m_bytes.size()));
+}
+
+} // namespace quorvel::files

@@ -1,0 +1,26 @@
+#include "ui/NameListModel.h"
+
+namespace quorvel::ui {
+
+void NameListModel::setNames(files::NameList names)
+{
+    beginResetModel();
+    m_names = std::move(names);
+    endResetModel();
+}
+
+int NameListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_names.size());
+}
+
+QVariant NameListModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return {};
+    return m_names.at(index.row());
+}
+
+} // namespace quorvel::ui
