@@ -240,34 +240,43 @@ void frmMain::guarded(void (frmMain::*handler)())
 
 void frmMain::connectHandlers()
 {
-    const auto on = [this](auto *sender, auto signal, void (frmMain::*handler)()) {
+    using Handler = void (frmMain::*)();
+    const auto on = [this](auto *sender, auto signal, Handler handler) {
         connect(sender, signal, this, [this, handler] { guarded(handler); });
     };
-    on(Drive1, &DriveListBox::Change, &frmMain::Drive1_Change);
-    on(Drive2, &DriveListBox::Change, &frmMain::Drive2_Change);
-    on(Dir1, &DirListBox::Change, &frmMain::Dir1_Change);
-    on(Dir2, &DirListBox::Change, &frmMain::Dir2_Change);
+    // Each control kind's event, then the controls that raise it with the
+    // handler named after them.
+    const auto each =
+        [&on]<typename Sender>(auto signal,
+                               std::initializer_list<std::pair<Sender *, Handler>> senders) {
+            for (const auto &[sender, handler] : senders)
+                on(sender, signal, handler);
+        };
+    using std::pair;
+    each(&DriveListBox::Change,
+         {pair{Drive1, &frmMain::Drive1_Change}, {Drive2, &frmMain::Drive2_Change}});
+    each(&DirListBox::Change, {pair{Dir1, &frmMain::Dir1_Change}, {Dir2, &frmMain::Dir2_Change}});
+    each(&ComboBox::Click,
+         {pair{ComboPicture, &frmMain::ComboPicture_Click}, {ComboRaw, &frmMain::ComboRaw_Click}});
+    each(&FileListBox::DblClick,
+         {pair{fb1, &frmMain::fb1_DblClick}, {fb2, &frmMain::fb2_DblClick}});
+    each(&CommandButton::Click, {pair{cmdRefresh, &frmMain::cmdRefresh_Click},
+                                 {cmdQuorvel, &frmMain::cmdQuorvel_Click},
+                                 {cmdInfo, &frmMain::cmdInfo_Click},
+                                 {cmdExit, &frmMain::cmdExit_Click}});
+    each(&QAction::triggered, {pair{mnuExit, &frmMain::mnuExit_Click},
+                               {mnuAbout, &frmMain::mnuAbout_Click},
+                               {mnuUndoTrim, &frmMain::mnuUndoTrim_Click},
+                               {mnuTrimSidecars, &frmMain::mnuTrimSidecars_Click}});
     on(checkSync, &CheckBox::Click, &frmMain::checkSync_Click);
-    on(ComboPicture, &ComboBox::Click, &frmMain::ComboPicture_Click);
-    on(ComboRaw, &ComboBox::Click, &frmMain::ComboRaw_Click);
-    on(cmdRefresh, &CommandButton::Click, &frmMain::cmdRefresh_Click);
-    on(cmdQuorvel, &CommandButton::Click, &frmMain::cmdQuorvel_Click);
     on(fb1, &FileListBox::Click, &frmMain::fb1_Click);
-    on(fb1, &FileListBox::DblClick, &frmMain::fb1_DblClick);
-    on(fb2, &FileListBox::DblClick, &frmMain::fb2_DblClick);
-    on(cmdInfo, &CommandButton::Click, &frmMain::cmdInfo_Click);
     // Nothing selected, nothing to show.
     connect(fb1, &FileListBox::SelectionLost, cmdInfo, [this] { cmdInfo->setEnabled(false); });
-    on(cmdExit, &CommandButton::Click, &frmMain::cmdExit_Click);
-    on(mnuExit, &QAction::triggered, &frmMain::mnuExit_Click);
-    on(mnuAbout, &QAction::triggered, &frmMain::mnuAbout_Click);
     // The trim's question quotes the pattern boxes, so a box must never be
     // left showing a pattern its list does not go by: once typing ends
     // without a choice, the entry in force is shown again.
     for (ComboBox *box : {ComboPicture, ComboRaw})
         connect(box, &ComboBox::TypingEnded, box, &ComboBox::showChosen);
-    on(mnuUndoTrim, &QAction::triggered, &frmMain::mnuUndoTrim_Click);
-    on(mnuTrimSidecars, &QAction::triggered, &frmMain::mnuTrimSidecars_Click);
 }
 
 bool frmMain::Form_Load()
@@ -534,14 +543,8 @@ void frmMain::fb1_DblClick()
 {
     // Always leaves "Show Picture" disabled, whatever the viewer did.
     const auto disableInfo = qScopeGuard([this] { cmdInfo->setEnabled(false); });
-    const QString name = fb1->FileName();
-    if (name.size() <= 5)
-        return;
-    Screen::setMousePointer(Screen::vbHourglass);
-    viewer::dlgShowPicture &dialog = viewerDialog();
-    dialog.setTag(files::joinPath(fb1->Path(), name));
-    dialog.setBrowsedList(fb1);
-    dialog.ShowModal();
+    if (fb1->FileName().size() > 5)
+        showInViewer(fb1);
 }
 
 // A RAW file is looked at through the preview the camera embedded in it, so
@@ -549,13 +552,16 @@ void frmMain::fb1_DblClick()
 // through the RAW list.
 void frmMain::fb2_DblClick()
 {
-    const QString name = fb2->FileName();
-    if (name.isEmpty())
-        return;
+    if (!fb2->FileName().isEmpty())
+        showInViewer(fb2);
+}
+
+void frmMain::showInViewer(FileListBox *list)
+{
     Screen::setMousePointer(Screen::vbHourglass);
     viewer::dlgShowPicture &dialog = viewerDialog();
-    dialog.setTag(files::joinPath(fb2->Path(), name));
-    dialog.setBrowsedList(fb2);
+    dialog.setTag(files::joinPath(list->Path(), list->FileName()));
+    dialog.setBrowsedList(list);
     dialog.ShowModal();
 }
 

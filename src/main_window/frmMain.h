@@ -183,6 +183,8 @@ private:
     void guarded(void (frmMain::*handler)());
     void leave();
     viewer::dlgShowPicture &viewerDialog();
+    // Opens the viewer on the list's selected name, browsing that list.
+    void showInViewer(ui::FileListBox *list);
 
     // TrimHost
     QStringList pictureNames() const override;

@@ -6,24 +6,16 @@ namespace quorvel::ui {
 
 QImageIOHandler::Transformations transformationOfExif(int orientation)
 {
-    switch (orientation) {
-    case 2:
-        return QImageIOHandler::TransformationMirror;
-    case 3:
-        return QImageIOHandler::TransformationRotate180;
-    case 4:
-        return QImageIOHandler::TransformationFlip;
-    case 5:
-        return QImageIOHandler::TransformationFlipAndRotate90;
-    case 6:
-        return QImageIOHandler::TransformationRotate90;
-    case 7:
-        return QImageIOHandler::TransformationMirrorAndRotate90;
-    case 8:
-        return QImageIOHandler::TransformationRotate270;
-    default:
-        return QImageIOHandler::TransformationNone;
-    }
+    using T = QImageIOHandler;
+    // By EXIF orientation, 1 to 8; any other value is taken as upright.
+    static constexpr T::Transformation byOrientation[] = {
+        T::TransformationNone,     T::TransformationNone,
+        T::TransformationMirror,   T::TransformationRotate180,
+        T::TransformationFlip,     T::TransformationFlipAndRotate90,
+        T::TransformationRotate90, T::TransformationMirrorAndRotate90,
+        T::TransformationRotate270};
+    return orientation >= 1 && orientation <= 8 ? byOrientation[orientation]
+                                                : T::TransformationNone;
 }
 
 QImage turned(QImage image, QImageIOHandler::Transformations transformation)

@@ -234,18 +234,13 @@ struct RawPreview
 };
 
 // LibRaw's flip: how the camera was held, as a turn of the sensor's picture.
+// Its three turns are EXIF orientations 3 and 6 under their own numbers, and
+// 8 under 5.
 QImageIOHandler::Transformations transformationOfFlip(int flip)
 {
-    switch (flip) {
-    case 3:
-        return QImageIOHandler::TransformationRotate180;
-    case 5:
-        return QImageIOHandler::TransformationRotate270;
-    case 6:
-        return QImageIOHandler::TransformationRotate90;
-    default:
-        return QImageIOHandler::TransformationNone;
-    }
+    if (flip == 3 || flip == 6)
+        return transformationOfExif(flip);
+    return flip == 5 ? transformationOfExif(8) : QImageIOHandler::TransformationNone;
 }
 
 std::optional<RawPreview> readRawPreview(const QString &fileName)

@@ -127,18 +127,29 @@ void PictureCache::take(const QString &path, const Decoded &decoded)
     m_decoded.insert(path, decoded);
 }
 
-void PictureCache::keepOnly(const QStringList &paths)
+namespace {
+
+// Cancels the work on every path not kept and drops what was made for it.
+template <typename Jobs, typename Results>
+void keepPathsOnly(const QStringList &paths, Jobs &jobs, Results &results)
 {
     const QSet<QString> kept(paths.cbegin(), paths.cend());
-    for (auto it = m_jobs.begin(); it != m_jobs.end();) {
+    for (auto it = jobs.begin(); it != jobs.end();) {
         if (kept.contains(it.key())) {
             ++it;
             continue;
         }
         it.value()->cancelled = true;
-        it = m_jobs.erase(it);
+        it = jobs.erase(it);
     }
-    m_decoded.removeIf([&kept](const auto &entry) { return !kept.contains(entry.key()); });
+    results.removeIf([&kept](const auto &entry) { return !kept.contains(entry.key()); });
+}
+
+} // namespace
+
+void PictureCache::keepOnly(const QStringList &paths)
+{
+    keepPathsOnly(paths, m_jobs, m_decoded);
 }
 
 const QImage *PictureCache::findThumbnail(const QString &path) const
@@ -173,16 +184,7 @@ void PictureCache::thumbnailLanded(const QString &path, const std::shared_ptr<Th
 
 void PictureCache::keepThumbnailsOnly(const QStringList &paths)
 {
-    const QSet<QString> kept(paths.cbegin(), paths.cend());
-    for (auto it = m_thumbnailJobs.begin(); it != m_thumbnailJobs.end();) {
-        if (kept.contains(it.key())) {
-            ++it;
-            continue;
-        }
-        it.value()->cancelled = true;
-        it = m_thumbnailJobs.erase(it);
-    }
-    m_thumbnails.removeIf([&kept](const auto &entry) { return !kept.contains(entry.key()); });
+    keepPathsOnly(paths, m_thumbnailJobs, m_thumbnails);
 }
 
 void PictureCache::requestActualPixels(const QString &path)
