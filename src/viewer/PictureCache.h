@@ -53,6 +53,9 @@ public:
     // The decoded picture in path, waiting for a worker to decode it first if
     // need be: for the display that is to be complete when it returns.
     const Decoded &wait(const QString &path);
+    // Drops what was decoded of path, so that the next wait() reads the file
+    // as it is now.
+    void forget(const QString &path) { m_decoded.remove(path); }
     // Keeps the pictures of paths and drops the others, with the work asked
     // for them: what has not started never does, what runs stops early.
     void keepOnly(const QStringList &paths);

@@ -92,14 +92,16 @@ dlgShowPicture::BoxSize dlgShowPicture::fitToBox(float W, float H)
 
 // The display always follows Tag, the path Delete moves to the trash: what
 // is shown and what would be deleted can never differ. The picture is
-// measured and decoded by a worker, decoded ahead when the keys asked for it
-// before; the display waits for it, as it is to be complete on return.
+// measured and decoded by a worker; the display waits for it, as it is to be
+// complete on return. It reads the file as it is now, never an earlier
+// decode of it: a picture deleted meanwhile is reported as such.
 void dlgShowPicture::showPicture(const QString &txtPictureToShow)
 {
     Q_UNUSED(txtPictureToShow);
     ui::Screen::setMousePointer(ui::Screen::vbHourglass);
     clearDisplay();
     m_waitingFor.clear();
+    m_cache->forget(Tag());
     display(m_cache->wait(Tag()));
     decodeAhead();
 }

@@ -210,6 +210,7 @@ private slots:
     void rawPreview_data();
     void rawPreview();
     void fullScreenAndBack();
+    void showingAgainReadsTheFileAgain();
     void oneToOne_data();
     void oneToOne();
 
@@ -968,6 +969,20 @@ void tst_dlgShowPicture::rawPreview()
                                           : QPoint(w / 6, h / 2);
     QVERIFY(isReddish(shown.pixel(red)));
     QVERIFY(isBluish(shown.pixel(w - 1 - red.x(), h - 1 - red.y())));
+}
+
+void tst_dlgShowPicture::showingAgainReadsTheFileAgain()
+{
+    // A picture decoded before, deleted by another program since: the
+    // display reads the file, not what it decoded of it then.
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    dialog.setTag(makePicture(QStringLiteral("IMG_0021.jpg"), QSize(90, 60)));
+    dialog.show();
+    QVERIFY(dialog.Image1->Visible());
+    QVERIFY(QFile::remove(dialog.Tag()));
+    dialog.showPicture(dialog.Tag());
+    QCOMPARE(dialog.Label1->Caption(), failureText);
+    QVERIFY(!dialog.Image1->Visible());
 }
 
 void tst_dlgShowPicture::fullScreenAndBack()
