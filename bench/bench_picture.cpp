@@ -6,6 +6,7 @@
 
 #include "platform/HeapReuse.h"
 #include "platform/MessageBox.h"
+#include "support/BareJpeg.h"
 #include "support/TableRow.h"
 #include "ui/Image.h"
 #include "ui/Label.h"
@@ -20,10 +21,6 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <vector>
-
-extern "C" {
-#include <jpeglib.h>
-}
 
 using namespace quorvel;
 using quorvel::bench::TableRow;
@@ -74,32 +71,6 @@ int eighthsToFill(QSize size)
 {
     const double reduction = std::max(size.width(), size.height()) / boxPixels;
     return std::clamp(int(std::ceil(8 / reduction)), 1, 8);
-}
-
-// The floor: the file decoded by libjpeg at that scale, nothing else.
-QSize decode(const QByteArray &path, int eighths)
-{
-    FILE *file = std::fopen(path.constData(), "rb");
-    if (!file)
-        return {};
-    jpeg_decompress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&info);
-    jpeg_stdio_src(&info, file);
-    jpeg_read_header(&info, TRUE);
-    info.scale_num = eighths;
-    info.scale_denom = 8;
-    jpeg_start_decompress(&info);
-    std::vector<JSAMPLE> row(size_t(info.output_width) * info.output_components);
-    JSAMPROW rows[1] = {row.data()};
-    while (info.output_scanline < info.output_height)
-        jpeg_read_scanlines(&info, rows, 1);
-    const QSize decoded(int(info.output_width), int(info.output_height));
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    std::fclose(file);
-    return decoded;
 }
 
 double median(std::vector<double> values)
@@ -154,7 +125,7 @@ int main(int argc, char *argv[])
         // One of each first, so plug-ins and the file's pages are in memory.
         dialog.setTag(path);
         dialog.showPicture(dialog.Tag());
-        decode(nativePath, eighths);
+        bench::decodeJpegBare(nativePath, eighths);
 
         std::vector<double> ours;
         std::vector<double> floor;
@@ -167,7 +138,7 @@ int main(int argc, char *argv[])
             ours.push_back(milliseconds(timer));
 
             timer.start();
-            decode(nativePath, eighths);
+            bench::decodeJpegBare(nativePath, eighths);
             floor.push_back(milliseconds(timer));
         }
         const bool shown = dialog.Label1->Caption().isEmpty() && dialog.Image1->Visible() &&

@@ -7,6 +7,7 @@
 
 #include "platform/HeapReuse.h"
 #include "platform/MessageBox.h"
+#include "support/BareJpeg.h"
 #include "support/TableRow.h"
 #include "support/Timing.h"
 #include "ui/CommandButton.h"
@@ -32,10 +33,6 @@
 #include <QTimer>
 #include <unistd.h>
 #include <vector>
-
-extern "C" {
-#include <jpeglib.h>
-}
 
 using namespace quorvel;
 using quorvel::bench::millisecondsSince;
@@ -97,30 +94,6 @@ QByteArray withThumbnail(const QByteArray &jpeg, const QImage &picture)
     io.seek(0, Exiv2::BasicIo::beg);
     const Exiv2::DataBuf bytes = io.read(long(io.size()));
     return QByteArray(reinterpret_cast<const char *>(bytes.pData_), int(bytes.size_));
-}
-
-// The floor: libjpeg decoding the file at eighths/8, nothing else.
-void decodeBare(const QByteArray &path, int eighths)
-{
-    FILE *file = std::fopen(path.constData(), "rb");
-    if (!file)
-        return;
-    jpeg_decompress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&info);
-    jpeg_stdio_src(&info, file);
-    jpeg_read_header(&info, TRUE);
-    info.scale_num = eighths;
-    info.scale_denom = 8;
-    jpeg_start_decompress(&info);
-    std::vector<JSAMPLE> row(size_t(info.output_width) * info.output_components);
-    JSAMPROW rows[1] = {row.data()};
-    while (info.output_scanline < info.output_height)
-        jpeg_read_scanlines(&info, rows, 1);
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    std::fclose(file);
 }
 
 double residentMegabytes()
@@ -259,7 +232,7 @@ int main(int argc, char *argv[])
         // The decodes ahead settle before the floor is measured beside them.
         waitFor([] { return false; }, quick ? 500 : 2000);
         timer.start();
-        decodeBare(QFile::encodeName(paths[index]), eighths);
+        bench::decodeJpegBare(QFile::encodeName(paths[index]), eighths);
         const double floor = millisecondsSince(timer);
         if (run > 0) { // the first warms plug-ins and caches
             firstOurs.push_back(ours);
@@ -377,7 +350,7 @@ int main(int argc, char *argv[])
         // The most two workers could decode in that time, at libjpeg's bare pace.
         QElapsedTimer timer;
         timer.start();
-        decodeBare(QFile::encodeName(paths[1]), eighths);
+        bench::decodeJpegBare(QFile::encodeName(paths[1]), eighths);
         const double bare = millisecondsSince(timer);
         const double ceiling = 2 * 1000 / bare;
         const double rate = double(realPictures.size()) / heldSeconds;
@@ -425,7 +398,7 @@ int main(int argc, char *argv[])
         allShown = allShown && whole;
         QTest::keyClick(dialog.OKButton, Qt::Key_Z);
         timer.start();
-        decodeBare(QFile::encodeName(dialog.Tag()), 8);
+        bench::decodeJpegBare(QFile::encodeName(dialog.Tag()), 8);
         if (run > 0) {
             wholeOurs.push_back(ours);
             wholeFloor.push_back(millisecondsSince(timer));
