@@ -72,8 +72,8 @@ int main(int argc, char **argv)
     QSettings settings(temp.filePath(QStringLiteral("quorvel.ini")), QSettings::IniFormat);
     main_window::frmMain form(
         messages, volumes, app, launcher,
-        [](const QString &, bool, platform::TrashedFile *) { return 0; }, settings,
-        QFile::decodeName(card));
+        [](const QString &, bool, platform::TrashedFile *, platform::TrashSession *) { return 0; },
+        settings, QFile::decodeName(card));
     form.Form_Load();
 
     std::vector<double> ours;

@@ -107,7 +107,9 @@ int main(int argc, char *argv[])
 
     NoMessages messages;
     viewer::dlgShowPicture dialog(
-        messages, [](const QString &, bool, platform::TrashedFile *) { return 0; }, [] {});
+        messages,
+        [](const QString &, bool, platform::TrashedFile *, platform::TrashSession *) { return 0; },
+        [] {});
     dialog.show();
 
     std::printf("Picture display, from Tag to picture shown; median of %d runs\n", runs);

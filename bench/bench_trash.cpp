@@ -9,6 +9,7 @@
 
 #include "files/FileNames.h"
 #include "platform/MessageBox.h"
+#include "platform/Trash.h"
 #include "support/TableRow.h"
 #include "support/Timing.h"
 #include "trimming/RecycleFile.h"
@@ -52,20 +53,35 @@ QByteArray fileName(int i)
     return name;
 }
 
-// n small files in a fresh folder; the content does not matter to a rename.
-QByteArray makeFiles(const QByteArray &folder, int n)
+// A folder of small files, each with a name no other folder of the run has, as
+// on a card: the same names trashed again would send every trash looking for
+// a free name, which the floors never have to do. The content does not matter
+// to a rename.
+struct Card
 {
+    QByteArray folder;
+    int first = 0;
+    int n = 0;
+
+    QByteArray name(int i) const { return fileName(first + i); }
+    QByteArray path(int i) const { return folder + '/' + name(i); }
+};
+
+Card makeFiles(const QByteArray &folder, int n, int &made)
+{
+    const Card card{folder, made, n};
+    made += n;
     ::mkdir(folder.constData(), 0755);
     for (int i = 0; i < n; ++i) {
-        const int fd = ::open((folder + '/' + fileName(i)).constData(),
-                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const int fd =
+            ::open(card.path(i).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (fd < 0 || ::write(fd, "raw", 3) != 3 || ::close(fd) != 0) {
             std::fprintf(stderr, "cannot create test files in %s: %s\n", folder.constData(),
                          std::strerror(errno));
             std::exit(1);
         }
     }
-    return folder;
+    return card;
 }
 
 int countEntries(const QByteArray &folder)
@@ -125,15 +141,21 @@ struct Ways
     NoQuestions messages;
     QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
 
-    double ours(const QByteArray &folder, int n)
+    double ours(const Card &card)
     {
+        const int n = card.n;
         QList<QString> paths;
         for (int i = 0; i < n; ++i)
-            paths.append(quorvel::files::decodeFileName(folder + '/' + fileName(i)));
+            paths.append(quorvel::files::decodeFileName(card.path(i)));
+        // As a trim moves its files: one batch, each file's place in the
+        // trash kept for undoing.
         QElapsedTimer timer;
         timer.start();
+        quorvel::platform::TrashSession batch;
+        quorvel::platform::TrashedFile where;
         for (const QString &path : std::as_const(paths)) {
-            if (const int error = quorvel::trimming::modQuorvel::RecycleFile(path, false, messages))
+            if (const int error = quorvel::trimming::modQuorvel::RecycleFile(path, false, messages,
+                                                                             &where, &batch))
                 fail("trashing", error);
         }
         return microsecondsPerFile(timer.nsecsElapsed(), n);
@@ -142,8 +164,9 @@ struct Ways
     // The least that any trash keeping the desktop's format can do per file:
     // make one small new file (the info) and rename one. On some filesystems
     // making a file costs far more than renaming one (inode allocation).
-    double noteAndRename(const QByteArray &folder, int n, int batch)
+    double noteAndRename(const Card &card, int batch)
     {
+        const int n = card.n;
         const QByteArray notes = root + "/notes-" + QByteArray::number(batch);
         const QByteArray into = root + "/noted-" + QByteArray::number(batch);
         ::mkdir(notes.constData(), 0700);
@@ -151,9 +174,9 @@ struct Ways
         const QByteArray text = infoText();
         QList<QByteArray> from, to, note;
         for (int i = 0; i < n; ++i) {
-            from.append(folder + '/' + fileName(i));
-            to.append(into + '/' + fileName(i));
-            note.append(notes + '/' + fileName(i) + ".trashinfo");
+            from.append(card.path(i));
+            to.append(into + '/' + card.name(i));
+            note.append(notes + '/' + card.name(i) + ".trashinfo");
         }
         QElapsedTimer timer;
         timer.start();
@@ -167,14 +190,15 @@ struct Ways
         return microsecondsPerFile(timer.nsecsElapsed(), n);
     }
 
-    double rename(const QByteArray &folder, int n, int batch)
+    double rename(const Card &card, int batch)
     {
+        const int n = card.n;
         const QByteArray into = root + "/renamed-" + QByteArray::number(batch);
         ::mkdir(into.constData(), 0700);
         QList<QByteArray> from, to;
         for (int i = 0; i < n; ++i) {
-            from.append(folder + '/' + fileName(i));
-            to.append(into + '/' + fileName(i));
+            from.append(card.path(i));
+            to.append(into + '/' + card.name(i));
         }
         QElapsedTimer timer;
         timer.start();
@@ -187,13 +211,14 @@ struct Ways
 
     // gio trash, the batch's files in one call, into the same data folder.
     // Negative when it is missing or failed.
-    double gioTrash(const QByteArray &folder, int n)
+    double gioTrash(const Card &card)
     {
+        const int n = card.n;
         if (gio.isEmpty())
             return -1;
         QStringList arguments{QStringLiteral("trash")};
         for (int i = 0; i < n; ++i)
-            arguments.append(QFile::decodeName(folder + '/' + fileName(i)));
+            arguments.append(QFile::decodeName(card.path(i)));
         QProcess process;
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         // gio takes the home trash only for files on the home's filesystem,
@@ -209,8 +234,8 @@ struct Ways
         const bool finished = process.waitForFinished(600000);
         const qint64 elapsed = timer.nsecsElapsed();
         if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0 ||
-            countEntries(folder) != 0) {
-            std::fprintf(stderr, "gio trash failed in %s\n", folder.constData());
+            countEntries(card.folder) != 0) {
+            std::fprintf(stderr, "gio trash failed in %s\n", card.folder.constData());
             return -1;
         }
         return microsecondsPerFile(elapsed, n);
@@ -226,27 +251,28 @@ bool measureIn(const QByteArray &root, const char *where, int batches, int batch
     ways.root = root;
     std::vector<double> ours, noted, renamed, gio;
     bool gioWorks = !ways.gio.isEmpty();
+    int made = 0;
     for (int batch = 0; batch < batches; ++batch) {
         const QByteArray tag = QByteArray::number(batch);
-        const QByteArray ourFolder = makeFiles(root + "/ours-" + tag, batchSize);
-        const QByteArray notedFolder = makeFiles(root + "/noting-" + tag, batchSize);
-        const QByteArray plainFolder = makeFiles(root + "/plain-" + tag, batchSize);
-        const QByteArray gioFolder = makeFiles(root + "/gio-" + tag, batchSize);
+        const Card ourCard = makeFiles(root + "/ours-" + tag, batchSize, made);
+        const Card notedCard = makeFiles(root + "/noting-" + tag, batchSize, made);
+        const Card plainCard = makeFiles(root + "/plain-" + tag, batchSize, made);
+        const Card gioCard = makeFiles(root + "/gio-" + tag, batchSize, made);
         // Each batch starts with another of the ways.
         for (int turn = 0; turn < 4; ++turn) {
             switch ((turn + batch) % 4) {
             case 0:
-                ours.push_back(ways.ours(ourFolder, batchSize));
+                ours.push_back(ways.ours(ourCard));
                 break;
             case 1:
-                noted.push_back(ways.noteAndRename(notedFolder, batchSize, batch));
+                noted.push_back(ways.noteAndRename(notedCard, batch));
                 break;
             case 2:
-                renamed.push_back(ways.rename(plainFolder, batchSize, batch));
+                renamed.push_back(ways.rename(plainCard, batch));
                 break;
             default:
                 if (gioWorks) {
-                    const double perFile = ways.gioTrash(gioFolder, batchSize);
+                    const double perFile = ways.gioTrash(gioCard);
                     gioWorks = perFile >= 0;
                     gio.push_back(perFile);
                 }

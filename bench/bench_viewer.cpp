@@ -209,7 +209,9 @@ int main(int argc, char *argv[])
     list.setPattern(QStringLiteral("*.JPG"));
     list.setPath(folder.path());
     viewer::dlgShowPicture dialog(
-        messages, [](const QString &, bool, platform::TrashedFile *) { return 0; }, [] {});
+        messages,
+        [](const QString &, bool, platform::TrashedFile *, platform::TrashSession *) { return 0; },
+        [] {});
     dialog.setBrowsedList(&list);
     bool allShown = true;
 

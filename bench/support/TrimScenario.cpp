@@ -92,10 +92,12 @@ TrimScenario::Figures TrimScenario::runOnce(int raws, bool withFloors)
     QSettings settings(QString::fromLocal8Bit(base + "/quorvel.ini"), QSettings::IniFormat);
     main_window::frmMain form(
         messages, volumes, app, launcher,
-        [&messages, &trashing](const QString &path, bool confirm, platform::TrashedFile *where) {
+        [&messages, &trashing](const QString &path, bool confirm, platform::TrashedFile *where,
+                               platform::TrashSession *batch) {
             QElapsedTimer timer;
             timer.start();
-            const int result = trimming::modQuorvel::RecycleFile(path, confirm, messages, where);
+            const int result =
+                trimming::modQuorvel::RecycleFile(path, confirm, messages, where, batch);
             trashing += timer.nsecsElapsed();
             return result;
         },

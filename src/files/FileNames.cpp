@@ -89,31 +89,55 @@ QString decodeFileName(QByteArrayView bytes)
 
 QByteArray encodeFileName(QStringView name)
 {
-    QByteArray out;
-    out.reserve(name.size() * 3);
+    // Measured first and then written in place: a trim encodes every name it
+    // moves, and growing the array a byte at a time cost more than the trash.
     const qsizetype size = name.size();
+    const auto isPair = [&name, size](qsizetype i) {
+        return QChar::isHighSurrogate(name[i].unicode()) && i + 1 < size &&
+               name[i + 1].isLowSurrogate();
+    };
+    const auto isEscape = [](char16_t u) {
+        return u >= escapeBase + 0x80 && u <= escapeBase + 0xFF;
+    };
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t u = name[i].unicode();
+        if (u < 0x80 || isEscape(u))
+            bytes += 1;
+        else if (u < 0x800)
+            bytes += 2;
+        else if (!isPair(i))
+            bytes += 3;
+        else {
+            bytes += 4;
+            ++i;
+        }
+    }
+
+    QByteArray out(bytes, Qt::Uninitialized);
+    char *next = out.data();
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t u = name[i].unicode();
         if (u < 0x80) {
-            out.append(char(u));
+            *next++ = char(u);
         } else if (u < 0x800) {
-            out.append(char(0xC0 | (u >> 6)));
-            out.append(char(0x80 | (u & 0x3F)));
-        } else if (QChar::isHighSurrogate(u) && i + 1 < size && name[i + 1].isLowSurrogate()) {
+            *next++ = char(0xC0 | (u >> 6));
+            *next++ = char(0x80 | (u & 0x3F));
+        } else if (isPair(i)) {
             const char32_t cp = QChar::surrogateToUcs4(u, name[i + 1].unicode());
             ++i;
-            out.append(char(0xF0 | (cp >> 18)));
-            out.append(char(0x80 | ((cp >> 12) & 0x3F)));
-            out.append(char(0x80 | ((cp >> 6) & 0x3F)));
-            out.append(char(0x80 | (cp & 0x3F)));
-        } else if (u >= escapeBase + 0x80 && u <= escapeBase + 0xFF) {
-            out.append(char(u - escapeBase)); // an escaped byte goes back as itself
+            *next++ = char(0xF0 | (cp >> 18));
+            *next++ = char(0x80 | ((cp >> 12) & 0x3F));
+            *next++ = char(0x80 | ((cp >> 6) & 0x3F));
+            *next++ = char(0x80 | (cp & 0x3F));
+        } else if (isEscape(u)) {
+            *next++ = char(u - escapeBase); // an escaped byte goes back as itself
         } else {
             // Any other lone surrogate cannot come from a name on disk; it is
             // written as its three-byte form, which decodes back as escapes.
-            out.append(char(0xE0 | (u >> 12)));
-            out.append(char(0x80 | ((u >> 6) & 0x3F)));
-            out.append(char(0x80 | (u & 0x3F)));
+            *next++ = char(0xE0 | (u >> 12));
+            *next++ = char(0x80 | ((u >> 6) & 0x3F));
+            *next++ = char(0x80 | (u & 0x3F));
         }
     }
     return out;

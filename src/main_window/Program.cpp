@@ -52,8 +52,8 @@ bool Program::start()
                                              m_app.Title, m_app.Title);
     ui::WidgetMessageBox &messages = *m_messages;
     const auto recycle = [&messages](const QString &filePath, bool confirm,
-                                     platform::TrashedFile *where) {
-        return trimming::modQuorvel::RecycleFile(filePath, confirm, messages, where);
+                                     platform::TrashedFile *where, platform::TrashSession *batch) {
+        return trimming::modQuorvel::RecycleFile(filePath, confirm, messages, where, batch);
     };
 
     // The program opens where the user started it. The working folder is read

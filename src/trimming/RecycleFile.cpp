@@ -9,7 +9,7 @@
 namespace quorvel::trimming::modQuorvel {
 
 int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &messages,
-                platform::TrashedFile *where)
+                platform::TrashedFile *where, platform::TrashSession *batch)
 {
     // The bytes are taken before asking, so that what the user agrees to is
     // exactly the file that moves.
@@ -24,7 +24,8 @@ int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &mes
             return ECANCELED;
     }
     platform::TrashedFile trashed;
-    const int result = platform::moveToTrash(path, trashed);
+    const int result =
+        batch ? batch->moveToTrash(path, trashed) : platform::moveToTrash(path, trashed);
     if (result == 0 && where)
         *where = trashed;
     return result;

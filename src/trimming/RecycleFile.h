@@ -5,6 +5,7 @@
 
 namespace quorvel::platform {
 class MessageBox;
+class TrashSession;
 struct TrashedFile;
 } // namespace quorvel::platform
 
@@ -17,13 +18,15 @@ namespace quorvel::trimming::modQuorvel {
 // where it was. Shows nothing of its own, except that with confirm true it
 // first asks through messages and returns ECANCELED when the answer is not Yes.
 // When where is given, it tells on success where the file went, so that the
-// move can be undone without searching the trash.
+// move can be undone without searching the trash. When batch is given, the
+// file goes through it (see TrashSession), as each of a trim's files does.
 int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &messages,
-                platform::TrashedFile *where = nullptr);
+                platform::TrashedFile *where = nullptr, platform::TrashSession *batch = nullptr);
 
 // What the trim and the viewer call to move a file, so that tests can stand in
 // for the trash where a real one can't show the case.
 using RecycleFunction =
-    std::function<int(const QString &filePath, bool confirm, platform::TrashedFile *where)>;
+    std::function<int(const QString &filePath, bool confirm, platform::TrashedFile *where,
+                      platform::TrashSession *batch)>;
 
 } // namespace quorvel::trimming::modQuorvel

@@ -92,9 +92,11 @@ void TrimOperation::run()
     const int total = int(toGo.size());
     int deleted = 0;
     int done = 0;
+    // Closed with the trim, so that a card can be unmounted as soon as it ends.
+    TrashSession trash;
     const auto move = [&](const QString &name) {
         platform::TrashedFile where;
-        const int result = m_recycle(files::joinPath(folder, name), false, &where);
+        const int result = m_recycle(files::joinPath(folder, name), false, &where, &trash);
         if (result == 0)
             m_trashed.push_back(std::move(where));
         else

@@ -592,7 +592,7 @@ void dlgShowPicture::rejectShown()
     const QString after = m_list->List(index + 1 < m_list->ListCount() ? index + 1 : index - 1);
 
     platform::TrashedFile where;
-    const int result = m_recycle(Tag(), false, &where);
+    const int result = m_recycle(Tag(), false, &where, nullptr);
     if (result != 0) {
         writeStatus(QStringLiteral("%1 could not be moved to the trash: %2")
                         .arg(name, qt_error_string(result)));
@@ -663,7 +663,7 @@ void dlgShowPicture::cmdDelete_Click()
     if (answer != platform::IDYES)
         return;
 
-    const int result = m_recycle(Tag(), false, nullptr);
+    const int result = m_recycle(Tag(), false, nullptr, nullptr);
     if (result == 0) {
         Image1->setPicture(ui::Picture());
         m_messages.show(QStringLiteral("File deleted. ") + QStringLiteral("\r\n\r\n") +

@@ -89,6 +89,8 @@ private slots:
     void asksFirstWhenToldTo_data();
     void asksFirstWhenToldTo();
     void fileVanishesWhileAsking();
+    void batchFollowsChangesBetweenFiles_data();
+    void batchFollowsChangesBetweenFiles();
 
     void permissionFailures_data();
     void permissionFailures();
@@ -438,6 +440,67 @@ void tst_RecycleFile::fileVanishesWhileAsking()
 
     QCOMPARE(entries(homeTrash() + "/info"), QByteArrayList());
     QCOMPARE(entries(homeTrash() + "/files"), QByteArrayList());
+}
+
+void tst_RecycleFile::batchFollowsChangesBetweenFiles_data()
+{
+    QTest::addColumn<QByteArray>("change");
+    QTest::addColumn<int>("result");
+    // Where the second file's info file says it was, below the test's root.
+    QTest::addColumn<QByteArray>("recordedPath");
+    QTest::newRow("nothing") << QByteArray("none") << 0 << QByteArray("DCIM/IMG_0002.NEF");
+    QTest::newRow("trash deleted whole")
+        << QByteArray("trash") << 0 << QByteArray("DCIM/IMG_0002.NEF");
+    QTest::newRow("next file in another folder")
+        << QByteArray("other folder") << 0 << QByteArray("other/IMG_0002.NEF");
+    // The batch holds on to the folder it found: the files still go, saying
+    // where they were when it began.
+    QTest::newRow("folder renamed") << QByteArray("rename") << 0 << QByteArray("DCIM/IMG_0002.NEF");
+    QTest::newRow("a folder in the file's place") << QByteArray("folder") << EISDIR << QByteArray();
+}
+
+void tst_RecycleFile::batchFollowsChangesBetweenFiles()
+{
+    QFETCH(QByteArray, change);
+    QFETCH(int, result);
+    QFETCH(QByteArray, recordedPath);
+    const QByteArray folder = makeFolder("DCIM");
+    QVERIFY(writeFile(folder + "/IMG_0001.NEF", "first"));
+    QByteArray second = folder + "/IMG_0002.NEF";
+    QVERIFY(writeFile(second, "second"));
+    test::FakeMessageBox messages;
+    platform::TrashSession batch;
+    platform::TrashedFile where;
+    const auto recycleInBatch = [&](const QByteArray &path) {
+        return trimming::modQuorvel::RecycleFile(files::decodeFileName(path), false, messages,
+                                                 &where, &batch);
+    };
+    QCOMPARE(recycleInBatch(folder + "/IMG_0001.NEF"), 0);
+
+    if (change == "trash") {
+        removeTree(homeTrash());
+    } else if (change == "other folder") {
+        second = makeFolder("other") + "/IMG_0002.NEF";
+        QVERIFY(writeFile(second, "second"));
+    } else if (change == "rename") {
+        QCOMPARE(::rename(folder.constData(), (m_root + "/DCIM renamed").constData()), 0);
+    } else if (change == "folder") {
+        QCOMPARE(::unlink(second.constData()), 0);
+        makeFolder("DCIM/IMG_0002.NEF");
+        makeFolder("DCIM/IMG_0002.NEF/inside");
+    }
+    QCOMPARE_ERRNO(recycleInBatch(second), result);
+
+    const QByteArray info = readFile(homeTrash() + "/info/IMG_0002.NEF.trashinfo");
+    if (result != 0) {
+        QVERIFY(exists(second + "/inside"));
+        QVERIFY(!exists(homeTrash() + "/files/IMG_0002.NEF"));
+        QCOMPARE(info, QByteArray("<missing>"));
+        return;
+    }
+    QCOMPARE(readFile(homeTrash() + "/files/IMG_0002.NEF"), QByteArray("second"));
+    QCOMPARE(infoValue(info, "Path"), m_root + '/' + recordedPath);
+    QCOMPARE(where.infoPath, homeTrash() + "/info/IMG_0002.NEF.trashinfo");
 }
 
 void tst_RecycleFile::permissionFailures_data()

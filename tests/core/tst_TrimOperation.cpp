@@ -55,7 +55,8 @@ private:
     {
         return trimming::TrimOperation(
             host, messages,
-            [this](const QString &path, bool confirm, platform::TrashedFile *) {
+            [this](const QString &path, bool confirm, platform::TrashedFile *,
+                   platform::TrashSession *) {
                 if (confirm)
                     qFatal("the trim must not ask the trash for its own confirmation");
                 recycled << path;
@@ -216,7 +217,10 @@ private slots:
         failing.raws = {"B.nef"};
         messages.answer(platform::IDYES);
         trimming::TrimOperation operation(
-            failing, messages, [](const QString &, bool, platform::TrashedFile *) { return 0; },
+            failing, messages,
+            [](const QString &, bool, platform::TrashedFile *, platform::TrashSession *) {
+                return 0;
+            },
             QStringLiteral("x"));
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, operation.run());
         QCOMPARE(failing.events.last(), QStringLiteral("end"));

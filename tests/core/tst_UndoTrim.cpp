@@ -121,8 +121,9 @@ private slots:
         messages.answer(platform::IDYES);
         trimming::TrimOperation trim(
             host, messages,
-            [&messages](const QString &path, bool confirm, platform::TrashedFile *where) {
-                return trimming::modQuorvel::RecycleFile(path, confirm, messages, where);
+            [&messages](const QString &path, bool confirm, platform::TrashedFile *where,
+                        platform::TrashSession *batch) {
+                return trimming::modQuorvel::RecycleFile(path, confirm, messages, where, batch);
             },
             QStringLiteral("x"));
         trim.setSidecars(sidecars);

@@ -245,7 +245,11 @@ private slots:
     void viewer()
     {
         viewer::dlgShowPicture viewer(
-            messages, [](const QString &, bool, platform::TrashedFile *) { return 0; }, [] {});
+            messages,
+            [](const QString &, bool, platform::TrashedFile *, platform::TrashSession *) {
+                return 0;
+            },
+            [] {});
         viewer.setTag(temp->filePath("missing.jpg"));
         viewer.show();
         QVERIFY(QTest::qWaitForWindowExposed(&viewer));

@@ -159,7 +159,8 @@ struct Recycler
 
     trimming::modQuorvel::RecycleFunction function()
     {
-        return [this](const QString &filePath, bool askFirst, platform::TrashedFile *) {
+        return [this](const QString &filePath, bool askFirst, platform::TrashedFile *,
+                      platform::TrashSession *) {
             ++calls;
             path = filePath;
             confirm = askFirst;
@@ -660,8 +661,9 @@ void tst_dlgShowPicture::deleteMovesPictureToTrash()
     FakeMessageBox messages;
     viewer::dlgShowPicture dialog(
         messages,
-        [&messages](const QString &filePath, bool confirm, platform::TrashedFile *where) {
-            return trimming::modQuorvel::RecycleFile(filePath, confirm, messages, where);
+        [&messages](const QString &filePath, bool confirm, platform::TrashedFile *where,
+                    platform::TrashSession *batch) {
+            return trimming::modQuorvel::RecycleFile(filePath, confirm, messages, where, batch);
         },
         [&fb1] { fb1.Refresh(); });
     const QString path = picturePath(QStringLiteral("IMG_0010.jpg"));
@@ -733,8 +735,9 @@ void tst_dlgShowPicture::deleteWhileFailureShows()
     int refreshes = 0;
     viewer::dlgShowPicture dialog(
         messages,
-        [&messages](const QString &filePath, bool confirm, platform::TrashedFile *where) {
-            return trimming::modQuorvel::RecycleFile(filePath, confirm, messages, where);
+        [&messages](const QString &filePath, bool confirm, platform::TrashedFile *where,
+                    platform::TrashSession *batch) {
+            return trimming::modQuorvel::RecycleFile(filePath, confirm, messages, where, batch);
         },
         [&refreshes] { ++refreshes; });
     dialog.setTag(path);
@@ -755,13 +758,14 @@ void tst_dlgShowPicture::deleteWhileFailureShows()
 struct CullingFolder
 {
     CullingFolder(const QString &folder, const QString &dataHome)
-        : list(folder),
-          dialog(
-              messages,
-              [this](const QString &filePath, bool confirm, platform::TrashedFile *where) {
-                  return trimming::modQuorvel::RecycleFile(filePath, confirm, messages, where);
-              },
-              [this] { list.Refresh(); }),
+        : list(folder), dialog(
+                            messages,
+                            [this](const QString &filePath, bool confirm,
+                                   platform::TrashedFile *where, platform::TrashSession *batch) {
+                                return trimming::modQuorvel::RecycleFile(filePath, confirm,
+                                                                         messages, where, batch);
+                            },
+                            [this] { list.Refresh(); }),
           trash(dataHome + QStringLiteral("/Trash"))
     {
         for (int i = 1; i <= 5; ++i) {

@@ -334,21 +334,21 @@ int renameNoReplace(int fromFd, const char *from, int toFd, const char *to)
     return errno;
 }
 
-// The trash takes files only; a folder handed in was refused before anything
-// happened. But the name is looked up again by the rename, and a folder put in
-// the file's place in between would go along with it, whole. rename(2) has no
-// "only if it is not a folder", so what arrived is checked, and a folder is
-// put straight back, its info file with it. Should its old place have been
-// taken meanwhile, it stays in the trash, whole and restorable: it is never
-// left without a way back.
-int refuseArrivedFolder(Trash &trash, const QByteArray &path, const QByteArray &inTrash,
-                        const QByteArray &infoName)
+// The trash takes files only. rename(2) has no "only if it is not a folder",
+// and a look beforehand would not do: the rename looks the name up again, and
+// a folder put in the file's place in between would go along with it, whole.
+// So what arrived is checked, and a folder is put straight back, its info
+// file with it; that one look is all a file costs beyond the least a trash can
+// do. Should the folder's old place have been taken meanwhile, it stays in the
+// trash, whole and restorable: it is never left without a way back.
+int refuseArrivedFolder(Trash &trash, int folderFd, const QByteArray &name,
+                        const QByteArray &inTrash, const QByteArray &infoName)
 {
     Status arrived;
     if (statusOf(trash.files.fd, inTrash.constData(), AT_SYMLINK_NOFOLLOW, arrived) != 0 ||
         !S_ISDIR(arrived.mode))
         return 0;
-    if (renameNoReplace(trash.files.fd, inTrash.constData(), AT_FDCWD, path.constData()) == 0)
+    if (renameNoReplace(trash.files.fd, inTrash.constData(), folderFd, name.constData()) == 0)
         ::unlinkat(trash.info.fd, infoName.constData(), 0);
     return EISDIR;
 }
@@ -359,16 +359,20 @@ int refuseArrivedFolder(Trash &trash, const QByteArray &path, const QByteArray &
 // The info file is not flushed with fsync: that costs milliseconds a file,
 // seconds on a trim of a full card, and a crash at the wrong moment can at
 // worst leave an empty info file beside a file that is still in files/.
-int trashInto(Trash &trash, const QByteArray &path, const QByteArray &name, TrashedFile &where)
+// The file is name in folderFd; path is where that is, as the info file and
+// the caller are told.
+int trashInto(Trash &trash, int folderFd, const QByteArray &name, const QByteArray &path,
+              QByteArrayView deletionDate, TrashedFile &where)
 {
-    QByteArray storedPath = path;
-    if (!trash.topdir.isEmpty())
-        storedPath = path.mid(trash.topdir == "/" ? 1 : trash.topdir.size() + 1);
-    const QByteArray info = trashInfoText(storedPath, QDateTime::currentDateTime());
+    const QByteArrayView storedPath =
+        trash.topdir.isEmpty()
+            ? QByteArrayView(path)
+            : QByteArrayView(path).sliced(trash.topdir == "/" ? 1 : trash.topdir.size() + 1);
+    const QByteArray info = trashInfoText(storedPath, deletionDate);
 
     for (int attempt = 1; attempt <= maxAttempts; ++attempt) {
         const QByteArray inTrash = trashedName(name, attempt);
-        const QByteArray infoName = QByteArray(inTrash).append(trashInfoSuffix);
+        const QByteArray infoName = concatenated({inTrash, trashInfoSuffix});
         OwnedFd infoFd(::openat(trash.info.fd, infoName.constData(),
                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!infoFd.valid()) {
@@ -381,11 +385,13 @@ int trashInto(Trash &trash, const QByteArray &path, const QByteArray &name, Tras
             error = errno;
         if (error == 0) {
             error =
-                renameNoReplace(AT_FDCWD, path.constData(), trash.files.fd, inTrash.constData());
+                renameNoReplace(folderFd, name.constData(), trash.files.fd, inTrash.constData());
             if (error == 0) {
-                if (const int refused = refuseArrivedFolder(trash, path, inTrash, infoName))
+                if (const int refused =
+                        refuseArrivedFolder(trash, folderFd, name, inTrash, infoName))
                     return refused;
-                where = {path, trash.path + "/files/" + inTrash, trash.path + "/info/" + infoName};
+                where = {path, concatenated({trash.path, "/files/", inTrash}),
+                         concatenated({trash.path, "/info/", infoName})};
                 return 0;
             }
         }
@@ -396,15 +402,110 @@ int trashInto(Trash &trash, const QByteArray &path, const QByteArray &name, Tras
     return EEXIST;
 }
 
-} // namespace
-
-int moveToTrash(const QByteArray &path)
+// A trash folder removed while we hold it open, as when someone empties the
+// trash by deleting it whole: it takes no new files, and has to be found again.
+bool isRemoved(const Trash &trash)
 {
-    TrashedFile where;
-    return moveToTrash(path, where);
+    struct stat folder
+    {
+    };
+    return ::fstat(trash.info.fd, &folder) == 0 && folder.st_nlink == 0;
 }
 
-int moveToTrash(const QByteArray &path, TrashedFile &where)
+} // namespace
+
+struct TrashSession::State
+{
+    // The folder last resolved, as given and as it really is, and held open:
+    // a batch mostly comes from one folder, and resolving it, or just finding
+    // it again by its path, walks every part of that path for every file.
+    // Should the folder be moved during the batch, its files are still found,
+    // and go to the trash saying where they were when the batch began.
+    QByteArray folderGiven;
+    QByteArray folder;
+    OwnedFd folderFd;
+    // Its files' volume too, and so which trash they go to; a file that is a
+    // mount point of its own can't be renamed anywhere, and says so itself.
+    Volume folderVolume;
+
+    // Each volume's trash, found and opened when the first file of that volume
+    // came; a card and the home are the most a trim meets.
+    struct OpenTrash
+    {
+        Volume volume;
+        Trash trash;
+    };
+    std::vector<OpenTrash> trashes;
+
+    // The deletion date as the info files write it, for the second it was made
+    // in: the system's local time costs a look at the time zone each time.
+    qint64 dateSecond = -1;
+    QByteArray date;
+
+    int resolveFolder(QByteArrayView given)
+    {
+        if (!folder.isEmpty() && given == folderGiven)
+            return 0;
+        folder.clear();
+        char resolved[PATH_MAX];
+        if (::realpath(given.toByteArray().constData(), resolved) == nullptr)
+            return errno;
+        folderFd = OwnedFd(::open(resolved, O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (!folderFd.valid())
+            return errno;
+        Status status;
+        if (const int error = statusOf(folderFd.fd, status))
+            return error;
+        folderVolume = status.volume;
+        folderGiven = given.toByteArray();
+        folder = resolved;
+        return 0;
+    }
+
+    int trashFor(const QByteArray &fileFolder, const Volume &volume, Trash *&out)
+    {
+        for (OpenTrash &open : trashes) {
+            if (open.volume == volume) {
+                out = &open.trash;
+                return 0;
+            }
+        }
+        Trash trash;
+        bool home = false;
+        if (const int error = openHomeTrash(volume, trash, home))
+            return error;
+        if (!home) {
+            trash = Trash();
+            if (const int error = openVolumeTrash(fileFolder, volume, trash))
+                return error;
+        }
+        trashes.push_back({volume, std::move(trash)});
+        out = &trashes.back().trash;
+        return 0;
+    }
+
+    void forget(const Trash *trash)
+    {
+        std::erase_if(trashes, [trash](const OpenTrash &open) { return &open.trash == trash; });
+    }
+
+    QByteArrayView deletionDate()
+    {
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        const qint64 second = now.toSecsSinceEpoch();
+        if (second != dateSecond) {
+            date = trashInfoDate(now);
+            dateSecond = second;
+        }
+        return date;
+    }
+};
+
+TrashSession::TrashSession() : m_state(std::make_unique<State>()) {}
+
+TrashSession::~TrashSession() = default;
+
+int TrashSession::moveToTrash(const QByteArray &path, TrashedFile &where)
 {
     if (path.isEmpty())
         return ENOENT;
@@ -423,36 +524,53 @@ int moveToTrash(const QByteArray &path, TrashedFile &where)
     // The folder is resolved, the name is not: a symlinked folder must lead to
     // the volume the file is really on, while a symlink itself is trashed as
     // the link it is.
-    const QByteArray folderGiven = slash < 0    ? QByteArray(".")
-                                   : slash == 0 ? "/"
-                                                : given.left(slash);
-    char resolved[PATH_MAX];
-    if (::realpath(folderGiven.constData(), resolved) == nullptr)
-        return errno;
-    const QByteArray folder(resolved);
-    const QByteArray file = (folder == "/" ? folder : folder + '/') + name;
-
-    Status status;
-    if (const int error = statusOf(file, AT_SYMLINK_NOFOLLOW, status))
+    const QByteArrayView folderGiven = slash < 0    ? QByteArrayView(".")
+                                       : slash == 0 ? QByteArrayView("/")
+                                                    : QByteArrayView(given).first(slash);
+    State &state = *m_state;
+    if (const int error = state.resolveFolder(folderGiven))
         return error;
-    if (namesFolder && !S_ISDIR(status.mode))
-        return ENOTDIR;
-    // A trim or a delete moves one picture or one RAW file. A folder here can
-    // only come from a listed file swapped for one since the listing, and
-    // moving it would take along everything in it, unasked.
-    if (S_ISDIR(status.mode))
-        return EISDIR;
+    const QByteArray &folder = state.folder;
+    const QByteArray file = concatenated({folder, folder == "/" ? "" : "/", name});
 
-    Trash trash;
-    bool home = false;
-    if (const int error = openHomeTrash(status.volume, trash, home))
-        return error;
-    if (!home) {
-        trash = Trash();
-        if (const int error = openVolumeTrash(folder, status.volume, trash))
+    // A trim or a delete moves one picture or one RAW file, never a folder:
+    // that would take along everything in it, unasked. Only a path that says
+    // it names one is looked at first; any other folder is caught as it
+    // arrives in the trash (see refuseArrivedFolder), and a file that has gone
+    // is told by the rename.
+    if (namesFolder) {
+        Status status;
+        if (const int error =
+                statusOf(state.folderFd.fd, name.constData(), AT_SYMLINK_NOFOLLOW, status))
             return error;
+        return S_ISDIR(status.mode) ? EISDIR : ENOTDIR;
     }
-    return trashInto(trash, file, name, where);
+
+    for (bool firstTry = true;; firstTry = false) {
+        Trash *trash = nullptr;
+        if (const int error = state.trashFor(folder, state.folderVolume, trash))
+            return error;
+        const int error =
+            trashInto(*trash, state.folderFd.fd, name, file, state.deletionDate(), where);
+        // Nothing moved: the file is still where it was, so a trash found
+        // again can take it.
+        if (error == ENOENT && firstTry && isRemoved(*trash)) {
+            state.forget(trash);
+            continue;
+        }
+        return error;
+    }
+}
+
+int moveToTrash(const QByteArray &path)
+{
+    TrashedFile where;
+    return moveToTrash(path, where);
+}
+
+int moveToTrash(const QByteArray &path, TrashedFile &where)
+{
+    return TrashSession().moveToTrash(path, where);
 }
 
 int restoreFromTrash(const TrashedFile &file)

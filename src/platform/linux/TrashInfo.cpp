@@ -1,5 +1,6 @@
 #include "platform/linux/TrashInfo.h"
 
+#include <cstring>
 #include <QDateTime>
 
 namespace quorvel::platform {
@@ -46,19 +47,42 @@ QByteArrayView cutToLimit(QByteArrayView text, qsizetype limit)
 
 } // namespace
 
+QByteArray concatenated(std::initializer_list<QByteArrayView> parts)
+{
+    qsizetype size = 0;
+    for (const QByteArrayView part : parts)
+        size += part.size();
+    QByteArray out(size, Qt::Uninitialized);
+    char *next = out.data();
+    for (const QByteArrayView part : parts) {
+        if (!part.isEmpty())
+            std::memcpy(next, part.data(), size_t(part.size()));
+        next += part.size();
+    }
+    return out;
+}
+
 QByteArray percentEncodePath(QByteArrayView path)
 {
     static constexpr char digits[] = "0123456789ABCDEF";
-    QByteArray out;
-    out.reserve(path.size() * 3);
-    for (const char ch : path) {
+    const auto kept = [](char ch) {
         const auto c = static_cast<unsigned char>(ch);
-        if (isUnreserved(c) || c == '/') {
-            out.append(ch);
+        return isUnreserved(c) || c == '/';
+    };
+    // Measured first and then written in place: every trashed file has one.
+    qsizetype bytes = 0;
+    for (const char ch : path)
+        bytes += kept(ch) ? 1 : 3;
+    QByteArray out(bytes, Qt::Uninitialized);
+    char *next = out.data();
+    for (const char ch : path) {
+        if (kept(ch)) {
+            *next++ = ch;
         } else {
-            out.append('%');
-            out.append(digits[c >> 4]);
-            out.append(digits[c & 0xF]);
+            const auto c = static_cast<unsigned char>(ch);
+            *next++ = '%';
+            *next++ = digits[c >> 4];
+            *next++ = digits[c & 0xF];
         }
     }
     return out;
@@ -84,17 +108,20 @@ QByteArray percentDecodePath(QByteArrayView text)
     return out;
 }
 
+QByteArray trashInfoDate(const QDateTime &deletionDate)
+{
+    return deletionDate.toLocalTime().toString(QStringLiteral("yyyy-MM-dd'T'hh:mm:ss")).toLatin1();
+}
+
+QByteArray trashInfoText(QByteArrayView path, QByteArrayView deletionDate)
+{
+    return concatenated(
+        {"[Trash Info]\nPath=", percentEncodePath(path), "\nDeletionDate=", deletionDate, "\n"});
+}
+
 QByteArray trashInfoText(QByteArrayView path, const QDateTime &deletionDate)
 {
-    QByteArray text;
-    text.reserve(64 + path.size() * 3);
-    text.append("[Trash Info]\nPath=");
-    text.append(percentEncodePath(path));
-    text.append("\nDeletionDate=");
-    text.append(
-        deletionDate.toLocalTime().toString(QStringLiteral("yyyy-MM-dd'T'hh:mm:ss")).toLatin1());
-    text.append('\n');
-    return text;
+    return trashInfoText(path, QByteArrayView(trashInfoDate(deletionDate)));
 }
 
 QByteArray trashedName(QByteArrayView name, int attempt)

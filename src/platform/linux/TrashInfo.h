@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <QByteArray>
 #include <QByteArrayView>
 
@@ -10,6 +11,11 @@ class QDateTime;
 // name's bytes, so a name that is not valid UTF-8 is written, and comes back,
 // exactly as the filesystem holds it.
 namespace quorvel::platform {
+
+// The parts one after another, made in one allocation: every trashed file
+// needs several such paths, and QByteArray's + and append grow them piece by
+// piece, which costs a trim more than the trash does.
+QByteArray concatenated(std::initializer_list<QByteArrayView> parts);
 
 // The longest name one folder entry may have on the filesystems we meet.
 inline constexpr qsizetype maxNameBytes = 255;
@@ -28,6 +34,10 @@ QByteArray percentDecodePath(QByteArrayView text);
 // trash, relative to the volume's top folder in a volume's own trash), deleted
 // at deletionDate, which is written in local time without a zone.
 QByteArray trashInfoText(QByteArrayView path, const QDateTime &deletionDate);
+// As above, with the date already written by trashInfoDate: a batch of files
+// trashed within the same second shares one.
+QByteArray trashInfoText(QByteArrayView path, QByteArrayView deletionDate);
+QByteArray trashInfoDate(const QDateTime &deletionDate);
 
 // The name a file called name gets inside the trash on the given attempt
 // (1, 2, 3...): the name itself first, then IMG_0001.2.NEF, IMG_0001.3.NEF...
