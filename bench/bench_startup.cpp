@@ -28,6 +28,7 @@
 #include <fcntl.h>
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QLocale>
 #include <QMainWindow>
 #include <QTemporaryDir>
@@ -91,10 +92,14 @@ int childProgram(int argc, char **argv)
     return application.exec();
 }
 
-int childBare(int argc, char **argv)
+// The bare window, and with one line of text in it: the least any window that
+// shows a word costs, the font system's start and one line drawn included.
+int childBare(int argc, char **argv, bool withText)
 {
     QApplication application(argc, argv);
     QMainWindow window;
+    if (withText)
+        window.setCentralWidget(new QLabel(QStringLiteral("Quorvel")));
     window.show();
     FirstPaint painted(&window);
     return application.exec();
@@ -181,6 +186,7 @@ struct Figures
 {
     double emptyStart = 0;   // ours, in an empty folder
     double bareStart = 0;    // a bare window, in the same folder
+    double textStart = 0;    // a bare window with a line of text, in the same folder
     double cardStart = 0;    // ours, in the card's folder
     double listingFloor = 0; // two readdir() passes of the card's folder
     double emptyPeak = 0;
@@ -195,21 +201,26 @@ Figures measureStartUps(const char *self, const QByteArray &empty, const QByteAr
     // First runs: pages and caches in.
     runChild(self, "program", empty, home);
     runChild(self, "bare", empty, home);
+    runChild(self, "text", empty, home);
     runChild(self, "program", card, home);
-    std::vector<double> emptyStarts, bareStarts, cardStarts, listings, emptyPeaks, barePeaks;
+    std::vector<double> emptyStarts, bareStarts, textStarts, cardStarts, listings, emptyPeaks,
+        barePeaks;
     for (int run = 0; run < runs; ++run) {
         const ChildRun inEmpty = runChild(self, "program", empty, home);
         const ChildRun bare = runChild(self, "bare", empty, home);
+        const ChildRun text = runChild(self, "text", empty, home);
         const ChildRun inCard = runChild(self, "program", card, home);
         // The least the program must do in the card's folder beyond its start
         // in an empty one: read the folder once for each side's list.
         const double listing = CardFiles::readdirPass(card) + CardFiles::readdirPass(card);
-        if (inEmpty.milliseconds < 0 || bare.milliseconds < 0 || inCard.milliseconds < 0) {
+        if (inEmpty.milliseconds < 0 || bare.milliseconds < 0 || text.milliseconds < 0 ||
+            inCard.milliseconds < 0) {
             figures.failed = true;
             return figures;
         }
         emptyStarts.push_back(inEmpty.milliseconds);
         bareStarts.push_back(bare.milliseconds);
+        textStarts.push_back(text.milliseconds);
         cardStarts.push_back(inCard.milliseconds);
         listings.push_back(listing);
         emptyPeaks.push_back(inEmpty.peakMegabytes);
@@ -217,6 +228,7 @@ Figures measureStartUps(const char *self, const QByteArray &empty, const QByteAr
     }
     figures.emptyStart = median(emptyStarts);
     figures.bareStart = median(bareStarts);
+    figures.textStart = median(textStarts);
     figures.cardStart = median(cardStarts);
     figures.listingFloor = median(listings);
     figures.emptyPeak = median(emptyPeaks);
@@ -247,7 +259,7 @@ int main(int argc, char **argv)
     if (argc >= 3 && std::strcmp(argv[1], "--child") == 0) {
         if (std::strcmp(argv[2], "program") == 0)
             return childProgram(argc, argv);
-        return childBare(argc, argv);
+        return childBare(argc, argv, std::strcmp(argv[2], "text") == 0);
     }
 
     QCoreApplication application(argc, argv);
@@ -295,6 +307,15 @@ int main(int argc, char **argv)
     emptyStart.setRatioGoal(1.3);
     emptyStart.met = emptyStart.met && !f.failed;
     emptyStart.print();
+
+    TableRow textStart = emptyStart;
+    textStart.what =
+        QStringLiteral("Start-up, empty folder, next to a window with one line of text");
+    textStart.floor = TableRow::milliseconds(f.textStart) +
+                      QStringLiteral(" (bare window + QLabel: the font system's start)");
+    textStart.ratio = f.emptyStart / f.textStart;
+    textStart.goal.clear();
+    textStart.print();
 
     // What a card's folder adds to the start: its listing and the two lists
     // showing it, next to reading the folder once for each side.

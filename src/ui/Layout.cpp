@@ -18,9 +18,11 @@ void placeTwips(QWidget *widget, int left, int top, int width, int height)
 
 QFont layoutFont(bool bold)
 {
-    QFont font = QFontDatabase::families().contains(QStringLiteral("Verdana"), Qt::CaseInsensitive)
-                     ? QFont(QStringLiteral("Verdana"))
-                     : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    // Both faces are named and the font matching picks the first there is.
+    // Asking the font database which families it has would read every font
+    // on the system before the window can be built.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setFamilies({QStringLiteral("Verdana"), font.family()});
     font.setPointSizeF(8.25);
     font.setBold(bold);
     return font;
