@@ -501,26 +501,25 @@ void frmMain::mnuTrimSidecars_Click()
 {
     m_settings.setValue(sidecarsKey, mnuTrimSidecars->isChecked());
     m_settings.sync();
-    m_sidecarNotesFor.clear(); // the notes are to be read anew, or dropped
+    m_sidecarNotesFor.reset(); // the notes are to be read anew, or dropped
 }
 
 void frmMain::showTrimPreview()
 {
-    const QStringList &raws = fb2->Names();
-    const std::vector<int> &rows = m_preview.update(raws, fb1->Names());
+    const std::shared_ptr<const files::NameList> raws = fb2->sharedNames();
+    const std::vector<int> &rows = m_preview.update(raws, fb1->sharedNames());
     if (!mnuTrimSidecars->isChecked() || rows.empty()) {
         m_sidecarNotes.clear();
-        m_sidecarNotesFor.clear();
-    } else if (m_sidecarNotesFor.isEmpty() || m_sidecarNotesFor.constData() != raws.constData() ||
-               m_sidecarNotesRows != rows) {
+        m_sidecarNotesFor.reset();
+    } else if (m_sidecarNotesFor != raws || m_sidecarNotesRows != rows) {
         // The sidecars are not in the list: they take a reading of their own,
         // so only when the RAW list was read again or other files go.
         m_sidecarNotes.clear();
         m_sidecarNotesFor = raws;
         m_sidecarNotesRows = rows;
         try {
-            const std::vector<QStringList> sidecars =
-                trimming::Sidecars::of(raws, rows, files::FolderSnapshot(fb2->Path()));
+            const std::vector<QStringList> sidecars = trimming::Sidecars::of(
+                raws->toStringList(), rows, files::FolderSnapshot(fb2->Path()));
             for (size_t k = 0; k < rows.size(); ++k) {
                 if (!sidecars[k].isEmpty())
                     m_sidecarNotes.insert(rows[k], QStringLiteral("+ ") + sidecars[k].join(u", "));

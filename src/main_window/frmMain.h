@@ -222,7 +222,7 @@ private:
     trimming::TrimPreview m_preview;
     // The RAW list the sidecar notes were read for: a list read again may
     // have new sidecars beside it even when its names are the same.
-    QStringList m_sidecarNotesFor;
+    std::shared_ptr<const files::NameList> m_sidecarNotesFor;
     std::vector<int> m_sidecarNotesRows;
     QHash<int, QString> m_sidecarNotes;
     // What each trim of this run moved, the latest last: what Undo puts back.

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QStringList>
 #include <QStringView>
 #include <vector>
+
+namespace quorvel::files {
+class NameList;
+}
 
 namespace quorvel::trimming {
 
@@ -11,6 +16,7 @@ class PictureBaseNames;
 // The base name of a file name: up to, not including, its last "."; a name
 // without a "." is its own base name. IMG_0001.edit.jpg gives IMG_0001.edit.
 QStringView baseName(QStringView fileName);
+QByteArrayView baseName(QByteArrayView fileName);
 
 // Indices, ascending, of the RAW names whose base name equals the base name of
 // no picture. Names compare exactly: case counts, nothing is normalised.
@@ -22,5 +28,6 @@ std::vector<int> unmatchedRawFiles(const QStringList &rawNames, const QStringLis
 // either list is empty, since the trim then moves nothing. The trim and the
 // marks on the RAW list both ask this, so that they can never disagree.
 std::vector<int> rawFilesToTrim(const QStringList &rawNames, const PictureBaseNames &pictures);
+std::vector<int> rawFilesToTrim(const files::NameList &rawNames, const PictureBaseNames &pictures);
 
 } // namespace quorvel::trimming

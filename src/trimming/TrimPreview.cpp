@@ -3,20 +3,31 @@
 #include "trimming/Matching.h"
 
 namespace quorvel::trimming {
+namespace {
 
-const std::vector<int> &TrimPreview::update(const QStringList &rawNames,
-                                            const QStringList &pictureNames)
+// A list read again comes as a new list; compared byte for byte, it is still
+// far cheaper than indexing or matching it again.
+bool same(const std::shared_ptr<const files::NameList> &a,
+          const std::shared_ptr<const files::NameList> &b)
 {
-    // A list that was not read again is the same shared data, which compares
-    // equal at once; one read again compares name by name, still far cheaper
-    // than hashing it.
-    const bool picturesChanged = !m_pictures || m_pictures->names() != pictureNames;
-    if (!picturesChanged && m_raws == rawNames)
-        return m_rawFiles;
+    return a == b || (a && b && *a == *b);
+}
+
+} // namespace
+
+const std::vector<int> &TrimPreview::update(std::shared_ptr<const files::NameList> rawNames,
+                                            std::shared_ptr<const files::NameList> pictureNames)
+{
+    const bool picturesChanged = !m_pictures || !same(m_pictures->sharedNames(), pictureNames);
+    const bool rawsChanged = !same(m_raws, rawNames);
+    // Whatever is kept refers to the lists shown now, not to ones replaced.
+    m_raws = std::move(rawNames);
     if (picturesChanged)
-        m_pictures = std::make_unique<PictureBaseNames>(pictureNames);
-    m_raws = rawNames;
-    m_rawFiles = rawFilesToTrim(m_raws, *m_pictures);
+        m_pictures = std::make_unique<PictureBaseNames>(std::move(pictureNames));
+    else
+        m_pictures->adopt(std::move(pictureNames));
+    if (picturesChanged || rawsChanged)
+        m_rawFiles = rawFilesToTrim(*m_raws, *m_pictures);
     return m_rawFiles;
 }
 

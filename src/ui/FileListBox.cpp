@@ -135,6 +135,11 @@ const files::NameList &FileListBox::names() const
     return m_model->names();
 }
 
+std::shared_ptr<const files::NameList> FileListBox::sharedNames() const
+{
+    return m_model->sharedNames();
+}
+
 int FileListBox::ListIndex() const
 {
     const QModelIndexList selected = selectionModel()->selectedRows();

@@ -62,6 +62,7 @@ public:
     // such as a trim. The list itself keeps its names as bytes (NameList).
     QStringList Names() const;
     const files::NameList &names() const;
+    std::shared_ptr<const files::NameList> sharedNames() const;
 
     // Rows to draw as marked (a MarkedItemDelegate draws them), ascending,
     // each with an optional note drawn beside its name. The marks belong to

@@ -5,13 +5,13 @@ namespace quorvel::ui {
 void NameListModel::setNames(files::NameList names)
 {
     beginResetModel();
-    m_names = std::move(names);
+    m_names = std::make_shared<const files::NameList>(std::move(names));
     endResetModel();
 }
 
 int NameListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_names.size());
+    return parent.isValid() ? 0 : int(m_names->size());
 }
 
 QVariant NameListModel::data(const QModelIndex &index, int role) const
@@ -20,7 +20,7 @@ QVariant NameListModel::data(const QModelIndex &index, int role) const
         return {};
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
-    return m_names.at(index.row());
+    return m_names->at(index.row());
 }
 
 } // namespace quorvel::ui

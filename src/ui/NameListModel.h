@@ -2,6 +2,7 @@
 
 #include "files/NameList.h"
 
+#include <memory>
 #include <QAbstractListModel>
 
 namespace quorvel::ui {
@@ -16,7 +17,10 @@ class NameListModel final : public QAbstractListModel
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    const files::NameList &names() const { return m_names; }
+    const files::NameList &names() const { return *m_names; }
+    // The same list, to be kept beside the model: it never changes, a new
+    // listing comes as a new list.
+    std::shared_ptr<const files::NameList> sharedNames() const { return m_names; }
     // Replaces every entry; views drop their selection, as after any reset.
     void setNames(files::NameList names);
 
@@ -24,7 +28,7 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
 private:
-    files::NameList m_names;
+    std::shared_ptr<const files::NameList> m_names = std::make_shared<const files::NameList>();
 };
 
 } // namespace quorvel::ui

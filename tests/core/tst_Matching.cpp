@@ -1,9 +1,37 @@
+#include "files/FileNames.h"
+#include "files/NameList.h"
 #include "trimming/Matching.h"
+#include "trimming/TrimPreview.h"
 
 #include <QRandomGenerator>
 #include <QTest>
 
 using namespace quorvel;
+
+namespace {
+
+std::shared_ptr<const files::NameList> listOf(const QStringList &names)
+{
+    files::NameList list;
+    for (const QString &name : names)
+        list.append(files::encodeFileName(name));
+    return std::make_shared<const files::NameList>(std::move(list));
+}
+
+// What the main window's marks and count show: the same lists as it keeps
+// them, as bytes, through the preview it keeps between changes.
+QList<int> previewed(const QStringList &raws, const QStringList &pictures)
+{
+    trimming::TrimPreview preview;
+    preview.update(listOf(raws), listOf(pictures));
+    // The same lists read again, and the picture side changed and back.
+    preview.update(listOf(raws), listOf(pictures));
+    preview.update(listOf(raws), listOf(pictures + QStringList{QStringLiteral("other.jpg")}));
+    const std::vector<int> &rows = preview.update(listOf(raws), listOf(pictures));
+    return QList<int>(rows.begin(), rows.end());
+}
+
+} // namespace
 
 class tst_Matching : public QObject
 {
@@ -64,6 +92,10 @@ private slots:
             << QStringList{QString::fromUtf8("Cafe\xCC\x81.nef"),
                            QString::fromUtf8("Caf\xC3\xA9.nef")}
             << QStringList{QString::fromUtf8("Caf\xC3\xA9.jpg")} << QList<int>{0};
+        QTest::newRow("names that are not UTF-8")
+            << QStringList{files::decodeFileName("IMG\xff.nef"),
+                           files::decodeFileName("IMG\xfe.nef")}
+            << QStringList{files::decodeFileName("IMG\xff.jpg")} << QList<int>{1};
     }
     void unmatched()
     {
@@ -72,6 +104,8 @@ private slots:
         QFETCH(QList<int>, expected);
         const std::vector<int> result = trimming::unmatchedRawFiles(raws, pictures);
         QCOMPARE(QList<int>(result.begin(), result.end()), expected);
+        QCOMPARE(previewed(raws, pictures),
+                 raws.isEmpty() || pictures.isEmpty() ? QList<int>{} : expected);
     }
 
     // The same answer as comparing every RAW file with every picture, on
@@ -105,6 +139,8 @@ private slots:
             }
             const std::vector<int> result = trimming::unmatchedRawFiles(raws, pictures);
             QCOMPARE(QList<int>(result.begin(), result.end()), expected);
+            QCOMPARE(previewed(raws, pictures),
+                     raws.isEmpty() || pictures.isEmpty() ? QList<int>{} : expected);
         }
     }
 };
