@@ -300,11 +300,11 @@ void dlgShowPicture::keyPressEvent(QKeyEvent *event)
 bool dlgShowPicture::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        // Space presses the button that has the focus, as everywhere else:
-        // on opening that is Close, and a user's habit must not be broken.
-        const bool onButton = watched == OKButton || watched == cmdDelete;
-        if (!(onButton && key->key() == Qt::Key_Space) && cullingKey(key))
+        // Space moves on whichever control has the focus. On opening that is
+        // Close, which would otherwise take Space for itself and end the
+        // viewer at the first key a culler presses; Enter and the access keys
+        // still press the buttons.
+        if (cullingKey(static_cast<QKeyEvent *>(event)))
             return true;
     }
     if (watched == Image1 && event->type() == QEvent::MouseButtonDblClick) {
