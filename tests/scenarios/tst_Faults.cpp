@@ -170,6 +170,20 @@ class tst_Faults : public QObject
         QCOMPARE(entries(trash + "/info").size(), entries(trash + "/files").size());
     }
 
+    // The prompts of a trim of fillCard()'s card that moved IMG_0002 and
+    // IMG_0003 and then failed on each of the four after them with error,
+    // each told, before its summary.
+    void verifyFailedAfterTwo(const QStringList &got, int error)
+    {
+        QStringList expected;
+        for (const QByteArray &name :
+             QByteArrayList{"IMG_0004.NEF", "IMG_0006.NEF", "IMG_0007.NEF", "IMG_0008.NEF"})
+            expected << failurePrompt(name, error);
+        QCOMPARE(got.mid(1, 4), expected);
+        QVERIFY2(got.value(5).startsWith(QStringLiteral("You have deleted 2 file(s)")),
+                 qPrintable(got.value(5)));
+    }
+
     // A card: pictures that keep two RAW files, and six RAW files to go.
     QByteArrayList fillCard(const QByteArray &folder)
     {
@@ -432,14 +446,7 @@ private slots:
         const QStringList got = prompts(messages);
         QCOMPARE(ui::Screen::MousePointer(), ui::Screen::vbDefault);
         if (how == u"files gone") {
-            // IMG_0002 and IMG_0003 went; the four after them failed, each told.
-            QStringList expected;
-            for (const QByteArray &name :
-                 QByteArrayList{"IMG_0004.NEF", "IMG_0006.NEF", "IMG_0007.NEF", "IMG_0008.NEF"})
-                expected << failurePrompt(name, ENOENT);
-            QCOMPARE(got.mid(1, 4), expected);
-            QVERIFY2(got.value(5).startsWith(QStringLiteral("You have deleted 2 file(s)")),
-                     qPrintable(got.value(5)));
+            verifyFailedAfterTwo(got, ENOENT);
             QCOMPARE(got.size(), 6); // the folder is still there: the refresh reads it
             QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("0"));
             // Trashed, or where the "pulled" card took them; nothing else.
@@ -488,13 +495,7 @@ private slots:
         ::chmod(folder.constData(), 0755);
 
         const QStringList got = prompts(report);
-        QStringList expected;
-        for (const QByteArray &name :
-             QByteArrayList{"IMG_0004.NEF", "IMG_0006.NEF", "IMG_0007.NEF", "IMG_0008.NEF"})
-            expected << failurePrompt(name, EACCES);
-        QCOMPARE(got.mid(1, 4), expected);
-        QVERIFY2(got.value(5).startsWith(QStringLiteral("You have deleted 2 file(s)")),
-                 qPrintable(got.value(5)));
+        verifyFailedAfterTwo(got, EACCES);
         QCOMPARE(got.size(), 7);
         QVERIFY(got.value(6).startsWith(QStringLiteral("The folder ") + QFile::decodeName(folder)));
         QCOMPARE(report.value("pointer").toInt(), ui::Screen::vbDefault);
