@@ -7,6 +7,8 @@
 #include "platform/HeapReuse.h"
 #include "platform/MessageBox.h"
 #include "support/BareJpeg.h"
+#include "support/NoMessages.h"
+#include "support/Photograph.h"
 #include "support/TableRow.h"
 #include "ui/Image.h"
 #include "ui/Label.h"
@@ -23,44 +25,17 @@
 #include <vector>
 
 using namespace quorvel;
+using quorvel::bench::NoMessages;
+using quorvel::bench::photograph;
 using quorvel::bench::TableRow;
 
 namespace {
-
-// The benchmark deletes nothing, so nothing is ever asked.
-class NoMessages final : public platform::MessageBox
-{
-public:
-    int show(const QString &, int, const QString &) override { return platform::IDNO; }
-};
 
 struct Case
 {
     const char *what;
     QSize size;
 };
-
-// A gradient with fine grain, so the compressed data is about as dense as a
-// camera's at quality 90.
-QImage photograph(QSize size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    quint32 noise = 2463534242u;
-    for (int y = 0; y < size.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        const int g = 255 * y / size.height();
-        for (int x = 0; x < size.width(); ++x) {
-            noise ^= noise << 13;
-            noise ^= noise >> 17;
-            noise ^= noise << 5;
-            const int grain = int(noise & 31) - 16;
-            const int r = 255 * x / size.width();
-            line[x] = qRgb(std::clamp(r + grain, 0, 255), std::clamp(g + grain, 0, 255),
-                           std::clamp((r + g) / 2 + grain, 0, 255));
-        }
-    }
-    return image;
-}
 
 // The box the viewer shows a picture in, in pixels at 15 twips each.
 constexpr double boxPixels = 8000.0 / 15.0;

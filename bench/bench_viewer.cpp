@@ -8,6 +8,8 @@
 #include "platform/HeapReuse.h"
 #include "platform/MessageBox.h"
 #include "support/BareJpeg.h"
+#include "support/NoMessages.h"
+#include "support/Photograph.h"
 #include "support/TableRow.h"
 #include "support/Timing.h"
 #include "ui/CommandButton.h"
@@ -36,38 +38,11 @@
 
 using namespace quorvel;
 using quorvel::bench::millisecondsSince;
+using quorvel::bench::NoMessages;
+using quorvel::bench::photograph;
 using quorvel::bench::TableRow;
 
 namespace {
-
-// Nothing is deleted, so nothing is asked.
-class NoMessages final : public platform::MessageBox
-{
-public:
-    int show(const QString &, int, const QString &) override { return platform::IDNO; }
-};
-
-// A gradient with fine grain, about as dense as a camera's JPEG at quality
-// 90; shade tells the variants apart.
-QImage photograph(QSize size, int shade)
-{
-    QImage image(size, QImage::Format_RGB32);
-    quint32 noise = 2463534242u + quint32(shade);
-    for (int y = 0; y < size.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        const int g = 255 * y / size.height();
-        for (int x = 0; x < size.width(); ++x) {
-            noise ^= noise << 13;
-            noise ^= noise >> 17;
-            noise ^= noise << 5;
-            const int grain = int(noise & 31) - 16;
-            const int r = (255 * x / size.width() + shade) % 256;
-            line[x] = qRgb(std::clamp(r + grain, 0, 255), std::clamp(g + grain, 0, 255),
-                           std::clamp((r + g) / 2 + grain, 0, 255));
-        }
-    }
-    return image;
-}
 
 QByteArray jpegOf(const QImage &image, int quality)
 {
