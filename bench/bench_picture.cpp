@@ -121,19 +121,16 @@ int main(int argc, char *argv[])
         const bool shown = dialog.Label1->Caption().isEmpty() && dialog.Image1->Visible() &&
                            !dialog.Image1->Rendition().isNull();
         allShown = allShown && shown;
-        const double ratio = median(ours) / median(floor);
         TableRow row;
         row.what = QStringLiteral("Picture shown, %1 (%2x%3, %4 MB)")
                        .arg(QLatin1String(c.what))
                        .arg(c.size.width())
                        .arg(c.size.height())
                        .arg(double(QFile(path).size()) / 1e6, 0, 'f', 1);
-        row.ours = TableRow::milliseconds(median(ours));
-        row.floor = TableRow::milliseconds(median(floor)) +
-                    QStringLiteral(" (libjpeg decode at %1/8)").arg(eighths);
-        row.ratio = ratio;
+        row.setMilliseconds(median(ours), median(floor),
+                            QStringLiteral("libjpeg decode at %1/8").arg(eighths));
         row.goal = QStringLiteral("<= 1.15x floor");
-        row.met = ratio <= 1.15;
+        row.met = row.ratio <= 1.15;
         row.print();
         largest = QStringLiteral("%1: %2 (shown at %3 x %4 px, %5 KB decoded)")
                       .arg(QLatin1String(c.what))

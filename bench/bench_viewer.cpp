@@ -220,10 +220,8 @@ int main(int argc, char *argv[])
         TableRow row;
         row.what = QStringLiteral("Viewer, first picture (%1 MP JPEG)")
                        .arg(size.width() * size.height() / 1000000);
-        row.ours = TableRow::milliseconds(bench::median(firstOurs));
-        row.floor = TableRow::milliseconds(bench::median(firstFloor)) +
-                    QStringLiteral(" (libjpeg at %1/8)").arg(eighths);
-        row.ratio = bench::median(firstOurs) / bench::median(firstFloor);
+        row.setMilliseconds(bench::median(firstOurs), bench::median(firstFloor),
+                            QStringLiteral("libjpeg at %1/8").arg(eighths));
         row.goal = QStringLiteral("<= 1.15x floor");
         row.met = row.ratio <= 1.15;
         row.print();
@@ -257,9 +255,7 @@ int main(int argc, char *argv[])
         const double floor = bench::median(bareRepaint);
         TableRow row;
         row.what = QStringLiteral("Viewer, next picture after %1 ms on each, median").arg(dwellMs);
-        row.ours = TableRow::milliseconds(bench::median(next));
-        row.floor = TableRow::milliseconds(floor) + QStringLiteral(" (bare repaint)");
-        row.ratio = bench::median(next) / floor;
+        row.setMilliseconds(bench::median(next), floor, QStringLiteral("bare repaint"));
         row.goal = QStringLiteral("<= 16 ms");
         row.met = bench::median(next) <= 16;
         row.print();
@@ -349,9 +345,7 @@ int main(int argc, char *argv[])
                                   "worst of %1 (%2 never shown)")
                        .arg(pressedAt.size())
                        .arg(unseen);
-        row.ours = TableRow::milliseconds(worst);
-        row.floor = TableRow::milliseconds(thumbnailFloor) + QStringLiteral(" (a thumbnail read)");
-        row.ratio = worst / thumbnailFloor;
+        row.setMilliseconds(worst, thumbnailFloor, QStringLiteral("a thumbnail read"));
         row.goal = QStringLiteral("<= 33 ms, every press");
         row.met = worst <= 33 && unseen == 0 && !thumbnail.isNull();
         row.print();
@@ -385,10 +379,8 @@ int main(int argc, char *argv[])
         TableRow row;
         row.what = QStringLiteral("Viewer, one to one (%1 MP)")
                        .arg(size.width() * size.height() / 1000000);
-        row.ours = TableRow::milliseconds(bench::median(wholeOurs));
-        row.floor =
-            TableRow::milliseconds(bench::median(wholeFloor)) + QStringLiteral(" (libjpeg whole)");
-        row.ratio = bench::median(wholeOurs) / bench::median(wholeFloor);
+        row.setMilliseconds(bench::median(wholeOurs), bench::median(wholeFloor),
+                            QStringLiteral("libjpeg whole"));
         row.goal = QStringLiteral("<= 1.5x floor");
         row.met = row.ratio <= 1.5;
         row.print();
