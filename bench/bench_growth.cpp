@@ -11,6 +11,7 @@
 
 #include "platform/HeapReuse.h"
 #include "support/CardFiles.h"
+#include "support/PaintCounter.h"
 #include "support/TableRow.h"
 #include "support/Timing.h"
 #include "support/TrimScenario.h"
@@ -32,20 +33,6 @@ using namespace quorvel::bench;
 namespace {
 
 constexpr double allowedGrowth = 1.25;
-
-class PaintCounter final : public QObject
-{
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 // A new Path on the list, up to the names painted. Milliseconds.
 double listAndShow(ui::FileListBox &box, const PaintCounter &counter, const QString &folder,

@@ -5,6 +5,7 @@
 // times that floor.
 
 #include "platform/HeapReuse.h"
+#include "support/PaintCounter.h"
 #include "support/TableRow.h"
 #include "ui/FileListBox.h"
 
@@ -21,6 +22,7 @@
 #include <unistd.h>
 #include <vector>
 
+using quorvel::bench::PaintCounter;
 using quorvel::bench::TableRow;
 using quorvel::ui::FileListBox;
 
@@ -74,21 +76,6 @@ double readdirPass(const QString &folder, int &entries)
     }
     return double(timer.nsecsElapsed()) / 1e6;
 }
-
-// Counts the list's paint events, to wait until a new listing is on screen.
-class PaintCounter : public QObject
-{
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 // Ours: Path written, the list read, sorted, laid out and painted.
 double listAndShow(FileListBox &box, PaintCounter &counter, const QString &folder,
@@ -156,16 +143,13 @@ int main(int argc, char **argv)
         }
         const double oursMs = median(ours);
         const double floorMs = median(floor);
-        const double ratio = oursMs / floorMs;
         TableRow row;
         row.what = QStringLiteral("File list, %1 files (half \"*.nef\"), listed and shown")
                        .arg(QLocale(QLocale::English).toString(files));
-        row.ours = TableRow::milliseconds(oursMs);
-        row.floor = TableRow::milliseconds(floorMs) + QStringLiteral(" (readdir)");
-        row.ratio = ratio;
+        row.setMilliseconds(oursMs, floorMs, QStringLiteral("readdir"));
         if (files == 100000) {
             row.goal = QStringLiteral("< 100 ms and <= 4x floor");
-            row.met = oursMs < 100.0 && ratio <= 4.0;
+            row.met = oursMs < 100.0 && row.ratio <= 4.0;
         }
         row.print();
         std::fflush(stdout);

@@ -102,9 +102,7 @@ int main(int argc, char **argv)
     row.what = QStringLiteral("RAW pattern changed, %1 RAW files against %2 pictures, with the "
                               "marks of what a trim takes")
                    .arg(english.toString(raws), english.toString(pictures));
-    row.ours = TableRow::milliseconds(oursMs);
-    row.floor = TableRow::milliseconds(floorMs) + QStringLiteral(" (the listing alone)");
-    row.ratio = oursMs / floorMs;
+    row.setMilliseconds(oursMs, floorMs, QStringLiteral("the listing alone"));
     if (!quick) {
         row.goal = QStringLiteral("<= 1.2x floor");
         row.met = row.ratio <= 1.2;

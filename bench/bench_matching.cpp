@@ -79,9 +79,7 @@ int main(int argc, char **argv)
     const QString n = QLocale(QLocale::English).toString(count);
     TableRow row;
     row.what = QStringLiteral("Matching, %1 RAW x %1 picture names").arg(n);
-    row.ours = TableRow::milliseconds(oursMs);
-    row.floor = TableRow::milliseconds(floorMs) + QStringLiteral(" (hashing every name)");
-    row.ratio = oursMs / floorMs;
+    row.setMilliseconds(oursMs, floorMs, QStringLiteral("hashing every name"));
     row.goal = QStringLiteral("< 20 ms");
     row.met = right && oursMs < 20;
     row.print();

@@ -7,6 +7,8 @@
 #include "platform/HeapReuse.h"
 #include "platform/MessageBox.h"
 #include "support/BareJpeg.h"
+#include "support/NoMessages.h"
+#include "support/Photograph.h"
 #include "support/TableRow.h"
 #include "ui/Image.h"
 #include "ui/Label.h"
@@ -23,44 +25,17 @@
 #include <vector>
 
 using namespace quorvel;
+using quorvel::bench::NoMessages;
+using quorvel::bench::photograph;
 using quorvel::bench::TableRow;
 
 namespace {
-
-// The benchmark deletes nothing, so nothing is ever asked.
-class NoMessages final : public platform::MessageBox
-{
-public:
-    int show(const QString &, int, const QString &) override { return platform::IDNO; }
-};
 
 struct Case
 {
     const char *what;
     QSize size;
 };
-
-// A gradient with fine grain, so the compressed data is about as dense as a
-// camera's at quality 90.
-QImage photograph(QSize size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    quint32 noise = 2463534242u;
-    for (int y = 0; y < size.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        const int g = 255 * y / size.height();
-        for (int x = 0; x < size.width(); ++x) {
-            noise ^= noise << 13;
-            noise ^= noise >> 17;
-            noise ^= noise << 5;
-            const int grain = int(noise & 31) - 16;
-            const int r = 255 * x / size.width();
-            line[x] = qRgb(std::clamp(r + grain, 0, 255), std::clamp(g + grain, 0, 255),
-                           std::clamp((r + g) / 2 + grain, 0, 255));
-        }
-    }
-    return image;
-}
 
 // The box the viewer shows a picture in, in pixels at 15 twips each.
 constexpr double boxPixels = 8000.0 / 15.0;
@@ -146,19 +121,16 @@ int main(int argc, char *argv[])
         const bool shown = dialog.Label1->Caption().isEmpty() && dialog.Image1->Visible() &&
                            !dialog.Image1->Rendition().isNull();
         allShown = allShown && shown;
-        const double ratio = median(ours) / median(floor);
         TableRow row;
         row.what = QStringLiteral("Picture shown, %1 (%2x%3, %4 MB)")
                        .arg(QLatin1String(c.what))
                        .arg(c.size.width())
                        .arg(c.size.height())
                        .arg(double(QFile(path).size()) / 1e6, 0, 'f', 1);
-        row.ours = TableRow::milliseconds(median(ours));
-        row.floor = TableRow::milliseconds(median(floor)) +
-                    QStringLiteral(" (libjpeg decode at %1/8)").arg(eighths);
-        row.ratio = ratio;
+        row.setMilliseconds(median(ours), median(floor),
+                            QStringLiteral("libjpeg decode at %1/8").arg(eighths));
         row.goal = QStringLiteral("<= 1.15x floor");
-        row.met = ratio <= 1.15;
+        row.met = row.ratio <= 1.15;
         row.print();
         largest = QStringLiteral("%1: %2 (shown at %3 x %4 px, %5 KB decoded)")
                       .arg(QLatin1String(c.what))

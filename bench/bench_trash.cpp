@@ -10,6 +10,7 @@
 #include "files/FileNames.h"
 #include "platform/MessageBox.h"
 #include "platform/Trash.h"
+#include "support/CardFiles.h"
 #include "support/TableRow.h"
 #include "support/Timing.h"
 #include "trimming/RecycleFile.h"
@@ -18,7 +19,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <functional>
 #include <linux/magic.h>
@@ -37,6 +37,7 @@
 using quorvel::bench::isQuick;
 using quorvel::bench::median;
 using quorvel::bench::TableRow;
+using quorvel::bench::CardFiles::countEntries;
 
 namespace {
 
@@ -82,17 +83,6 @@ Card makeFiles(const QByteArray &folder, int n, int &made)
         }
     }
     return card;
-}
-
-int countEntries(const QByteArray &folder)
-{
-    int count = 0;
-    if (DIR *dir = ::opendir(folder.constData())) {
-        while (const dirent *entry = ::readdir(dir))
-            count += entry->d_name[0] != '.';
-        ::closedir(dir);
-    }
-    return count;
 }
 
 double microsecondsPerFile(qint64 nanoseconds, int n)

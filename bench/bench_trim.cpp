@@ -65,18 +65,14 @@ int main(int argc, char **argv)
                  english.toString(raws / 5));
     TableRow noted;
     noted.what = what;
-    noted.ours = TableRow::milliseconds(ours);
-    noted.floor = TableRow::milliseconds(median(notedFloors)) +
-                  QStringLiteral(" (2 readdir passes + info file and rename)");
-    noted.ratio = ours / median(notedFloors);
+    noted.setMilliseconds(ours, median(notedFloors),
+                          QStringLiteral("2 readdir passes + info file and rename"));
     noted.setRatioGoal(1.15);
     noted.print();
 
     TableRow row;
     row.what = what + QStringLiteral(", next to renames alone");
-    row.ours = TableRow::milliseconds(ours);
-    row.floor = TableRow::milliseconds(floor) + QStringLiteral(" (2 readdir passes + rename)");
-    row.ratio = ours / floor;
+    row.setMilliseconds(ours, floor, QStringLiteral("2 readdir passes + rename"));
     row.print();
     return 0;
 }

@@ -129,9 +129,7 @@ int main(int argc, char **argv)
     TableRow row;
     row.what = QStringLiteral("Undo Trim, %1 files put back from the trash")
                    .arg(QLocale(QLocale::English).toString(count));
-    row.ours = TableRow::milliseconds(oursMs);
-    row.floor = TableRow::milliseconds(floorMs) + QStringLiteral(" (rename + unlink)");
-    row.ratio = oursMs / floorMs;
+    row.setMilliseconds(oursMs, floorMs, QStringLiteral("rename + unlink"));
     if (!quick) {
         row.goal = QStringLiteral("<= 1.2x floor");
         row.met = row.ratio <= 1.2;

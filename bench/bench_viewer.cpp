@@ -8,6 +8,8 @@
 #include "platform/HeapReuse.h"
 #include "platform/MessageBox.h"
 #include "support/BareJpeg.h"
+#include "support/NoMessages.h"
+#include "support/Photograph.h"
 #include "support/TableRow.h"
 #include "support/Timing.h"
 #include "ui/CommandButton.h"
@@ -36,38 +38,11 @@
 
 using namespace quorvel;
 using quorvel::bench::millisecondsSince;
+using quorvel::bench::NoMessages;
+using quorvel::bench::photograph;
 using quorvel::bench::TableRow;
 
 namespace {
-
-// Nothing is deleted, so nothing is asked.
-class NoMessages final : public platform::MessageBox
-{
-public:
-    int show(const QString &, int, const QString &) override { return platform::IDNO; }
-};
-
-// A gradient with fine grain, about as dense as a camera's JPEG at quality
-// 90; shade tells the variants apart.
-QImage photograph(QSize size, int shade)
-{
-    QImage image(size, QImage::Format_RGB32);
-    quint32 noise = 2463534242u + quint32(shade);
-    for (int y = 0; y < size.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        const int g = 255 * y / size.height();
-        for (int x = 0; x < size.width(); ++x) {
-            noise ^= noise << 13;
-            noise ^= noise >> 17;
-            noise ^= noise << 5;
-            const int grain = int(noise & 31) - 16;
-            const int r = (255 * x / size.width() + shade) % 256;
-            line[x] = qRgb(std::clamp(r + grain, 0, 255), std::clamp(g + grain, 0, 255),
-                           std::clamp((r + g) / 2 + grain, 0, 255));
-        }
-    }
-    return image;
-}
 
 QByteArray jpegOf(const QImage &image, int quality)
 {
@@ -245,10 +220,8 @@ int main(int argc, char *argv[])
         TableRow row;
         row.what = QStringLiteral("Viewer, first picture (%1 MP JPEG)")
                        .arg(size.width() * size.height() / 1000000);
-        row.ours = TableRow::milliseconds(bench::median(firstOurs));
-        row.floor = TableRow::milliseconds(bench::median(firstFloor)) +
-                    QStringLiteral(" (libjpeg at %1/8)").arg(eighths);
-        row.ratio = bench::median(firstOurs) / bench::median(firstFloor);
+        row.setMilliseconds(bench::median(firstOurs), bench::median(firstFloor),
+                            QStringLiteral("libjpeg at %1/8").arg(eighths));
         row.goal = QStringLiteral("<= 1.15x floor");
         row.met = row.ratio <= 1.15;
         row.print();
@@ -282,9 +255,7 @@ int main(int argc, char *argv[])
         const double floor = bench::median(bareRepaint);
         TableRow row;
         row.what = QStringLiteral("Viewer, next picture after %1 ms on each, median").arg(dwellMs);
-        row.ours = TableRow::milliseconds(bench::median(next));
-        row.floor = TableRow::milliseconds(floor) + QStringLiteral(" (bare repaint)");
-        row.ratio = bench::median(next) / floor;
+        row.setMilliseconds(bench::median(next), floor, QStringLiteral("bare repaint"));
         row.goal = QStringLiteral("<= 16 ms");
         row.met = bench::median(next) <= 16;
         row.print();
@@ -374,9 +345,7 @@ int main(int argc, char *argv[])
                                   "worst of %1 (%2 never shown)")
                        .arg(pressedAt.size())
                        .arg(unseen);
-        row.ours = TableRow::milliseconds(worst);
-        row.floor = TableRow::milliseconds(thumbnailFloor) + QStringLiteral(" (a thumbnail read)");
-        row.ratio = worst / thumbnailFloor;
+        row.setMilliseconds(worst, thumbnailFloor, QStringLiteral("a thumbnail read"));
         row.goal = QStringLiteral("<= 33 ms, every press");
         row.met = worst <= 33 && unseen == 0 && !thumbnail.isNull();
         row.print();
@@ -410,10 +379,8 @@ int main(int argc, char *argv[])
         TableRow row;
         row.what = QStringLiteral("Viewer, one to one (%1 MP)")
                        .arg(size.width() * size.height() / 1000000);
-        row.ours = TableRow::milliseconds(bench::median(wholeOurs));
-        row.floor =
-            TableRow::milliseconds(bench::median(wholeFloor)) + QStringLiteral(" (libjpeg whole)");
-        row.ratio = bench::median(wholeOurs) / bench::median(wholeFloor);
+        row.setMilliseconds(bench::median(wholeOurs), bench::median(wholeFloor),
+                            QStringLiteral("libjpeg whole"));
         row.goal = QStringLiteral("<= 1.5x floor");
         row.met = row.ratio <= 1.5;
         row.print();

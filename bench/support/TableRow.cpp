@@ -10,6 +10,13 @@ void TableRow::setRatioGoal(double limit)
     met = ratio > 0 && ratio <= limit;
 }
 
+void TableRow::setMilliseconds(double oursMs, double floorMs, const QString &floorKind)
+{
+    ours = milliseconds(oursMs);
+    floor = milliseconds(floorMs) + QStringLiteral(" (") + floorKind + QLatin1Char(')');
+    ratio = oursMs / floorMs;
+}
+
 void TableRow::print() const
 {
     const bool context = goal.isEmpty();

@@ -22,6 +22,9 @@ public:
     // Every goal is a ratio to a floor measured in the same run: a busy or
     // slow machine moves both figures, not whether the goal is met.
     void setRatioGoal(double limit);
+    // Both figures in milliseconds, the floor named by what it measured (as
+    // "readdir"), and their ratio: the form of most rows.
+    void setMilliseconds(double oursMs, double floorMs, const QString &floorKind);
     void print() const;
 
     static QString milliseconds(double value);

@@ -5,6 +5,7 @@
 #include "platform/linux/XdgOpenLauncher.h"
 #include "platform/MountedVolumes.h"
 #include "support/CardFiles.h"
+#include "support/PaintCounter.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/Timing.h"
 #include "ui/App.h"
@@ -18,20 +19,6 @@
 
 namespace quorvel::bench {
 namespace {
-
-class PaintCounter final : public QObject
-{
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 // Runs the event loop until the widget counted by counter has painted again.
 bool waitForPaint(const PaintCounter &counter, int paintsBefore)

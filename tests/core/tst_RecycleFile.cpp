@@ -26,33 +26,16 @@ using namespace quorvel;
 using quorvel::test::entries;
 using quorvel::test::errorName;
 using quorvel::test::exists;
+using quorvel::test::infoValue;
 using quorvel::test::readFile;
 using quorvel::test::realPath;
 using quorvel::test::removeTree;
+using quorvel::test::statOf;
 using quorvel::test::writeFile;
 
 namespace {
 
 constexpr uid_t nobody = quorvel::test::UnprivilegedUser::id;
-
-struct stat statOf(const QByteArray &path)
-{
-    struct stat st
-    {
-    };
-    if (::lstat(path.constData(), &st) != 0)
-        st.st_ino = 0;
-    return st;
-}
-
-QByteArray infoValue(const QByteArray &infoText, QByteArrayView key)
-{
-    for (const QByteArray &line : infoText.split('\n')) {
-        if (line.startsWith(key) && line.size() > key.size() && line[key.size()] == '=')
-            return line.mid(key.size() + 1);
-    }
-    return "<no " + key.toByteArray() + ">";
-}
 
 int recycle(const QByteArray &path)
 {

@@ -57,10 +57,7 @@ QByteArray readFile(const QByteArray &path)
 
 mode_t typeOf(const QByteArray &path)
 {
-    struct stat st
-    {
-    };
-    return ::lstat(path.constData(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+    return quorvel::test::statOf(path).st_mode & S_IFMT;
 }
 
 QByteArray linkTarget(const QByteArray &path)

@@ -218,6 +218,7 @@ private slots:
 private:
     QString picturePath(const QString &name) const { return m_folder.filePath(name); }
     QString makePicture(const QString &name, QSize size, const char *format = "jpeg");
+    QString makeLargePhotograph(const QString &name);
 
     QTemporaryDir m_root;
     QDir m_folder;
@@ -261,6 +262,16 @@ QString tst_dlgShowPicture::makePicture(const QString &name, QSize size, const c
     if (!writeFile(path, encoded(photograph(size), format, 90)))
         qFatal("could not write %s", qPrintable(path));
     return path;
+}
+
+// 45 megapixels of one colour: decoded whole, more than Qt's reader allows by
+// default. Empty when the file could not be written.
+QString tst_dlgShowPicture::makeLargePhotograph(const QString &name)
+{
+    QImage large(8256, 5504, QImage::Format_RGB32);
+    large.fill(qRgb(90, 140, 200));
+    const QString path = picturePath(name);
+    return writeFile(path, encoded(large, "jpeg", 90)) ? path : QString();
 }
 
 void tst_dlgShowPicture::layout()
@@ -527,11 +538,8 @@ void tst_dlgShowPicture::showsWhatTagNames()
 void tst_dlgShowPicture::showsLargePhotographs()
 {
     // 45 megapixels: decoded whole they would need more than the reader allows.
-    QImage large(8256, 5504, QImage::Format_RGB32);
-    large.fill(qRgb(90, 140, 200));
-    const QString path = picturePath(QStringLiteral("DSC_4500.jpg"));
-    QVERIFY(writeFile(path, encoded(large, "jpeg", 90)));
-    large = QImage();
+    const QString path = makeLargePhotograph(QStringLiteral("DSC_4500.jpg"));
+    QVERIFY(!path.isEmpty());
 
     viewer::dlgShowPicture &dialog = *m_dialog;
     dialog.setTag(path);
@@ -1022,12 +1030,8 @@ void tst_dlgShowPicture::oneToOne()
 {
     QFETCH(bool, byKey);
 
-    // 45 megapixels: whole, more than Qt's reader allows by default.
-    QImage large(8256, 5504, QImage::Format_RGB32);
-    large.fill(qRgb(90, 140, 200));
-    const QString path = picturePath(QStringLiteral("DSC_4501.jpg"));
-    QVERIFY(writeFile(path, encoded(large, "jpeg", 90)));
-    large = QImage();
+    const QString path = makeLargePhotograph(QStringLiteral("DSC_4501.jpg"));
+    QVERIFY(!path.isEmpty());
     viewer::dlgShowPicture &dialog = *m_dialog;
     dialog.setTag(path);
     dialog.show();

@@ -11,6 +11,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
+#include <optional>
 #include <QDebug>
 #include <QFile>
 #include <QProcess>
@@ -19,6 +20,18 @@
 #include <unistd.h>
 
 namespace quorvel::test {
+namespace {
+
+std::optional<QByteArray> findInfoValue(const QByteArray &infoText, QByteArrayView key)
+{
+    for (const QByteArray &line : infoText.split('\n')) {
+        if (line.startsWith(key) && line.size() > key.size() && line[key.size()] == '=')
+            return line.mid(key.size() + 1);
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 bool writeFile(const QByteArray &path, const QByteArray &content)
 {
@@ -51,6 +64,16 @@ bool exists(const QByteArray &path)
     return ::lstat(path.constData(), &st) == 0;
 }
 
+struct stat statOf(const QByteArray &path)
+{
+    struct stat st
+    {
+    };
+    if (::lstat(path.constData(), &st) != 0)
+        return {};
+    return st;
+}
+
 QByteArrayList entries(const QByteArray &folder)
 {
     QByteArrayList names;
@@ -73,13 +96,15 @@ QByteArray realPath(const QByteArray &path)
     return ::realpath(path.constData(), resolved) ? QByteArray(resolved) : QByteArray();
 }
 
+QByteArray infoValue(const QByteArray &infoText, QByteArrayView key)
+{
+    return findInfoValue(infoText, key).value_or("<no " + key.toByteArray() + ">");
+}
+
 QByteArray infoPath(const QByteArray &infoText)
 {
-    for (const QByteArray &line : infoText.split('\n')) {
-        if (line.startsWith("Path="))
-            return platform::percentDecodePath(line.mid(5));
-    }
-    return "<no Path>";
+    const std::optional<QByteArray> path = findInfoValue(infoText, "Path");
+    return path ? platform::percentDecodePath(*path) : QByteArray("<no Path>");
 }
 
 void removeTree(const QByteArray &root)

@@ -2,8 +2,10 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 // Files handled by their names' bytes: several names under test are not valid
@@ -19,11 +21,19 @@ QByteArray readFile(const QByteArray &path, int extraFlags = 0);
 // By lstat: a link that leads nowhere still exists.
 bool exists(const QByteArray &path);
 
+// By lstat too; all zero when there is nothing at path, so that an inode or
+// a mode compared with it fails rather than the test reading garbage.
+struct stat statOf(const QByteArray &path);
+
 // Sorted, so that tests compare listings without caring for readdir's order.
 QByteArrayList entries(const QByteArray &folder);
 
 // Empty when the path does not resolve.
 QByteArray realPath(const QByteArray &path);
+
+// The value of key= in a .trashinfo file, as written; "<no key>" when the
+// file has no such line, so that a failed comparison says which is missing.
+QByteArray infoValue(const QByteArray &infoText, QByteArrayView key);
 
 // The Path= of a .trashinfo file, decoded back to the bytes it stands for.
 QByteArray infoPath(const QByteArray &infoText);
