@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <QDateTime>
+#include <QStringBuilder>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -372,7 +373,7 @@ int trashInto(Trash &trash, int folderFd, const QByteArray &name, const QByteArr
 
     for (int attempt = 1; attempt <= maxAttempts; ++attempt) {
         const QByteArray inTrash = trashedName(name, attempt);
-        const QByteArray infoName = concatenated({inTrash, trashInfoSuffix});
+        const QByteArray infoName = inTrash % trashInfoSuffix;
         OwnedFd infoFd(::openat(trash.info.fd, infoName.constData(),
                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!infoFd.valid()) {
@@ -390,8 +391,7 @@ int trashInto(Trash &trash, int folderFd, const QByteArray &name, const QByteArr
                 if (const int refused =
                         refuseArrivedFolder(trash, folderFd, name, inTrash, infoName))
                     return refused;
-                where = {path, concatenated({trash.path, "/files/", inTrash}),
-                         concatenated({trash.path, "/info/", infoName})};
+                where = {path, trash.path % "/files/" % inTrash, trash.path % "/info/" % infoName};
                 return 0;
             }
         }
@@ -531,7 +531,7 @@ int TrashSession::moveToTrash(const QByteArray &path, TrashedFile &where)
     if (const int error = state.resolveFolder(folderGiven))
         return error;
     const QByteArray &folder = state.folder;
-    const QByteArray file = concatenated({folder, folder == "/" ? "" : "/", name});
+    const QByteArray file = folder % (folder == "/" ? "" : "/") % name;
 
     // A trim or a delete moves one picture or one RAW file, never a folder:
     // that would take along everything in it, unasked. Only a path that says

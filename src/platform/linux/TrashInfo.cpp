@@ -1,7 +1,7 @@
 #include "platform/linux/TrashInfo.h"
 
-#include <cstring>
 #include <QDateTime>
+#include <QStringBuilder>
 
 namespace quorvel::platform {
 namespace {
@@ -46,21 +46,6 @@ QByteArrayView cutToLimit(QByteArrayView text, qsizetype limit)
 }
 
 } // namespace
-
-QByteArray concatenated(std::initializer_list<QByteArrayView> parts)
-{
-    qsizetype size = 0;
-    for (const QByteArrayView part : parts)
-        size += part.size();
-    QByteArray out(size, Qt::Uninitialized);
-    char *next = out.data();
-    for (const QByteArrayView part : parts) {
-        if (!part.isEmpty())
-            std::memcpy(next, part.data(), size_t(part.size()));
-        next += part.size();
-    }
-    return out;
-}
 
 QByteArray percentEncodePath(QByteArrayView path)
 {
@@ -115,8 +100,8 @@ QByteArray trashInfoDate(const QDateTime &deletionDate)
 
 QByteArray trashInfoText(QByteArrayView path, QByteArrayView deletionDate)
 {
-    return concatenated(
-        {"[Trash Info]\nPath=", percentEncodePath(path), "\nDeletionDate=", deletionDate, "\n"});
+    return "[Trash Info]\nPath=" % percentEncodePath(path) % "\nDeletionDate=" % deletionDate %
+           "\n";
 }
 
 QByteArray trashInfoText(QByteArrayView path, const QDateTime &deletionDate)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <initializer_list>
 #include <QByteArray>
 #include <QByteArrayView>
 
@@ -11,11 +10,6 @@ class QDateTime;
 // name's bytes, so a name that is not valid UTF-8 is written, and comes back,
 // exactly as the filesystem holds it.
 namespace quorvel::platform {
-
-// The parts one after another, made in one allocation: every trashed file
-// needs several such paths, and QByteArray's + and append grow them piece by
-// piece, which costs a trim more than the trash does.
-QByteArray concatenated(std::initializer_list<QByteArrayView> parts);
 
 // The longest name one folder entry may have on the filesystems we meet.
 inline constexpr qsizetype maxNameBytes = 255;
