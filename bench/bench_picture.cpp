@@ -10,6 +10,7 @@
 #include "support/NoMessages.h"
 #include "support/Photograph.h"
 #include "support/TableRow.h"
+#include "support/Timing.h"
 #include "ui/Image.h"
 #include "ui/Label.h"
 #include "viewer/dlgShowPicture.h"
@@ -54,11 +55,6 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-double milliseconds(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -67,7 +63,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     platform::keepFreedHeapForReuse(); // as the program does when it starts
-    const bool quick = QCoreApplication::arguments().contains(QStringLiteral("--quick"));
+    const bool quick = bench::isQuick(QCoreApplication::arguments());
 
     const std::vector<Case> cases = quick ? std::vector<Case>{{"2 MP JPEG", QSize(1728, 1152)}}
                                           : std::vector<Case>{{"24 MP JPEG", QSize(6000, 4000)},
@@ -112,11 +108,11 @@ int main(int argc, char *argv[])
             dialog.setTag(path);
             dialog.showPicture(dialog.Tag());
             dialog.Image1->repaint();
-            ours.push_back(milliseconds(timer));
+            ours.push_back(bench::millisecondsSince(timer));
 
             timer.start();
             bench::decodeJpegBare(nativePath, eighths);
-            floor.push_back(milliseconds(timer));
+            floor.push_back(bench::millisecondsSince(timer));
         }
         const bool shown = dialog.Label1->Caption().isEmpty() && dialog.Image1->Visible() &&
                            !dialog.Image1->Rendition().isNull();
