@@ -27,6 +27,15 @@ void NameList::reserve(qsizetype count, qsizetype bytes)
     m_bytes.reserve(size_t(bytes));
 }
 
+qsizetype NameList::indexOf(QByteArrayView name) const
+{
+    for (qsizetype i = 0; i < size(); ++i) {
+        if (bytes(i) == name)
+            return i;
+    }
+    return -1;
+}
+
 void NameList::append(QByteArrayView name)
 {
     // Where a name ends is kept in 32 bits: 4 GB of names is some 300

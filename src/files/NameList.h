@@ -28,6 +28,9 @@ public:
         const quint32 begin = i == 0 ? 0 : m_ends[i - 1];
         return QByteArrayView(m_bytes.data() + begin, qsizetype(m_ends[i] - begin));
     }
+    // Where the name with exactly these bytes is, or -1; no name is decoded
+    // for it.
+    qsizetype indexOf(QByteArrayView name) const;
     // The name as the windows show it (see decodeFileName()).
     QString at(qsizetype index) const;
     QStringList toStringList() const;

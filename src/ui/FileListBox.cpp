@@ -13,20 +13,6 @@
 #include <QScopedValueRollback>
 
 namespace quorvel::ui {
-namespace {
-
-// Where a name is in a listing, by its bytes: no name is decoded for it.
-int indexOf(const files::NameList &names, QByteArrayView name)
-{
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        if (names.bytes(i) == name)
-            return int(i);
-    }
-    return -1;
-}
-
-} // namespace
-
 FileListBox::FileListBox(const QString &startFolder, QWidget *parent)
     : QListView(parent), m_model(new NameListModel(this)), m_path(startFolder)
 {
@@ -100,7 +86,7 @@ void FileListBox::replaceEntries(QString folder, files::NameList names)
     const bool sameFolder = folder == m_path;
     m_path = std::move(folder);
     const int kept = m_keepSelection && sameFolder && !selected.isNull()
-                         ? indexOf(names, files::encodeFileName(selected))
+                         ? int(names.indexOf(files::encodeFileName(selected)))
                          : -1;
     {
         // A new listing starts without a selection, and a kept one is no new

@@ -561,7 +561,7 @@ void dlgShowPicture::showEntry(int index, const QString &news)
 
 void dlgShowPicture::selectName(const QString &name)
 {
-    const int index = int(m_list->Names().indexOf(name));
+    const int index = int(m_list->names().indexOf(files::encodeFileName(name)));
     if (index >= 0 && index != m_list->ListIndex())
         m_list->setListIndex(index);
 }
@@ -602,7 +602,8 @@ void dlgShowPicture::rejectShown()
     m_refreshFileLists();
 
     const QString news = QStringLiteral("%1 moved to the trash (Ctrl+Z puts it back)").arg(name);
-    const int next = after.isEmpty() ? -1 : int(m_list->Names().indexOf(after));
+    const int next =
+        after.isEmpty() ? -1 : int(m_list->names().indexOf(files::encodeFileName(after)));
     if (next < 0) {
         // The last picture has gone: nothing is left to show.
         Image1->setPicture(ui::Picture());
@@ -643,7 +644,7 @@ void dlgShowPicture::undoReject()
     }
     m_refreshFileLists();
     selectName(rejection.name);
-    const int index = int(m_list->Names().indexOf(rejection.name));
+    const int index = int(m_list->names().indexOf(files::encodeFileName(rejection.name)));
     if (index < 0) {
         writeStatus(QStringLiteral("%1 is back from the trash").arg(rejection.name));
         return;

@@ -43,7 +43,10 @@ void tst_NameList::keepsEachNameApart()
     for (qsizetype i = 0; i < names.size(); ++i) {
         QCOMPARE(list.bytes(i), QByteArrayView(names.at(i)));
         QCOMPARE(list.at(i), shown.at(i));
+        // Every row is found by its own bytes, never by a prefix of them.
+        QCOMPARE(list.indexOf(names.at(i)), i);
     }
+    QCOMPARE(list.indexOf(names.last() + "x"), -1);
     QCOMPARE(list.toStringList(), shown);
 
     // Reserving to the exact size changes nothing a reader sees.
