@@ -269,6 +269,9 @@ void frmMain::connectHandlers()
                                {mnuUndoTrim, &frmMain::mnuUndoTrim_Click},
                                {mnuTrimSidecars, &frmMain::mnuTrimSidecars_Click}});
     on(checkSync, &CheckBox::Click, &frmMain::checkSync_Click);
+    // The count of what a trim would take is no caption of its own but part of
+    // the lists' picture, drawn on the background: a click on it is one there.
+    on(lblToTrim, &Label::Click, &frmMain::Form_Click);
     on(fb1, &FileListBox::Click, &frmMain::fb1_Click);
     // Nothing selected, nothing to show.
     connect(fb1, &FileListBox::SelectionLost, cmdInfo, [this] { cmdInfo->setEnabled(false); });

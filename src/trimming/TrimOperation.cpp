@@ -20,12 +20,17 @@ TrimOperation::TrimOperation(TrimHost &host, MessageBox &messages,
       m_makerAddress(std::move(makerAddress))
 {}
 
-QString TrimOperation::confirmationPrompt(const QString &rawPattern, const QString &picturePattern)
+QString TrimOperation::confirmationPrompt(const QString &rawPattern, const QString &picturePattern,
+                                          std::optional<int> sidecars)
 {
+    const QString sidecarLine =
+        sidecars ? QStringLiteral("\r\n%1 sidecar file(s) go to the trash with their RAW files")
+                       .arg(*sidecars)
+                 : QString();
     return QStringLiteral("You are about to trim your RAW-files (pattern: ") + rawPattern +
            QStringLiteral(") so only ") + QStringLiteral("\r\n") +
            QStringLiteral("the files with the same name as your picture files (pattern: ") +
-           picturePattern + QStringLiteral(") remains") + QStringLiteral("\r\n\r\n") +
+           picturePattern + QStringLiteral(") remains") + sidecarLine + QStringLiteral("\r\n\r\n") +
            QStringLiteral("Are you absolutly sure you want to delete file(s) ?");
 }
 
@@ -41,10 +46,14 @@ QString TrimOperation::failurePrompt(const QString &fileName, int result)
            QStringLiteral("Reported error no: ") + QString::number(result);
 }
 
-QString TrimOperation::summaryPrompt(int deleted, const QString &makerAddress)
+QString TrimOperation::summaryPrompt(int deleted, const QString &makerAddress,
+                                     std::optional<int> sidecars)
 {
+    const QString sidecarLine =
+        sidecars ? QStringLiteral("\r\nand %1 sidecar file(s) with them").arg(*sidecars)
+                 : QString();
     return QStringLiteral("You have deleted ") + QString::number(deleted) +
-           QStringLiteral(" file(s)") + QStringLiteral("\r\n\r\n") +
+           QStringLiteral(" file(s)") + sidecarLine + QStringLiteral("\r\n\r\n") +
            QStringLiteral(
                "If you REGRET the file(s) can be found in the Recycle Bin and restored :-)") +
            QStringLiteral("\r\n\r\n") +
@@ -73,9 +82,24 @@ void TrimOperation::run()
         return;
     }
 
+    // What goes is settled before the question, sidecars included, so that
+    // the answer covers exactly what moves: a sidecar an editor writes while
+    // the question is open stays where it is.
+    const QString folder = m_host.rawFolder();
+    const std::vector<int> toGo = rawFilesToTrim(raws, PictureBaseNames(pictures));
+    const std::vector<QStringList> sidecars =
+        m_sidecars ? Sidecars::of(raws, toGo, files::FolderSnapshot(folder))
+                   : std::vector<QStringList>(toGo.size());
+    std::optional<int> sidecarCount;
+    if (m_sidecars) {
+        sidecarCount = 0;
+        for (const QStringList &names : sidecars)
+            *sidecarCount += int(names.size());
+    }
+
     const QString rawPattern = m_host.rawPatternText();
     const int answer =
-        m_messages.show(confirmationPrompt(rawPattern, m_host.picturePatternText()),
+        m_messages.show(confirmationPrompt(rawPattern, m_host.picturePatternText(), sidecarCount),
                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, confirmationTitle(rawPattern));
     if (answer != IDYES)
         return;
@@ -83,14 +107,9 @@ void TrimOperation::run()
     m_host.beginWork();
     const auto endWork = qScopeGuard([this] { m_host.endWork(); });
 
-    const QString folder = m_host.rawFolder();
-    const std::vector<int> toGo = rawFilesToTrim(raws, PictureBaseNames(pictures));
-    // Read now, after the answer: what an editor wrote meanwhile goes too.
-    const std::vector<QStringList> sidecars =
-        m_sidecars ? Sidecars::of(raws, toGo, files::FolderSnapshot(folder))
-                   : std::vector<QStringList>(toGo.size());
     const int total = int(toGo.size());
     int deleted = 0;
+    int sidecarsDeleted = 0;
     int done = 0;
     // Closed with the trim, so that a card can be unmounted as soon as it ends.
     TrashSession trash;
@@ -109,15 +128,16 @@ void TrimOperation::run()
             // Only once their RAW file is gone: a sidecar without it is worth
             // nothing, a RAW file without its sidecar loses its edits.
             for (const QString &sidecar : sidecars[k])
-                move(sidecar);
+                sidecarsDeleted += move(sidecar) ? 1 : 0;
         }
         m_host.progress(++done, total);
     }
 
     // Where walking every RAW file against every picture would have left them.
     m_host.selectEntries(int(raws.size()) - 1, int(pictures.size()) - 1);
-    m_messages.show(summaryPrompt(deleted, m_makerAddress), MB_OK | MB_ICONINFORMATION,
-                    QStringLiteral("Thanks using Quorvel "));
+    m_messages.show(summaryPrompt(deleted, m_makerAddress,
+                                  m_sidecars ? std::optional<int>(sidecarsDeleted) : std::nullopt),
+                    MB_OK | MB_ICONINFORMATION, QStringLiteral("Thanks using Quorvel "));
     m_host.refreshFileLists();
 }
 

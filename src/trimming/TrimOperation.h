@@ -3,6 +3,7 @@
 #include "platform/Trash.h"
 #include "trimming/RecycleFile.h"
 
+#include <optional>
 #include <QString>
 #include <vector>
 
@@ -33,10 +34,14 @@ public:
     // in a failure after moving files.
     const std::vector<platform::TrashedFile> &trashed() const { return m_trashed; }
 
-    static QString confirmationPrompt(const QString &rawPattern, const QString &picturePattern);
+    // With sidecars given (the option on), the question and the summary each
+    // gain a line with their count; without, they are exactly as they were.
+    static QString confirmationPrompt(const QString &rawPattern, const QString &picturePattern,
+                                      std::optional<int> sidecars = std::nullopt);
     static QString confirmationTitle(const QString &rawPattern);
     static QString failurePrompt(const QString &fileName, int result);
-    static QString summaryPrompt(int deleted, const QString &makerAddress);
+    static QString summaryPrompt(int deleted, const QString &makerAddress,
+                                 std::optional<int> sidecars = std::nullopt);
 
 private:
     TrimHost &m_host;

@@ -447,6 +447,7 @@ private slots:
         QTest::newRow("Refresh Lists") << "button";
         QTest::newRow("click on the background") << "background";
         QTest::newRow("click on the greyed RAW folder list") << "greyed";
+        QTest::newRow("click on the \"N to trim\" label") << "to trim";
     }
     void newFilesShowUpOnRefresh()
     {
@@ -459,6 +460,8 @@ private slots:
             QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
         } else if (how == "background") {
             QTest::mouseClick(w.centralWidget(), Qt::LeftButton, {}, QPoint(300, 395));
+        } else if (how == "to trim") {
+            QTest::mouseClick(w.lblToTrim, Qt::LeftButton, {}, QPoint(2, 2));
         } else {
             QTest::mouseClick(w.Dir2->viewport(), Qt::LeftButton);
         }
@@ -803,7 +806,12 @@ private slots:
         QCOMPARE(trashedNames(dataHome),
                  (QStringList{"DSC_0004.NEF", "DSC_0005.nef", "DSC_0005.nef.xmp", "DSC_0005.xmp",
                               "DSC_0006.nef", "DSC_0006.nef.pp3"}));
-        QVERIFY(messages.last().prompt.startsWith("You have deleted 3 file(s)"));
+        // The question and the summary each say how many sidecars go.
+        const auto &question = messages.messages()[messages.count() - 2];
+        QVERIFY(question.prompt.contains(
+            "remains\r\n3 sidecar file(s) go to the trash with their RAW files\r\n\r\nAre"));
+        QVERIFY(messages.last().prompt.startsWith(
+            "You have deleted 3 file(s)\r\nand 3 sidecar file(s) with them\r\n\r\nIf"));
         QVERIFY(QFile::exists(photos + "/DSC_0001.xmp"));
         QVERIFY(QFile::exists(photos + "/DSC_0002.nef.dop"));
 
