@@ -1,10 +1,13 @@
 // Matching: which of 50,000 RAW files have no picture among 50,000, by base
-// name, exactly as the trim decides it, next to the least any such decision
-// costs: one pass that hashes every name of both lists. Goal: under 20 ms.
+// name, exactly as the trim and the marks decide it, on the lists' own bytes,
+// next to the least any such decision costs: one pass that hashes every name
+// of both lists. Goals: under 20 ms, and at most 3x that pass.
 
+#include "files/NameList.h"
 #include "support/TableRow.h"
 #include "support/Timing.h"
 #include "trimming/Matching.h"
+#include "trimming/PictureBaseNames.h"
 
 #include <cstdio>
 #include <QCoreApplication>
@@ -18,26 +21,35 @@ namespace {
 
 // Every fifth RAW file has lost its picture; the pictures that are left are
 // as many again, the rest being pictures without a RAW file.
-void makeNames(int count, QStringList &raws, QStringList &pictures)
+void makeNames(int count, files::NameList &raws, files::NameList &pictures)
 {
-    raws.reserve(count);
-    pictures.reserve(count);
     for (int i = 0; i < count; ++i) {
-        raws.append(QStringLiteral("DSC_%1.NEF").arg(i, 6, 10, QLatin1Char('0')));
+        raws.append(QByteArrayLiteral("DSC_") + QByteArray::number(i).rightJustified(6, '0') +
+                    QByteArrayLiteral(".NEF"));
         const int picture = i % 5 == 4 ? count + i : i;
-        pictures.append(QStringLiteral("DSC_%1.JPG").arg(picture, 6, 10, QLatin1Char('0')));
+        pictures.append(QByteArrayLiteral("DSC_") +
+                        QByteArray::number(picture).rightJustified(6, '0') +
+                        QByteArrayLiteral(".JPG"));
     }
 }
 
 // The floor: every name of both lists hashed once, nothing kept.
-size_t hashEveryName(const QStringList &raws, const QStringList &pictures)
+size_t hashEveryName(const files::NameList &raws, const files::NameList &pictures)
 {
     size_t sum = 0;
-    for (const QString &name : raws)
-        sum += qHash(name);
-    for (const QString &name : pictures)
-        sum += qHash(name);
+    for (qsizetype i = 0; i < raws.size(); ++i)
+        sum += qHash(raws.bytes(i));
+    for (qsizetype i = 0; i < pictures.size(); ++i)
+        sum += qHash(pictures.bytes(i));
     return sum;
+}
+
+// What the trim does with the window's lists: the pictures indexed, every
+// RAW file looked up.
+std::vector<int> toTrim(const files::NameList &raws,
+                        const std::shared_ptr<const files::NameList> &pictures)
+{
+    return trimming::rawFilesToTrim(raws, trimming::PictureBaseNames(pictures));
 }
 
 } // namespace
@@ -49,13 +61,14 @@ int main(int argc, char **argv)
     const int count = quick ? 1000 : 50000;
     const int runs = quick ? 3 : 31;
 
-    QStringList raws;
-    QStringList pictures;
-    makeNames(count, raws, pictures);
+    files::NameList raws;
+    auto pictureList = std::make_shared<files::NameList>();
+    makeNames(count, raws, *pictureList);
+    const std::shared_ptr<const files::NameList> pictures = pictureList;
 
     // Once each before timing: pages in, and the result checked.
-    const std::vector<int> unmatched = trimming::unmatchedRawFiles(raws, pictures);
-    volatile size_t sink = hashEveryName(raws, pictures);
+    const std::vector<int> unmatched = toTrim(raws, pictures);
+    volatile size_t sink = hashEveryName(raws, *pictures);
     bool right = int(unmatched.size()) == count / 5;
     for (const int index : unmatched)
         right = right && index % 5 == 4;
@@ -65,11 +78,11 @@ int main(int argc, char **argv)
     for (int run = 0; run < runs; ++run) {
         QElapsedTimer timer;
         timer.start();
-        sink = sink + hashEveryName(raws, pictures);
+        sink = sink + hashEveryName(raws, *pictures);
         floor.push_back(millisecondsSince(timer));
 
         timer.start();
-        const std::vector<int> result = trimming::unmatchedRawFiles(raws, pictures);
+        const std::vector<int> result = toTrim(raws, pictures);
         ours.push_back(millisecondsSince(timer));
         right = right && result.size() == unmatched.size();
     }
@@ -80,8 +93,8 @@ int main(int argc, char **argv)
     TableRow row;
     row.what = QStringLiteral("Matching, %1 RAW x %1 picture names").arg(n);
     row.setMilliseconds(oursMs, floorMs, QStringLiteral("hashing every name"));
-    row.goal = QStringLiteral("< 20 ms");
-    row.met = right && oursMs < 20;
+    row.goal = QStringLiteral("< 20 ms and <= 3x floor");
+    row.met = right && oursMs < 20 && oursMs <= 3 * floorMs;
     row.print();
     if (!right)
         std::fprintf(stderr, "matching found the wrong RAW files\n");

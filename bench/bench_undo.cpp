@@ -4,12 +4,12 @@
 // files, which is what putting a file back and dropping its record come to.
 // Goal: at most 1.2 times that floor.
 
-#include "platform/MessageBox.h"
 #include "platform/Trash.h"
 #include "support/CardFiles.h"
+#include "support/core/FakeMessageBox.h"
+#include "support/core/RecordingTrimHost.h"
 #include "support/TableRow.h"
 #include "support/Timing.h"
-#include "trimming/TrimHost.h"
 #include "trimming/UndoTrim.h"
 
 #include <cstdio>
@@ -25,34 +25,6 @@ using namespace quorvel;
 using namespace quorvel::bench;
 
 namespace {
-
-// The window's part is timed elsewhere: here only the undo's own work counts.
-class QuietHost final : public trimming::TrimHost
-{
-public:
-    QStringList none;
-    QStringList pictureNames() const override { return none; }
-    QStringList rawNames() const override { return none; }
-    QString rawFolder() const override { return {}; }
-    QString rawPatternText() const override { return {}; }
-    QString picturePatternText() const override { return {}; }
-    void beginWork() override {}
-    void progress(int, int) override {}
-    void endWork() override {}
-    void selectEntries(int, int) override {}
-    void refreshFileLists() override {}
-};
-
-class Reports final : public platform::MessageBox
-{
-public:
-    QString last;
-    int show(const QString &prompt, int, const QString &) override
-    {
-        last = prompt;
-        return platform::IDOK;
-    }
-};
 
 // The floor: count files renamed from one folder into another, and as many
 // small files of a third folder unlinked. Milliseconds.
@@ -109,15 +81,17 @@ int main(int argc, char **argv)
         }
 
         const double floorMs = renameAndUnlink(base, count);
-        QuietHost host;
-        Reports reports;
+        // The window's part is timed elsewhere: here only the undo's own work counts.
+        test::RecordingTrimHost host;
+        host.recording = false;
+        test::FakeMessageBox reports;
         QElapsedTimer timer;
         timer.start();
         const int restored = trimming::UndoTrim(host, reports).run(trashed);
         const double oursMs = millisecondsSince(timer);
         if (floorMs < 0 || restored != count || CardFiles::countEntries(card) != count) {
             std::fprintf(stderr, "undo put back %d of %d files: %s\n", restored, count,
-                         qPrintable(reports.last));
+                         qPrintable(reports.last().prompt));
             return 1;
         }
         floor.push_back(floorMs);

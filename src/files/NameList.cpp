@@ -21,6 +21,14 @@ QStringList NameList::toStringList() const
     return names;
 }
 
+NameList NameList::encoded(const QStringList &names)
+{
+    NameList list;
+    for (const QString &name : names)
+        list.append(encodeFileName(name));
+    return list;
+}
+
 void NameList::reserve(qsizetype count, qsizetype bytes)
 {
     m_ends.reserve(size_t(count));

@@ -34,6 +34,8 @@ public:
     // The name as the windows show it (see decodeFileName()).
     QString at(qsizetype index) const;
     QStringList toStringList() const;
+    // The list of names as text, each turned back into its bytes.
+    static NameList encoded(const QStringList &names);
 
     // Room for count names of bytes bytes in all, so that a list built to its
     // known size holds no spare capacity.

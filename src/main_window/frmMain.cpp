@@ -3,13 +3,10 @@
 #include "about/frmAbout.h"
 #include "about/Maker.h"
 #include "files/FileNames.h"
-#include "files/FolderError.h"
-#include "files/FolderSnapshot.h"
 #include "files/VolumeTable.h"
 #include "main_window/modQuorvel.h"
 #include "platform/MessageBox.h"
 #include "platform/MountWatcher.h"
-#include "trimming/Sidecars.h"
 #include "trimming/TrimOperation.h"
 #include "trimming/UndoTrim.h"
 #include "ui/CheckBox.h"
@@ -32,7 +29,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMenuBar>
-#include <QProgressDialog>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QTimer>
@@ -96,7 +92,7 @@ frmMain::frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, co
                  QSettings &settings, const QString &startFolder, QWidget *parent)
     : QMainWindow(parent), m_messages(messages), m_volumes(volumes), m_app(app),
       m_launcher(launcher), m_recycle(std::move(recycle)), m_settings(settings), m_guard(messages),
-      m_progressText(trimProgressText)
+      m_progress(this, m_app.Title), m_progressText(trimProgressText)
 {
     setWindowTitle(m_app.Title);
     // Building the window and loading it are one step of start-up: the folder
@@ -504,35 +500,15 @@ void frmMain::mnuTrimSidecars_Click()
 {
     m_settings.setValue(sidecarsKey, mnuTrimSidecars->isChecked());
     m_settings.sync();
-    m_sidecarNotesFor.reset(); // the notes are to be read anew, or dropped
 }
 
 void frmMain::showTrimPreview()
 {
-    const std::shared_ptr<const files::NameList> raws = fb2->sharedNames();
-    const std::vector<int> &rows = m_preview.update(raws, fb1->sharedNames());
-    if (!mnuTrimSidecars->isChecked() || rows.empty()) {
-        m_sidecarNotes.clear();
-        m_sidecarNotesFor.reset();
-    } else if (m_sidecarNotesFor != raws || m_sidecarNotesRows != rows) {
-        // The sidecars are not in the list: they take a reading of their own,
-        // so only when the RAW list was read again or other files go.
-        m_sidecarNotes.clear();
-        m_sidecarNotesFor = raws;
-        m_sidecarNotesRows = rows;
-        try {
-            const std::vector<QStringList> sidecars = trimming::Sidecars::of(
-                raws->toStringList(), rows, files::FolderSnapshot(fb2->Path()));
-            for (size_t k = 0; k < rows.size(); ++k) {
-                if (!sidecars[k].isEmpty())
-                    m_sidecarNotes.insert(rows[k], QStringLiteral("+ ") + sidecars[k].join(u", "));
-            }
-        } catch (const files::FolderError &) {
-            // The list's folder can't be read just now: no notes, and the
-            // trim will say so itself should it be asked to run.
-        }
-    }
-    fb2->setMarkedRows(rows, m_sidecarNotes);
+    if (!m_preview.update(fb2->sharedNames(), fb1->sharedNames(), fb2->Path(),
+                          mnuTrimSidecars->isChecked()))
+        return;
+    const std::vector<int> &rows = m_preview.rawFiles();
+    fb2->setMarkedRows(rows, m_preview.sidecarNotes());
     lblToTrim->setCaption(QStringLiteral("%1 to trim").arg(rows.size()));
 }
 
@@ -656,14 +632,14 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 
 // What the trim reads and does on this window.
 
-QStringList frmMain::pictureNames() const
+std::shared_ptr<const files::NameList> frmMain::pictureNames() const
 {
-    return fb1->Names();
+    return fb1->sharedNames();
 }
 
-QStringList frmMain::rawNames() const
+std::shared_ptr<const files::NameList> frmMain::rawNames() const
 {
-    return fb2->Names();
+    return fb2->sharedNames();
 }
 
 QString frmMain::rawFolder() const
@@ -686,50 +662,19 @@ QString frmMain::picturePatternText() const
 
 void frmMain::beginWork()
 {
-    m_workStarted.start();
+    m_progress.begin(m_progressText);
     Screen::setMousePointer(Screen::vbHourglass);
     m_inputBlocker = std::make_unique<InputBlocker>(this);
 }
 
 void frmMain::progress(int done, int total)
 {
-    // Each update lays the dialog's text out anew and, once it shows, lets
-    // the window system in: far more than moving one file costs. A few dozen
-    // updates a second are all the eye can follow; the last one always shows.
-    constexpr qint64 updateInterval = 40; // ms
-    // A trim that is over in a blink needs no progress window, and one that
-    // has moved its last file needs it no more: the summary comes next, and
-    // the window must not linger behind it (or, armed to show itself later,
-    // pop up while the summary is read).
-    constexpr qint64 showAfter = 500; // ms from the Yes
-    if (done >= total) {
-        m_progress.reset();
-        return;
-    }
-    if (m_workStarted.elapsed() < showAfter)
-        return;
-    if (m_progressShown.isValid() && m_progressShown.elapsed() < updateInterval)
-        return;
-    m_progressShown.start();
-    if (!m_progress) {
-        m_progress = std::make_unique<QProgressDialog>(this);
-        m_progress->setWindowTitle(m_app.Title);
-        m_progress->setWindowModality(Qt::WindowModal);
-        m_progress->setCancelButton(nullptr);
-        m_progress->setMinimumDuration(0);
-        m_progress->setAutoReset(false);
-        m_progress->setAutoClose(false);
-        m_progress->setRange(0, total);
-    }
-    m_progress->setLabelText(m_progressText.arg(done).arg(total));
-    m_progress->setValue(done);
-    m_progress->show();
+    m_progress.update(done, total);
 }
 
 void frmMain::endWork()
 {
-    m_progress.reset();
-    m_progressShown.invalidate();
+    m_progress.end();
     m_inputBlocker.reset();
     Screen::setMousePointer(Screen::vbDefault);
 }

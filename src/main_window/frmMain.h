@@ -2,6 +2,7 @@
 
 #include "files/FolderReader.h"
 #include "files/Volume.h"
+#include "main_window/WorkProgress.h"
 #include "platform/Trash.h"
 #include "trimming/RecycleFile.h"
 #include "trimming/TrimHost.h"
@@ -12,8 +13,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <QElapsedTimer>
-#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <tuple>
@@ -21,7 +20,6 @@
 
 class QAction;
 class QMenu;
-class QProgressDialog;
 class QSettings;
 
 namespace quorvel::platform {
@@ -187,8 +185,8 @@ private:
     void showInViewer(ui::FileListBox *list);
 
     // TrimHost
-    QStringList pictureNames() const override;
-    QStringList rawNames() const override;
+    std::shared_ptr<const files::NameList> pictureNames() const override;
+    std::shared_ptr<const files::NameList> rawNames() const override;
     QString rawFolder() const override;
     QString rawPatternText() const override;
     QString picturePatternText() const override;
@@ -213,18 +211,11 @@ private:
     std::unique_ptr<viewer::dlgShowPicture> m_viewer;
     QPointer<about::frmAbout> m_about;
     std::unique_ptr<ui::InputBlocker> m_inputBlocker;
-    std::unique_ptr<QProgressDialog> m_progress;
-    QElapsedTimer m_progressShown;
-    QElapsedTimer m_workStarted;
+    WorkProgress m_progress;
     QString m_progressText;
     // Handlers running, nested ones counted: the marks follow the outermost.
     int m_handlerDepth = 0;
     trimming::TrimPreview m_preview;
-    // The RAW list the sidecar notes were read for: a list read again may
-    // have new sidecars beside it even when its names are the same.
-    std::shared_ptr<const files::NameList> m_sidecarNotesFor;
-    std::vector<int> m_sidecarNotesRows;
-    QHash<int, QString> m_sidecarNotes;
     // What each trim of this run moved, the latest last: what Undo puts back.
     std::vector<std::vector<platform::TrashedFile>> m_trims;
 };

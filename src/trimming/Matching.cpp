@@ -1,5 +1,6 @@
 #include "trimming/Matching.h"
 
+#include "files/NameList.h"
 #include "trimming/PictureBaseNames.h"
 
 namespace quorvel::trimming {
@@ -10,22 +11,9 @@ QStringView baseName(QStringView fileName)
     return dot < 0 ? fileName : fileName.first(dot);
 }
 
-QByteArrayView baseName(QByteArrayView fileName)
-{
-    const qsizetype dot = fileName.lastIndexOf('.');
-    return dot < 0 ? fileName : fileName.first(dot);
-}
-
 std::vector<int> unmatchedRawFiles(const QStringList &rawNames, const QStringList &pictureNames)
 {
-    return PictureBaseNames(pictureNames).unmatched(rawNames);
-}
-
-std::vector<int> rawFilesToTrim(const QStringList &rawNames, const PictureBaseNames &pictures)
-{
-    if (rawNames.isEmpty() || pictures.isEmpty())
-        return {};
-    return pictures.unmatched(rawNames);
+    return PictureBaseNames(pictureNames).unmatched(files::NameList::encoded(rawNames));
 }
 
 std::vector<int> rawFilesToTrim(const files::NameList &rawNames, const PictureBaseNames &pictures)

@@ -34,7 +34,6 @@ public:
     bool keeps(QByteArrayView rawName) const;
 
     // Indices, ascending, of the RAW names that no picture keeps.
-    std::vector<int> unmatched(const QStringList &rawNames) const;
     std::vector<int> unmatched(const files::NameList &rawNames) const;
 
     // Takes over an identical list read again, without indexing it again.
@@ -42,12 +41,15 @@ public:
 
 private:
     void index();
+    QByteArrayView nameAt(quint32 slotValue) const;
 
     std::shared_ptr<const files::NameList> m_names;
     // Open addressing: each slot holds one more than the index of a picture
-    // whose base name hashes there, or 0. Never more than half full.
+    // whose base name hashes there, or 0, and above m_indexMask a few bits of
+    // that base name's hash. Never more than half full.
     std::vector<quint32> m_slots;
     size_t m_mask = 0;
+    quint32 m_indexMask = ~quint32(0);
 };
 
 } // namespace quorvel::trimming

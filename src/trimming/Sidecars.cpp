@@ -3,6 +3,7 @@
 #include "files/FileNames.h"
 #include "files/FolderListing.h"
 #include "files/FolderSnapshot.h"
+#include "files/NameList.h"
 
 #include <algorithm>
 #include <climits>
@@ -57,7 +58,7 @@ struct Candidate
 
 } // namespace
 
-std::vector<QStringList> of(const QStringList &rawNames, const std::vector<int> &going,
+std::vector<QStringList> of(const files::NameList &rawNames, const std::vector<int> &going,
                             const files::FolderSnapshot &folder)
 {
     std::vector<QStringList> result(going.size());
@@ -82,7 +83,7 @@ std::vector<QStringList> of(const QStringList &rawNames, const std::vector<int> 
     QHash<QByteArray, int> goingIndex;
     goingIndex.reserve(qsizetype(going.size()));
     for (size_t k = 0; k < going.size(); ++k)
-        goingIndex.insert(files::encodeFileName(rawNames.at(going[k])), int(k));
+        goingIndex.insert(borrowed(rawNames.bytes(going[k])), int(k));
 
     const auto own = [&](QByteArrayView stem, QByteArrayView owner, bool baseForm) {
         const auto found = byStem.constFind(borrowed(stem));

@@ -5,7 +5,8 @@
 
 namespace quorvel::files {
 class FolderSnapshot;
-}
+class NameList;
+} // namespace quorvel::files
 
 namespace quorvel::trimming::Sidecars {
 
@@ -19,7 +20,7 @@ namespace quorvel::trimming::Sidecars {
 // of the sidecars in folder that go along with it, in list order. A sidecar
 // goes only when every file of folder it belongs to goes: IMG_0001.xmp stays
 // while IMG_0001.JPG, or IMG_0001.CR2 beside a NEF, is still there to use it.
-std::vector<QStringList> of(const QStringList &rawNames, const std::vector<int> &going,
+std::vector<QStringList> of(const files::NameList &rawNames, const std::vector<int> &going,
                             const files::FolderSnapshot &folder);
 
 } // namespace quorvel::trimming::Sidecars

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <QString>
-#include <QStringList>
+
+namespace quorvel::files {
+class NameList;
+}
 
 namespace quorvel::trimming {
 
@@ -12,9 +16,11 @@ class TrimHost
 public:
     virtual ~TrimHost() = default;
 
-    // The names each list shows, made as text for the trim.
-    virtual QStringList pictureNames() const = 0;
-    virtual QStringList rawNames() const = 0;
+    // The names each list shows, as the lists hold them: shared, never
+    // changed, so the trim keeps them as they were read while files leave
+    // the folder, whatever the window does meanwhile.
+    virtual std::shared_ptr<const files::NameList> pictureNames() const = 0;
+    virtual std::shared_ptr<const files::NameList> rawNames() const = 0;
     // The folder the RAW names were read from.
     virtual QString rawFolder() const = 0;
     // The pattern entries as shown, e.g. "*.nef (Nikon)".

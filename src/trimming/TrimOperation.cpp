@@ -2,6 +2,7 @@
 
 #include "files/FileNames.h"
 #include "files/FolderSnapshot.h"
+#include "files/NameList.h"
 #include "platform/MessageBox.h"
 #include "trimming/Matching.h"
 #include "trimming/PictureBaseNames.h"
@@ -72,11 +73,11 @@ QString TrimOperation::summaryPrompt(int deleted, const QString &makerAddress,
 
 void TrimOperation::run()
 {
-    // Taken once, as text of their own: the lists must stay as they were read
-    // while files leave the folder, whatever the window does meanwhile.
-    const QStringList pictures = m_host.pictureNames();
-    const QStringList raws = m_host.rawNames();
-    if (pictures.isEmpty() || raws.isEmpty()) {
+    // Taken once: the lists must stay as they were read while files leave
+    // the folder, whatever the window does meanwhile.
+    const std::shared_ptr<const files::NameList> pictures = m_host.pictureNames();
+    const std::shared_ptr<const files::NameList> raws = m_host.rawNames();
+    if (pictures->isEmpty() || raws->isEmpty()) {
         m_messages.show(QStringLiteral("No files to trim. Change path or file pattern."),
                         MB_OK | MB_ICONINFORMATION);
         return;
@@ -86,9 +87,9 @@ void TrimOperation::run()
     // the answer covers exactly what moves: a sidecar an editor writes while
     // the question is open stays where it is.
     const QString folder = m_host.rawFolder();
-    const std::vector<int> toGo = rawFilesToTrim(raws, PictureBaseNames(pictures));
+    const std::vector<int> toGo = rawFilesToTrim(*raws, PictureBaseNames(pictures));
     const std::vector<QStringList> sidecars =
-        m_sidecars ? Sidecars::of(raws, toGo, files::FolderSnapshot(folder))
+        m_sidecars ? Sidecars::of(*raws, toGo, files::FolderSnapshot(folder))
                    : std::vector<QStringList>(toGo.size());
     std::optional<int> sidecarCount;
     if (m_sidecars) {
@@ -123,7 +124,7 @@ void TrimOperation::run()
         return result == 0;
     };
     for (size_t k = 0; k < toGo.size(); ++k) {
-        if (move(raws.at(toGo[k]))) {
+        if (move(raws->at(toGo[k]))) {
             ++deleted;
             // Only once their RAW file is gone: a sidecar without it is worth
             // nothing, a RAW file without its sidecar loses its edits.
@@ -134,7 +135,7 @@ void TrimOperation::run()
     }
 
     // Where walking every RAW file against every picture would have left them.
-    m_host.selectEntries(int(raws.size()) - 1, int(pictures.size()) - 1);
+    m_host.selectEntries(int(raws->size()) - 1, int(pictures->size()) - 1);
     m_messages.show(summaryPrompt(deleted, m_makerAddress,
                                   m_sidecars ? std::optional<int>(sidecarsDeleted) : std::nullopt),
                     MB_OK | MB_ICONINFORMATION, QStringLiteral("Thanks using Quorvel "));

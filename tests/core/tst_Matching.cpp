@@ -23,11 +23,15 @@ std::shared_ptr<const files::NameList> listOf(const QStringList &names)
 QList<int> previewed(const QStringList &raws, const QStringList &pictures)
 {
     trimming::TrimPreview preview;
-    preview.update(listOf(raws), listOf(pictures));
+    const auto update = [&preview](const QStringList &r, const QStringList &p) {
+        preview.update(listOf(r), listOf(p), QStringLiteral("/photos"), false);
+    };
+    update(raws, pictures);
     // The same lists read again, and the picture side changed and back.
-    preview.update(listOf(raws), listOf(pictures));
-    preview.update(listOf(raws), listOf(pictures + QStringList{QStringLiteral("other.jpg")}));
-    const std::vector<int> &rows = preview.update(listOf(raws), listOf(pictures));
+    update(raws, pictures);
+    update(raws, pictures + QStringList{QStringLiteral("other.jpg")});
+    update(raws, pictures);
+    const std::vector<int> &rows = preview.rawFiles();
     return QList<int>(rows.begin(), rows.end());
 }
 

@@ -1,4 +1,5 @@
 #include "files/FolderSnapshot.h"
+#include "files/NameList.h"
 #include "support/core/TestFiles.h"
 #include "trimming/Sidecars.h"
 
@@ -65,8 +66,8 @@ private slots:
         test::touchFiles(temp.path(), folder);
         QDir(temp.path()).mkdir(raws.first() + ".dop"); // a folder is nobody's sidecar
         const std::vector<int> goingRows(going.begin(), going.end());
-        const std::vector<QStringList> sidecars =
-            trimming::Sidecars::of(raws, goingRows, files::FolderSnapshot(temp.path()));
+        const std::vector<QStringList> sidecars = trimming::Sidecars::of(
+            files::NameList::encoded(raws), goingRows, files::FolderSnapshot(temp.path()));
         QCOMPARE(sidecars.size(), goingRows.size());
         QStringList found;
         for (size_t k = 0; k < goingRows.size(); ++k) {

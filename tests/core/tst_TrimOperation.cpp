@@ -1,5 +1,6 @@
 #include "platform/MessageBox.h"
 #include "support/core/FakeMessageBox.h"
+#include "support/core/RecordingTrimHost.h"
 #include "trimming/TrimHost.h"
 #include "trimming/TrimOperation.h"
 
@@ -8,45 +9,14 @@
 using namespace quorvel;
 using quorvel::test::FakeMessageBox;
 
-namespace {
-
-// The main window as the trim sees it, recording what the trim does to it.
-class FakeHost : public trimming::TrimHost
-{
-public:
-    QStringList pictures;
-    QStringList raws;
-    QString folder = QStringLiteral("/photos");
-    QString rawPattern = QStringLiteral("*.nef (Nikon)");
-    QString picturePattern = QStringLiteral("*.jpg");
-    QStringList events;
-
-    QStringList pictureNames() const override { return pictures; }
-    QStringList rawNames() const override { return raws; }
-    QString rawFolder() const override { return folder; }
-    QString rawPatternText() const override { return rawPattern; }
-    QString picturePatternText() const override { return picturePattern; }
-    void beginWork() override { events << "begin"; }
-    void progress(int done, int total) override
-    {
-        events << QStringLiteral("progress %1/%2").arg(done).arg(total);
-    }
-    void endWork() override { events << "end"; }
-    void selectEntries(int raw, int picture) override
-    {
-        events << QStringLiteral("select %1 %2").arg(raw).arg(picture);
-    }
-    void refreshFileLists() override { events << "refresh"; }
-};
-
-} // namespace
+using quorvel::test::RecordingTrimHost;
 
 class tst_TrimOperation : public QObject
 {
     Q_OBJECT
 
 private:
-    FakeHost host;
+    RecordingTrimHost host;
     FakeMessageBox messages;
     QStringList recycled;
     QHash<QString, int> failures;
@@ -68,7 +38,7 @@ private:
 private slots:
     void init()
     {
-        host = FakeHost();
+        host = RecordingTrimHost();
         messages.clear();
         recycled.clear();
         failures.clear();
@@ -209,7 +179,7 @@ private slots:
     // busy state, and the failure goes on to the handler's guard.
     void failingRefreshStillEndsWork()
     {
-        struct Failing final : FakeHost
+        struct Failing final : RecordingTrimHost
         {
             void refreshFileLists() override { throw std::runtime_error("gone"); }
         } failing;

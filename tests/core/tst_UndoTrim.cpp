@@ -3,6 +3,7 @@
 #include "platform/Trash.h"
 #include "support/core/ByteFiles.h"
 #include "support/core/FakeMessageBox.h"
+#include "support/core/RecordingTrimHost.h"
 #include "trimming/RecycleFile.h"
 #include "trimming/TrimHost.h"
 #include "trimming/TrimOperation.h"
@@ -23,28 +24,17 @@ using quorvel::test::writeFile;
 
 namespace {
 
-// The main window as the trim and its undo see it: lists set by the test, and
-// a refresh that counts.
-class Host final : public trimming::TrimHost
+// The main window as the trim and its undo see it, with the lists of the
+// card each test starts from.
+class Host final : public test::RecordingTrimHost
 {
 public:
-    QStringList pictures{"IMG_0001.jpg"};
-    QStringList raws{"IMG_0001.nef", "IMG_0002.nef", "IMG_0003.NEF"};
-    QString folder;
-    int refreshes = 0;
-    int lastDone = 0;
-    bool working = false;
-
-    QStringList pictureNames() const override { return pictures; }
-    QStringList rawNames() const override { return raws; }
-    QString rawFolder() const override { return folder; }
-    QString rawPatternText() const override { return QStringLiteral("*.nef (Nikon)"); }
-    QString picturePatternText() const override { return QStringLiteral("*.jpg"); }
-    void beginWork() override { working = true; }
-    void progress(int done, int) override { lastDone = done; }
-    void endWork() override { working = false; }
-    void selectEntries(int, int) override {}
-    void refreshFileLists() override { ++refreshes; }
+    Host()
+    {
+        pictures = {"IMG_0001.jpg"};
+        raws = {"IMG_0001.nef", "IMG_0002.nef", "IMG_0003.NEF"};
+        folder.clear();
+    }
 };
 
 // Every file of folder with its bytes; a volume's own trash is not the card's.
