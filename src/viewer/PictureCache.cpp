@@ -8,7 +8,9 @@
 
 namespace quorvel::viewer {
 
-PictureCache::PictureCache(QObject *parent) : QObject(parent), m_box(DisplayBox::classic(1))
+PictureCache::PictureCache(Decoder decoder, QObject *parent)
+    : QObject(parent), m_decode(decoder ? std::move(decoder) : Decoder(&PictureCache::decode)),
+      m_box(DisplayBox::classic(1))
 {
     m_pool.setMaxThreadCount(2);
     m_thumbnailPool.setMaxThreadCount(1);
@@ -65,7 +67,7 @@ std::shared_ptr<PictureCache::Job> PictureCache::start(const QString &path, int 
                 return;
             }
             job->started = true;
-            job->promise.set_value(decode(path, box, job->cancelled));
+            job->promise.set_value(m_decode(path, box, job->cancelled));
             QMetaObject::invokeMethod(
                 this, [this, path, job] { landed(path, job); }, Qt::QueuedConnection);
         },

@@ -4,6 +4,7 @@
 #include "viewer/DisplayBox.h"
 
 #include <atomic>
+#include <functional>
 #include <future>
 #include <memory>
 #include <QHash>
@@ -37,7 +38,17 @@ public:
         double milliseconds = 0; // what the decode took on its worker
     };
 
-    explicit PictureCache(QObject *parent = nullptr);
+    // Reads the picture in path and decodes it at the size box shows it at,
+    // on a worker thread; gives up early once cancelled is set. decode() is
+    // the program's own; another lets a test hold a picture back on purpose,
+    // as a slow card or a huge file would.
+    using Decoder = std::function<Decoded(const QString &path, const DisplayBox &box,
+                                          const std::atomic<bool> &cancelled)>;
+    static Decoded decode(const QString &path, const DisplayBox &box,
+                          const std::atomic<bool> &cancelled);
+
+    // An empty decoder stands for decode().
+    explicit PictureCache(Decoder decoder = {}, QObject *parent = nullptr);
     ~PictureCache() override;
 
     // The size pictures are decoded for. A new one drops all that was decoded
@@ -99,8 +110,9 @@ private:
     void landed(const QString &path, const std::shared_ptr<Job> &job);
     void take(const QString &path, const Decoded &decoded);
     void thumbnailLanded(const QString &path, const std::shared_ptr<ThumbnailJob> &job);
-    static Decoded decode(const QString &path, const DisplayBox &box,
-                          const std::atomic<bool> &cancelled);
+
+    // Set once, before any worker runs: the workers read it without a lock.
+    const Decoder m_decode;
 
     // Two workers: the machines this runs on are small, and the GUI thread
     // keeps a core for itself.

@@ -12,6 +12,7 @@
 #include "ui/Screen.h"
 #include "viewer/ActualPixels.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -25,7 +26,8 @@ namespace quorvel::viewer {
 
 dlgShowPicture::dlgShowPicture(platform::MessageBox &messages,
                                trimming::modQuorvel::RecycleFunction recycle,
-                               std::function<void()> refreshFileLists, QWidget *parent)
+                               std::function<void()> refreshFileLists,
+                               PictureCache::Decoder decoder, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
@@ -34,7 +36,7 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages,
       OKButton(new ui::CommandButton(QStringLiteral("&Close"), this)),
       cmdDelete(new ui::CommandButton(QStringLiteral("&Delete"), this)), m_messages(messages),
       m_recycle(std::move(recycle)), m_refreshFileLists(std::move(refreshFileLists)),
-      m_cache(new PictureCache(this)), m_actualPixels(new ActualPixels(this))
+      m_cache(new PictureCache(std::move(decoder), this)), m_actualPixels(new ActualPixels(this))
 {
     setWindowTitle(QStringLiteral("Quorvel - Show picture"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel-32.png")));
@@ -90,10 +92,12 @@ dlgShowPicture::BoxSize dlgShowPicture::fitToBox(float W, float H)
     return size;
 }
 
-// The display always follows Tag, the path Delete moves to the trash: what
-// is shown and what would be deleted can never differ. The picture is
-// measured and decoded by a worker; the display waits for it, as it is to be
-// complete on return. It reads the file as it is now, never an earlier
+// The display follows Tag. Keys may run ahead of the decodes, and the last
+// picture then stays up until the one Tag names lands; Delete, key or button,
+// acts only on what is on screen (m_onScreen), so what is shown and what
+// would be deleted can never differ. Here, on opening, the picture is
+// measured and decoded by a worker and the display waits for it, as it is to
+// be complete on return. It reads the file as it is now, never an earlier
 // decode of it: a picture deleted meanwhile is reported as such.
 void dlgShowPicture::showPicture(const QString &txtPictureToShow)
 {
@@ -243,11 +247,20 @@ void dlgShowPicture::decodeAhead()
         m_cache->requestThumbnail(path);
 }
 
+// The line stands for the file as its picture would: Delete can take it.
 void dlgShowPicture::showLoadFailure()
 {
     Label1->setCaption(QStringLiteral("CAN'T LOAD PICTURE FORMAT ..."));
     Label1->setForeColor(ui::vbRed);
+    m_onScreen = Tag();
     ui::Screen::setMousePointer(ui::Screen::vbDefault);
+}
+
+// Tag is emptied once the last picture has gone: nothing is left to name.
+void dlgShowPicture::tellNothingDeleted()
+{
+    writeStatus(Tag().isEmpty() ? QStringLiteral("No more pictures")
+                                : QStringLiteral("Not shown yet: nothing deleted"));
 }
 
 void dlgShowPicture::ShowModal()
@@ -550,9 +563,13 @@ void dlgShowPicture::showEntry(int index, const QString &news)
         display(*decoded);
     } else {
         // The picture on screen stays until the stand-in or the picture
-        // itself takes its place: never a blank between two pictures.
+        // itself takes its place: never a blank between two pictures. A line
+        // saying the last one can't be loaded goes, and nothing is shown.
         m_waitingFor = Tag();
-        Label1->setCaption(QString());
+        if (!Label1->Caption().isEmpty()) {
+            Label1->setCaption(QString());
+            m_onScreen.clear();
+        }
         showStandIn();
     }
     decodeAhead();
@@ -583,16 +600,30 @@ void dlgShowPicture::writeStatus(const QString &news)
 
 void dlgShowPicture::rejectShown()
 {
+    if (!m_list)
+        return;
+    if (Tag().isEmpty()) {
+        tellNothingDeleted();
+        return;
+    }
     const int index = shownIndex();
     if (index < 0)
         return;
     const QString name = m_list->List(index);
+    const QString path = files::joinPath(m_list->Path(), name);
+    // The status line names this picture; a key quicker than the decodes
+    // may have left another on screen. A comparison, never a wait, so that
+    // the keys keep their pace.
+    if (path != m_onScreen) {
+        tellNothingDeleted();
+        return;
+    }
     // The list is read again after the move: the picture to show next is
     // found by its name, wherever the new reading puts it.
     const QString after = m_list->List(index + 1 < m_list->ListCount() ? index + 1 : index - 1);
 
     platform::TrashedFile where;
-    const int result = m_recycle(Tag(), false, &where, nullptr);
+    const int result = m_recycle(path, false, &where, nullptr);
     if (result != 0) {
         writeStatus(QStringLiteral("%1 could not be moved to the trash: %2")
                         .arg(name, qt_error_string(result)));
@@ -600,17 +631,20 @@ void dlgShowPicture::rejectShown()
     }
     m_rejections.append({name, where});
     m_refreshFileLists();
+    // Its picture goes with it: what stays on screen can be deleted.
+    clearDisplay();
+    m_waitingFor.clear();
 
     const QString news = QStringLiteral("%1 moved to the trash (Ctrl+Z puts it back)").arg(name);
-    const int next =
-        after.isEmpty() ? -1 : int(m_list->names().indexOf(files::encodeFileName(after)));
+    int next = after.isEmpty() ? -1 : int(m_list->names().indexOf(files::encodeFileName(after)));
+    // The one meant to follow may have gone meanwhile too.
+    if (next < 0 && m_list->ListCount() > 0)
+        next = std::min(index, m_list->ListCount() - 1);
     if (next < 0) {
-        // The last picture has gone: nothing is left to show.
-        Image1->setPicture(ui::Picture());
-        Image1->setVisible(false);
-        m_onScreen.clear();
+        // The last picture has gone: nothing is left to show or to name.
         m_list->setListIndex(-1);
-        writeStatus(news);
+        setTag(QString());
+        writeStatus(news + QStringLiteral("    No more pictures"));
         return;
     }
     showEntry(next, news);
@@ -652,10 +686,17 @@ void dlgShowPicture::undoReject()
     showEntry(index, QStringLiteral("%1 is back from the trash").arg(rejection.name));
 }
 
+// The file asked about is the one on screen, read once: a picture landing
+// while the question is open changes the screen, not the answer's meaning.
 void dlgShowPicture::cmdDelete_Click()
 {
+    const QString shown = m_onScreen;
+    if (shown.isEmpty()) {
+        tellNothingDeleted();
+        return;
+    }
     const QString prompt = QStringLiteral("You are about to delete file:") +
-                           QStringLiteral("\r\n") + files::visibleName(Tag()) +
+                           QStringLiteral("\r\n") + files::visibleName(shown) +
                            QStringLiteral("\r\n\r\n") +
                            QStringLiteral("Are you absolutly you want to delete file ?");
     const int answer = m_messages.show(
@@ -664,7 +705,7 @@ void dlgShowPicture::cmdDelete_Click()
     if (answer != platform::IDYES)
         return;
 
-    const int result = m_recycle(Tag(), false, nullptr, nullptr);
+    const int result = m_recycle(shown, false, nullptr, nullptr);
     if (result == 0) {
         Image1->setPicture(ui::Picture());
         m_messages.show(QStringLiteral("File deleted. ") + QStringLiteral("\r\n\r\n") +

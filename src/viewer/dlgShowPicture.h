@@ -35,7 +35,9 @@ class ActualPixels;
 // Given the list it was opened from, it is also a culling tool: keys move
 // through the list (its selection follows, so closing leaves the user on the
 // last picture seen), Delete sends the shown picture to the trash at once and
-// moves on, and Ctrl+Z walks back through this opening's rejections.
+// moves on, and Ctrl+Z walks back through this opening's rejections. Keys may
+// run ahead of the decodes; Delete, key or button, acts only on the picture
+// on screen (shownPath), never on one still on its way.
 class dlgShowPicture : public QDialog
 {
     Q_OBJECT
@@ -43,9 +45,11 @@ class dlgShowPicture : public QDialog
 public:
     // refreshFileLists re-reads the main window's lists after a deletion. It
     // runs inside Delete's click, so it reports its own failures rather than
-    // throwing.
+    // throwing. decoder reads and decodes the pictures; empty, the program's
+    // own (PictureCache::decode).
     dlgShowPicture(platform::MessageBox &messages, trimming::modQuorvel::RecycleFunction recycle,
-                   std::function<void()> refreshFileLists, QWidget *parent = nullptr);
+                   std::function<void()> refreshFileLists, PictureCache::Decoder decoder = {},
+                   QWidget *parent = nullptr);
 
     // The full path of the picture to show.
     QString Tag() const { return m_tag; }
@@ -69,7 +73,8 @@ public:
     void showFirst();
     void showLast();
     // Moves the shown picture to the trash, without a question, and shows the
-    // next one (the previous one at the end of the list).
+    // next one (the previous one at the end of the list). Does nothing but
+    // say so when the picture the list is on is not on screen yet.
     void rejectShown();
     // Puts the last rejected picture of this opening back and shows it.
     void undoReject();
@@ -79,9 +84,10 @@ public:
     // Z or a double-click: the picture at one to one, centred on the pointer.
     void toggleActualPixels();
     bool showsActualPixels() const;
-    // The file whose picture is on screen, and whether only its thumbnail
-    // stands in for it yet; empty when nothing is shown. It lags Tag for the
-    // moment a key is quicker than the decode.
+    // The file the user sees: its picture, its thumbnail standing in for it,
+    // or the line saying it can't be loaded; empty when nothing is shown. It
+    // lags Tag for the moment a key is quicker than the decode. Delete acts
+    // on it. showsStandIn: only the thumbnail is shown yet.
     QString shownPath() const { return m_onScreen; }
     bool showsStandIn() const { return m_onScreen == m_waitingFor && !m_onScreen.isEmpty(); }
 
@@ -119,6 +125,8 @@ private:
     void cmdDelete_Click();
     void OKButton_Click();
     void showLoadFailure();
+    // Why Delete had nothing to act on, on the status line.
+    void tellNothingDeleted();
     // Steps of the display that clear what the last one showed.
     void clearDisplay();
     // The rest of the display, from a picture measured and decoded.

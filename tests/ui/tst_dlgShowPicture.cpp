@@ -10,7 +10,9 @@
 #include "viewer/ActualPixels.h"
 #include "viewer/dlgShowPicture.h"
 
+#include <chrono>
 #include <cmath>
+#include <future>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -169,6 +171,34 @@ struct Recycler
     }
 };
 
+// Decodes as the program does, but holds one picture back until the test
+// lets it through: the slow card or the huge file, on purpose. A decode
+// given up on lets its worker go, so that no dialog waits for it forever.
+class HeldDecoder
+{
+public:
+    explicit HeldDecoder(QString held) : m_held(std::move(held)) {}
+
+    viewer::PictureCache::Decoder function()
+    {
+        return [this](const QString &path, const viewer::DisplayBox &box,
+                      const std::atomic<bool> &cancelled) {
+            if (path == m_held) {
+                while (m_gate.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+                    if (cancelled)
+                        return viewer::PictureCache::Decoded();
+            }
+            return viewer::PictureCache::decode(path, box, cancelled);
+        };
+    }
+    void release() { m_open.set_value(); }
+
+private:
+    const QString m_held;
+    std::promise<void> m_open;
+    const std::shared_future<void> m_gate = m_open.get_future().share();
+};
+
 } // namespace
 
 class tst_dlgShowPicture : public QObject
@@ -211,6 +241,9 @@ private slots:
     void rawPreview_data();
     void rawPreview();
     void fullScreenAndBack();
+    void deleteActsOnWhatIsShown_data();
+    void deleteActsOnWhatIsShown();
+    void lastPictureRejected();
     void showingAgainReadsTheFileAgain();
     void oneToOne_data();
     void oneToOne();
@@ -243,6 +276,9 @@ void tst_dlgShowPicture::init()
 {
     m_folder = QDir(m_root.filePath(QString::fromLatin1(QTest::currentTestFunction())));
     QVERIFY(m_folder.mkpath(QStringLiteral(".")));
+    // Each test finds in the trash only what it put there: the pictures of
+    // several tests share their names.
+    QVERIFY(QDir(m_dataHome + QStringLiteral("/Trash")).removeRecursively());
     m_messages.clear();
     m_recycler = Recycler();
     m_refreshes = 0;
@@ -765,7 +801,8 @@ void tst_dlgShowPicture::deleteWhileFailureShows()
 // Five pictures, each its own bytes, in a list the viewer browses.
 struct CullingFolder
 {
-    CullingFolder(const QString &folder, const QString &dataHome)
+    CullingFolder(const QString &folder, const QString &dataHome,
+                  viewer::PictureCache::Decoder decoder = {})
         : list(folder), dialog(
                             messages,
                             [this](const QString &filePath, bool confirm,
@@ -773,7 +810,7 @@ struct CullingFolder
                                 return trimming::modQuorvel::RecycleFile(filePath, confirm,
                                                                          messages, where, batch);
                             },
-                            [this] { list.Refresh(); }),
+                            [this] { list.Refresh(); }, std::move(decoder)),
           trash(dataHome + QStringLiteral("/Trash"))
     {
         for (int i = 1; i <= 5; ++i) {
@@ -885,6 +922,9 @@ void tst_dlgShowPicture::rejectAndPutBack()
     bool firstUndo = true;
     for (QChar key : keys) {
         if (key == QLatin1Char('D')) {
+            // Delete takes only a picture on screen: the one after a
+            // rejection lands a moment later.
+            QTRY_COMPARE(culling.dialog.shownPath(), culling.dialog.Tag());
             rejected << culling.shownName();
             QTest::keyClick(culling.dialog.OKButton, Qt::Key_Delete);
             // No question: the picture has gone, and the list with it.
@@ -1017,6 +1057,121 @@ void tst_dlgShowPicture::fullScreenAndBack()
     QCOMPARE(dialog.Image1->Width(), 8000.f);
     QCOMPARE(dialog.cmdDelete->geometry(), QRect(552, 440, 81, 25));
     QCOMPARE(dialog.OKButton->geometry(), QRect(552, 480, 81, 25));
+}
+
+void tst_dlgShowPicture::deleteActsOnWhatIsShown_data()
+{
+    QTest::addColumn<bool>("byButton");
+    QTest::addColumn<bool>("withThumbnail");
+
+    QTest::newRow("Delete key") << false << false;
+    QTest::newRow("Delete button") << true << false;
+    QTest::newRow("Delete key, the camera's thumbnail shown") << false << true;
+}
+
+// Right reaches a picture whose decode is held back: the one before stays on
+// screen, and Delete must not take the picture the user has not seen.
+void tst_dlgShowPicture::deleteActsOnWhatIsShown()
+{
+    QFETCH(bool, byButton);
+    QFETCH(bool, withThumbnail);
+
+    const QString held = m_folder.filePath(QStringLiteral("DSC_0003.JPG"));
+    const QString before = m_folder.filePath(QStringLiteral("DSC_0002.JPG"));
+    HeldDecoder decoder(held);
+    CullingFolder culling(m_folder.path(), m_dataHome, decoder.function());
+    if (withThumbnail) {
+        const QByteArray thumbnail = encoded(photograph(QSize(160, 120)), "jpeg", 80);
+        QVERIFY(writeFile(
+            held, test::withExifThumbnail(culling.bytes.value("DSC_0003.JPG"), thumbnail, 1)));
+    }
+    const auto left = [this] { return m_folder.entryList(QDir::Files, QDir::Name); };
+    const QStringList all = left();
+    QCOMPARE(all.size(), 5);
+    culling.open(1);
+    QCOMPARE(culling.dialog.shownPath(), before);
+
+    // The key is taken at once, with its picture still on the way.
+    QTest::keyClick(culling.dialog.OKButton, Qt::Key_Right);
+    QCOMPARE(culling.dialog.Tag(), held);
+    QCOMPARE(culling.list.ListIndex(), 2);
+
+    if (withThumbnail) {
+        QTRY_VERIFY(culling.dialog.showsStandIn());
+        QCOMPARE(culling.dialog.shownPath(), held);
+        QTest::keyClick(culling.dialog.OKButton, Qt::Key_Delete);
+        QVERIFY(!left().contains(QStringLiteral("DSC_0003.JPG")));
+        QCOMPARE(left().size(), 4);
+        return;
+    }
+    QCOMPARE(culling.dialog.shownPath(), before);
+    if (byButton) {
+        // The question names the picture on screen, and that one goes, even
+        // when the one reached lands while the question is open.
+        culling.messages.answer(platform::IDYES);
+        bool landed = false;
+        culling.messages.onNextShow([&] {
+            decoder.release();
+            landed = QTest::qWaitFor([&] { return culling.dialog.shownPath() == held; });
+        });
+        culling.dialog.cmdDelete->click();
+        QVERIFY(landed);
+        QCOMPARE(culling.messages.messages().at(0).prompt,
+                 QStringLiteral("You are about to delete file:\r\n") + before +
+                     QStringLiteral("\r\n\r\nAre you absolutly you want to delete file ?"));
+        QCOMPARE(culling.messages.last().flags, 0x40);
+        QVERIFY(!left().contains(QStringLiteral("DSC_0002.JPG")));
+        QCOMPARE(left().size(), 4);
+        QVERIFY(culling.dialog.isHidden());
+        return;
+    }
+    QTest::keyClick(culling.dialog.OKButton, Qt::Key_Delete);
+    QCOMPARE(left(), all);
+    QCOMPARE(culling.list.ListCount(), 5);
+    QCOMPARE(culling.dialog.shownPath(), before);
+    QCOMPARE(culling.dialog.lblStatus->Caption(),
+             QStringLiteral("3 / 5  DSC_0003.JPG    Not shown yet: nothing deleted"));
+
+    decoder.release();
+    QTRY_VERIFY(culling.dialog.shownPath() == held && !culling.dialog.showsStandIn());
+    QTest::keyClick(culling.dialog.OKButton, Qt::Key_Delete);
+    QVERIFY(!left().contains(QStringLiteral("DSC_0003.JPG")));
+    QCOMPARE(left().size(), 4);
+    QCOMPARE(culling.messages.count(), 0);
+}
+
+void tst_dlgShowPicture::lastPictureRejected()
+{
+    CullingFolder culling(m_folder.path(), m_dataHome);
+    for (int i = 2; i <= 5; ++i)
+        QVERIFY(QFile::remove(m_folder.filePath(QStringLiteral("DSC_000%1.JPG").arg(i))));
+    culling.list.Refresh();
+    culling.open(0);
+    QTest::keyClick(culling.dialog.OKButton, Qt::Key_Delete);
+    const QString gone = m_folder.filePath(QStringLiteral("DSC_0001.JPG"));
+    QVERIFY(!QFile::exists(gone));
+    QCOMPARE(culling.list.ListCount(), 0);
+    // Nothing names the file that has gone.
+    QVERIFY(culling.dialog.Tag().isEmpty());
+    QVERIFY(culling.dialog.shownPath().isEmpty());
+    QVERIFY(!culling.dialog.Image1->Visible());
+    QCOMPARE(culling.dialog.lblStatus->Caption(),
+             QStringLiteral("DSC_0001.JPG moved to the trash (Ctrl+Z puts it back)    "
+                            "No more pictures"));
+
+    // Neither Delete asks or does anything now; both say why.
+    culling.dialog.cmdDelete->click();
+    QCOMPARE(culling.messages.count(), 0);
+    QVERIFY(culling.dialog.isVisible());
+    QCOMPARE(culling.dialog.lblStatus->Caption(), QStringLiteral("No more pictures"));
+    QTest::keyClick(culling.dialog.OKButton, Qt::Key_Delete);
+    QCOMPARE(culling.dialog.lblStatus->Caption(), QStringLiteral("No more pictures"));
+
+    // It can still come back.
+    QTest::keyClick(&culling.dialog, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(QFile::exists(gone));
+    QCOMPARE(culling.dialog.Tag(), gone);
+    QTRY_COMPARE(culling.dialog.shownPath(), gone);
 }
 
 void tst_dlgShowPicture::oneToOne_data()
