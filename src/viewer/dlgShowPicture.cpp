@@ -24,6 +24,14 @@
 
 namespace quorvel::viewer {
 
+namespace {
+
+// The dialog's own client area, in twips.
+constexpr int clientWidth = 9660;
+constexpr int clientHeight = 9735;
+
+} // namespace
+
 dlgShowPicture::dlgShowPicture(platform::MessageBox &messages,
                                trimming::modQuorvel::RecycleFunction recycle,
                                std::function<void()> refreshFileLists,
@@ -36,13 +44,14 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages,
       OKButton(new ui::CommandButton(QStringLiteral("&Close"), this)),
       cmdDelete(new ui::CommandButton(QStringLiteral("&Delete"), this)), m_messages(messages),
       m_recycle(std::move(recycle)), m_refreshFileLists(std::move(refreshFileLists)),
-      m_cache(new PictureCache(std::move(decoder), this)), m_actualPixels(new ActualPixels(this))
+      m_cache(new PictureCache(std::move(decoder), this)), m_actualPixels(new ActualPixels(this)),
+      m_placeBeforeFullScreen(ui::pixels(2760), ui::pixels(3750))
 {
     setWindowTitle(QStringLiteral("Quorvel - Show picture"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel-32.png")));
     setFont(ui::layoutFont());
-    setFixedSize(ui::pixels(9660), ui::pixels(9735));
-    move(ui::pixels(2760), ui::pixels(3750));
+    setFixedSize(ui::pixels(clientWidth), ui::pixels(clientHeight));
+    move(m_placeBeforeFullScreen);
 
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->Move(240, 480, 4000, 4000);
@@ -277,6 +286,9 @@ void dlgShowPicture::hideEvent(QHideEvent *event)
     if (event->spontaneous())
         return;
     leaveActualPixels();
+    // Full screen is for one opening, however it ends: Close, Delete or the
+    // close box.
+    leaveFullScreen();
     m_waitingFor.clear();
     m_cache->keepOnly({});
     m_cache->keepThumbnailsOnly({});
@@ -288,9 +300,7 @@ void dlgShowPicture::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous()) {
-        // The screen's density is known once the dialog is on it.
-        if (!isFullScreen())
-            m_cache->setBox(DisplayBox::classic(devicePixelRatioF()));
+        restoreOwnLayout();
         Form_Activate();
     }
 }
@@ -338,8 +348,6 @@ void dlgShowPicture::resizeEvent(QResizeEvent *event)
 // the bottom, and the picture has the rest.
 void dlgShowPicture::placeControls()
 {
-    const int clientWidth = 9660;
-    const int clientHeight = 9735;
     const int buttonsLeft = 8280;
     const int statusTop = 8580;
     DisplayBox box = DisplayBox::classic(devicePixelRatioF());
@@ -384,14 +392,40 @@ void dlgShowPicture::redisplay()
     decodeAhead();
 }
 
+void dlgShowPicture::restoreOwnLayout()
+{
+    leaveFullScreen();
+    setFixedSize(ui::pixels(clientWidth), ui::pixels(clientHeight));
+    // The screen's density is known once the dialog is on it.
+    m_cache->setBox(DisplayBox::classic(devicePixelRatioF()));
+    placeControls();
+    const QRectF box = m_cache->box().areaTwips();
+    if (Image1->Left() != float(box.left()) || Image1->Top() != float(box.top()))
+        Image1->Move(float(box.left()), float(box.top()), Image1->Width(), Image1->Height());
+}
+
+// Hidden, the window is only told its state, for when it is shown again; it
+// goes back to where it was before, which the window system may not
+// remember for a hidden window.
+void dlgShowPicture::leaveFullScreen()
+{
+    if (!isFullScreen())
+        return;
+    const bool hidden = isHidden();
+    setWindowState(windowState() & ~Qt::WindowFullScreen);
+    setFixedSize(ui::pixels(clientWidth), ui::pixels(clientHeight));
+    if (hidden)
+        move(m_placeBeforeFullScreen);
+    placeControls();
+}
+
 void dlgShowPicture::toggleFullScreen()
 {
     if (isFullScreen()) {
-        showNormal();
-        setFixedSize(ui::pixels(9660), ui::pixels(9735));
-        placeControls();
+        leaveFullScreen();
         return;
     }
+    m_placeBeforeFullScreen = pos();
     // The dialog's own size is fixed; full screen lifts that for as long.
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);

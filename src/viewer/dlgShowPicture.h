@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QList>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 
@@ -79,7 +80,7 @@ public:
     // Puts the last rejected picture of this opening back and shows it.
     void undoReject();
     // F11: the picture fills the screen left of the buttons; again, or Esc,
-    // and the dialog is back at its own size.
+    // and the dialog is back at its own size, as it is once hidden.
     void toggleFullScreen();
     // Z or a double-click: the picture at one to one, centred on the pointer.
     void toggleActualPixels();
@@ -138,6 +139,9 @@ private:
     void decodeAhead();
     // The controls where the dialog's size puts them, and the box with them.
     void placeControls();
+    // Where every opening starts: the dialog's own size, place and box.
+    void restoreOwnLayout();
+    void leaveFullScreen();
     // The shown picture again, for a box of another size.
     void redisplay();
     void leaveActualPixels();
@@ -167,6 +171,8 @@ private:
     // picture shown is the one Tag names.
     QString m_waitingFor;
     QString m_onScreen;
+    // Where the dialog was before full screen, to go back to.
+    QPoint m_placeBeforeFullScreen;
     // Which way the keys go, and how fast: a picture wanted at the pace of a
     // key held down is decoded where the user will be when it is ready.
     int m_direction = 1;

@@ -241,6 +241,8 @@ private slots:
     void rawPreview_data();
     void rawPreview();
     void fullScreenAndBack();
+    void fullScreenEndsWithTheOpening_data();
+    void fullScreenEndsWithTheOpening();
     void deleteActsOnWhatIsShown_data();
     void deleteActsOnWhatIsShown();
     void lastPictureRejected();
@@ -1055,6 +1057,53 @@ void tst_dlgShowPicture::fullScreenAndBack()
     QTRY_COMPARE(dialog.Image1->Rendition().size(), QSize(533, 356));
     QCOMPARE(dialog.Image1->geometry(), QRect(16, 32, 533, 356));
     QCOMPARE(dialog.Image1->Width(), 8000.f);
+    QCOMPARE(dialog.cmdDelete->geometry(), QRect(552, 440, 81, 25));
+    QCOMPARE(dialog.OKButton->geometry(), QRect(552, 480, 81, 25));
+}
+
+void tst_dlgShowPicture::fullScreenEndsWithTheOpening_data()
+{
+    QTest::addColumn<QString>("closedBy");
+    QTest::newRow("Close") << QStringLiteral("Close");
+    QTest::newRow("Delete answered Yes") << QStringLiteral("Delete");
+    QTest::newRow("close box") << QStringLiteral("close box");
+}
+
+void tst_dlgShowPicture::fullScreenEndsWithTheOpening()
+{
+    QFETCH(QString, closedBy);
+
+    viewer::dlgShowPicture &dialog = *m_dialog;
+    dialog.setTag(makePicture(QStringLiteral("IMG_0030.jpg"), QSize(1500, 1000)));
+    dialog.show();
+    const QPoint place = dialog.pos();
+    QTest::keyClick(dialog.OKButton, Qt::Key_F11);
+    QVERIFY(dialog.isFullScreen());
+    QTRY_VERIFY(dialog.Image1->width() > 533);
+    if (closedBy == QLatin1String("Close")) {
+        dialog.OKButton->click();
+    } else if (closedBy == QLatin1String("Delete")) {
+        m_messages.answer(platform::IDYES);
+        dialog.cmdDelete->click();
+        QCOMPARE(m_recycler.calls, 1);
+    } else {
+        QVERIFY(dialog.close());
+    }
+    QVERIFY(dialog.isHidden());
+    QVERIFY(!dialog.isFullScreen());
+
+    // The next opening is the dialog's own, with its own box.
+    dialog.setTag(makePicture(QStringLiteral("IMG_0031.jpg"), QSize(1500, 1000)));
+    dialog.show();
+    QVERIFY(!dialog.isFullScreen());
+    QCOMPARE(dialog.size(), QSize(644, 649));
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    QCOMPARE(dialog.pos(), place);
+    QCOMPARE(dialog.Image1->Left(), 240.f);
+    QCOMPARE(dialog.Image1->Top(), 480.f);
+    QCOMPARE(dialog.Image1->Width(), 8000.f);
+    QCOMPARE(dialog.Image1->geometry(), QRect(16, 32, 533, 356));
+    QCOMPARE(dialog.Image1->Rendition().size(), QSize(533, 356));
     QCOMPARE(dialog.cmdDelete->geometry(), QRect(552, 440, 81, 25));
     QCOMPARE(dialog.OKButton->geometry(), QRect(552, 480, 81, 25));
 }
