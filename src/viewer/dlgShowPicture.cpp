@@ -705,6 +705,12 @@ void dlgShowPicture::undoReject()
                         .arg(rejection.name));
         return;
     }
+    if (result == ESTALE) {
+        writeStatus(
+            QStringLiteral("%1 stays in the trash: another file has taken its place in the trash")
+                .arg(rejection.name));
+        return;
+    }
     if (result != 0) {
         writeStatus(QStringLiteral("%1 could not be put back: %2")
                         .arg(rejection.name, qt_error_string(result)));

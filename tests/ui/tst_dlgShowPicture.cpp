@@ -899,16 +899,27 @@ void tst_dlgShowPicture::rejectAndPutBack_data()
     QTest::addColumn<int>("from");
     QTest::addColumn<QString>("keys"); // D: Delete, Z: Ctrl+Z
     QTest::addColumn<QString>("shownAfterDeletes");
-    QTest::addColumn<bool>("nameTakenMeanwhile");
+    // What stops the way back, and what the status line then says; empty
+    // for nothing.
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<QString>("stays");
 
     QTest::newRow("in the middle") << 1 << "DZ"
-                                   << "DSC_0003.JPG" << false;
+                                   << "DSC_0003.JPG" << QString() << QString();
     QTest::newRow("the last: the one before shows") << 4 << "DZ"
-                                                    << "DSC_0004.JPG" << false;
+                                                    << "DSC_0004.JPG" << QString() << QString();
     QTest::newRow("two, walked back") << 1 << "DDZZ"
-                                      << "DSC_0004.JPG" << false;
-    QTest::newRow("name taken meanwhile") << 2 << "DZ"
-                                          << "DSC_0004.JPG" << true;
+                                      << "DSC_0004.JPG" << QString() << QString();
+    QTest::newRow("name taken meanwhile")
+        << 2 << "DZ"
+        << "DSC_0004.JPG"
+        << "name taken"
+        << "DSC_0003.JPG stays in the trash: another file has taken its name";
+    QTest::newRow("another file in its place in the trash")
+        << 2 << "DZ"
+        << "DSC_0004.JPG"
+        << "swapped in the trash"
+        << "DSC_0003.JPG stays in the trash: another file has taken its place in the trash";
 }
 
 void tst_dlgShowPicture::rejectAndPutBack()
@@ -916,7 +927,8 @@ void tst_dlgShowPicture::rejectAndPutBack()
     QFETCH(int, from);
     QFETCH(QString, keys);
     QFETCH(QString, shownAfterDeletes);
-    QFETCH(bool, nameTakenMeanwhile);
+    QFETCH(QString, meanwhile);
+    QFETCH(QString, stays);
 
     CullingFolder culling(m_folder.path(), m_dataHome);
     culling.open(from);
@@ -943,14 +955,19 @@ void tst_dlgShowPicture::rejectAndPutBack()
         QCOMPARE(culling.list.FileName(), culling.shownName());
         const QString name = rejected.takeLast();
         const QString original = m_folder.filePath(name);
-        if (nameTakenMeanwhile)
+        const QString inTrash = culling.trash + QStringLiteral("/files/") + name;
+        if (meanwhile == QLatin1String("name taken"))
             QVERIFY(writeFile(original, "a newer file"));
+        if (meanwhile == QLatin1String("swapped in the trash"))
+            QVERIFY(QFile::remove(inTrash) && writeFile(inTrash, "another file"));
         QTest::keyClick(&culling.dialog, Qt::Key_Z, Qt::ControlModifier);
-        if (nameTakenMeanwhile) {
-            QCOMPARE(QFile(original).size(), qint64(12));
-            QVERIFY(QFile::exists(culling.trash + QStringLiteral("/files/") + name));
-            QVERIFY(
-                culling.dialog.lblStatus->Caption().contains(QStringLiteral("stays in the trash")));
+        if (!meanwhile.isEmpty()) {
+            QCOMPARE(QFile::exists(original), meanwhile == QLatin1String("name taken"));
+            QVERIFY(QFile::exists(inTrash));
+            QCOMPARE(QFile(meanwhile == QLatin1String("name taken") ? original : inTrash).size(),
+                     qint64(12));
+            QVERIFY2(culling.dialog.lblStatus->Caption().endsWith(QStringLiteral("    ") + stays),
+                     qPrintable(culling.dialog.lblStatus->Caption()));
             continue;
         }
         // Back byte for byte, its record gone from the trash, and shown.
@@ -964,7 +981,8 @@ void tst_dlgShowPicture::rejectAndPutBack()
         QCOMPARE(culling.list.FileName(), name);
         QVERIFY(culling.dialog.lblStatus->Caption().contains(name + QStringLiteral(" is back")));
     }
-    QCOMPARE(culling.list.ListCount(), 5);
+    // A name taken meanwhile is listed again, by the newcomer.
+    QCOMPARE(culling.list.ListCount(), meanwhile == QLatin1String("swapped in the trash") ? 4 : 5);
     QCOMPARE(culling.messages.count(), 0);
     // Nothing left to put back.
     QTest::keyClick(&culling.dialog, Qt::Key_Z, Qt::ControlModifier);
