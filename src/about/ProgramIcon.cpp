@@ -20,4 +20,10 @@ QIcon programIcon()
     return QIcon(new ProgramIconEngine);
 }
 
+QIcon programIconImage(int size)
+{
+    initProgramIconResources();
+    return QIcon(QStringLiteral(":/icons/quorvel-%1.png").arg(size));
+}
+
 } // namespace quorvel::about

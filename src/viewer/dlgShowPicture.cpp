@@ -1,5 +1,6 @@
 #include "viewer/dlgShowPicture.h"
 
+#include "about/ProgramIcon.h"
 #include "files/FileNames.h"
 #include "platform/MessageBox.h"
 #include "ui/CommandButton.h"
@@ -48,7 +49,7 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages,
       m_placeBeforeFullScreen(ui::pixels(2760), ui::pixels(3750))
 {
     setWindowTitle(QStringLiteral("Quorvel - Show picture"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel-32.png")));
+    setWindowIcon(about::programIconImage(32));
     setFont(ui::layoutFont());
     setFixedSize(ui::pixels(clientWidth), ui::pixels(clientHeight));
     move(m_placeBeforeFullScreen);

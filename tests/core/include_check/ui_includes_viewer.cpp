@@ -1,0 +1,4 @@
+#include "ui/Label.h"
+#include "viewer/dlgShowPicture.h"
+
+#include <QWidget>
