@@ -13,7 +13,7 @@
 #include "support/TableRow.h"
 #include "support/Timing.h"
 #include "ui/CommandButton.h"
-#include "ui/EmbeddedThumbnail.h"
+#include "pictures/EmbeddedThumbnail.h"
 #include "ui/FileListBox.h"
 #include "ui/Image.h"
 #include "ui/Label.h"
@@ -337,7 +337,7 @@ int main(int argc, char *argv[])
         row.print();
 
         timer.start();
-        const QImage thumbnail = ui::readEmbeddedThumbnail(paths[2]);
+        const QImage thumbnail = pictures::readEmbeddedThumbnail(paths[2]);
         const double thumbnailFloor = millisecondsSince(timer);
         const double worst =
             firstSight.empty() ? 0 : *std::max_element(firstSight.begin(), firstSight.end());

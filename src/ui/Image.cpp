@@ -29,7 +29,7 @@ void Image::setHeight(float twips)
     applyGeometry();
 }
 
-void Image::setPicture(const quorvel::ui::Picture &picture)
+void Image::setPicture(const quorvel::pictures::Picture &picture)
 {
     m_picture = picture;
     m_renditionHandedIn = false;
@@ -43,13 +43,13 @@ void Image::setPicture(const quorvel::ui::Picture &picture)
     update();
 }
 
-void Image::setPicture(const quorvel::ui::Picture &picture, const QImage &rendition)
+void Image::setPicture(const quorvel::pictures::Picture &picture, const QImage &rendition)
 {
     m_picture = picture;
     m_renditionHandedIn = true;
     m_rendition = rendition;
     m_renderedFor = devicePixelSize();
-    m_renderError = !m_picture.isNull() && m_rendition.isNull() ? errInvalidPicture : 0;
+    m_renderError = !m_picture.isNull() && m_rendition.isNull() ? pictures::errInvalidPicture : 0;
     if (!m_stretch)
         takeNaturalSize();
     update();
@@ -57,7 +57,7 @@ void Image::setPicture(const quorvel::ui::Picture &picture, const QImage &rendit
 
 void Image::setStandIn(const QImage &image)
 {
-    m_picture = quorvel::ui::Picture();
+    m_picture = quorvel::pictures::Picture();
     m_renditionHandedIn = true;
     m_rendition = image;
     m_renderedFor = devicePixelSize();
@@ -121,7 +121,7 @@ void Image::render()
     m_renderedFor = devicePixelSize();
     m_rendition = m_picture.render(m_renderedFor);
     m_rendition.setDevicePixelRatio(devicePixelRatioF());
-    m_renderError = m_rendition.isNull() && !m_renderedFor.isEmpty() ? errInvalidPicture : 0;
+    m_renderError = m_rendition.isNull() && !m_renderedFor.isEmpty() ? pictures::errInvalidPicture : 0;
 }
 
 } // namespace quorvel::ui

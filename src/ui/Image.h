@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Picture.h"
+#include "pictures/Picture.h"
 
 #include <QImage>
 #include <QWidget>
@@ -28,16 +28,16 @@ public:
     float Height() const { return m_height; }
     void setHeight(float twips);
 
-    quorvel::ui::Picture Picture() const { return m_picture; }
+    quorvel::pictures::Picture Picture() const { return m_picture; }
     // A stretching image decodes its picture here, at the size it shows it,
     // so that the work falls under the caller's busy pointer and a file that
     // is damaged past its header is known at once (RenderError).
-    void setPicture(const quorvel::ui::Picture &picture);
+    void setPicture(const quorvel::pictures::Picture &picture);
     // Takes picture with its rendition already decoded elsewhere, on a worker
     // thread: nothing is decoded here, then or later. Until it is handed a
     // new rendition, a resize draws this one scaled. A null rendition for a
     // picture means its data are damaged (RenderError).
-    void setPicture(const quorvel::ui::Picture &picture, const QImage &rendition);
+    void setPicture(const quorvel::pictures::Picture &picture, const QImage &rendition);
     // Shows image scaled into the control while the picture itself is still
     // being decoded: Picture() is empty meanwhile.
     void setStandIn(const QImage &image);
@@ -69,7 +69,7 @@ private:
     float m_width = 0;
     float m_height = 0;
     bool m_stretch = false;
-    quorvel::ui::Picture m_picture;
+    quorvel::pictures::Picture m_picture;
     QImage m_rendition;
     QSize m_renderedFor;
     int m_renderError = 0;

@@ -6,11 +6,6 @@
 
 namespace quorvel::ui {
 
-int pixels(double twips)
-{
-    return int(std::lround(pixelsFromTwips(twips)));
-}
-
 void placeTwips(QWidget *widget, int left, int top, int width, int height)
 {
     widget->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));

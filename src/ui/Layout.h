@@ -1,23 +1,17 @@
 #pragma once
 
+#include "pictures/Twips.h"
+
 #include <QFont>
 
 class QWidget;
 
 namespace quorvel::ui {
 
-// Window layouts are given in twips, the classic device-independent unit:
-// 15 twips make one logical pixel, so layouts scale with the screen.
-inline constexpr double twipsPerPixel = 15.0;
-
-constexpr double pixelsFromTwips(double twips)
-{
-    return twips / twipsPerPixel;
-}
-
-// A length in twips as whole pixels, rounded to the nearest: every window
-// converts its layout through here, so they all round alike.
-int pixels(double twips);
+// Layouts are in twips (see pictures/Twips.h).
+using pictures::pixels;
+using pictures::pixelsFromTwips;
+using pictures::twipsPerPixel;
 
 // Places widget at left, top with size width x height, all in twips.
 void placeTwips(QWidget *widget, int left, int top, int width, int height);

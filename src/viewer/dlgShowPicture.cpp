@@ -2,6 +2,7 @@
 
 #include "about/ProgramIcon.h"
 #include "files/FileNames.h"
+#include "pictures/Picture.h"
 #include "platform/MessageBox.h"
 #include "ui/CommandButton.h"
 #include "ui/FileListBox.h"
@@ -9,7 +10,6 @@
 #include "ui/Image.h"
 #include "ui/Label.h"
 #include "ui/Layout.h"
-#include "ui/Picture.h"
 #include "ui/Screen.h"
 #include "viewer/ActualPixels.h"
 
@@ -36,7 +36,7 @@ constexpr int clientHeight = 9735;
 dlgShowPicture::dlgShowPicture(platform::MessageBox &messages,
                                trimming::modQuorvel::RecycleFunction recycle,
                                std::function<void()> refreshFileLists,
-                               PictureCache::Decoder decoder, QWidget *parent)
+                               pictures::PictureCache::Decoder decoder, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
@@ -45,7 +45,8 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages,
       OKButton(new ui::CommandButton(QStringLiteral("&Close"), this)),
       cmdDelete(new ui::CommandButton(QStringLiteral("&Delete"), this)), m_messages(messages),
       m_recycle(std::move(recycle)), m_refreshFileLists(std::move(refreshFileLists)),
-      m_cache(new PictureCache(std::move(decoder), this)), m_actualPixels(new ActualPixels(this)),
+      m_cache(new pictures::PictureCache(std::move(decoder), this)),
+      m_actualPixels(new ActualPixels(this)),
       m_placeBeforeFullScreen(ui::pixels(2760), ui::pixels(3750))
 {
     setWindowTitle(QStringLiteral("Quorvel - Show picture"));
@@ -78,28 +79,15 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages,
     m_actualPixels->hide();
     Image1->installEventFilter(this);
     connect(m_actualPixels, &ActualPixels::DblClick, this, &dlgShowPicture::toggleActualPixels);
-    connect(m_cache, &PictureCache::actualPixelsDecoded, this, [this](const QString &path) {
-        if (path == Tag() && m_actualPixels->isVisible())
-            m_actualPixels->setImage(*m_cache->actualPixels(path));
-    });
-    connect(m_cache, &PictureCache::decoded, this, &dlgShowPicture::pictureDecoded);
-    connect(m_cache, &PictureCache::thumbnailRead, this, &dlgShowPicture::thumbnailRead);
+    connect(m_cache, &pictures::PictureCache::actualPixelsDecoded, this,
+            [this](const QString &path) {
+                if (path == Tag() && m_actualPixels->isVisible())
+                    m_actualPixels->setImage(*m_cache->actualPixels(path));
+            });
+    connect(m_cache, &pictures::PictureCache::decoded, this, &dlgShowPicture::pictureDecoded);
+    connect(m_cache, &pictures::PictureCache::thumbnailRead, this, &dlgShowPicture::thumbnailRead);
     connect(OKButton, &ui::CommandButton::Click, this, &dlgShowPicture::OKButton_Click);
     connect(cmdDelete, &ui::CommandButton::Click, this, &dlgShowPicture::cmdDelete_Click);
-}
-
-dlgShowPicture::BoxSize dlgShowPicture::fitToBox(float W, float H)
-{
-    BoxSize size;
-    if (W > H) {
-        size.Height = boxEdge * H / W;
-        size.Width = boxEdge;
-    } else {
-        size.Height = boxEdge;
-        if (H != 0)
-            size.Width = boxEdge * W / H;
-    }
-    return size;
 }
 
 // The display follows Tag. Keys may run ahead of the decodes, and the last
@@ -124,13 +112,13 @@ void dlgShowPicture::clearDisplay()
 {
     m_onScreen.clear();
     Label1->setCaption(QString());
-    Image1->setPicture(ui::Picture());
+    Image1->setPicture(pictures::Picture());
     Image1->setVisible(false);
     Image2->setStretch(false);
     Image2->setVisible(false);
 }
 
-void dlgShowPicture::display(const PictureCache::Decoded &decoded)
+void dlgShowPicture::display(const pictures::PictureCache::Decoded &decoded)
 {
     if (decoded.errorNumber > 0) {
         showLoadFailure();
@@ -140,7 +128,7 @@ void dlgShowPicture::display(const PictureCache::Decoded &decoded)
 
     const float W = Image2->Width();
     const float H = Image2->Height();
-    const DisplayBox::Placement place = m_cache->box().place(W, H);
+    const pictures::DisplayBox::Placement place = m_cache->box().place(W, H);
     // In the dialog's own box the corner stays where it is; it moves only
     // after full screen, or to centre a picture there.
     if (Image1->Left() != place.left || Image1->Top() != place.top)
@@ -154,7 +142,7 @@ void dlgShowPicture::display(const PictureCache::Decoded &decoded)
     // in. That shows only when it is decoded at the size shown, and to the
     // user it is the same failure.
     if (Image1->RenderError() > 0) {
-        Image1->setPicture(ui::Picture());
+        Image1->setPicture(pictures::Picture());
         showLoadFailure();
         return;
     }
@@ -174,7 +162,7 @@ void dlgShowPicture::showStandIn()
     }
     if (thumbnail->isNull())
         return;
-    const DisplayBox::Placement place =
+    const pictures::DisplayBox::Placement place =
         m_cache->box().place(float(thumbnail->width()), float(thumbnail->height()));
     Image1->Move(place.left, place.top, place.width.value_or(Image1->Width()), place.height);
     Image1->setStretch(true);
@@ -351,7 +339,7 @@ void dlgShowPicture::placeControls()
 {
     const int buttonsLeft = 8280;
     const int statusTop = 8580;
-    DisplayBox box = DisplayBox::classic(devicePixelRatioF());
+    pictures::DisplayBox box = pictures::DisplayBox::classic(devicePixelRatioF());
     if (isFullScreen()) {
         const int screenWidth = int(width() * ui::twipsPerPixel);
         const int screenHeight = int(height() * ui::twipsPerPixel);
@@ -360,8 +348,8 @@ void dlgShowPicture::placeControls()
         ui::placeTwips(cmdDelete, left, 6600, 1215, 375);
         ui::placeTwips(OKButton, left, 7200, 1215, 375);
         ui::placeTwips(lblStatus, 360, top, left - 400, 255);
-        box = DisplayBox::area(QRectF(240, 480, left - 40 - 240, top - 100 - 480),
-                               devicePixelRatioF());
+        box = pictures::DisplayBox::area(QRectF(240, 480, left - 40 - 240, top - 100 - 480),
+                                         devicePixelRatioF());
     } else {
         ui::placeTwips(cmdDelete, buttonsLeft, 6600, 1215, 375);
         ui::placeTwips(OKButton, buttonsLeft, 7200, 1215, 375);
@@ -381,7 +369,8 @@ void dlgShowPicture::redisplay()
 {
     if (Image1->Visible() && !Image1->Picture().isNull()) {
         // The picture as it was decoded stays, scaled, until the new decode.
-        const DisplayBox::Placement place = m_cache->box().place(Image2->Width(), Image2->Height());
+        const pictures::DisplayBox::Placement place =
+            m_cache->box().place(Image2->Width(), Image2->Height());
         Image1->Move(place.left, place.top, place.width.value_or(Image1->Width()), place.height);
         m_waitingFor = Tag();
     } else if (!m_waitingFor.isEmpty()) {
@@ -398,7 +387,7 @@ void dlgShowPicture::restoreOwnLayout()
     leaveFullScreen();
     setFixedSize(ui::pixels(clientWidth), ui::pixels(clientHeight));
     // The screen's density is known once the dialog is on it.
-    m_cache->setBox(DisplayBox::classic(devicePixelRatioF()));
+    m_cache->setBox(pictures::DisplayBox::classic(devicePixelRatioF()));
     placeControls();
     const QRectF box = m_cache->box().areaTwips();
     if (Image1->Left() != float(box.left()) || Image1->Top() != float(box.top()))
@@ -592,7 +581,7 @@ void dlgShowPicture::showEntry(int index, const QString &news)
     if (index != m_list->ListIndex())
         m_list->setListIndex(index);
     setTag(files::joinPath(m_list->Path(), m_list->List(index)));
-    if (const PictureCache::Decoded *decoded = m_cache->find(Tag())) {
+    if (const pictures::PictureCache::Decoded *decoded = m_cache->find(Tag())) {
         m_waitingFor.clear();
         clearDisplay();
         display(*decoded);
@@ -748,7 +737,7 @@ void dlgShowPicture::cmdDelete_Click()
 
     const int result = m_recycle(shown, false, nullptr, nullptr);
     if (result == 0) {
-        Image1->setPicture(ui::Picture());
+        Image1->setPicture(pictures::Picture());
         m_messages.show(QStringLiteral("File deleted. ") + QStringLiteral("\r\n\r\n") +
                             QStringLiteral("If you REGRET the file can be found") +
                             QStringLiteral("\r\n") +

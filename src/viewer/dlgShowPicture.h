@@ -1,8 +1,8 @@
 #pragma once
 
+#include "pictures/PictureCache.h"
 #include "platform/Trash.h"
 #include "trimming/RecycleFile.h"
-#include "viewer/PictureCache.h"
 
 #include <functional>
 #include <optional>
@@ -47,10 +47,10 @@ public:
     // refreshFileLists re-reads the main window's lists after a deletion. It
     // runs inside Delete's click, so it reports its own failures rather than
     // throwing. decoder reads and decodes the pictures; empty, the program's
-    // own (PictureCache::decode).
+    // own (pictures::PictureCache::decode).
     dlgShowPicture(platform::MessageBox &messages, trimming::modQuorvel::RecycleFunction recycle,
-                   std::function<void()> refreshFileLists, PictureCache::Decoder decoder = {},
-                   QWidget *parent = nullptr);
+                   std::function<void()> refreshFileLists,
+                   pictures::PictureCache::Decoder decoder = {}, QWidget *parent = nullptr);
 
     // The full path of the picture to show.
     QString Tag() const { return m_tag; }
@@ -92,19 +92,11 @@ public:
     QString shownPath() const { return m_onScreen; }
     bool showsStandIn() const { return m_onScreen == m_waitingFor && !m_onScreen.isEmpty(); }
 
-    // Length in twips of the displayed picture's longer side.
-    static constexpr qint16 boxEdge = 8000;
-
-    // The displayed size, in twips, for a picture measuring W x H. The
-    // product comes first and the quotient is kept in single precision,
-    // fractions included. A picture with no extent at all has no width to
-    // compute; the image then keeps the width it had.
-    struct BoxSize
-    {
-        float Height = 0;
-        std::optional<float> Width;
-    };
-    static BoxSize fitToBox(float W, float H);
+    // Length in twips of the displayed picture's longer side, and the size a
+    // picture of W x H twips is shown at (see pictures::DisplayBox).
+    static constexpr qint16 boxEdge = pictures::DisplayBox::boxEdge;
+    using BoxSize = pictures::DisplayBox::BoxSize;
+    static BoxSize fitToBox(float W, float H) { return pictures::DisplayBox::fitToBox(W, H); }
 
     ui::Image *const Image1;
     ui::Image *const Image2;
@@ -131,7 +123,7 @@ private:
     // Steps of the display that clear what the last one showed.
     void clearDisplay();
     // The rest of the display, from a picture measured and decoded.
-    void display(const PictureCache::Decoded &decoded);
+    void display(const pictures::PictureCache::Decoded &decoded);
     void showStandIn();
     void pictureDecoded(const QString &path);
     void thumbnailRead(const QString &path);
@@ -165,7 +157,7 @@ private:
     QString m_tag;
     QPointer<ui::FileListBox> m_list;
     QList<Rejection> m_rejections;
-    PictureCache *const m_cache;
+    pictures::PictureCache *const m_cache;
     ActualPixels *const m_actualPixels;
     // The picture shown while its decode is on its way; empty when the
     // picture shown is the one Tag names.

@@ -1,5 +1,5 @@
 #include "support/core/CameraFiles.h"
-#include "ui/EmbeddedThumbnail.h"
+#include "pictures/EmbeddedThumbnail.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -76,7 +76,7 @@ void tst_EmbeddedThumbnail::readsTheCamerasThumbnailUpright()
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     file.close();
 
-    const QImage thumbnail = ui::readEmbeddedThumbnail(file.fileName());
+    const QImage thumbnail = pictures::readEmbeddedThumbnail(file.fileName());
     if (size.isEmpty()) {
         QVERIFY(thumbnail.isNull());
         return;

@@ -1,5 +1,5 @@
 #include "ui/Image.h"
-#include "ui/Picture.h"
+#include "pictures/Picture.h"
 
 #include <QFile>
 #include <QImage>
@@ -7,6 +7,7 @@
 #include <QTest>
 
 using namespace quorvel::ui;
+using namespace quorvel::pictures;
 
 class tst_Image : public QObject
 {

@@ -1,5 +1,5 @@
 #include "files/FileNames.h"
-#include "ui/Picture.h"
+#include "pictures/Picture.h"
 
 #include <fcntl.h>
 #include <QBuffer>
@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using namespace quorvel::ui;
+using namespace quorvel::pictures;
 
 namespace {
 

@@ -179,16 +179,16 @@ class HeldDecoder
 public:
     explicit HeldDecoder(QString held) : m_held(std::move(held)) {}
 
-    viewer::PictureCache::Decoder function()
+    pictures::PictureCache::Decoder function()
     {
-        return [this](const QString &path, const viewer::DisplayBox &box,
+        return [this](const QString &path, const pictures::DisplayBox &box,
                       const std::atomic<bool> &cancelled) {
             if (path == m_held) {
                 while (m_gate.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
                     if (cancelled)
-                        return viewer::PictureCache::Decoded();
+                        return pictures::PictureCache::Decoded();
             }
-            return viewer::PictureCache::decode(path, box, cancelled);
+            return pictures::PictureCache::decode(path, box, cancelled);
         };
     }
     void release() { m_open.set_value(); }
@@ -804,7 +804,7 @@ void tst_dlgShowPicture::deleteWhileFailureShows()
 struct CullingFolder
 {
     CullingFolder(const QString &folder, const QString &dataHome,
-                  viewer::PictureCache::Decoder decoder = {})
+                  pictures::PictureCache::Decoder decoder = {})
         : list(folder), dialog(
                             messages,
                             [this](const QString &filePath, bool confirm,

@@ -1,17 +1,29 @@
-#include "viewer/DisplayBox.h"
+#include "pictures/DisplayBox.h"
 
-#include "ui/Layout.h"
-#include "viewer/dlgShowPicture.h"
+#include "pictures/Twips.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace quorvel::viewer {
+namespace quorvel::pictures {
 
 DisplayBox DisplayBox::classic(qreal devicePixelRatio)
 {
-    return DisplayBox(true, QRectF(240, 480, dlgShowPicture::boxEdge, dlgShowPicture::boxEdge),
-                      devicePixelRatio);
+    return DisplayBox(true, QRectF(240, 480, boxEdge, boxEdge), devicePixelRatio);
+}
+
+DisplayBox::BoxSize DisplayBox::fitToBox(float W, float H)
+{
+    BoxSize size;
+    if (W > H) {
+        size.Height = boxEdge * H / W;
+        size.Width = boxEdge;
+    } else {
+        size.Height = boxEdge;
+        if (H != 0)
+            size.Width = boxEdge * W / H;
+    }
+    return size;
 }
 
 DisplayBox DisplayBox::area(const QRectF &twips, qreal devicePixelRatio)
@@ -25,7 +37,7 @@ DisplayBox::Placement DisplayBox::place(float W, float H) const
     placement.left = float(m_area.left());
     placement.top = float(m_area.top());
     if (m_classic) {
-        const dlgShowPicture::BoxSize size = dlgShowPicture::fitToBox(W, H);
+        const BoxSize size = fitToBox(W, H);
         placement.height = size.Height;
         placement.width = size.Width;
         return placement;
@@ -41,15 +53,15 @@ DisplayBox::Placement DisplayBox::place(float W, float H) const
     return placement;
 }
 
-// As ui::Image sizes itself: whole pixels from twips, then device pixels.
+// As the viewer's image sizes itself: whole pixels from twips, then device pixels.
 QSize DisplayBox::devicePixels(const QSize &natural) const
 {
-    const Placement placement = place(float(natural.width() * ui::twipsPerPixel),
-                                      float(natural.height() * ui::twipsPerPixel));
+    const Placement placement =
+        place(float(natural.width() * twipsPerPixel), float(natural.height() * twipsPerPixel));
     if (!placement.width)
         return {};
-    return QSize(int(std::lround(ui::pixels(*placement.width) * m_ratio)),
-                 int(std::lround(ui::pixels(placement.height) * m_ratio)));
+    return QSize(int(std::lround(pixels(*placement.width) * m_ratio)),
+                 int(std::lround(pixels(placement.height) * m_ratio)));
 }
 
-} // namespace quorvel::viewer
+} // namespace quorvel::pictures

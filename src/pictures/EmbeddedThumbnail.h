@@ -4,7 +4,7 @@
 
 class QString;
 
-namespace quorvel::ui {
+namespace quorvel::pictures {
 
 // The small picture a camera embeds in its files for its own screen: the Exif
 // thumbnail of a JPEG, the smallest usable preview of a RAW file. Turned
@@ -13,4 +13,4 @@ namespace quorvel::ui {
 // stands in while the picture itself is decoded. Safe on any thread.
 QImage readEmbeddedThumbnail(const QString &fileName);
 
-} // namespace quorvel::ui
+} // namespace quorvel::pictures

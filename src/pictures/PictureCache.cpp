@@ -1,12 +1,12 @@
-#include "viewer/PictureCache.h"
+#include "pictures/PictureCache.h"
 
-#include "ui/EmbeddedThumbnail.h"
+#include "pictures/EmbeddedThumbnail.h"
 
 #include <climits>
 #include <QElapsedTimer>
 #include <QSet>
 
-namespace quorvel::viewer {
+namespace quorvel::pictures {
 
 PictureCache::PictureCache(Decoder decoder, QObject *parent)
     : QObject(parent), m_decode(decoder ? std::move(decoder) : Decoder(&PictureCache::decode)),
@@ -81,7 +81,7 @@ PictureCache::Decoded PictureCache::decode(const QString &path, const DisplayBox
     QElapsedTimer timer;
     timer.start();
     Decoded decoded;
-    decoded.picture = ui::LoadPicture(path, decoded.errorNumber);
+    decoded.picture = pictures::LoadPicture(path, decoded.errorNumber);
     if (decoded.errorNumber == 0) {
         decoded.image = decoded.picture.render(box.devicePixels(decoded.picture.size()), cancelled);
         decoded.image.setDevicePixelRatio(box.devicePixelRatio());
@@ -169,7 +169,7 @@ void PictureCache::requestThumbnail(const QString &path)
     m_thumbnailPool.start([this, job, path] {
         if (job->cancelled)
             return;
-        job->image = ui::readEmbeddedThumbnail(path);
+        job->image = pictures::readEmbeddedThumbnail(path);
         QMetaObject::invokeMethod(
             this, [this, path, job] { thumbnailLanded(path, job); }, Qt::QueuedConnection);
     });
@@ -201,7 +201,7 @@ void PictureCache::requestActualPixels(const QString &path)
         if (job->cancelled)
             return;
         int errorNumber = 0;
-        const ui::Picture picture = ui::LoadPicture(path, errorNumber);
+        const pictures::Picture picture = pictures::LoadPicture(path, errorNumber);
         if (errorNumber == 0)
             job->image = picture.render(picture.size());
         QMetaObject::invokeMethod(
@@ -231,4 +231,4 @@ void PictureCache::releaseActualPixels()
     m_actualPath.clear();
 }
 
-} // namespace quorvel::viewer
+} // namespace quorvel::pictures

@@ -4,7 +4,7 @@
 #include <QRectF>
 #include <QSize>
 
-namespace quorvel::viewer {
+namespace quorvel::pictures {
 
 // Where the viewer puts a picture, and so the size it is decoded at: in the
 // dialog's own box, its longer side 8000 twips with its top-left corner
@@ -14,6 +14,21 @@ namespace quorvel::viewer {
 class DisplayBox
 {
 public:
+    // Length in twips of the displayed picture's longer side in the dialog's
+    // own box.
+    static constexpr qint16 boxEdge = 8000;
+
+    // The displayed size, in twips, for a picture measuring W x H in the
+    // dialog's own box. The product comes first and the quotient is kept in
+    // single precision, fractions included. A picture with no extent at all
+    // has no width to compute; the image then keeps the width it had.
+    struct BoxSize
+    {
+        float Height = 0;
+        std::optional<float> Width;
+    };
+    static BoxSize fitToBox(float W, float H);
+
     // The dialog's own box, on a screen of devicePixelRatio.
     static DisplayBox classic(qreal devicePixelRatio);
     // An area given in twips of the dialog's client area.
@@ -52,4 +67,4 @@ private:
     qreal m_ratio = 1;
 };
 
-} // namespace quorvel::viewer
+} // namespace quorvel::pictures

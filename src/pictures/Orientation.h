@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QImageIOHandler>
 
-namespace quorvel::ui {
+namespace quorvel::pictures {
 
 // How a picture stored as the sensor saw it is to be turned for display,
 // from the Exif orientation tag's value (1 to 8; anything else: as stored).
@@ -13,4 +13,4 @@ QImageIOHandler::Transformations transformationOfExif(int orientation);
 // a picture upright themselves: mirrored first, then turned.
 QImage turned(QImage image, QImageIOHandler::Transformations transformation);
 
-} // namespace quorvel::ui
+} // namespace quorvel::pictures

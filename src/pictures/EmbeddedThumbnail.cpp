@@ -1,14 +1,14 @@
-#include "ui/EmbeddedThumbnail.h"
+#include "pictures/EmbeddedThumbnail.h"
 
 #include "files/FileNames.h"
-#include "ui/Orientation.h"
+#include "pictures/Orientation.h"
 
 #include <exiv2/exiv2.hpp>
 #include <mutex>
 #include <QFileInfo>
 #include <QString>
 
-namespace quorvel::ui {
+namespace quorvel::pictures {
 
 namespace {
 
@@ -70,4 +70,4 @@ QImage readEmbeddedThumbnail(const QString &fileName)
     }
 }
 
-} // namespace quorvel::ui
+} // namespace quorvel::pictures

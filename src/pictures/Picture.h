@@ -7,7 +7,7 @@
 class QImage;
 class QString;
 
-namespace quorvel::ui {
+namespace quorvel::pictures {
 
 // The error numbers LoadPicture reports, kept with their classic values.
 inline constexpr int errFileNotFound = 53;
@@ -60,4 +60,4 @@ private:
 // out the thumbnail inside. Safe on any thread; render() is too.
 Picture LoadPicture(const QString &fileName, int &errorNumber);
 
-} // namespace quorvel::ui
+} // namespace quorvel::pictures

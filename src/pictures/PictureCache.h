@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/Picture.h"
-#include "viewer/DisplayBox.h"
+#include "pictures/DisplayBox.h"
+#include "pictures/Picture.h"
 
 #include <atomic>
 #include <functional>
@@ -14,7 +14,7 @@
 #include <QStringList>
 #include <QThreadPool>
 
-namespace quorvel::viewer {
+namespace quorvel::pictures {
 
 // The pictures around the one shown, decoded ahead on worker threads at the
 // size they will be shown at, so that the next key finds its picture ready.
@@ -32,7 +32,7 @@ public:
     // null image with errorNumber 0 is a file damaged past its header.
     struct Decoded
     {
-        ui::Picture picture;
+        pictures::Picture picture;
         int errorNumber = 0;
         QImage image;
         double milliseconds = 0; // what the decode took on its worker
@@ -132,4 +132,4 @@ private:
     QImage m_actual;
 };
 
-} // namespace quorvel::viewer
+} // namespace quorvel::pictures

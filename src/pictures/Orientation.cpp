@@ -1,8 +1,8 @@
-#include "ui/Orientation.h"
+#include "pictures/Orientation.h"
 
 #include <QTransform>
 
-namespace quorvel::ui {
+namespace quorvel::pictures {
 
 QImageIOHandler::Transformations transformationOfExif(int orientation)
 {
@@ -32,4 +32,4 @@ QImage turned(QImage image, QImageIOHandler::Transformations transformation)
     return image;
 }
 
-} // namespace quorvel::ui
+} // namespace quorvel::pictures

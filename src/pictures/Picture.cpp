@@ -1,8 +1,8 @@
-#include "ui/Picture.h"
+#include "pictures/Picture.h"
 
 #include "files/FileNames.h"
 #include "files/RegularFile.h"
-#include "ui/Orientation.h"
+#include "pictures/Orientation.h"
 
 #include <array>
 #include <cerrno>
@@ -20,7 +20,7 @@
 #include <QString>
 #include <utility>
 
-namespace quorvel::ui {
+namespace quorvel::pictures {
 
 struct Picture::Data
 {
@@ -411,4 +411,4 @@ Picture LoadPicture(const QString &fileName, int &errorNumber)
     return Picture(std::move(data));
 }
 
-} // namespace quorvel::ui
+} // namespace quorvel::pictures
