@@ -72,7 +72,7 @@ int main(int argc, char **argv)
     QSettings settings(temp.filePath(QStringLiteral("quorvel.ini")), QSettings::IniFormat);
     main_window::frmMain form(
         messages, volumes, app, launcher,
-        [](const QString &, bool, platform::TrashedFile *, platform::TrashSession *) { return 0; },
+        [](const QString &, platform::TrashedFile *, platform::TrashSession *) { return 0; },
         settings, QFile::decodeName(card));
     form.Form_Load();
 

@@ -79,7 +79,7 @@ int main(int argc, char *argv[])
     NoMessages messages;
     viewer::dlgShowPicture dialog(
         messages,
-        [](const QString &, bool, platform::TrashedFile *, platform::TrashSession *) { return 0; },
+        [](const QString &, platform::TrashedFile *, platform::TrashSession *) { return 0; },
         [] {});
     dialog.show();
 

@@ -144,8 +144,8 @@ struct Ways
         quorvel::platform::TrashSession batch;
         quorvel::platform::TrashedFile where;
         for (const QString &path : std::as_const(paths)) {
-            if (const int error = quorvel::trimming::modQuorvel::RecycleFile(path, false, messages,
-                                                                             &where, &batch))
+            if (const int error =
+                    quorvel::trimming::RecycleFile(path, false, messages, &where, &batch))
                 fail("trashing", error);
         }
         return microsecondsPerFile(timer.nsecsElapsed(), n);

@@ -5,6 +5,7 @@
 // them bare, a bare repaint of a decoded picture, the resident memory at the
 // first picture.
 
+#include "pictures/EmbeddedThumbnail.h"
 #include "platform/HeapReuse.h"
 #include "platform/MessageBox.h"
 #include "support/BareJpeg.h"
@@ -13,7 +14,6 @@
 #include "support/TableRow.h"
 #include "support/Timing.h"
 #include "ui/CommandButton.h"
-#include "pictures/EmbeddedThumbnail.h"
 #include "ui/FileListBox.h"
 #include "ui/Image.h"
 #include "ui/Label.h"
@@ -185,7 +185,7 @@ int main(int argc, char *argv[])
     list.setPath(folder.path());
     viewer::dlgShowPicture dialog(
         messages,
-        [](const QString &, bool, platform::TrashedFile *, platform::TrashSession *) { return 0; },
+        [](const QString &, platform::TrashedFile *, platform::TrashSession *) { return 0; },
         [] {});
     dialog.setBrowsedList(&list);
     bool allShown = true;

@@ -79,12 +79,11 @@ TrimScenario::Figures TrimScenario::runOnce(int raws, bool withFloors)
     QSettings settings(QString::fromLocal8Bit(base + "/quorvel.ini"), QSettings::IniFormat);
     main_window::frmMain form(
         messages, volumes, app, launcher,
-        [&messages, &trashing](const QString &path, bool confirm, platform::TrashedFile *where,
+        [&messages, &trashing](const QString &path, platform::TrashedFile *where,
                                platform::TrashSession *batch) {
             QElapsedTimer timer;
             timer.start();
-            const int result =
-                trimming::modQuorvel::RecycleFile(path, confirm, messages, where, batch);
+            const int result = trimming::RecycleFile(path, false, messages, where, batch);
             trashing += timer.nsecsElapsed();
             return result;
         },

@@ -51,9 +51,9 @@ bool Program::start()
     m_settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                              m_app.Title, m_app.Title);
     ui::WidgetMessageBox &messages = *m_messages;
-    const auto recycle = [&messages](const QString &filePath, bool confirm,
-                                     platform::TrashedFile *where, platform::TrashSession *batch) {
-        return trimming::modQuorvel::RecycleFile(filePath, confirm, messages, where, batch);
+    const auto recycle = [&messages](const QString &filePath, platform::TrashedFile *where,
+                                     platform::TrashSession *batch) {
+        return trimming::RecycleFile(filePath, false, messages, where, batch);
     };
 
     // The program opens where the user started it. The working folder is read

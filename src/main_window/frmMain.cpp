@@ -88,7 +88,7 @@ void showDriveOf(DriveListBox *drive, const files::VolumeTable &volumes, const Q
 } // namespace
 
 frmMain::frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, const App &app,
-                 platform::Launcher &launcher, trimming::modQuorvel::RecycleFunction recycle,
+                 platform::Launcher &launcher, trimming::RecycleFunction recycle,
                  QSettings &settings, const QString &startFolder, QWidget *parent)
     : QMainWindow(parent), m_messages(messages), m_volumes(volumes), m_app(app),
       m_launcher(launcher), m_recycle(std::move(recycle)), m_settings(settings), m_guard(messages),

@@ -67,8 +67,8 @@ public:
     // The lists open on startFolder, the folder the program was started in.
     // settings holds the user's choices from one run to the next.
     frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, const ui::App &app,
-            platform::Launcher &launcher, trimming::modQuorvel::RecycleFunction recycle,
-            QSettings &settings, const QString &startFolder, QWidget *parent = nullptr);
+            platform::Launcher &launcher, trimming::RecycleFunction recycle, QSettings &settings,
+            const QString &startFolder, QWidget *parent = nullptr);
     ~frmMain() override;
 
     // Start-up. False when another copy is already running: the user has been
@@ -200,7 +200,7 @@ private:
     files::VolumeTable &m_volumes;
     ui::App m_app;
     platform::Launcher &m_launcher;
-    trimming::modQuorvel::RecycleFunction m_recycle;
+    trimming::RecycleFunction m_recycle;
     QSettings &m_settings;
     ui::HandlerGuard m_guard;
     files::FolderReader m_readings;

@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-namespace quorvel::trimming::modQuorvel {
+namespace quorvel::trimming {
 
 int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &messages,
                 platform::TrashedFile *where, platform::TrashSession *batch)
@@ -31,4 +31,4 @@ int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &mes
     return result;
 }
 
-} // namespace quorvel::trimming::modQuorvel
+} // namespace quorvel::trimming

@@ -9,7 +9,7 @@ class TrashSession;
 struct TrashedFile;
 } // namespace quorvel::platform
 
-namespace quorvel::trimming::modQuorvel {
+namespace quorvel::trimming {
 
 // Moves one file to the desktop's trash, from where the user can restore it;
 // nothing is ever erased outright. Returns 0 when the file has left its folder
@@ -24,9 +24,10 @@ int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &mes
                 platform::TrashedFile *where = nullptr, platform::TrashSession *batch = nullptr);
 
 // What the trim and the viewer call to move a file, so that tests can stand in
-// for the trash where a real one can't show the case.
-using RecycleFunction =
-    std::function<int(const QString &filePath, bool confirm, platform::TrashedFile *where,
-                      platform::TrashSession *batch)>;
+// for the trash where a real one can't show the case. Both have asked the user
+// themselves before they call, so it asks nothing: RecycleFile with confirm
+// false.
+using RecycleFunction = std::function<int(const QString &filePath, platform::TrashedFile *where,
+                                          platform::TrashSession *batch)>;
 
-} // namespace quorvel::trimming::modQuorvel
+} // namespace quorvel::trimming

@@ -15,8 +15,8 @@ namespace quorvel::trimming {
 
 using namespace platform;
 
-TrimOperation::TrimOperation(TrimHost &host, MessageBox &messages,
-                             modQuorvel::RecycleFunction recycle, QString makerAddress)
+TrimOperation::TrimOperation(TrimHost &host, MessageBox &messages, RecycleFunction recycle,
+                             QString makerAddress)
     : m_host(host), m_messages(messages), m_recycle(std::move(recycle)),
       m_makerAddress(std::move(makerAddress))
 {}
@@ -116,7 +116,7 @@ void TrimOperation::run()
     TrashSession trash;
     const auto move = [&](const QString &name) {
         platform::TrashedFile where;
-        const int result = m_recycle(files::joinPath(folder, name), false, &where, &trash);
+        const int result = m_recycle(files::joinPath(folder, name), &where, &trash);
         if (result == 0)
             m_trashed.push_back(std::move(where));
         else

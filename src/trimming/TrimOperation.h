@@ -20,8 +20,8 @@ class TrimHost;
 class TrimOperation
 {
 public:
-    TrimOperation(TrimHost &host, platform::MessageBox &messages,
-                  modQuorvel::RecycleFunction recycle, QString makerAddress);
+    TrimOperation(TrimHost &host, platform::MessageBox &messages, RecycleFunction recycle,
+                  QString makerAddress);
 
     // With on, each RAW file that goes takes its sidecars along (see
     // Sidecars). Off unless asked for.
@@ -46,7 +46,7 @@ public:
 private:
     TrimHost &m_host;
     platform::MessageBox &m_messages;
-    modQuorvel::RecycleFunction m_recycle;
+    RecycleFunction m_recycle;
     QString m_makerAddress;
     bool m_sidecars = false;
     std::vector<platform::TrashedFile> m_trashed;

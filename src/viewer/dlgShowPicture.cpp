@@ -33,8 +33,7 @@ constexpr int clientHeight = 9735;
 
 } // namespace
 
-dlgShowPicture::dlgShowPicture(platform::MessageBox &messages,
-                               trimming::modQuorvel::RecycleFunction recycle,
+dlgShowPicture::dlgShowPicture(platform::MessageBox &messages, trimming::RecycleFunction recycle,
                                std::function<void()> refreshFileLists,
                                pictures::PictureCache::Decoder decoder, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -647,7 +646,7 @@ void dlgShowPicture::rejectShown()
     const QString after = m_list->List(index + 1 < m_list->ListCount() ? index + 1 : index - 1);
 
     platform::TrashedFile where;
-    const int result = m_recycle(path, false, &where, nullptr);
+    const int result = m_recycle(path, &where, nullptr);
     if (result != 0) {
         writeStatus(QStringLiteral("%1 could not be moved to the trash: %2")
                         .arg(name, qt_error_string(result)));
@@ -735,7 +734,7 @@ void dlgShowPicture::cmdDelete_Click()
     if (answer != platform::IDYES)
         return;
 
-    const int result = m_recycle(shown, false, nullptr, nullptr);
+    const int result = m_recycle(shown, nullptr, nullptr);
     if (result == 0) {
         Image1->setPicture(pictures::Picture());
         m_messages.show(QStringLiteral("File deleted. ") + QStringLiteral("\r\n\r\n") +

@@ -48,7 +48,7 @@ public:
     // runs inside Delete's click, so it reports its own failures rather than
     // throwing. decoder reads and decodes the pictures; empty, the program's
     // own (pictures::PictureCache::decode).
-    dlgShowPicture(platform::MessageBox &messages, trimming::modQuorvel::RecycleFunction recycle,
+    dlgShowPicture(platform::MessageBox &messages, trimming::RecycleFunction recycle,
                    std::function<void()> refreshFileLists,
                    pictures::PictureCache::Decoder decoder = {}, QWidget *parent = nullptr);
 
@@ -152,7 +152,7 @@ private:
     };
 
     platform::MessageBox &m_messages;
-    trimming::modQuorvel::RecycleFunction m_recycle;
+    trimming::RecycleFunction m_recycle;
     std::function<void()> m_refreshFileLists;
     QString m_tag;
     QPointer<ui::FileListBox> m_list;

@@ -31,7 +31,7 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i) {
         const QString path =
             quorvel::files::decodeFileName(QByteArrayView(argv[i], std::strlen(argv[i])));
-        std::printf("%d\n", quorvel::trimming::modQuorvel::RecycleFile(path, false, messages));
+        std::printf("%d\n", quorvel::trimming::RecycleFile(path, false, messages));
     }
     return 0;
 }

@@ -40,8 +40,7 @@ constexpr uid_t nobody = quorvel::test::UnprivilegedUser::id;
 int recycle(const QByteArray &path)
 {
     test::FakeMessageBox messages;
-    const int result =
-        trimming::modQuorvel::RecycleFile(files::decodeFileName(path), false, messages);
+    const int result = trimming::RecycleFile(files::decodeFileName(path), false, messages);
     if (messages.count() != 0)
         qWarning("RecycleFile showed a message without being asked to confirm");
     return result;
@@ -396,8 +395,7 @@ void tst_RecycleFile::asksFirstWhenToldTo()
     if (answer != 0)
         messages.answer(answer);
 
-    QCOMPARE_ERRNO(
-        trimming::modQuorvel::RecycleFile(files::decodeFileName(file), confirm, messages), result);
+    QCOMPARE_ERRNO(trimming::RecycleFile(files::decodeFileName(file), confirm, messages), result);
 
     QCOMPARE(exists(file), result != 0);
     QCOMPARE(exists(homeTrash() + "/files/IMG_0005.NEF"), result == 0);
@@ -418,8 +416,7 @@ void tst_RecycleFile::fileVanishesWhileAsking()
     messages.answer(platform::IDYES);
     messages.onNextShow([&file] { ::unlink(file.constData()); });
 
-    QCOMPARE_ERRNO(trimming::modQuorvel::RecycleFile(files::decodeFileName(file), true, messages),
-                   ENOENT);
+    QCOMPARE_ERRNO(trimming::RecycleFile(files::decodeFileName(file), true, messages), ENOENT);
 
     QCOMPARE(entries(homeTrash() + "/info"), QByteArrayList());
     QCOMPARE(entries(homeTrash() + "/files"), QByteArrayList());
@@ -455,8 +452,7 @@ void tst_RecycleFile::batchFollowsChangesBetweenFiles()
     platform::TrashSession batch;
     platform::TrashedFile where;
     const auto recycleInBatch = [&](const QByteArray &path) {
-        return trimming::modQuorvel::RecycleFile(files::decodeFileName(path), false, messages,
-                                                 &where, &batch);
+        return trimming::RecycleFile(files::decodeFileName(path), false, messages, &where, &batch);
     };
     QCOMPARE(recycleInBatch(folder + "/IMG_0001.NEF"), 0);
 

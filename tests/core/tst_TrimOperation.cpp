@@ -25,10 +25,7 @@ private:
     {
         return trimming::TrimOperation(
             host, messages,
-            [this](const QString &path, bool confirm, platform::TrashedFile *,
-                   platform::TrashSession *) {
-                if (confirm)
-                    qFatal("the trim must not ask the trash for its own confirmation");
+            [this](const QString &path, platform::TrashedFile *, platform::TrashSession *) {
                 recycled << path;
                 return failures.value(path, 0);
             },
@@ -188,9 +185,7 @@ private slots:
         messages.answer(platform::IDYES);
         trimming::TrimOperation operation(
             failing, messages,
-            [](const QString &, bool, platform::TrashedFile *, platform::TrashSession *) {
-                return 0;
-            },
+            [](const QString &, platform::TrashedFile *, platform::TrashSession *) { return 0; },
             QStringLiteral("x"));
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, operation.run());
         QCOMPARE(failing.events.last(), QStringLiteral("end"));

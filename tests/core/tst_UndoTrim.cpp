@@ -111,9 +111,9 @@ private slots:
         messages.answer(platform::IDYES);
         trimming::TrimOperation trim(
             host, messages,
-            [&messages](const QString &path, bool confirm, platform::TrashedFile *where,
+            [&messages](const QString &path, platform::TrashedFile *where,
                         platform::TrashSession *batch) {
-                return trimming::modQuorvel::RecycleFile(path, confirm, messages, where, batch);
+                return trimming::RecycleFile(path, false, messages, where, batch);
             },
             QStringLiteral("x"));
         trim.setSidecars(sidecars);

@@ -246,9 +246,7 @@ private slots:
     {
         viewer::dlgShowPicture viewer(
             messages,
-            [](const QString &, bool, platform::TrashedFile *, platform::TrashSession *) {
-                return 0;
-            },
+            [](const QString &, platform::TrashedFile *, platform::TrashSession *) { return 0; },
             [] {});
         viewer.setTag(temp->filePath("missing.jpg"));
         viewer.show();

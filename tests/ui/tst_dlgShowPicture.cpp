@@ -156,16 +156,13 @@ struct Recycler
 {
     int calls = 0;
     QString path;
-    bool confirm = true;
     int result = 0;
 
-    trimming::modQuorvel::RecycleFunction function()
+    trimming::RecycleFunction function()
     {
-        return [this](const QString &filePath, bool askFirst, platform::TrashedFile *,
-                      platform::TrashSession *) {
+        return [this](const QString &filePath, platform::TrashedFile *, platform::TrashSession *) {
             ++calls;
             path = filePath;
-            confirm = askFirst;
             return result;
         };
     }
@@ -707,9 +704,9 @@ void tst_dlgShowPicture::deleteMovesPictureToTrash()
     FakeMessageBox messages;
     viewer::dlgShowPicture dialog(
         messages,
-        [&messages](const QString &filePath, bool confirm, platform::TrashedFile *where,
+        [&messages](const QString &filePath, platform::TrashedFile *where,
                     platform::TrashSession *batch) {
-            return trimming::modQuorvel::RecycleFile(filePath, confirm, messages, where, batch);
+            return trimming::RecycleFile(filePath, false, messages, where, batch);
         },
         [&fb1] { fb1.Refresh(); });
     const QString path = picturePath(QStringLiteral("IMG_0010.jpg"));
@@ -760,7 +757,6 @@ void tst_dlgShowPicture::deleteFailureIsReported()
 
     QCOMPARE(m_recycler.calls, 1);
     QCOMPARE(m_recycler.path, path);
-    QCOMPARE(m_recycler.confirm, false);
     QCOMPARE(m_messages.count(), 2);
     QCOMPARE(
         m_messages.last().prompt,
@@ -781,9 +777,9 @@ void tst_dlgShowPicture::deleteWhileFailureShows()
     int refreshes = 0;
     viewer::dlgShowPicture dialog(
         messages,
-        [&messages](const QString &filePath, bool confirm, platform::TrashedFile *where,
+        [&messages](const QString &filePath, platform::TrashedFile *where,
                     platform::TrashSession *batch) {
-            return trimming::modQuorvel::RecycleFile(filePath, confirm, messages, where, batch);
+            return trimming::RecycleFile(filePath, false, messages, where, batch);
         },
         [&refreshes] { ++refreshes; });
     dialog.setTag(path);
@@ -805,14 +801,14 @@ struct CullingFolder
 {
     CullingFolder(const QString &folder, const QString &dataHome,
                   pictures::PictureCache::Decoder decoder = {})
-        : list(folder), dialog(
-                            messages,
-                            [this](const QString &filePath, bool confirm,
-                                   platform::TrashedFile *where, platform::TrashSession *batch) {
-                                return trimming::modQuorvel::RecycleFile(filePath, confirm,
-                                                                         messages, where, batch);
-                            },
-                            [this] { list.Refresh(); }, std::move(decoder)),
+        : list(folder),
+          dialog(
+              messages,
+              [this](const QString &filePath, platform::TrashedFile *where,
+                     platform::TrashSession *batch) {
+                  return trimming::RecycleFile(filePath, false, messages, where, batch);
+              },
+              [this] { list.Refresh(); }, std::move(decoder)),
           trash(dataHome + QStringLiteral("/Trash"))
     {
         for (int i = 1; i <= 5; ++i) {

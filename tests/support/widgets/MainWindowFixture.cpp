@@ -34,10 +34,8 @@ main_window::frmMain &MainWindowFixture::build(const QString &startFolder, const
     m_form.reset();
     m_form = std::make_unique<main_window::frmMain>(
         m_messages, *m_volumes, app, m_launcher,
-        [this](const QString &path, bool confirm, platform::TrashedFile *where,
-               platform::TrashSession *batch) {
-            const int result =
-                trimming::modQuorvel::RecycleFile(path, confirm, m_messages, where, batch);
+        [this](const QString &path, platform::TrashedFile *where, platform::TrashSession *batch) {
+            const int result = trimming::RecycleFile(path, false, m_messages, where, batch);
             if (m_onRecycled)
                 m_onRecycled(result);
             return result;
