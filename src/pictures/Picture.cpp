@@ -2,6 +2,7 @@
 
 #include "files/FileNames.h"
 #include "files/RegularFile.h"
+#include "pictures/FileFormat.h"
 #include "pictures/Orientation.h"
 
 #include <array>
@@ -55,137 +56,6 @@ bool isCameraRaw(const QString &fileName)
             return true;
     }
     return false;
-}
-
-// The format is told by the file's first bytes, never by its name: a PNG
-// saved as .jpg is still a PNG. Only the formats named here are read, so a
-// stray file never reaches the readers of exotic formats, some of which take
-// almost anything for a picture.
-QByteArray formatOf(const QByteArray &bytes)
-{
-    const auto startsWith = [&](const char *magic, qsizetype length, qsizetype at = 0) {
-        return bytes.size() >= at + length && bytes.mid(at, length) == QByteArray(magic, length);
-    };
-    if (startsWith("\xFF\xD8\xFF", 3))
-        return "jpeg";
-    if (startsWith("\x89PNG\r\n\x1A\n", 8))
-        return "png";
-    if (startsWith("GIF87a", 6) || startsWith("GIF89a", 6))
-        return "gif";
-    if (startsWith("BM", 2))
-        return "bmp";
-    if (startsWith("II*\0", 4) || startsWith("MM\0*", 4))
-        return "tiff";
-    if (startsWith("RIFF", 4) && startsWith("WEBP", 4, 8))
-        return "webp";
-    return {};
-}
-
-quint32 readBigEndian16(const QByteArray &bytes, qsizetype at)
-{
-    return quint32(quint8(bytes[at])) << 8 | quint8(bytes[at + 1]);
-}
-
-quint32 readLittleEndian(const QByteArray &bytes, qsizetype at, int length)
-{
-    quint32 value = 0;
-    for (int i = length - 1; i >= 0; --i)
-        value = value << 8 | quint8(bytes[at + i]);
-    return value;
-}
-
-QByteArray readAt(QFile &file, qint64 at, qint64 length)
-{
-    if (!file.seek(at))
-        return {};
-    return file.read(length);
-}
-
-// The JPEG reader fills a cut-off file up with grey and calls it a success,
-// which would show half a photograph as if it were the whole. A complete file
-// has its end-of-image marker after the start of its first scan: inside the
-// compressed data a 0xFF byte is never followed by 0xD9, and the header
-// segments before the scan (the Exif thumbnail among them) are stepped over
-// by their lengths. Searched for from the end, the marker of a whole file is
-// found in the first block read.
-bool isCompleteJpeg(QFile &file)
-{
-    const qint64 size = file.size();
-    qint64 at = 2;
-    qint64 scanStart = -1;
-    while (scanStart < 0) {
-        const QByteArray head = readAt(file, at, 4);
-        if (head.size() < 2 || quint8(head[0]) != 0xFF)
-            return false;
-        const quint8 marker = quint8(head[1]);
-        if (marker == 0xFF) { // fill byte
-            ++at;
-        } else if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
-            at += 2;
-        } else if (marker == 0xD9 || head.size() < 4) {
-            return false;
-        } else {
-            at += 2 + readBigEndian16(head, 2);
-            if (marker == 0xDA)
-                scanStart = at;
-        }
-    }
-    constexpr qint64 blockSize = 64 * 1024;
-    const QByteArrayView endOfImage("\xFF\xD9", 2);
-    for (qint64 end = size; end > scanStart;) {
-        const qint64 start = qMax(scanStart, end - blockSize);
-        // One byte more, for a marker that straddles two blocks.
-        const QByteArray block = readAt(file, start, qMin(end + 1, size) - start);
-        if (block.isEmpty())
-            return false;
-        if (block.lastIndexOf(endOfImage) >= 0)
-            return true;
-        end = start;
-    }
-    return false;
-}
-
-// The BMP reader, too, takes a cut-off file for a whole one. Uncompressed
-// bitmaps state everything needed to know how long their pixel rows are.
-bool isCompleteBmp(QFile &file)
-{
-    const QByteArray head = readAt(file, 0, 34);
-    if (head.size() < 26)
-        return false;
-    const qint64 pixelsAt = readLittleEndian(head, 10, 4);
-    const quint32 headerSize = readLittleEndian(head, 14, 4);
-    qint64 width = 0;
-    qint64 height = 0;
-    qint64 bitsPerPixel = 0;
-    quint32 compression = 0;
-    if (headerSize == 12) {
-        width = readLittleEndian(head, 18, 2);
-        height = readLittleEndian(head, 20, 2);
-        bitsPerPixel = readLittleEndian(head, 24, 2);
-    } else if (headerSize >= 40 && head.size() >= 34) {
-        width = qint32(readLittleEndian(head, 18, 4));
-        height = qint32(readLittleEndian(head, 22, 4));
-        bitsPerPixel = readLittleEndian(head, 28, 2);
-        compression = readLittleEndian(head, 30, 4);
-    } else {
-        return false;
-    }
-    constexpr quint32 uncompressed = 0;
-    constexpr quint32 bitFields = 3;
-    if (compression != uncompressed && compression != bitFields)
-        return true; // run-length coded: the reader checks those itself
-    const qint64 rowBytes = (qAbs(width) * bitsPerPixel + 31) / 32 * 4;
-    return file.size() >= pixelsAt + rowBytes * qAbs(height);
-}
-
-bool isComplete(QFile &file, const QByteArray &format)
-{
-    if (format == "jpeg")
-        return isCompleteJpeg(file);
-    if (format == "bmp")
-        return isCompleteBmp(file);
-    // The other readers report a file that ends early as a failed read.
-    return true;
 }
 
 // A picture is decoded at the size shown, so the reader's guard against
@@ -391,9 +261,9 @@ Picture LoadPicture(const QString &fileName, int &errorNumber)
     }
     auto data = std::make_shared<Picture::Data>();
     data->fileName = fileName;
-    data->format = formatOf(file.peek(12));
+    data->format = FileFormat::of(file.peek(12));
     if (data->format.isEmpty() || !QImageReader::supportedImageFormats().contains(data->format) ||
-        !isComplete(file, data->format) || !file.seek(0)) {
+        !FileFormat::isComplete(file, data->format) || !file.seek(0)) {
         errorNumber = errInvalidPicture;
         return {};
     }

@@ -72,6 +72,8 @@ void tst_Picture::errorNumbers_data()
     QTest::newRow("pipe") << QStringLiteral("pipe.jpg") << errPathFileAccess;
     QTest::newRow("not a picture") << QStringLiteral("text.jpg") << errInvalidPicture;
     QTest::newRow("camera RAW") << QStringLiteral("DSC_0001.nef") << errInvalidPicture;
+    // A header whose pixels would not fit in any number is no picture.
+    QTest::newRow("BMP of absurd size") << QStringLiteral("huge.bmp") << errInvalidPicture;
 }
 
 void tst_Picture::errorNumbers()
@@ -86,6 +88,9 @@ void tst_Picture::errorNumbers()
                  0);
     QVERIFY(writeFile(m_folder.filePath(QStringLiteral("text.jpg")), "no picture here"));
     QVERIFY(writeFile(m_folder.filePath(QStringLiteral("DSC_0001.nef")), jpegOf(QSize(16, 16))));
+    QFile seed(QStringLiteral(QUORVEL_SOURCE_DIR "/fuzz/corpus/fuzz_FileFormat/bmp_huge"));
+    QVERIFY(seed.open(QIODevice::ReadOnly));
+    QVERIFY(writeFile(m_folder.filePath(QStringLiteral("huge.bmp")), seed.readAll()));
 
     int reported = -1;
     const Picture picture = LoadPicture(path, reported);
