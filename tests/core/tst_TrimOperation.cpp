@@ -1,5 +1,6 @@
 #include "platform/MessageBox.h"
 #include "support/core/FakeMessageBox.h"
+#include "support/core/RecordingRecycler.h"
 #include "support/core/RecordingTrimHost.h"
 #include "trimming/TrimHost.h"
 #include "trimming/TrimOperation.h"
@@ -9,6 +10,7 @@
 using namespace quorvel;
 using quorvel::test::FakeMessageBox;
 
+using quorvel::test::RecordingRecycler;
 using quorvel::test::RecordingTrimHost;
 
 class tst_TrimOperation : public QObject
@@ -18,18 +20,13 @@ class tst_TrimOperation : public QObject
 private:
     RecordingTrimHost host;
     FakeMessageBox messages;
-    QStringList recycled;
-    QHash<QString, int> failures;
+    // Moves nothing: the paths are the host's, not files of the test's.
+    RecordingRecycler recycler;
 
     trimming::TrimOperation trim()
     {
-        return trimming::TrimOperation(
-            host, messages,
-            [this](const QString &path, platform::TrashedFile *, platform::TrashSession *) {
-                recycled << path;
-                return failures.value(path, 0);
-            },
-            QStringLiteral("quorvel@example.org"));
+        return trimming::TrimOperation(host, messages, recycler.function(),
+                                       QStringLiteral("quorvel@example.org"));
     }
 
 private slots:
@@ -37,8 +34,7 @@ private slots:
     {
         host = RecordingTrimHost();
         messages.clear();
-        recycled.clear();
-        failures.clear();
+        recycler.clear();
     }
 
     void emptyListsTrimNothing_data()
@@ -60,7 +56,7 @@ private slots:
                  QStringLiteral("No files to trim. Change path or file pattern."));
         QCOMPARE(messages.last().flags, 0x40);
         QCOMPARE(messages.last().title, QString());
-        QVERIFY(recycled.isEmpty());
+        QVERIFY(recycler.paths().isEmpty());
         QVERIFY(host.events.isEmpty()); // no pointer change, no refresh
     }
 
@@ -78,7 +74,7 @@ private slots:
                      "\r\n\r\nAre you absolutly sure you want to delete file(s) ?"));
         QCOMPARE(question.title, QStringLiteral("Delete *.nef (Nikon) files"));
         QCOMPARE(question.flags, 0x134);
-        QVERIFY(recycled.isEmpty());
+        QVERIFY(recycler.paths().isEmpty());
         QVERIFY(host.events.isEmpty());
     }
 
@@ -88,7 +84,7 @@ private slots:
         host.raws = {"IMG_0001.nef", "IMG_0002.nef", "IMG_0003.nef", "IMG_0004.nef"};
         messages.answer(platform::IDYES);
         trim().run();
-        QCOMPARE(recycled, (QStringList{"/photos/IMG_0002.nef", "/photos/IMG_0004.nef"}));
+        QCOMPARE(recycler.paths(), (QStringList{"/photos/IMG_0002.nef", "/photos/IMG_0004.nef"}));
         QCOMPARE(host.events, (QStringList{"begin", "progress 1/2", "progress 2/2", "select 3 1",
                                            "refresh", "end"}));
         QCOMPARE(messages.count(), 2);
@@ -119,11 +115,11 @@ private slots:
     {
         host.pictures = {"KEEP.jpg"};
         host.raws = {"A.nef", "B.nef", "C.nef"};
-        failures.insert("/photos/A.nef", 2);
-        failures.insert("/photos/C.nef", -5);
+        recycler.fail("/photos/A.nef", 2);
+        recycler.fail("/photos/C.nef", -5);
         messages.answer(platform::IDYES);
         trim().run();
-        QCOMPARE(recycled.size(), 3);
+        QCOMPARE(recycler.paths().size(), 3);
         QCOMPARE(messages.count(), 4);
         QCOMPARE(
             messages.messages()[1].prompt,
@@ -142,10 +138,10 @@ private slots:
     {
         host.pictures = {"KEEP.jpg"};
         host.raws = {"A\r\n\r\nReported error no: 0\r\nB.nef"};
-        failures.insert("/photos/" + host.raws.first(), 13);
+        recycler.fail("/photos/" + host.raws.first(), 13);
         messages.answer(platform::IDYES);
         trim().run();
-        QCOMPARE(recycled, QStringList{"/photos/" + host.raws.first()});
+        QCOMPARE(recycler.paths(), QStringList{"/photos/" + host.raws.first()});
         QCOMPARE(messages.messages()[1].prompt,
                  QStringLiteral("For some reason the file A\\r\\n\\r\\nReported error no: "
                                 "0\\r\\nB.nef can't be deleted. \r\n\r\nReported error no: 13"));
@@ -158,7 +154,7 @@ private slots:
         host.raws = {"B.nef"};
         messages.answer(platform::IDYES);
         trim().run();
-        QCOMPARE(recycled, QStringList{"/B.nef"});
+        QCOMPARE(recycler.paths(), QStringList{"/B.nef"});
     }
 
     void nothingToGoStillSummarisesAndRefreshes()
@@ -167,7 +163,7 @@ private slots:
         host.raws = {"A.nef", "B.nef"};
         messages.answer(platform::IDYES);
         trim().run();
-        QVERIFY(recycled.isEmpty());
+        QVERIFY(recycler.paths().isEmpty());
         QVERIFY(messages.last().prompt.startsWith(QStringLiteral("You have deleted 0 file(s)")));
         QCOMPARE(host.events, (QStringList{"begin", "select 1 1", "refresh", "end"}));
     }
@@ -183,10 +179,8 @@ private slots:
         failing.pictures = {"A.jpg"};
         failing.raws = {"B.nef"};
         messages.answer(platform::IDYES);
-        trimming::TrimOperation operation(
-            failing, messages,
-            [](const QString &, platform::TrashedFile *, platform::TrashSession *) { return 0; },
-            QStringLiteral("x"));
+        trimming::TrimOperation operation(failing, messages, recycler.function(),
+                                          QStringLiteral("x"));
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, operation.run());
         QCOMPARE(failing.events.last(), QStringLiteral("end"));
     }

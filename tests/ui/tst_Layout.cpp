@@ -8,6 +8,7 @@
 #include "main_window/modQuorvel.h"
 #include "support/core/FakeLauncher.h"
 #include "support/core/FakeMessageBox.h"
+#include "support/core/RecordingRecycler.h"
 #include "support/widgets/MainWindowFixture.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
@@ -244,10 +245,8 @@ private slots:
 
     void viewer()
     {
-        viewer::dlgShowPicture viewer(
-            messages,
-            [](const QString &, platform::TrashedFile *, platform::TrashSession *) { return 0; },
-            [] {});
+        test::RecordingRecycler recycler;
+        viewer::dlgShowPicture viewer(messages, recycler.function(), [] {});
         viewer.setTag(temp->filePath("missing.jpg"));
         viewer.show();
         QVERIFY(QTest::qWaitForWindowExposed(&viewer));

@@ -3,7 +3,6 @@
 #include "files/Volume.h"
 #include "files/VolumeTable.h"
 #include "main_window/frmMain.h"
-#include "trimming/RecycleFile.h"
 
 namespace quorvel::test {
 namespace {
@@ -33,14 +32,7 @@ main_window::frmMain &MainWindowFixture::build(const QString &startFolder, const
     // The old window goes first: it holds the volume table and the message box.
     m_form.reset();
     m_form = std::make_unique<main_window::frmMain>(
-        m_messages, *m_volumes, app, m_launcher,
-        [this](const QString &path, platform::TrashedFile *where, platform::TrashSession *batch) {
-            const int result = trimming::RecycleFile(path, false, m_messages, where, batch);
-            if (m_onRecycled)
-                m_onRecycled(result);
-            return result;
-        },
-        *m_settings, startFolder);
+        m_messages, *m_volumes, app, m_launcher, m_recycler.function(), *m_settings, startFolder);
     return *m_form;
 }
 
@@ -56,7 +48,7 @@ void MainWindowFixture::reset()
 {
     m_form.reset();
     m_messages.clear();
-    m_onRecycled = nullptr;
+    m_recycler.clear();
     m_volumes = std::make_unique<files::VolumeTable>(rootOnly());
     m_settings->clear();
 }

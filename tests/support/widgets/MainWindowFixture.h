@@ -2,6 +2,7 @@
 
 #include "support/core/FakeLauncher.h"
 #include "support/core/FakeMessageBox.h"
+#include "support/core/RecordingRecycler.h"
 #include "ui/App.h"
 
 #include <functional>
@@ -43,7 +44,10 @@ public:
     // The volumes of the next window; until then, the root alone.
     void setVolumes(const QList<files::Volume> &volumes);
     // Runs after every call of the trash, with its result.
-    void onRecycled(std::function<void(int result)> action) { m_onRecycled = std::move(action); }
+    void onRecycled(std::function<void(int result)> action)
+    {
+        m_recycler.onRecycled(std::move(action));
+    }
 
     // The window built on startFolder, as the program builds it, not loaded.
     main_window::frmMain &build(const QString &startFolder,
@@ -63,7 +67,7 @@ private:
     std::unique_ptr<files::VolumeTable> m_volumes;
     QTemporaryDir m_settingsFolder;
     std::unique_ptr<QSettings> m_settings;
-    std::function<void(int)> m_onRecycled;
+    RecordingRecycler m_recycler{m_messages};
     std::unique_ptr<main_window::frmMain> m_form;
 };
 
