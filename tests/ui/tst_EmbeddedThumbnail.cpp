@@ -1,7 +1,7 @@
-#include "support/core/CameraFiles.h"
 #include "pictures/EmbeddedThumbnail.h"
+#include "support/core/CameraFiles.h"
+#include "support/gui/Photograph.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -11,18 +11,10 @@ using namespace quorvel;
 
 namespace {
 
-// Red on the left third, blue elsewhere: a turn shows in where the red went.
+// A turn shows in where the photograph's red third went.
 QByteArray jpegOf(QSize size)
 {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(qRgb(20, 40, 220));
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width() / 3; ++x)
-            image.setPixel(x, y, qRgb(230, 20, 20));
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "jpeg", 90);
-    return buffer.data();
+    return test::jpegOf(test::photograph(size));
 }
 
 } // namespace
