@@ -11,7 +11,8 @@
 #include "platform/linux/XdgOpenLauncher.h"
 #include "platform/MountedVolumes.h"
 #include "support/CardFiles.h"
-#include "support/ScriptedMessageBox.h"
+#include "support/core/FakeMessageBox.h"
+#include "support/core/RecordingRecycler.h"
 #include "support/TableRow.h"
 #include "support/Timing.h"
 #include "ui/ComboBox.h"
@@ -65,15 +66,15 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    ScriptedMessageBox messages;
+    test::FakeMessageBox messages;
+    // Nothing is trimmed here; should anything be, nothing moves.
+    test::RecordingRecycler recycler;
     const ui::App app = ui::App::fromBuild();
     files::VolumeTable volumes(platform::mountedVolumes());
     platform::XdgOpenLauncher launcher;
     QSettings settings(temp.filePath(QStringLiteral("quorvel.ini")), QSettings::IniFormat);
-    main_window::frmMain form(
-        messages, volumes, app, launcher,
-        [](const QString &, platform::TrashedFile *, platform::TrashSession *) { return 0; },
-        settings, QFile::decodeName(card));
+    main_window::frmMain form(messages, volumes, app, launcher, recycler.function(), settings,
+                              QFile::decodeName(card));
     form.Form_Load();
 
     std::vector<double> ours;

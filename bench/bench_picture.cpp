@@ -7,8 +7,9 @@
 #include "platform/HeapReuse.h"
 #include "platform/MessageBox.h"
 #include "support/BareJpeg.h"
-#include "support/NoMessages.h"
-#include "support/Photograph.h"
+#include "support/core/FakeMessageBox.h"
+#include "support/core/RecordingRecycler.h"
+#include "support/gui/Photograph.h"
 #include "support/TableRow.h"
 #include "support/Timing.h"
 #include "ui/Image.h"
@@ -26,9 +27,8 @@
 #include <vector>
 
 using namespace quorvel;
-using quorvel::bench::NoMessages;
-using quorvel::bench::photograph;
 using quorvel::bench::TableRow;
+using quorvel::test::photograph;
 
 namespace {
 
@@ -76,11 +76,10 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    NoMessages messages;
-    viewer::dlgShowPicture dialog(
-        messages,
-        [](const QString &, platform::TrashedFile *, platform::TrashSession *) { return 0; },
-        [] {});
+    test::FakeMessageBox messages;
+    // Nothing is deleted here; should anything be, nothing moves.
+    test::RecordingRecycler recycler;
+    viewer::dlgShowPicture dialog(messages, recycler.function(), [] {});
     dialog.show();
 
     std::printf("Picture display, from Tag to picture shown; median of %d runs\n", runs);

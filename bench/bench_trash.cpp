@@ -8,9 +8,9 @@
 // least and the trash's own work shows most.
 
 #include "files/FileNames.h"
-#include "platform/MessageBox.h"
 #include "platform/Trash.h"
 #include "support/CardFiles.h"
+#include "support/core/FakeMessageBox.h"
 #include "support/TableRow.h"
 #include "support/Timing.h"
 #include "trimming/RecycleFile.h"
@@ -40,12 +40,6 @@ using quorvel::bench::TableRow;
 using quorvel::bench::CardFiles::countEntries;
 
 namespace {
-
-class NoQuestions final : public quorvel::platform::MessageBox
-{
-public:
-    int show(const QString &, int, const QString &) override { return quorvel::platform::IDNO; }
-};
 
 QByteArray fileName(int i)
 {
@@ -128,7 +122,7 @@ QByteArray infoText()
 struct Ways
 {
     QByteArray root;
-    NoQuestions messages;
+    quorvel::test::FakeMessageBox messages;
     QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
 
     double ours(const Card &card)

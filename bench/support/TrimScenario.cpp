@@ -5,8 +5,9 @@
 #include "platform/linux/XdgOpenLauncher.h"
 #include "platform/MountedVolumes.h"
 #include "support/CardFiles.h"
+#include "support/core/FakeMessageBox.h"
+#include "support/core/RecordingRecycler.h"
 #include "support/PaintCounter.h"
-#include "support/ScriptedMessageBox.h"
 #include "support/Timing.h"
 #include "ui/App.h"
 #include "ui/CommandButton.h"
@@ -71,23 +72,14 @@ TrimScenario::Figures TrimScenario::runOnce(int raws, bool withFloors)
     }
 
     // The window opened on the card's folder, as the program opens when a user starts it there.
-    ScriptedMessageBox messages;
+    test::FakeMessageBox messages;
     ui::App app = ui::App::fromBuild();
     files::VolumeTable volumes(platform::mountedVolumes());
     platform::XdgOpenLauncher launcher;
-    qint64 trashing = 0;
+    test::RecordingRecycler recycler(messages);
     QSettings settings(QString::fromLocal8Bit(base + "/quorvel.ini"), QSettings::IniFormat);
-    main_window::frmMain form(
-        messages, volumes, app, launcher,
-        [&messages, &trashing](const QString &path, platform::TrashedFile *where,
-                               platform::TrashSession *batch) {
-            QElapsedTimer timer;
-            timer.start();
-            const int result = trimming::RecycleFile(path, false, messages, where, batch);
-            trashing += timer.nsecsElapsed();
-            return result;
-        },
-        settings, QFile::decodeName(card));
+    main_window::frmMain form(messages, volumes, app, launcher, recycler.function(), settings,
+                              QFile::decodeName(card));
     form.Form_Load();
     form.show();
     PaintCounter counter;
@@ -108,13 +100,13 @@ TrimScenario::Figures TrimScenario::runOnce(int raws, bool withFloors)
     form.cmdQuorvel->click();
     const bool painted = waitForPaint(counter, paintsBefore);
     figures.trim = millisecondsSince(timer);
-    figures.trashing = double(trashing) / 1e6;
+    figures.trashing = double(recycler.trashNanoseconds()) / 1e6;
 
     const QString summary = QStringLiteral("You have deleted %1 file(s)").arg(goners);
     const int trashed = CardFiles::countEntries(base + "/data/Trash/files");
     if (!painted)
         figures.problem = QStringLiteral("the refreshed list was never painted");
-    else if (messages.prompts().isEmpty() || !messages.prompts().constLast().startsWith(summary))
+    else if (messages.count() == 0 || !messages.last().prompt.startsWith(summary))
         figures.problem = QStringLiteral("the trim ended without \"%1\"").arg(summary);
     else if (trashed != goners || form.fb2->ListCount() != raws - goners)
         figures.problem =
