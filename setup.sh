@@ -60,11 +60,11 @@ test)
     install_missing "${packages[@]}" "${test_packages[@]}"
     "$here/tools/check-format.sh"
     build default
-    (cd "$here/build" && ctest --output-on-failure -j 1)
-    # The whole suite again with AddressSanitizer and UndefinedBehaviorSanitizer.
+    (cd "$here" && ctest --preset default)
+    # The whole suite again with AddressSanitizer and UndefinedBehaviorSanitizer;
+    # their options are the tests' own, set where the tests are registered.
     build sanitize
-    (cd "$here/build-sanitize" && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j 1)
+    (cd "$here" && ctest --preset sanitize)
     if [ -x "$here/fuzz/run.sh" ]; then
         "$here/fuzz/run.sh"
     fi
