@@ -4,9 +4,9 @@
 
 #include <memory>
 #include <QHash>
-#include <QScopeGuard>
 #include <QString>
 #include <QStringList>
+#include <utility>
 
 namespace quorvel::files {
 
@@ -33,13 +33,27 @@ public:
     NameList fileNames(const QString &folder, const WildcardPattern &pattern);
     QStringList subfolders(const QString &folder);
 
-    // Starts a sharing span that lasts as long as the returned guard; spans
-    // nest, and the readings are dropped when the outermost one ends.
-    [[nodiscard]] auto share()
+    // A sharing span, from share() for as long as it lives; spans nest, and
+    // the readings are dropped when the outermost one ends.
+    class [[nodiscard]] Sharing
     {
-        ++m_sharing;
-        return qScopeGuard([this] { endSharing(); });
-    }
+    public:
+        Sharing(Sharing &&other) noexcept : m_reader(std::exchange(other.m_reader, nullptr)) {}
+        Sharing &operator=(Sharing &&) = delete;
+        ~Sharing()
+        {
+            if (m_reader)
+                m_reader->endSharing();
+        }
+
+    private:
+        friend class FolderReader;
+        explicit Sharing(FolderReader &reader) : m_reader(&reader) { ++reader.m_sharing; }
+
+        FolderReader *m_reader;
+    };
+
+    [[nodiscard]] Sharing share() { return Sharing(*this); }
     bool isSharing() const { return m_sharing > 0; }
 
 private:

@@ -57,8 +57,10 @@ namespace quorvel::main_window {
 // The main window: the picture side (Drive1, Dir1, fb1) and the RAW side
 // (Drive2, Dir2, fb2) with their patterns and counts, kept in step while
 // "Synchronise directories" is checked, and the commands that act on them.
-// Its controls are public under their own names: the trim, the viewer and
-// the list refresh all work on them.
+// Its controls are public under their own names: the viewer and the list
+// refresh work on them, and tests drive them as a user would. The trim and
+// its undo see the window only as their TrimHost: snapshots of the two lists'
+// names, the RAW folder and the patterns, the busy state and the refresh.
 class frmMain : public QMainWindow, private trimming::TrimHost
 {
     Q_OBJECT
@@ -205,7 +207,7 @@ private:
     ui::HandlerGuard m_guard;
     files::FolderReader m_readings;
     // From construction to the end of Form_Load: see the constructor.
-    std::optional<decltype(std::declval<files::FolderReader &>().share())> m_loading;
+    std::optional<files::FolderReader::Sharing> m_loading;
     bool m_syncDirs = true;
     bool m_ending = false;
     std::unique_ptr<viewer::dlgShowPicture> m_viewer;
