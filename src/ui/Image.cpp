@@ -121,7 +121,8 @@ void Image::render()
     m_renderedFor = devicePixelSize();
     m_rendition = m_picture.render(m_renderedFor);
     m_rendition.setDevicePixelRatio(devicePixelRatioF());
-    m_renderError = m_rendition.isNull() && !m_renderedFor.isEmpty() ? pictures::errInvalidPicture : 0;
+    m_renderError =
+        m_rendition.isNull() && !m_renderedFor.isEmpty() ? pictures::errInvalidPicture : 0;
 }
 
 } // namespace quorvel::ui

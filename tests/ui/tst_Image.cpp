@@ -1,5 +1,5 @@
-#include "ui/Image.h"
 #include "pictures/Picture.h"
+#include "ui/Image.h"
 
 #include <QFile>
 #include <QImage>
