@@ -555,6 +555,13 @@ viewer::dlgShowPicture &frmMain::viewerDialog()
             m_guard.run([this] { modQuorvel::RefreshFileLists(*this); });
             m_guard.run([this] { showTrimPreview(); });
         });
+        // A rejection in the viewer takes the name out of the list it browses
+        // without reading the folder, and the count follows at once. The
+        // marks of the other names move with them; a RAW file left without
+        // its picture is marked when the viewer closes, as the handler that
+        // opened it ends, so that no rejection looks at the whole card.
+        connect(m_viewer.get(), &viewer::dlgShowPicture::nameRemoved, this,
+                [this] { m_guard.run([this] { writeCounts(); }); });
     }
     return *m_viewer;
 }

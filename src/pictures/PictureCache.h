@@ -114,8 +114,9 @@ private:
     // Set once, before any worker runs: the workers read it without a lock.
     const Decoder m_decode;
 
-    // Two workers: the machines this runs on are small, and the GUI thread
-    // keeps a core for itself.
+    // Two workers decode ahead: the machines this runs on are small, and
+    // the GUI thread keeps a core for itself. The thumbnails have a thread of
+    // their own beside them, and so has the look at one to one (below).
     QThreadPool m_pool;
     QThreadPool m_thumbnailPool;
     // A look at one to one is asked for by the user, who waits for it: it

@@ -145,6 +145,45 @@ void FileListBox::setListIndex(int index)
         emit Click();
 }
 
+void FileListBox::followIndex(int index)
+{
+    const QScopedValueRollback keeping(m_keepingSelection, true);
+    if (index < 0 || index >= ListCount()) {
+        selectionModel()->clearCurrentIndex();
+        selectionModel()->clearSelection();
+        return;
+    }
+    selectionModel()->setCurrentIndex(m_model->index(index), QItemSelectionModel::ClearAndSelect);
+}
+
+void FileListBox::RemoveItem(int index)
+{
+    if (index < 0 || index >= ListCount())
+        return;
+    const bool wasSelected = index == ListIndex();
+    {
+        const QScopedValueRollback keeping(m_keepingSelection, true);
+        m_model->removeName(index);
+        // The view would select the entry that moved into its place: a name
+        // the user never chose.
+        if (wasSelected)
+            selectionModel()->clearSelection();
+    }
+    std::vector<int> marked;
+    QHash<int, QString> notes;
+    for (int row : m_marked) {
+        if (row == index)
+            continue;
+        const int now = row > index ? row - 1 : row;
+        marked.push_back(now);
+        if (m_markNotes.contains(row))
+            notes.insert(now, m_markNotes.value(row));
+    }
+    setMarkedRows(std::move(marked), std::move(notes));
+    if (wasSelected && ListIndex() < 0)
+        emit SelectionLost();
+}
+
 void FileListBox::mousePressEvent(QMouseEvent *event)
 {
     // The classic list raises Click for every click on a name. A click on

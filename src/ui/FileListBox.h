@@ -54,6 +54,16 @@ public:
     int ListIndex() const;
     // Selects entry index (or nothing for -1) and raises Click.
     void setListIndex(int index);
+    // Selects entry index (or nothing for -1) without raising Click: for a
+    // window that moves through the list on the user's behalf, where the
+    // selection only follows and is no choice of a name.
+    void followIndex(int index);
+    // Takes entry index out of the list without reading the folder, as after
+    // the file has been moved away by the program itself. The entries after
+    // it move up; a selection of another entry stays, and SelectionLost is
+    // raised when it was this one. The marks of the other entries move up
+    // with them.
+    void RemoveItem(int index);
     // The selected entry's name without folder, or "" when nothing is selected.
     QString FileName() const;
     // The entry's name, or "" for an index outside the list.

@@ -9,6 +9,23 @@ void NameListModel::setNames(files::NameList names)
     endResetModel();
 }
 
+void NameListModel::removeName(int row)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    const files::NameList &names = *m_names;
+    files::NameList rest;
+    const qsizetype bytes = names.bytes(names.size() - 1).end() - names.bytes(0).begin();
+    rest.reserve(names.size() - 1, bytes);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (i != row)
+            rest.append(names.bytes(i));
+    }
+    beginRemoveRows({}, row, row);
+    m_names = std::make_shared<const files::NameList>(std::move(rest));
+    endRemoveRows();
+}
+
 int NameListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_names->size());

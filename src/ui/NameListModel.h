@@ -23,6 +23,10 @@ public:
     std::shared_ptr<const files::NameList> sharedNames() const { return m_names; }
     // Replaces every entry; views drop their selection, as after any reset.
     void setNames(files::NameList names);
+    // Takes the entry at row out without reading the folder again: the other
+    // entries keep their selection. The names come as a new list; one shared
+    // before stays as it was.
+    void removeName(int row);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;

@@ -12,15 +12,16 @@
 #include "ui/Layout.h"
 #include "ui/Screen.h"
 #include "viewer/ActualPixels.h"
+#include "viewer/CullingSession.h"
+#include "viewer/DecodeAheadPlan.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cmath>
 #include <QCursor>
 #include <QHideEvent>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QShowEvent>
 
 namespace quorvel::viewer {
@@ -43,7 +44,8 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages, trimming::Recycle
       Label1(new ui::Label(QString(), this)), lblStatus(new ui::Label(QString(), this)),
       OKButton(new ui::CommandButton(QStringLiteral("&Close"), this)),
       cmdDelete(new ui::CommandButton(QStringLiteral("&Delete"), this)), m_messages(messages),
-      m_recycle(std::move(recycle)), m_refreshFileLists(std::move(refreshFileLists)),
+      m_recycle(recycle), m_refreshFileLists(std::move(refreshFileLists)),
+      m_session(new CullingSession(std::move(recycle), &platform::restoreFromTrash, this)),
       m_cache(new pictures::PictureCache(std::move(decoder), this)),
       m_actualPixels(new ActualPixels(this)),
       m_placeBeforeFullScreen(ui::pixels(2760), ui::pixels(3750))
@@ -85,31 +87,65 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages, trimming::Recycle
             });
     connect(m_cache, &pictures::PictureCache::decoded, this, &dlgShowPicture::pictureDecoded);
     connect(m_cache, &pictures::PictureCache::thumbnailRead, this, &dlgShowPicture::thumbnailRead);
+    connect(m_session, &CullingSession::removed, this, [this](int index, const QString &name) {
+        if (!m_list)
+            return;
+        m_list->RemoveItem(m_list->List(index) == name
+                               ? index
+                               : int(m_list->names().indexOf(files::encodeFileName(name))));
+        emit nameRemoved();
+    });
     connect(OKButton, &ui::CommandButton::Click, this, &dlgShowPicture::OKButton_Click);
     connect(cmdDelete, &ui::CommandButton::Click, this, &dlgShowPicture::cmdDelete_Click);
 }
 
 // The display follows Tag. Keys may run ahead of the decodes, and the last
 // picture then stays up until the one Tag names lands; Delete, key or button,
-// acts only on what is on screen (m_onScreen), so what is shown and what
-// would be deleted can never differ. Here, on opening, the picture is
-// measured and decoded by a worker and the display waits for it, as it is to
-// be complete on return. It reads the file as it is now, never an earlier
-// decode of it: a picture deleted meanwhile is reported as such.
-void dlgShowPicture::showPicture(const QString &txtPictureToShow)
+// acts only on what is on screen (the session's onScreen), so what is shown
+// and what would be deleted can never differ. Here, on opening, the picture
+// is measured and decoded by a worker and the display waits for it, as it is
+// to be complete on return. It reads the file as it is now, never an earlier
+// decode of it: a picture deleted meanwhile is reported as such. The one
+// decode it takes over is the one the opening started a moment ago.
+void dlgShowPicture::showPicture(const QString &)
 {
-    Q_UNUSED(txtPictureToShow);
     ui::Screen::setMousePointer(ui::Screen::vbHourglass);
     clearDisplay();
     m_waitingFor.clear();
-    m_cache->forget(Tag());
+    if (std::exchange(m_decodingForOpening, QString()) != Tag())
+        m_cache->forget(Tag());
     display(m_cache->wait(Tag()));
     decodeAhead();
 }
 
+void dlgShowPicture::setVisible(bool visible)
+{
+    if (visible && isHidden() && !Tag().isEmpty()) {
+        // The screen's density is known before the window is made; the
+        // opening's own layout gives the box the same one, so that this
+        // decode is the one the display waits for.
+        m_cache->setBox(pictures::DisplayBox::classic(screen() ? screen()->devicePixelRatio()
+                                                               : devicePixelRatioF()));
+        m_cache->forget(Tag());
+        m_cache->request(Tag(), INT_MAX);
+        m_decodingForOpening = Tag();
+    }
+    QDialog::setVisible(visible);
+}
+
+QString dlgShowPicture::shownPath() const
+{
+    return m_session->onScreen();
+}
+
+bool dlgShowPicture::showsStandIn() const
+{
+    return m_session->onScreen() == m_waitingFor && !m_waitingFor.isEmpty();
+}
+
 void dlgShowPicture::clearDisplay()
 {
-    m_onScreen.clear();
+    m_session->setOnScreen(QString());
     Label1->setCaption(QString());
     Image1->setPicture(pictures::Picture());
     Image1->setVisible(false);
@@ -146,7 +182,7 @@ void dlgShowPicture::display(const pictures::PictureCache::Decoded &decoded)
         return;
     }
     Image1->setVisible(true);
-    m_onScreen = Tag();
+    m_session->setOnScreen(Tag());
     ui::Screen::setMousePointer(ui::Screen::vbDefault);
 }
 
@@ -167,7 +203,7 @@ void dlgShowPicture::showStandIn()
     Image1->setStretch(true);
     Image1->setStandIn(*thumbnail);
     Image1->setVisible(true);
-    m_onScreen = m_waitingFor;
+    m_session->setOnScreen(m_waitingFor);
 }
 
 void dlgShowPicture::pictureDecoded(const QString &path)
@@ -187,58 +223,28 @@ void dlgShowPicture::thumbnailRead(const QString &path)
 
 void dlgShowPicture::decodeAhead()
 {
-    if (!m_list || shownIndex() < 0) {
+    const int index = m_session->index();
+    if (index < 0) {
         m_cache->keepOnly({Tag()});
         return;
     }
-    const int index = shownIndex();
-    const int count = m_list->ListCount();
-    const int step = m_direction;
-    const auto pathAt = [this](int entry) {
-        return files::joinPath(m_list->Path(), m_list->List(entry));
-    };
-    // Keys faster than decodes: the pictures passed on the way would land
-    // after the user has gone by. Decoded where the user will be when they
-    // are ready, they show as the keys reach them; those on their way stay
-    // wanted while the user comes closer. How far ahead is bounded, and with
-    // it what the cache holds.
-    const double decodeTime = m_cache->typicalDecodeMilliseconds();
-    constexpr int furthestLead = 8;
-    QList<int> wanted;
-    QList<int> kept;
-    if (m_moveInterval > 0 && decodeTime > m_moveInterval) {
-        const int lead = std::min(int(std::ceil(decodeTime / m_moveInterval)) + 1, furthestLead);
-        wanted = {index + lead * step, index + (lead + 1) * step, index};
-        for (int offset = -1; offset <= lead + 1; ++offset)
-            kept << index + offset * step;
-    } else {
-        wanted = {index, index + step, index - step, index + 2 * step};
-        kept = wanted;
-    }
+    const DecodeAheadPlan plan =
+        DecodeAheadPlan::make(index, m_session->direction(),
+                              {m_session->moveMilliseconds(), m_cache->typicalDecodeMilliseconds()},
+                              m_session->count(), DecodeAheadPlan::defaultBudget);
     QStringList keptPaths{Tag()};
-    for (int entry : std::as_const(kept)) {
-        if (entry >= 0 && entry < count)
-            keptPaths << pathAt(entry);
-    }
+    for (int entry : plan.kept)
+        keptPaths << m_session->path(entry);
     m_cache->keepOnly(keptPaths);
     // The latest key's wishes come before those of the keys before it.
     ++m_requestRound;
-    int priority = int(wanted.size());
-    for (int entry : std::as_const(wanted)) {
-        if (entry >= 0 && entry < count)
-            m_cache->request(pathAt(entry), m_requestRound * 8 + priority);
-        --priority;
-    }
+    int priority = int(plan.wanted.size());
+    for (int entry : plan.wanted)
+        m_cache->request(m_session->path(entry), m_requestRound * 8 + priority--);
 
-    // Thumbnails are small and quick: read well ahead in the direction of
-    // travel, so that a held key finds them ready.
-    constexpr int thumbnailsAhead = 10;
     QStringList thumbnails;
-    for (int offset = -2; offset <= thumbnailsAhead; ++offset) {
-        const int entry = index + offset * step;
-        if (entry >= 0 && entry < count)
-            thumbnails << files::joinPath(m_list->Path(), m_list->List(entry));
-    }
+    for (int entry : plan.thumbnails)
+        thumbnails << m_session->path(entry);
     m_cache->keepThumbnailsOnly(thumbnails);
     for (const QString &path : std::as_const(thumbnails))
         m_cache->requestThumbnail(path);
@@ -249,7 +255,7 @@ void dlgShowPicture::showLoadFailure()
 {
     Label1->setCaption(QStringLiteral("CAN'T LOAD PICTURE FORMAT ..."));
     Label1->setForeColor(ui::vbRed);
-    m_onScreen = Tag();
+    m_session->setOnScreen(Tag());
     ui::Screen::setMousePointer(ui::Screen::vbDefault);
 }
 
@@ -278,6 +284,7 @@ void dlgShowPicture::hideEvent(QHideEvent *event)
     // close box.
     leaveFullScreen();
     m_waitingFor.clear();
+    m_decodingForOpening.clear();
     m_cache->keepOnly({});
     m_cache->keepThumbnailsOnly({});
 }
@@ -521,7 +528,10 @@ bool dlgShowPicture::cullingKey(const QKeyEvent *event)
 void dlgShowPicture::Form_Activate()
 {
     leaveActualPixels();
-    m_rejections.clear();
+    if (m_list)
+        m_session->start(m_list->Path(), m_list->sharedNames(), m_list->ListIndex());
+    else
+        m_session->startWithoutList();
     showPicture(Tag());
     writeStatus();
 }
@@ -531,19 +541,14 @@ void dlgShowPicture::setBrowsedList(ui::FileListBox *list)
     m_list = list;
 }
 
-int dlgShowPicture::shownIndex() const
-{
-    return m_list ? m_list->ListIndex() : -1;
-}
-
 void dlgShowPicture::showNext()
 {
-    showEntry(shownIndex() + 1);
+    showEntry(m_session->index() + 1);
 }
 
 void dlgShowPicture::showPrevious()
 {
-    showEntry(shownIndex() - 1);
+    showEntry(m_session->index() - 1);
 }
 
 void dlgShowPicture::showFirst()
@@ -553,33 +558,20 @@ void dlgShowPicture::showFirst()
 
 void dlgShowPicture::showLast()
 {
-    showEntry(m_list ? m_list->ListCount() - 1 : -1);
+    showEntry(m_session->count() - 1);
 }
 
 // Past either end nothing moves: the first and last pictures are where a
-// held key comes to rest.
+// held key comes to rest. The list's selection follows without a Click: the
+// main window has nothing to do for a selection it does not show while the
+// viewer is open.
 void dlgShowPicture::showEntry(int index, const QString &news)
 {
-    if (!m_list || index < 0 || index >= m_list->ListCount())
+    if (!m_list || !m_session->moveTo(index))
         return;
     leaveActualPixels();
-    const int from = shownIndex();
-    if (index != from)
-        m_direction = index > from ? 1 : -1;
-    // A pause longer than this is a look at a picture, not a key held down.
-    constexpr qint64 dwelling = 1000;
-    const qint64 interval = m_sinceLastMove.isValid() ? m_sinceLastMove.restart() : dwelling;
-    if (interval >= dwelling)
-        m_moveInterval = 0;
-    else
-        m_moveInterval =
-            m_moveInterval == 0 ? double(interval) : 0.6 * m_moveInterval + 0.4 * double(interval);
-    if (!m_sinceLastMove.isValid())
-        m_sinceLastMove.start();
-
-    if (index != m_list->ListIndex())
-        m_list->setListIndex(index);
-    setTag(files::joinPath(m_list->Path(), m_list->List(index)));
+    m_list->followIndex(index);
+    setTag(m_session->path(index));
     if (const pictures::PictureCache::Decoded *decoded = m_cache->find(Tag())) {
         m_waitingFor.clear();
         clearDisplay();
@@ -591,7 +583,7 @@ void dlgShowPicture::showEntry(int index, const QString &news)
         m_waitingFor = Tag();
         if (!Label1->Caption().isEmpty()) {
             Label1->setCaption(QString());
-            m_onScreen.clear();
+            m_session->setOnScreen(QString());
         }
         showStandIn();
     }
@@ -599,127 +591,108 @@ void dlgShowPicture::showEntry(int index, const QString &news)
     writeStatus(news);
 }
 
-void dlgShowPicture::selectName(const QString &name)
+void dlgShowPicture::relist(const QString &name)
 {
+    const QString onScreen = m_session->onScreen();
     const int index = int(m_list->names().indexOf(files::encodeFileName(name)));
-    if (index >= 0 && index != m_list->ListIndex())
-        m_list->setListIndex(index);
+    m_session->relist(m_list->sharedNames(), index);
+    m_session->setOnScreen(onScreen);
+    m_list->followIndex(index);
 }
 
 void dlgShowPicture::writeStatus(const QString &news)
 {
     QString status;
-    const int index = shownIndex();
+    const int index = m_session->index();
     if (index >= 0) {
         status = QStringLiteral("%1 / %2  %3")
                      .arg(index + 1)
-                     .arg(m_list->ListCount())
-                     .arg(m_list->List(index));
+                     .arg(m_session->count())
+                     .arg(m_session->name(index));
     }
     if (!news.isEmpty())
         status += (status.isEmpty() ? QString() : QStringLiteral("    ")) + news;
     lblStatus->setCaption(status);
 }
 
+// The folder is not read again: the name leaves the list, and the folder is
+// read when the main window reads it, as after anything else.
 void dlgShowPicture::rejectShown()
 {
-    if (!m_list)
+    const CullingSession::Rejection rejection = m_session->reject();
+    switch (rejection.outcome) {
+    case CullingSession::Outcome::NoList:
         return;
-    if (Tag().isEmpty()) {
+    case CullingSession::Outcome::NoMorePictures:
+    case CullingSession::Outcome::NotShown:
         tellNothingDeleted();
         return;
-    }
-    const int index = shownIndex();
-    if (index < 0)
-        return;
-    const QString name = m_list->List(index);
-    const QString path = files::joinPath(m_list->Path(), name);
-    // The status line names this picture; a key quicker than the decodes
-    // may have left another on screen. A comparison, never a wait, so that
-    // the keys keep their pace.
-    if (path != m_onScreen) {
-        tellNothingDeleted();
-        return;
-    }
-    // The list is read again after the move: the picture to show next is
-    // found by its name, wherever the new reading puts it.
-    const QString after = m_list->List(index + 1 < m_list->ListCount() ? index + 1 : index - 1);
-
-    platform::TrashedFile where;
-    const int result = m_recycle(path, &where, nullptr);
-    if (result != 0) {
+    case CullingSession::Outcome::Failed:
         writeStatus(QStringLiteral("%1 could not be moved to the trash: %2")
-                        .arg(name, qt_error_string(result)));
+                        .arg(rejection.name, qt_error_string(rejection.error)));
         return;
+    case CullingSession::Outcome::Rejected:
+        break;
     }
-    m_rejections.append({name, where});
-    m_refreshFileLists();
     // Its picture goes with it: what stays on screen can be deleted.
     clearDisplay();
     m_waitingFor.clear();
-
-    const QString news = QStringLiteral("%1 moved to the trash (Ctrl+Z puts it back)").arg(name);
-    int next = after.isEmpty() ? -1 : int(m_list->names().indexOf(files::encodeFileName(after)));
-    // The one meant to follow may have gone meanwhile too.
-    if (next < 0 && m_list->ListCount() > 0)
-        next = std::min(index, m_list->ListCount() - 1);
-    if (next < 0) {
+    const QString news =
+        QStringLiteral("%1 moved to the trash (Ctrl+Z puts it back)").arg(rejection.name);
+    if (m_session->index() < 0) {
         // The last picture has gone: nothing is left to show or to name.
-        m_list->setListIndex(-1);
+        if (m_list)
+            m_list->followIndex(-1);
         setTag(QString());
         writeStatus(news + QStringLiteral("    No more pictures"));
         return;
     }
-    showEntry(next, news);
+    showEntry(m_session->index(), news);
 }
 
 void dlgShowPicture::undoReject()
 {
     if (!m_list)
         return;
-    if (m_rejections.isEmpty()) {
+    const std::optional<CullingSession::PutBack> back = m_session->undo();
+    if (!back) {
         writeStatus(QStringLiteral("Nothing to put back"));
         return;
     }
-    // Taken off the walk back even when it can't go back, or every later
-    // Ctrl+Z would stop at it; it stays restorable from the trash.
-    const Rejection rejection = m_rejections.takeLast();
-    const int result = platform::restoreFromTrash(rejection.where);
-    if (result == EEXIST) {
+    if (back->error == EEXIST) {
         // The folder has changed under the viewer: the list shows the newcomer.
-        const QString shown = m_list->FileName();
+        const QString shown = m_session->name(m_session->index());
         m_refreshFileLists();
-        selectName(shown);
+        relist(shown);
         writeStatus(QStringLiteral("%1 stays in the trash: another file has taken its name")
-                        .arg(rejection.name));
+                        .arg(back->name));
         return;
     }
-    if (result == ESTALE) {
+    if (back->error == ESTALE) {
         writeStatus(
             QStringLiteral("%1 stays in the trash: another file has taken its place in the trash")
-                .arg(rejection.name));
+                .arg(back->name));
         return;
     }
-    if (result != 0) {
+    if (back->error != 0) {
         writeStatus(QStringLiteral("%1 could not be put back: %2")
-                        .arg(rejection.name, qt_error_string(result)));
+                        .arg(back->name, qt_error_string(back->error)));
         return;
     }
     m_refreshFileLists();
-    selectName(rejection.name);
-    const int index = int(m_list->names().indexOf(files::encodeFileName(rejection.name)));
-    if (index < 0) {
-        writeStatus(QStringLiteral("%1 is back from the trash").arg(rejection.name));
+    relist(back->name);
+    if (m_session->index() < 0) {
+        writeStatus(QStringLiteral("%1 is back from the trash").arg(back->name));
         return;
     }
-    showEntry(index, QStringLiteral("%1 is back from the trash").arg(rejection.name));
+    showEntry(m_session->index(), QStringLiteral("%1 is back from the trash").arg(back->name));
 }
 
 // The file asked about is the one on screen, read once: a picture landing
 // while the question is open changes the screen, not the answer's meaning.
 void dlgShowPicture::cmdDelete_Click()
 {
-    const QString shown = m_onScreen;
+    const QString shown = m_session->onScreen();
     if (shown.isEmpty()) {
         tellNothingDeleted();
         return;

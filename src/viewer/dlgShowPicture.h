@@ -5,10 +5,7 @@
 #include "trimming/RecycleFile.h"
 
 #include <functional>
-#include <optional>
 #include <QDialog>
-#include <QElapsedTimer>
-#include <QList>
 #include <QPoint>
 #include <QPointer>
 #include <QString>
@@ -27,18 +24,21 @@ class Label;
 namespace quorvel::viewer {
 
 class ActualPixels;
+class CullingSession;
 
-// The picture viewer: shows the picture named by Tag with its longer side
-// 8000 twips long, or a red line saying it can't be loaded, and offers to
-// move the picture to the trash. The dialog is made once and only hidden and
-// shown again; every opening displays the picture Tag names at that moment.
+// The picture viewer: shows the picture named by Tag as large as its box
+// allows (in the dialog's own layout, 8000 twips on its longer side), or a
+// red line saying it can't be loaded, and offers to move the picture to the
+// trash. The dialog is made once and only hidden and shown again; every
+// opening displays the picture Tag names at that moment.
 //
-// Given the list it was opened from, it is also a culling tool: keys move
-// through the list (its selection follows, so closing leaves the user on the
-// last picture seen), Delete sends the shown picture to the trash at once and
-// moves on, and Ctrl+Z walks back through this opening's rejections. Keys may
-// run ahead of the decodes; Delete, key or button, acts only on the picture
-// on screen (shownPath), never on one still on its way.
+// Given the list it was opened from, it is also a culling tool (see
+// CullingSession): keys move through the list (its selection follows without
+// a Click, so closing leaves the user on the last picture seen), Delete
+// sends the shown picture to the trash at once, takes its name out of the
+// list and moves on, and Ctrl+Z walks back through this opening's
+// rejections. Keys may run ahead of the decodes; Delete, key or button, acts
+// only on the picture on screen (shownPath), never on one still on its way.
 class dlgShowPicture : public QDialog
 {
     Q_OBJECT
@@ -56,8 +56,9 @@ public:
     QString Tag() const { return m_tag; }
     void setTag(const QString &tag) { m_tag = tag; }
 
-    // Displays the picture named by Tag.
-    void showPicture(const QString &txtPictureToShow);
+    // Displays the picture named by Tag. Its one caller passes Tag itself;
+    // the argument is not read, Tag is.
+    void showPicture(const QString & /*txtPictureToShow: Tag*/);
 
     // Shows the dialog modally; returns once it has been hidden again, by
     // Close, by a deletion or by the title bar's close box.
@@ -89,8 +90,8 @@ public:
     // or the line saying it can't be loaded; empty when nothing is shown. It
     // lags Tag for the moment a key is quicker than the decode. Delete acts
     // on it. showsStandIn: only the thumbnail is shown yet.
-    QString shownPath() const { return m_onScreen; }
-    bool showsStandIn() const { return m_onScreen == m_waitingFor && !m_onScreen.isEmpty(); }
+    QString shownPath() const;
+    bool showsStandIn() const;
 
     // Length in twips of the displayed picture's longer side, and the size a
     // picture of W x H twips is shown at (see pictures::DisplayBox).
@@ -105,6 +106,16 @@ public:
     ui::Label *const lblStatus;
     ui::CommandButton *const OKButton;
     ui::CommandButton *const cmdDelete;
+
+    // Shown, the dialog starts decoding its picture before it makes its
+    // window, so that the two go on at once.
+    void setVisible(bool visible) override;
+
+signals:
+    // A rejection has taken a name out of the browsed list, without a new
+    // reading of its folder: whoever shows its count or its marks updates
+    // them.
+    void nameRemoved();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -140,36 +151,27 @@ private:
     // True when event was one of the culling keys, which it then carries out.
     bool cullingKey(const QKeyEvent *event);
     void showEntry(int index, const QString &news = QString());
-    void selectName(const QString &name);
-    int shownIndex() const;
+    // The browsed list read again: the session goes on over its names, on
+    // the entry called name where it is still listed.
+    void relist(const QString &name);
     void writeStatus(const QString &news = QString());
-
-    // A rejection of this opening, to be put back by Ctrl+Z.
-    struct Rejection
-    {
-        QString name;
-        platform::TrashedFile where;
-    };
 
     platform::MessageBox &m_messages;
     trimming::RecycleFunction m_recycle;
     std::function<void()> m_refreshFileLists;
     QString m_tag;
     QPointer<ui::FileListBox> m_list;
-    QList<Rejection> m_rejections;
+    CullingSession *const m_session;
     pictures::PictureCache *const m_cache;
     ActualPixels *const m_actualPixels;
     // The picture shown while its decode is on its way; empty when the
     // picture shown is the one Tag names.
     QString m_waitingFor;
-    QString m_onScreen;
+    // The picture whose decode the opening started before the window was
+    // shown; the display takes it instead of reading the file again.
+    QString m_decodingForOpening;
     // Where the dialog was before full screen, to go back to.
     QPoint m_placeBeforeFullScreen;
-    // Which way the keys go, and how fast: a picture wanted at the pace of a
-    // key held down is decoded where the user will be when it is ready.
-    int m_direction = 1;
-    QElapsedTimer m_sinceLastMove;
-    double m_moveInterval = 0;
     int m_requestRound = 0;
 };
 

@@ -37,6 +37,8 @@ private slots:
     void refreshSeesOtherProgramsChanges();
     void listIndexSelectsAndClicks();
     void userClicksAndOpens();
+    void removeItemReadsNothing_data();
+    void removeItemReadsNothing();
     void countsBeyondSixteenBits();
     void failureLeavesListAsItWas_data();
     void failureLeavesListAsItWas();
@@ -175,6 +177,66 @@ void tst_FileListBox::listIndexSelectsAndClicks()
     QCOMPARE(box.ListIndex(), -1);
     QCOMPARE(box.FileName(), QString());
     QVERIFY(indexAtClick.isEmpty());
+}
+
+void tst_FileListBox::removeItemReadsNothing_data()
+{
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<int>("removed");
+    QTest::addColumn<int>("selectedAfter");
+    QTest::addColumn<std::vector<int>>("markedAfter");
+    QTest::addColumn<bool>("selectionLost");
+
+    // Marked before: rows 0 and 2 ("a.jpg" and "c.jpg").
+    QTest::newRow("an entry before the selected") << 2 << 1 << 1 << std::vector<int>{0, 1} << false;
+    QTest::newRow("an entry after the selected") << 0 << 3 << 0 << std::vector<int>{0, 2} << false;
+    QTest::newRow("the selected one") << 1 << 1 << -1 << std::vector<int>{0, 1} << true;
+    QTest::newRow("a marked one") << 1 << 2 << 1 << std::vector<int>{0} << false;
+    QTest::newRow("outside the list: nothing") << 1 << 4 << 1 << std::vector<int>{0, 2} << false;
+}
+
+// The program moved the file away itself: its name leaves the list and the
+// folder is not read, so another program's file there does not appear.
+void tst_FileListBox::removeItemReadsNothing()
+{
+    QFETCH(int, selected);
+    QFETCH(int, removed);
+    QFETCH(int, selectedAfter);
+    QFETCH(std::vector<int>, markedAfter);
+    QFETCH(bool, selectionLost);
+
+    ScratchFolder dir;
+    QVERIFY(dir.isValid());
+    const QStringList names{"a.jpg", "b.jpg", "c.jpg", "d.jpg"};
+    for (const QString &name : names)
+        QVERIFY(dir.touch(name.toLatin1()));
+    FileListBox box(dir.path());
+    box.setPath(dir.path());
+    box.setMarkedRows({0, 2}, {{2, QStringLiteral("+ c.xmp")}});
+    QSignalSpy clicks(&box, &FileListBox::Click);
+    QSignalSpy lost(&box, &FileListBox::SelectionLost);
+    // Moved along by another window: selected, with no Click.
+    box.followIndex(selected);
+    QCOMPARE(box.ListIndex(), selected);
+    QCOMPARE(clicks.count(), 0);
+    const auto shared = box.sharedNames();
+    QVERIFY(dir.touch("b2.jpg"));
+
+    box.RemoveItem(removed);
+    QStringList left = names;
+    if (removed < names.size())
+        left.removeAt(removed);
+    QCOMPARE(box.Names(), left);
+    QCOMPARE(shownNames(box), left);
+    QCOMPARE(box.ListCount(), int(left.size()));
+    QCOMPARE(box.ListIndex(), selectedAfter);
+    QCOMPARE(box.markedRows(), markedAfter);
+    QCOMPARE(box.markNote(1), removed == 1 ? QStringLiteral("+ c.xmp") : QString());
+    QCOMPARE(lost.count(), selectionLost ? 1 : 0);
+    QCOMPARE(clicks.count(), 0);
+    // The list shared before the removal is as it was: a trim holding it
+    // works on what its question named.
+    QCOMPARE(shared->toStringList(), names);
 }
 
 void tst_FileListBox::userClicksAndOpens()
