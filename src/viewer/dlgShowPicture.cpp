@@ -107,6 +107,10 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages, trimming::Recycle
 // to be complete on return. It reads the file as it is now, never an earlier
 // decode of it: a picture deleted meanwhile is reported as such. The one
 // decode it takes over is the one the opening started a moment ago.
+//
+// The neighbours are decoded once the picture has been painted: started
+// before, their decodes take the cores the opening still needs to finish
+// showing the window and to paint it.
 void dlgShowPicture::showPicture(const QString &)
 {
     ui::Screen::setMousePointer(ui::Screen::vbHourglass);
@@ -115,7 +119,9 @@ void dlgShowPicture::showPicture(const QString &)
     if (std::exchange(m_decodingForOpening, QString()) != Tag())
         m_cache->forget(Tag());
     display(m_cache->wait(Tag()));
-    decodeAhead();
+    m_decodeAheadOncePainted = Image1->Visible() && isVisible();
+    if (!m_decodeAheadOncePainted)
+        decodeAhead();
 }
 
 void dlgShowPicture::setVisible(bool visible)
@@ -285,6 +291,7 @@ void dlgShowPicture::hideEvent(QHideEvent *event)
     leaveFullScreen();
     m_waitingFor.clear();
     m_decodingForOpening.clear();
+    m_decodeAheadOncePainted = false;
     m_cache->keepOnly({});
     m_cache->keepThumbnailsOnly({});
 }
@@ -324,6 +331,17 @@ bool dlgShowPicture::eventFilter(QObject *watched, QEvent *event)
         // still press the buttons.
         if (cullingKey(static_cast<QKeyEvent *>(event)))
             return true;
+    }
+    // After the paint itself, not before it.
+    if (watched == Image1 && event->type() == QEvent::Paint &&
+        std::exchange(m_decodeAheadOncePainted, false)) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (isVisible())
+                    decodeAhead();
+            },
+            Qt::QueuedConnection);
     }
     if (watched == Image1 && event->type() == QEvent::MouseButtonDblClick) {
         toggleActualPixels();

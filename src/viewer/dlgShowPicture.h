@@ -170,6 +170,9 @@ private:
     // The picture whose decode the opening started before the window was
     // shown; the display takes it instead of reading the file again.
     QString m_decodingForOpening;
+    // The opening's picture is shown and waits to be painted before the
+    // decodes ahead begin.
+    bool m_decodeAheadOncePainted = false;
     // Where the dialog was before full screen, to go back to.
     QPoint m_placeBeforeFullScreen;
     int m_requestRound = 0;
