@@ -13,6 +13,15 @@ struct TrashedFile
     QByteArray originalPath;
     QByteArray trashedPath; // the file itself, inside the trash
     QByteArray infoPath;    // the record of where it came from
+
+    // What was put under those names, so that putting it back can tell it
+    // from what may be there by then: a trash emptied meanwhile hands the same
+    // names to the next file of that name, and camera names repeat on every
+    // card. The record's bytes are the very ones written, shared, not copied.
+    QByteArray info;
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = -1; // below zero: nothing was recorded
 };
 
 // The platform's trash, behind these functions so that another platform's can
@@ -45,9 +54,14 @@ private:
 };
 
 // Puts a trashed file back where it came from and then drops its record from
-// the trash. Never replaces anything: EEXIST when a file has taken the name
-// meanwhile, ENOENT when the file is no longer in the trash or its folder is
-// gone. On failure the file stays in the trash with its record.
+// the trash, but only if both are still the ones put there: the same file
+// (device, inode and size) and the same record, byte for byte. Never replaces
+// anything: EEXIST when a file has taken the name meanwhile, ENOENT when the
+// file or its record is no longer in the trash or its folder is gone, ESTALE
+// when another file or another record has taken its place in the trash (also
+// when one is swapped in while it is put back), EINVAL when file recorded no
+// identity to check. On failure the trash is left as it was found: the file
+// stays there with its record, and whatever took their place with its own.
 int restoreFromTrash(const TrashedFile &file);
 
 } // namespace quorvel::platform

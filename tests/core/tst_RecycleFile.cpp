@@ -3,6 +3,7 @@
 #include "platform/Trash.h"
 #include "support/core/ByteFiles.h"
 #include "support/core/FakeMessageBox.h"
+#include "support/core/OpenGate.h"
 #include "support/core/UnprivilegedUser.h"
 #include "trimming/RecycleFile.h"
 
@@ -14,10 +15,13 @@
 #include <memory>
 #include <QDateTime>
 #include <QDir>
+#include <QMap>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/inotify.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,6 +48,45 @@ int recycle(const QByteArray &path)
     if (messages.count() != 0)
         qWarning("RecycleFile showed a message without being asked to confirm");
     return result;
+}
+
+// Every entry of a trash's files/ and info/ with its bytes, a symlink with
+// where it leads: what a refused restore must leave exactly as it found.
+QMap<QByteArray, QByteArray> trashContents(const QByteArray &trash)
+{
+    QMap<QByteArray, QByteArray> contents;
+    for (const QByteArray folder : {"/files/", "/info/"}) {
+        for (const QByteArray &name : entries(trash + folder)) {
+            const QByteArray path = trash + folder + name;
+            char target[PATH_MAX];
+            const ssize_t length = ::readlink(path.constData(), target, sizeof target);
+            contents.insert(folder + name,
+                            length >= 0 ? "-> " + QByteArray(target, length) : readFile(path));
+        }
+    }
+    return contents;
+}
+
+// Hears every entry made, removed, renamed or written in folders, so that a
+// test can tell that nothing moved there even for a moment and came back. A
+// folder that is not there is not watched.
+int watchEntries(const QByteArrayList &folders)
+{
+    const int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    for (const QByteArray &folder : folders) {
+        if (fd >= 0)
+            ::inotify_add_watch(fd, folder.constData(),
+                                IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_MODIFY);
+    }
+    return fd;
+}
+
+// What watchEntries heard since, in bytes of events: 0 when nothing.
+ssize_t heardEntries(int fd)
+{
+    alignas(inotify_event) char events[4096];
+    const ssize_t got = ::read(fd, events, sizeof events);
+    return got < 0 && errno == EAGAIN ? 0 : got;
 }
 
 } // namespace
@@ -597,12 +640,23 @@ void tst_RecycleFile::restoresWhatItTrashed_data()
 
     for (const bool otherVolume : {false, true}) {
         const char *volume = otherVolume ? "card" : "home";
-        QTest::addRow("%s, untouched", volume) << otherVolume << QString() << 0;
-        QTest::addRow("%s, name taken", volume) << otherVolume << QStringLiteral("taken") << EEXIST;
-        QTest::addRow("%s, gone from the trash", volume)
-            << otherVolume << QStringLiteral("gone") << ENOENT;
-        QTest::addRow("%s, folder gone", volume)
-            << otherVolume << QStringLiteral("folder gone") << ENOENT;
+        const auto row = [&](const char *what, const char *meanwhile, int expected) {
+            QTest::addRow("%s, %s", volume, what)
+                << otherVolume << QString::fromLatin1(meanwhile) << expected;
+        };
+        row("untouched", "", 0);
+        row("name taken", "taken", EEXIST);
+        row("gone from the trash", "gone", ENOENT);
+        row("folder gone", "folder gone", ENOENT);
+        row("trash emptied", "emptied", ENOENT);
+        row("trash emptied, then another file of that name trashed", "emptied, refilled", ESTALE);
+        row("another file of that name and size in its place", "replaced", ESTALE);
+        row("its size changed in the trash", "resized", ESTALE);
+        row("record rewritten by another program", "record rewritten", ESTALE);
+        row("record gone", "record gone", ENOENT);
+        row("record made a symlink to a copy of itself", "record a symlink", ESTALE);
+        row("another file swapped in between the look and the rename", "swapped", ESTALE);
+        row("nothing recorded", "nothing recorded", EINVAL);
     }
 }
 
@@ -618,7 +672,8 @@ void tst_RecycleFile::restoresWhatItTrashed()
             QSKIP(qPrintable(why));
     }
     QCOMPARE(::mkdir((top + "/DCIM").constData(), 0755), 0);
-    const QByteArray file = top + "/DCIM/first\nline %41.NEF";
+    const QByteArray name = "first\nline %41.NEF";
+    const QByteArray file = top + "/DCIM/" + name;
     QVERIFY(writeFile(file, "raw picture"));
     const ino_t inode = statOf(file).st_ino;
 
@@ -628,13 +683,66 @@ void tst_RecycleFile::restoresWhatItTrashed()
     QCOMPARE(statOf(where.trashedPath).st_ino, inode);
     QVERIFY(where.trashedPath.startsWith(otherVolume ? top + "/.Trash-" + m_uid : homeTrash()));
     QVERIFY(exists(where.infoPath));
+    QCOMPARE(where.inode, quint64(inode));
+    QCOMPARE(where.device, quint64(statOf(where.trashedPath).st_dev));
+    QCOMPARE(where.size, qint64(11));
+    QCOMPARE(where.info, readFile(where.infoPath));
+    const QByteArray trash = where.trashedPath.left(where.trashedPath.lastIndexOf("/files/"));
 
+    // Another card's file of the same name and size, for the trash to mix up.
+    const QByteArray other =
+        makeFolder(top == m_root ? "elsewhere" : "volume/elsewhere") + '/' + name;
+    QVERIFY(writeFile(other, "raw PICTURE"));
+    std::unique_ptr<test::OpenGate> gate;
     if (meanwhile == u"taken")
         QVERIFY(writeFile(file, "a new file"));
     if (meanwhile == u"gone")
         QCOMPARE(::unlink(where.trashedPath.constData()), 0);
     if (meanwhile == u"folder gone")
         QCOMPARE(::rmdir((top + "/DCIM").constData()), 0);
+    if (meanwhile.startsWith(u"emptied")) {
+        QCOMPARE(::unlink(where.trashedPath.constData()), 0);
+        QCOMPARE(::unlink(where.infoPath.constData()), 0);
+    }
+    if (meanwhile == u"emptied, refilled") {
+        platform::TrashedFile second;
+        QCOMPARE(platform::moveToTrash(other, second), 0);
+        QCOMPARE(second.trashedPath, where.trashedPath);
+        QCOMPARE(second.infoPath, where.infoPath);
+    }
+    if (meanwhile == u"replaced")
+        QCOMPARE(::rename(other.constData(), where.trashedPath.constData()), 0);
+    if (meanwhile == u"resized")
+        QVERIFY(writeFile(where.trashedPath, "raw picture, edited"));
+    if (meanwhile == u"record rewritten") {
+        const QByteArray rewritten = QByteArray(where.info).replace("DCIM/", "elsewhere/");
+        QVERIFY(rewritten != where.info);
+        QVERIFY(writeFile(where.infoPath, rewritten));
+    }
+    if (meanwhile == u"record gone")
+        QCOMPARE(::unlink(where.infoPath.constData()), 0);
+    if (meanwhile == u"record a symlink") {
+        QVERIFY(writeFile(trash + "/info/copy", where.info));
+        QCOMPARE(::unlink(where.infoPath.constData()), 0);
+        QCOMPARE(::symlink("copy", where.infoPath.constData()), 0);
+    }
+    if (meanwhile == u"nothing recorded")
+        where.size = -1;
+    QMap<QByteArray, QByteArray> trashBefore = trashContents(trash);
+    if (meanwhile == u"swapped") {
+        // While the record is read, after the file was looked at: ours leaves
+        // the trash, and the other file takes its name there.
+        const QByteArray aside = top + "/aside";
+        gate = std::make_unique<test::OpenGate>(where.infoPath, [&where, &other, aside] {
+            return ::rename(where.trashedPath.constData(), aside.constData()) == 0 &&
+                   ::rename(other.constData(), where.trashedPath.constData()) == 0;
+        });
+    }
+    if (gate && !gate->unavailable().isEmpty())
+        QSKIP(qPrintable(gate->unavailable()));
+    const int watch = watchEntries({top + "/DCIM", trash + "/files", trash + "/info"});
+    QVERIFY(watch >= 0);
+    const auto closeWatch = qScopeGuard([watch] { ::close(watch); });
 
     QCOMPARE_ERRNO(platform::restoreFromTrash(where), expected);
 
@@ -643,12 +751,23 @@ void tst_RecycleFile::restoresWhatItTrashed()
         QCOMPARE(readFile(file), QByteArray("raw picture"));
         QVERIFY(!exists(where.trashedPath));
         QVERIFY(!exists(where.infoPath));
-    } else if (meanwhile == u"taken") {
-        // Nothing is replaced, and the trashed file keeps its record.
-        QCOMPARE(readFile(file), QByteArray("a new file"));
-        QCOMPARE(statOf(where.trashedPath).st_ino, inode);
-        QVERIFY(exists(where.infoPath));
+        return;
     }
+    // Nothing is replaced, nothing arrives, and the trash is as it was found:
+    // each file there keeps its record.
+    if (gate) {
+        QVERIFY(gate->stepped());
+        trashBefore.insert("/files/" + name, "raw PICTURE");
+    }
+    QCOMPARE(trashContents(trash), trashBefore);
+    // Not even for a moment, except for the swapped file, which came along
+    // and had to be sent back.
+    if (!gate)
+        QCOMPARE(heardEntries(watch), ssize_t(0));
+    QCOMPARE(entries(top + "/DCIM"),
+             meanwhile == u"taken" ? QByteArrayList{name} : QByteArrayList());
+    if (meanwhile == u"taken")
+        QCOMPARE(readFile(file), QByteArray("a new file"));
 }
 
 void tst_RecycleFile::symlinkedFolderLeadsToTheVolume()

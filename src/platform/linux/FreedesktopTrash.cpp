@@ -17,6 +17,7 @@
 #include <pwd.h>
 #include <QDateTime>
 #include <QStringBuilder>
+#include <QVarLengthArray>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -75,20 +76,31 @@ struct Status
     Volume volume;
     mode_t mode = 0;
     uid_t owner = 0;
+    // Only where asked for, with identityMask.
+    quint64 inode = 0;
+    qint64 size = -1;
 };
 
-int statusOf(int dirFd, const char *path, int flags, Status &out)
+constexpr unsigned statusMask = STATX_TYPE | STATX_MODE | STATX_UID | STATX_MNT_ID;
+constexpr unsigned identityMask = STATX_INO | STATX_SIZE;
+
+int statusOf(int dirFd, const char *path, int flags, Status &out, unsigned extraMask = 0)
 {
     struct statx stx
     {
     };
-    if (::statx(dirFd, path, flags, STATX_TYPE | STATX_MODE | STATX_UID | STATX_MNT_ID, &stx) != 0)
+    if (::statx(dirFd, path, flags, statusMask | extraMask, &stx) != 0)
         return errno;
     out.volume.device = makedev(stx.stx_dev_major, stx.stx_dev_minor);
     out.volume.knowsMount = (stx.stx_mask & STATX_MNT_ID) != 0;
     out.volume.mount = stx.stx_mnt_id;
     out.mode = stx.stx_mode;
     out.owner = stx.stx_uid;
+    if ((extraMask & identityMask) == identityMask &&
+        (stx.stx_mask & identityMask) == identityMask) {
+        out.inode = stx.stx_ino;
+        out.size = qint64(stx.stx_size);
+    }
     return 0;
 }
 
@@ -342,12 +354,15 @@ int renameNoReplace(int fromFd, const char *from, int toFd, const char *to)
 // file with it; that one look is all a file costs beyond the least a trash can
 // do. Should the folder's old place have been taken meanwhile, it stays in the
 // trash, whole and restorable: it is never left without a way back.
+// The same look tells what a file is (see TrashedFile), into arrived; should
+// it fail, arrived has no size and the file can't be put back by us, only by
+// the trash tools, which is safer than putting back a file we can't tell.
 int refuseArrivedFolder(Trash &trash, int folderFd, const QByteArray &name,
-                        const QByteArray &inTrash, const QByteArray &infoName)
+                        const QByteArray &inTrash, const QByteArray &infoName, Status &arrived)
 {
-    Status arrived;
-    if (statusOf(trash.files.fd, inTrash.constData(), AT_SYMLINK_NOFOLLOW, arrived) != 0 ||
-        !S_ISDIR(arrived.mode))
+    const int unseen =
+        statusOf(trash.files.fd, inTrash.constData(), AT_SYMLINK_NOFOLLOW, arrived, identityMask);
+    if (unseen != 0 || !S_ISDIR(arrived.mode))
         return 0;
     if (renameNoReplace(trash.files.fd, inTrash.constData(), folderFd, name.constData()) == 0)
         ::unlinkat(trash.info.fd, infoName.constData(), 0);
@@ -388,10 +403,15 @@ int trashInto(Trash &trash, int folderFd, const QByteArray &name, const QByteArr
             error =
                 renameNoReplace(folderFd, name.constData(), trash.files.fd, inTrash.constData());
             if (error == 0) {
+                Status arrived;
                 if (const int refused =
-                        refuseArrivedFolder(trash, folderFd, name, inTrash, infoName))
+                        refuseArrivedFolder(trash, folderFd, name, inTrash, infoName, arrived))
                     return refused;
                 where = {path, trash.path % "/files/" % inTrash, trash.path % "/info/" % infoName};
+                where.info = info;
+                where.device = quint64(arrived.volume.device);
+                where.inode = arrived.inode;
+                where.size = arrived.size;
                 return 0;
             }
         }
@@ -410,6 +430,34 @@ bool isRemoved(const Trash &trash)
     {
     };
     return ::fstat(trash.info.fd, &folder) == 0 && folder.st_nlink == 0;
+}
+
+// Whether found is the file recorded when it went to the trash. A symlink is
+// trashed as itself, so found comes from lstat.
+bool isRecordedFile(const struct stat &found, const TrashedFile &file)
+{
+    return quint64(found.st_dev) == file.device && quint64(found.st_ino) == file.inode;
+}
+
+// 0 when the record at path is the one written, byte for byte; ESTALE when it
+// is another's; otherwise why it can't be read. A symlink put in its place is
+// not followed, nor a FIFO waited on.
+int holdsRecord(const QByteArray &path, const QByteArray &written)
+{
+    OwnedFd fd(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid())
+        return errno == ELOOP ? ESTALE : errno;
+    // A byte more than was written, so that a longer record shows as one. A
+    // file on a local filesystem gives all it has up to that in one read: a
+    // short one is its end, and the one read is all a record costs.
+    QVarLengthArray<char, 512> found(written.size() + 1);
+    ssize_t got = -1;
+    do {
+        got = ::read(fd.fd, found.data(), size_t(found.size()));
+    } while (got < 0 && errno == EINTR);
+    if (got < 0)
+        return errno == EISDIR || errno == EAGAIN ? ESTALE : errno;
+    return QByteArrayView(found.data(), got) == QByteArrayView(written) ? 0 : ESTALE;
 }
 
 } // namespace
@@ -575,19 +623,53 @@ int moveToTrash(const QByteArray &path, TrashedFile &where)
 
 int restoreFromTrash(const TrashedFile &file)
 {
-    if (file.originalPath.isEmpty() || file.trashedPath.isEmpty())
+    if (file.originalPath.isEmpty() || file.trashedPath.isEmpty() || file.infoPath.isEmpty())
         return EINVAL;
     if (file.originalPath.contains('\0') || file.trashedPath.contains('\0') ||
         file.infoPath.contains('\0'))
         return EINVAL;
+    // With nothing to tell our file from another by, it is left to the trash
+    // tools, which show the user what they put back.
+    if (file.size < 0 || file.info.isEmpty())
+        return EINVAL;
+
+    // Both looks come before the rename. A trash emptied and filled again
+    // meanwhile holds another file under the same names, with a record of
+    // where that one belongs: renaming it into our folder and dropping its
+    // record would leave it where no one looks and no trash tool knows of.
+    struct stat inTrash
+    {
+    };
+    if (::lstat(file.trashedPath.constData(), &inTrash) != 0)
+        return errno;
+    if (!isRecordedFile(inTrash, file) || inTrash.st_size != file.size)
+        return ESTALE;
+    if (const int error = holdsRecord(file.infoPath, file.info))
+        return error;
+
     // Its record goes only once the file is back: a failure in between leaves
     // a record without a file, which trash readers pass over, never a file
     // in the trash that no longer says where it belongs.
     if (const int error = renameNoReplace(AT_FDCWD, file.trashedPath.constData(), AT_FDCWD,
                                           file.originalPath.constData()))
         return error;
-    if (!file.infoPath.isEmpty())
-        ::unlink(file.infoPath.constData());
+    // The rename looks the name up again, so a file swapped into the trash
+    // since the look has come along instead of ours. It goes straight back,
+    // under the name its own record points to; should that name be taken too
+    // by then, it stays where it arrived, whole, the one thing left to do
+    // that neither replaces a file nor moves it further.
+    struct stat arrived
+    {
+    };
+    if (::lstat(file.originalPath.constData(), &arrived) != 0 || !isRecordedFile(arrived, file)) {
+        renameNoReplace(AT_FDCWD, file.originalPath.constData(), AT_FDCWD,
+                        file.trashedPath.constData());
+        return ESTALE;
+    }
+    // The record is not read again: a second look could only narrow, never
+    // close, the moment in which the trash would have to be emptied and given
+    // another record of that name, and it costs an undo a fifth of its time.
+    ::unlink(file.infoPath.constData());
     return 0;
 }
 
