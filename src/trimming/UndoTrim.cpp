@@ -23,6 +23,8 @@ QString reason(int error)
         return QStringLiteral("another file has taken its name");
     case ENOENT:
         return QStringLiteral("it is no longer in the trash, or its folder is gone");
+    case ESTALE:
+        return QStringLiteral("another file has taken its place in the trash");
     default:
         return QStringLiteral("error no: %1").arg(error);
     }

@@ -74,6 +74,8 @@ private slots:
             QTest::addRow("%s, with sidecars", volume) << second << true << "nothing";
             QTest::addRow("%s, a name taken", volume) << second << true << "name taken";
             QTest::addRow("%s, one left the trash", volume) << second << false << "left";
+            QTest::addRow("%s, a sidecar's place in the trash taken", volume)
+                << second << true << "replaced";
         }
     }
     void trimThenUndo()
@@ -145,8 +147,9 @@ private slots:
             return platform::TrashedFile();
         };
         QMap<QByteArray, QByteArray> expected = before;
-        QByteArray stays; // the one that must stay in the trash, with its record
-        QByteArray left;  // the one taken out of the trash: its record stays
+        QByteArray stays;    // the one that must stay in the trash, with its record
+        QByteArray left;     // the one taken out of the trash: its record stays
+        QByteArray replaced; // the one whose place in the trash another file took
         if (meanwhile == "name taken") {
             stays = "IMG_0002.nef";
             QVERIFY(writeFile(folder + '/' + stays, "a new file under the old name"));
@@ -155,6 +158,12 @@ private slots:
             left = "IMG_0003.NEF";
             QCOMPARE(::unlink(trashed(left).trashedPath.constData()), 0);
             expected.remove(left);
+        } else if (meanwhile == "replaced") {
+            replaced = "IMG_0002.xmp";
+            const QByteArray place = trashed(replaced).trashedPath;
+            QVERIFY(writeFile(place + ".new", "another program's file"));
+            QCOMPARE(::rename((place + ".new").constData(), place.constData()), 0);
+            expected.remove(replaced);
         }
 
         messages.clear();
@@ -168,11 +177,14 @@ private slots:
         for (const platform::TrashedFile &file : trim.trashed()) {
             const bool kept = !stays.isEmpty() && file.originalPath.endsWith('/' + stays);
             const bool wasLeft = !left.isEmpty() && file.originalPath.endsWith('/' + left);
-            QCOMPARE(exists(file.infoPath), kept || wasLeft);
-            QCOMPARE(exists(file.trashedPath), kept);
+            const bool taken = !replaced.isEmpty() && file.originalPath.endsWith('/' + replaced);
+            QCOMPARE(exists(file.infoPath), kept || wasLeft || taken);
+            QCOMPARE(exists(file.trashedPath), kept || taken);
         }
         if (!stays.isEmpty())
             QCOMPARE(readFile(trashed(stays).trashedPath), before[stays]);
+        if (!replaced.isEmpty())
+            QCOMPARE(readFile(trashed(replaced).trashedPath), QByteArray("another program's file"));
 
         QCOMPARE(messages.count(), 1);
         QCOMPARE(messages.last().title, QStringLiteral("Undo Trim"));
@@ -181,11 +193,13 @@ private slots:
             QCOMPARE(messages.last().prompt, count);
             QCOMPARE(messages.last().flags, platform::MB_ICONINFORMATION);
         } else {
-            const QByteArray name = meanwhile == "left" ? "IMG_0003.NEF" : "IMG_0002.nef";
-            const QString reason = meanwhile == "left"
-                                       ? QStringLiteral("it is no longer in the trash, or its "
-                                                        "folder is gone")
-                                       : QStringLiteral("another file has taken its name");
+            const QByteArray name = stays + left + replaced;
+            const QString reason =
+                meanwhile == "left"
+                    ? QStringLiteral("it is no longer in the trash, or its folder is gone")
+                : meanwhile == "replaced"
+                    ? QStringLiteral("another file has taken its place in the trash")
+                    : QStringLiteral("another file has taken its name");
             QCOMPARE(messages.last().prompt,
                      count + QStringLiteral("\r\n\r\n1 file(s) stay in the trash:\r\n") +
                          QFile::decodeName(folder + '/' + name) + QStringLiteral(" (") + reason +
