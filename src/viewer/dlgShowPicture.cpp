@@ -4,6 +4,7 @@
 #include "files/FileNames.h"
 #include "pictures/Picture.h"
 #include "platform/MessageBox.h"
+#include "platform/Trash.h"
 #include "ui/CommandButton.h"
 #include "ui/FileListBox.h"
 #include "ui/ForeColor.h"

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "pictures/PictureCache.h"
-#include "platform/Trash.h"
 #include "trimming/RecycleFile.h"
 
 #include <functional>
@@ -93,8 +92,9 @@ public:
     QString shownPath() const;
     bool showsStandIn() const;
 
-    // Length in twips of the displayed picture's longer side, and the size a
-    // picture of W x H twips is shown at (see pictures::DisplayBox).
+    // Length in twips of the displayed picture's longer side in the dialog's
+    // own layout, and the size a picture of W x H twips is shown at there
+    // (see pictures::DisplayBox).
     static constexpr qint16 boxEdge = pictures::DisplayBox::boxEdge;
     using BoxSize = pictures::DisplayBox::BoxSize;
     static BoxSize fitToBox(float W, float H) { return pictures::DisplayBox::fitToBox(W, H); }
