@@ -51,9 +51,10 @@ FolderTree::FolderTree(const QString &root, bool below) : m_root(root)
                 m_folders.push_back({relative, std::move(reading)});
             } catch (const FolderError &error) {
                 // Another volume mounted here, or a folder swapped for a link
-                // since its parent was read: not part of the tree.
-                if (error.errorNumber() != EXDEV && error.errorNumber() != ELOOP)
-                    m_unreadable.push_back({relative, error.errorNumber()});
+                // or a file since its parent was read: not part of the tree.
+                const int why = error.errorNumber();
+                if (why != EXDEV && why != ELOOP && why != ENOTDIR)
+                    m_unreadable.push_back({relative, why});
             }
         }
         pending.insert(pending.end(), children.begin(), children.end());
