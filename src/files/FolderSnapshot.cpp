@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace quorvel::files {
 namespace {
@@ -22,27 +23,48 @@ struct DirCloser
 };
 using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
+struct EntryKind
+{
+    FolderSnapshot::Kind kind;
+    bool link;
+};
+
+std::optional<FolderSnapshot::Kind> kindOf(const struct stat &st)
+{
+    if (S_ISREG(st.st_mode))
+        return FolderSnapshot::Kind::File;
+    if (S_ISDIR(st.st_mode))
+        return FolderSnapshot::Kind::Folder;
+    return std::nullopt;
+}
+
 // d_type answers for nearly every entry without a stat(); only links and
 // filesystems that don't fill it in cost a system call.
-std::optional<FolderSnapshot::Kind> kindOf(DIR *dir, const dirent *entry)
+std::optional<EntryKind> kindOf(DIR *dir, const dirent *entry)
 {
+    struct stat st
+    {
+    };
     switch (entry->d_type) {
     case DT_REG:
-        return FolderSnapshot::Kind::File;
+        return EntryKind{FolderSnapshot::Kind::File, false};
     case DT_DIR:
-        return FolderSnapshot::Kind::Folder;
-    case DT_LNK:
-    case DT_UNKNOWN: {
-        struct stat st
-        {
-        };
+        return EntryKind{FolderSnapshot::Kind::Folder, false};
+    case DT_UNKNOWN:
+        // Whether it is a link is asked first: a walk through a tree must
+        // know it, and d_type would have told.
+        if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return std::nullopt;
+        if (!S_ISLNK(st.st_mode)) {
+            const std::optional<FolderSnapshot::Kind> kind = kindOf(st);
+            return kind ? std::optional(EntryKind{*kind, false}) : std::nullopt;
+        }
+        [[fallthrough]];
+    case DT_LNK: {
         if (fstatat(dirfd(dir), entry->d_name, &st, 0) != 0)
             return std::nullopt; // dangling link, link loop, or gone meanwhile
-        if (S_ISREG(st.st_mode))
-            return FolderSnapshot::Kind::File;
-        if (S_ISDIR(st.st_mode))
-            return FolderSnapshot::Kind::Folder;
-        return std::nullopt;
+        const std::optional<FolderSnapshot::Kind> kind = kindOf(st);
+        return kind ? std::optional(EntryKind{*kind, true}) : std::nullopt;
     }
     default:
         return std::nullopt; // FIFO, socket, device: never opened, never listed
@@ -53,9 +75,47 @@ std::optional<FolderSnapshot::Kind> kindOf(DIR *dir, const dirent *entry)
 
 FolderSnapshot::FolderSnapshot(const QString &folder) : m_folder(folder)
 {
-    DirHandle dir(opendir(encodeFileName(folder).constData()));
-    if (!dir)
+    const int fd = open(encodeFileName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
         throw FolderError(folder, errno);
+    read(fd);
+}
+
+FolderSnapshot::FolderSnapshot(const QString &folder, quint64 device) : m_folder(folder)
+{
+    // O_NOFOLLOW refuses the folder when it was swapped for a link after its
+    // parent was read; its volume is asked of the very folder opened.
+    const int fd =
+        open(encodeFileName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        throw FolderError(folder, errno);
+    struct stat st
+    {
+    };
+    const int error = fstat(fd, &st) != 0 ? errno : quint64(st.st_dev) != device ? EXDEV : 0;
+    if (error != 0) {
+        close(fd);
+        throw FolderError(folder, error);
+    }
+    read(fd);
+}
+
+void FolderSnapshot::read(int fd)
+{
+    struct stat st
+    {
+    };
+    if (fstat(fd, &st) == 0) {
+        m_device = quint64(st.st_dev);
+        m_inode = quint64(st.st_ino);
+    }
+    DirHandle dir(fdopendir(fd));
+    if (!dir) {
+        const int error = errno;
+        close(fd);
+        throw FolderError(m_folder, error);
+    }
+    const QString &folder = m_folder;
     for (;;) {
         errno = 0;
         const dirent *entry = readdir(dir.get());
@@ -66,14 +126,15 @@ FolderSnapshot::FolderSnapshot(const QString &folder) : m_folder(folder)
         }
         if (entry->d_name[0] == '.')
             continue;
-        const std::optional<Kind> kind = kindOf(dir.get(), entry);
+        const std::optional<EntryKind> kind = kindOf(dir.get(), entry);
         if (!kind)
             continue;
         const size_t length = std::strlen(entry->d_name);
         if (length > NAME_MAX || m_used + quint64(blockSize) > std::numeric_limits<quint32>::max())
             throw FolderError(folder, EOVERFLOW);
         store(entry->d_name, quint16(length));
-        m_entries.back().kind = *kind;
+        m_entries.back().kind = kind->kind;
+        m_entries.back().link = kind->link;
     }
 }
 
@@ -86,7 +147,7 @@ void FolderSnapshot::store(const char *name, quint16 length)
         m_blocks.push_back(std::make_unique_for_overwrite<char[]>(blockSize));
     }
     std::memcpy(m_blocks.back().get() + m_used % blockSize, name, length);
-    m_entries.push_back({m_used, length, Kind::File});
+    m_entries.push_back({m_used, length, Kind::File, false});
     m_used += length;
 }
 

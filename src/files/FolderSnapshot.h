@@ -21,10 +21,19 @@ public:
     // entries and special files (FIFOs, sockets, devices) are left out; a
     // symbolic link counts as what it points to, and a dangling one is left out.
     explicit FolderSnapshot(const QString &folder);
+    // For a walk through a tree, which must not leave it: reads folder only
+    // when it is no symbolic link itself and lies on the volume device,
+    // otherwise throws FolderError with ELOOP or EXDEV, having read nothing.
+    FolderSnapshot(const QString &folder, quint64 device);
 
     const QString &folder() const { return m_folder; }
     qsizetype size() const { return qsizetype(m_entries.size()); }
     Kind kind(qsizetype index) const { return m_entries[size_t(index)].kind; }
+    // True when the entry is a symbolic link (kind() tells what it leads to).
+    bool isLink(qsizetype index) const { return m_entries[size_t(index)].link; }
+    // Where the folder read lies: its volume and its place on it.
+    quint64 device() const { return m_device; }
+    quint64 inode() const { return m_inode; }
     // The name's bytes as they are on disk.
     QByteArrayView name(qsizetype index) const
     {
@@ -34,16 +43,18 @@ public:
     }
 
 private:
-    // Eight bytes an entry: a card's folder holds 100,000 of them, all kept
-    // while the lists of a window take theirs. A name is at most NAME_MAX
-    // (255) bytes, and a folder's names together far less than 4 GB.
+    // Eight bytes an entry (the link flag fills what was padding): a card's folder holds 100,000 of
+    // them, all kept while the lists of a window take theirs. A name is at most NAME_MAX (255)
+    // bytes, and a folder's names together far less than 4 GB.
     struct Entry
     {
         quint32 offset;
         quint16 length;
         Kind kind;
+        bool link;
     };
 
+    void read(int fd);
     void store(const char *name, quint16 length);
 
     // The names one after the other, in blocks that are filled and never
@@ -54,6 +65,8 @@ private:
     std::vector<std::unique_ptr<char[]>> m_blocks;
     quint32 m_used = 0; // where the next name goes, counted over all blocks
     std::vector<Entry> m_entries;
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
 };
 
 } // namespace quorvel::files

@@ -1,0 +1,263 @@
+#include "trimming/CommandLineTrim.h"
+
+#include "files/FileNames.h"
+#include "files/FolderError.h"
+#include "files/NameList.h"
+#include "files/WildcardPattern.h"
+#include "platform/Trash.h"
+#include "trimming/TreeTrimPlan.h"
+
+#include <cstring>
+#include <optional>
+#include <QTextStream>
+
+namespace quorvel::trimming {
+namespace {
+
+QString errorText(int errorNumber)
+{
+    return QString::fromLocal8Bit(std::strerror(errorNumber)) +
+           QStringLiteral(" (error %1)").arg(errorNumber);
+}
+
+QString shown(const QString &path)
+{
+    return files::visibleName(path);
+}
+
+struct Options
+{
+    bool dryRun = false;
+    bool subfolders = false;
+    bool sidecars = false;
+    bool help = false;
+    QString pictures = QStringLiteral("*.jpg");
+    QString raws = QStringLiteral("*.nef");
+    QStringList folders;
+};
+
+// Parsed by hand: a parser taking text would lose the bytes of a folder
+// whose name is not UTF-8.
+std::optional<Options> parse(const QList<QByteArray> &arguments, QString &problem)
+{
+    Options options;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QByteArray &argument = arguments[i];
+        if (optionsEnded || !argument.startsWith('-') || argument == "-") {
+            options.folders.append(files::decodeFileName(argument));
+            continue;
+        }
+        const qsizetype equals = argument.indexOf('=');
+        const QByteArray name = equals < 0 ? argument : argument.first(equals);
+        const auto value = [&]() -> std::optional<QString> {
+            if (equals >= 0)
+                return files::decodeFileName(argument.mid(equals + 1));
+            if (i + 1 >= arguments.size())
+                return std::nullopt;
+            return files::decodeFileName(arguments[++i]);
+        };
+        if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "--help" || argument == "-h") {
+            options.help = true;
+        } else if (argument == "--dry-run") {
+            options.dryRun = true;
+        } else if (argument == "--subfolders") {
+            options.subfolders = true;
+        } else if (argument == "--sidecars") {
+            options.sidecars = true;
+        } else if (name == "--pictures" || name == "--raw") {
+            const std::optional<QString> pattern = value();
+            if (!pattern || pattern->isEmpty()) {
+                problem = QStringLiteral("%1 needs a pattern").arg(QString::fromLatin1(name));
+                return std::nullopt;
+            }
+            (name == "--raw" ? options.raws : options.pictures) = *pattern;
+        } else {
+            problem =
+                QStringLiteral("unknown option %1").arg(shown(files::decodeFileName(argument)));
+            return std::nullopt;
+        }
+    }
+    if (!options.help && (options.folders.isEmpty() || options.folders.size() > 2)) {
+        problem = options.folders.isEmpty() ? QStringLiteral("no picture folder given")
+                                            : QStringLiteral("more than two folders given");
+        return std::nullopt;
+    }
+    return options;
+}
+
+QString skipText(const TreeTrimPlan::Skipped &skip, const QString &picturePattern)
+{
+    switch (skip.reason) {
+    case TreeTrimPlan::SkipReason::NoPictureFolder:
+        return QStringLiteral("skipped %1: no picture folder %2")
+            .arg(shown(skip.rawFolder), shown(skip.pictureFolder));
+    case TreeTrimPlan::SkipReason::NoPictures:
+        return QStringLiteral("skipped %1: no pictures (%2) in %3")
+            .arg(shown(skip.rawFolder), picturePattern, shown(skip.pictureFolder));
+    case TreeTrimPlan::SkipReason::Unreadable:
+        return QStringLiteral("skipped %1: %2 can't be read: %3")
+            .arg(shown(skip.rawFolder),
+                 shown(skip.rawFiles < 0 ? skip.rawFolder : skip.pictureFolder),
+                 errorText(skip.errorNumber));
+    }
+    return {};
+}
+
+} // namespace
+
+CommandLineTrim::CommandLineTrim(QTextStream &out, QTextStream &err, RecycleFunction recycle)
+    : m_out(out), m_err(err), m_recycle(std::move(recycle))
+{
+    if (!m_recycle) {
+        m_recycle = [](const QString &filePath, platform::TrashedFile *where,
+                       platform::TrashSession *batch) {
+            platform::TrashedFile trashed;
+            const QByteArray path = files::encodeFileName(filePath);
+            const int result =
+                batch ? batch->moveToTrash(path, trashed) : platform::moveToTrash(path, trashed);
+            if (result == 0 && where)
+                *where = trashed;
+            return result;
+        };
+    }
+}
+
+QString CommandLineTrim::usage()
+{
+    return QStringLiteral(
+        "Usage: quorvel trim [--dry-run] [--subfolders] [--sidecars] [--pictures '*.jpg']\n"
+        "                    [--raw '*.nef'] PICTURE_FOLDER [RAW_FOLDER]\n"
+        "\n"
+        "Moves to the desktop's trash every RAW file whose base name matches no picture,\n"
+        "as \"Trim files\" does in the window, without asking. RAW_FOLDER is\n"
+        "PICTURE_FOLDER when not given.\n"
+        "\n"
+        "  --dry-run     print what would go to the trash and move nothing\n"
+        "  --subfolders  trim every folder below too: each RAW folder pairs with the\n"
+        "                picture folder at the same place under PICTURE_FOLDER; one\n"
+        "                without that folder or without pictures is skipped. Hidden\n"
+        "                folders, symbolic links and other volumes are not entered\n"
+        "  --sidecars    sidecar files (.xmp, .pp3, .dop) go along with their RAW file\n"
+        "  --pictures P  the picture pattern, '*.jpg' unless given\n"
+        "  --raw P       the RAW pattern, '*.nef' unless given\n"
+        "  --help        print this and exit\n"
+        "\n"
+        "Patterns are taken as the window's entries: '*.nef (Nikon)' is '*.nef', case is\n"
+        "ignored, and a three-letter extension also takes longer ones starting with it\n"
+        "('*.tif' lists scan.tiff; '*.tiff' is cut to '*.tif' as in the window).\n"
+        "\n"
+        "Exit status: 0 when every file went (or none had to), 1 when any could not be\n"
+        "moved, 2 for wrong usage or a folder that can't be read.\n");
+}
+
+QString CommandLineTrim::patternOf(const QString &argument)
+{
+    const qsizetype space = argument.indexOf(u' ');
+    const QString entry = space < 0 ? argument : argument.first(space);
+    const bool plainExtension = entry.startsWith(u"*.") && entry.size() > 5 &&
+                                !entry.mid(2).contains(u'*') && !entry.mid(2).contains(u'?');
+    return plainExtension ? entry.left(5) : entry;
+}
+
+int CommandLineTrim::run(const QList<QByteArray> &arguments, const QByteArray &workingFolder)
+{
+    QString problem;
+    const std::optional<Options> options = parse(arguments, problem);
+    if (!options) {
+        m_err << "quorvel trim: " << problem << "\n\n" << usage();
+        m_err.flush();
+        return usageOrFolder;
+    }
+    if (options->help) {
+        m_out << usage();
+        m_out.flush();
+        return succeeded;
+    }
+
+    const auto absolute = [&](const QString &folder) {
+        return folder.startsWith(u'/')
+                   ? folder
+                   : files::joinPath(files::decodeFileName(workingFolder), folder);
+    };
+    const QString pictureFolder = absolute(options->folders.first());
+    const QString rawFolder = absolute(options->folders.last());
+    const QString picturePattern = patternOf(options->pictures);
+    const QString rawPattern = patternOf(options->raws);
+
+    std::optional<TreeTrimPlan> plan;
+    try {
+        plan.emplace(pictureFolder, rawFolder, files::WildcardPattern(picturePattern),
+                     files::WildcardPattern(rawPattern), options->subfolders, options->sidecars);
+    } catch (const files::FolderError &error) {
+        m_err << "quorvel trim: " << shown(error.folder())
+              << " can't be read: " << errorText(error.errorNumber()) << "\n";
+        m_err.flush();
+        return usageOrFolder;
+    }
+
+    bool unreadable = false;
+    for (const TreeTrimPlan::Skipped &skip : plan->skipped()) {
+        unreadable = unreadable || skip.reason == TreeTrimPlan::SkipReason::Unreadable;
+        m_err << skipText(skip, picturePattern) << "\n";
+    }
+    m_err.flush();
+
+    int moved = 0;
+    int sidecarsMoved = 0;
+    int failed = 0;
+    {
+        // Closed with the run, so that a card can be unmounted as soon as it ends.
+        platform::TrashSession trash;
+        const auto move = [&](const QString &folder, const QString &name, bool sidecar) {
+            const QString path = files::joinPath(folder, name);
+            const QString note = sidecar ? QStringLiteral(" (sidecar)") : QString();
+            if (options->dryRun) {
+                m_out << "would go: " << shown(path) << note << "\n";
+                return true;
+            }
+            platform::TrashedFile where;
+            const int result = m_recycle(path, &where, &trash);
+            if (result == 0) {
+                m_out << "trashed: " << shown(path) << note << "\n";
+                return true;
+            }
+            ++failed;
+            m_out.flush();
+            m_err << "failed: " << shown(path) << note << ": " << errorText(result) << "\n";
+            m_err.flush();
+            return false;
+        };
+        for (const TreeTrimPlan::Pair &pair : plan->pairs()) {
+            for (size_t k = 0; k < pair.toTrim.size(); ++k) {
+                if (!move(pair.rawFolder, pair.rawNames->at(pair.toTrim[k]), false))
+                    continue;
+                ++moved;
+                // Only once their RAW file is gone: a RAW file without its
+                // sidecar would lose its edits.
+                for (const QString &sidecar : pair.sidecars[k])
+                    sidecarsMoved += move(pair.rawFolder, sidecar, true) ? 1 : 0;
+            }
+        }
+    }
+
+    const QString sidecarText =
+        options->sidecars ? QStringLiteral(", and %1 sidecar file(s) with them").arg(sidecarsMoved)
+                          : QString();
+    if (options->dryRun) {
+        m_out << moved << " file(s) would go to the trash" << sidecarText << "\n";
+    } else {
+        m_out << moved << " file(s) moved to the trash" << sidecarText;
+        if (failed > 0)
+            m_out << "; " << failed << " could not be moved";
+        m_out << "\n";
+    }
+    m_out.flush();
+    if (unreadable)
+        return usageOrFolder;
+    return failed > 0 ? someFailed : succeeded;
+}
+
+} // namespace quorvel::trimming

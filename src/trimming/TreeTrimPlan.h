@@ -1,0 +1,72 @@
+#pragma once
+
+#include "files/NameList.h"
+
+#include <memory>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace quorvel::files {
+class WildcardPattern;
+}
+
+namespace quorvel::trimming {
+
+// What a trim takes from a picture folder and a RAW folder, or with below
+// from the whole trees under them: each RAW folder pairs with the picture
+// folder at the same place under the picture side (on a camera with two
+// slots SLOT2/DCIM/100NIKON with SLOT1/DCIM/100NIKON; with both sides one
+// tree, each folder with itself). Names match only within a pair:
+// DSC_0001.jpg in 100NIKON keeps nothing in 101NIKON.
+//
+// A RAW folder whose picture folder is missing, can't be read or lists no
+// pictures is skipped, never emptied: that a folder was forgotten or pulled
+// out must not read as "every RAW file here has lost its picture". Each
+// folder is read once, even where the two trees are one or one lies within
+// the other.
+class TreeTrimPlan
+{
+public:
+    struct Pair
+    {
+        QString relativePath; // "" for the roots themselves
+        QString pictureFolder;
+        QString rawFolder;
+        std::shared_ptr<const files::NameList> pictureNames;
+        std::shared_ptr<const files::NameList> rawNames;
+        // Indices, ascending, into rawNames of the files the trim takes.
+        std::vector<int> toTrim;
+        // With sidecars asked for, those going along with each of toTrim.
+        std::vector<QStringList> sidecars;
+    };
+    enum class SkipReason { NoPictureFolder, NoPictures, Unreadable };
+    struct Skipped
+    {
+        QString relativePath;
+        QString pictureFolder;
+        QString rawFolder;
+        SkipReason reason;
+        int rawFiles = 0;    // -1 when the RAW folder itself can't be read
+        int errorNumber = 0; // with Unreadable
+    };
+
+    // Throws FolderError when either root can't be read.
+    TreeTrimPlan(const QString &pictureRoot, const QString &rawRoot,
+                 const files::WildcardPattern &pictures, const files::WildcardPattern &raws,
+                 bool below, bool sidecars);
+
+    // The RAW folders with RAW files in them that pair with a picture folder
+    // holding pictures, in the walk's order; RAW folders without any RAW file
+    // have nothing to lose and are in neither list.
+    const std::vector<Pair> &pairs() const { return m_pairs; }
+    const std::vector<Skipped> &skipped() const { return m_skipped; }
+    int filesToTrim() const;
+    int sidecarsToTrim() const;
+
+private:
+    std::vector<Pair> m_pairs;
+    std::vector<Skipped> m_skipped;
+};
+
+} // namespace quorvel::trimming
