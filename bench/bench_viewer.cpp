@@ -17,9 +17,9 @@
 #include "platform/MountedVolumes.h"
 #include "support/BareJpeg.h"
 #include "support/CardFiles.h"
+#include "support/core/FakeMessageBox.h"
 #include "support/core/RecordingRecycler.h"
-#include "support/NoMessages.h"
-#include "support/Photograph.h"
+#include "support/gui/Photograph.h"
 #include "support/TableRow.h"
 #include "support/Timing.h"
 #include "ui/App.h"
@@ -37,7 +37,6 @@
 #include <ctime>
 #include <exiv2/exiv2.hpp>
 #include <QApplication>
-#include <QBuffer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
@@ -52,19 +51,12 @@
 
 using namespace quorvel;
 using quorvel::bench::millisecondsSince;
-using quorvel::bench::NoMessages;
-using quorvel::bench::photograph;
 using quorvel::bench::TableRow;
+using quorvel::test::FakeMessageBox;
+using quorvel::test::jpegOf;
+using quorvel::test::photograph;
 
 namespace {
-
-QByteArray jpegOf(const QImage &image, int quality)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "jpeg", quality);
-    return buffer.data();
-}
 
 // The JPEG with a 160 x 120 Exif thumbnail, written by Exiv2 as a camera's
 // would be.
@@ -185,7 +177,8 @@ bool culledFromTheMainWindow(bool quick, const std::vector<QByteArray> &variants
         }
     }
 
-    NoMessages messages;
+    // A rejection asks nothing; were anything asked, No leaves every file alone.
+    FakeMessageBox messages;
     test::RecordingRecycler recycler(messages); // the real trash, timed
     const ui::App app = ui::App::fromBuild();
     files::VolumeTable volumes(platform::mountedVolumes());
@@ -323,8 +316,8 @@ int main(int argc, char *argv[])
     // that no two files are the same bytes.
     std::fprintf(stderr, "writing %d pictures of %dx%d...\n", count, size.width(), size.height());
     std::vector<QByteArray> variants;
-    for (int shade = 0; shade < 4; ++shade) {
-        const QImage picture = photograph(size, shade * 60);
+    for (int variant = 0; variant < 4; ++variant) {
+        const QImage picture = photograph(size, variant);
         variants.push_back(withThumbnail(jpegOf(picture, 90), picture));
     }
     QStringList paths;
@@ -345,14 +338,14 @@ int main(int argc, char *argv[])
         paths << path;
     }
 
-    NoMessages messages;
+    // Nothing is deleted here: the recycler moves nothing, and a question
+    // would be answered No.
+    FakeMessageBox messages;
+    test::RecordingRecycler recycler;
     ui::FileListBox list(folder.path());
     list.setPattern(QStringLiteral("*.JPG"));
     list.setPath(folder.path());
-    viewer::dlgShowPicture dialog(
-        messages,
-        [](const QString &, platform::TrashedFile *, platform::TrashSession *) { return 0; },
-        [] {});
+    viewer::dlgShowPicture dialog(messages, recycler.function(), [] {});
     dialog.setBrowsedList(&list);
     bool allShown = true;
 

@@ -3,8 +3,8 @@
 #include "platform/Trash.h"
 #include "support/core/ByteFiles.h"
 #include "support/core/FakeMessageBox.h"
+#include "support/core/RecordingRecycler.h"
 #include "support/core/RecordingTrimHost.h"
-#include "trimming/RecycleFile.h"
 #include "trimming/TrimHost.h"
 #include "trimming/TrimOperation.h"
 #include "trimming/UndoTrim.h"
@@ -111,13 +111,8 @@ private slots:
         host.folder = QFile::decodeName(folder);
         test::FakeMessageBox messages;
         messages.answer(platform::IDYES);
-        trimming::TrimOperation trim(
-            host, messages,
-            [&messages](const QString &path, platform::TrashedFile *where,
-                        platform::TrashSession *batch) {
-                return trimming::RecycleFile(path, false, messages, where, batch);
-            },
-            QStringLiteral("x"));
+        test::RecordingRecycler recycler(messages);
+        trimming::TrimOperation trim(host, messages, recycler.function(), QStringLiteral("x"));
         trim.setSidecars(sidecars);
         trim.run();
 
@@ -137,6 +132,7 @@ private slots:
         }
         std::sort(moved.begin(), moved.end());
         QCOMPARE(moved, gone);
+        QCOMPARE(recycler.paths().size(), gone.size()); // each asked of the trash once
         QVERIFY(messages.last().prompt.startsWith("You have deleted 2 file(s)"));
 
         const auto trashed = [&](const QByteArray &name) {

@@ -1,7 +1,8 @@
 #include "files/FileNames.h"
 #include "support/core/CameraFiles.h"
 #include "support/core/FakeMessageBox.h"
-#include "trimming/RecycleFile.h"
+#include "support/core/RecordingRecycler.h"
+#include "support/gui/Photograph.h"
 #include "ui/CommandButton.h"
 #include "ui/FileListBox.h"
 #include "ui/Image.h"
@@ -29,31 +30,17 @@
 
 using namespace quorvel;
 using quorvel::test::FakeMessageBox;
+using quorvel::test::jpegOf;
+using quorvel::test::photograph;
+using quorvel::test::RecordingRecycler;
 
 namespace {
 
 const QString failureText = QStringLiteral("CAN'T LOAD PICTURE FORMAT ...");
 
-// A picture with something in it, so that a JPEG of it has real compressed
-// data and a wrong turn or scale shows in its pixels: the left third red,
-// the rest a blue field with noise.
-QImage photograph(QSize size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    quint32 noise = 12345;
-    for (int y = 0; y < size.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < size.width(); ++x) {
-            noise = noise * 1103515245u + 12345u;
-            const int grain = int(noise >> 27);
-            line[x] = x < size.width() / 3 ? qRgb(230 + grain / 4, grain, grain)
-                                           : qRgb(grain, 40 + grain, 220 + grain / 2);
-        }
-    }
-    return image;
-}
-
-QByteArray encoded(const QImage &image, const char *format, int quality = -1)
+// The test pictures in the formats other than JPEG, which test::jpegOf
+// covers: the viewer reads whatever Qt's image plug-ins read.
+QByteArray fileOf(const QImage &image, const char *format, int quality = -1)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -72,7 +59,7 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 // display (orientation 6: a quarter turn clockwise).
 QByteArray jpegWithOrientation(QSize stored, quint8 orientation)
 {
-    QByteArray jpeg = encoded(photograph(stored), "jpeg", 90);
+    QByteArray jpeg = jpegOf(photograph(stored), 90);
     QByteArray exif("\xFF\xE1\x00\x22"
                     "Exif\0\0"
                     "MM\x00\x2A\x00\x00\x00\x08" // big-endian TIFF, first directory at 8
@@ -152,22 +139,6 @@ bool isRed(const QWidget *widget)
 {
     return widget->palette().color(QPalette::WindowText) == QColor(255, 0, 0);
 }
-
-struct Recycler
-{
-    int calls = 0;
-    QString path;
-    int result = 0;
-
-    trimming::RecycleFunction function()
-    {
-        return [this](const QString &filePath, platform::TrashedFile *, platform::TrashSession *) {
-            ++calls;
-            path = filePath;
-            return result;
-        };
-    }
-};
 
 // Decodes as the program does, but holds one picture back until the test
 // lets it through: the slow card or the huge file, on purpose. A decode
@@ -250,14 +221,14 @@ private slots:
 
 private:
     QString picturePath(const QString &name) const { return m_folder.filePath(name); }
-    QString makePicture(const QString &name, QSize size, const char *format = "jpeg");
+    QString makePicture(const QString &name, QSize size);
     QString makeLargePhotograph(const QString &name);
 
     QTemporaryDir m_root;
     QDir m_folder;
     QString m_dataHome;
     FakeMessageBox m_messages;
-    Recycler m_recycler;
+    RecordingRecycler m_recycler;
     int m_refreshes = 0;
     std::unique_ptr<viewer::dlgShowPicture> m_dialog;
 };
@@ -280,7 +251,7 @@ void tst_dlgShowPicture::init()
     // several tests share their names.
     QVERIFY(QDir(m_dataHome + QStringLiteral("/Trash")).removeRecursively());
     m_messages.clear();
-    m_recycler = Recycler();
+    m_recycler.clear();
     m_refreshes = 0;
     m_dialog = std::make_unique<viewer::dlgShowPicture>(m_messages, m_recycler.function(),
                                                         [this] { ++m_refreshes; });
@@ -292,10 +263,10 @@ void tst_dlgShowPicture::cleanup()
     ui::Screen::setMousePointer(ui::Screen::vbDefault);
 }
 
-QString tst_dlgShowPicture::makePicture(const QString &name, QSize size, const char *format)
+QString tst_dlgShowPicture::makePicture(const QString &name, QSize size)
 {
     const QString path = picturePath(name);
-    if (!writeFile(path, encoded(photograph(size), format, 90)))
+    if (!writeFile(path, jpegOf(photograph(size), 90)))
         qFatal("could not write %s", qPrintable(path));
     return path;
 }
@@ -307,7 +278,7 @@ QString tst_dlgShowPicture::makeLargePhotograph(const QString &name)
     QImage large(8256, 5504, QImage::Format_RGB32);
     large.fill(qRgb(90, 140, 200));
     const QString path = picturePath(name);
-    return writeFile(path, encoded(large, "jpeg", 90)) ? path : QString();
+    return writeFile(path, jpegOf(large, 90)) ? path : QString();
 }
 
 void tst_dlgShowPicture::layout()
@@ -439,17 +410,17 @@ void tst_dlgShowPicture::readsEachFormat_data()
     const QImage picture = photograph(QSize(40, 30));
     for (const char *format : {"jpeg", "png", "bmp", "tiff", "webp"}) {
         QTest::newRow(format) << QStringLiteral("picture.") + QLatin1String(format)
-                              << encoded(picture, format, 90) << QSize(533, 400);
+                              << fileOf(picture, format, 90) << QSize(533, 400);
     }
     QTest::newRow("gif") << QStringLiteral("picture.gif") << gifOf(QSize(40, 30))
                          << QSize(533, 400);
     // Phones append a video or a second picture after the JPEG's end.
     QTest::newRow("JPEG with data after its end")
-        << QStringLiteral("PXL_0001.jpg") << encoded(picture, "jpeg", 90) + QByteArray(200000, '\0')
+        << QStringLiteral("PXL_0001.jpg") << jpegOf(picture, 90) + QByteArray(200000, '\0')
         << QSize(533, 400);
     // Told by content, not by name.
     QTest::newRow("PNG named .jpg")
-        << QStringLiteral("IMG_0001.jpg") << encoded(picture, "png") << QSize(533, 400);
+        << QStringLiteral("IMG_0001.jpg") << fileOf(picture, "png") << QSize(533, 400);
 }
 
 void tst_dlgShowPicture::readsEachFormat()
@@ -497,9 +468,9 @@ void tst_dlgShowPicture::unreadableFiles_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
 
-    const QByteArray jpeg = encoded(photograph(QSize(300, 200)), "jpeg", 90);
-    const QByteArray png = encoded(photograph(QSize(300, 200)), "png");
-    const QByteArray bmp = encoded(photograph(QSize(300, 200)), "bmp");
+    const QByteArray jpeg = jpegOf(photograph(QSize(300, 200)), 90);
+    const QByteArray png = fileOf(photograph(QSize(300, 200)), "png");
+    const QByteArray bmp = fileOf(photograph(QSize(300, 200)), "bmp");
     QTest::newRow("unknown format") << QStringLiteral("notes.jpg")
                                     << QByteArray("These are not the pixels you are looking for.");
     QTest::newRow("empty file") << QStringLiteral("empty.jpg") << QByteArray();
@@ -509,7 +480,7 @@ void tst_dlgShowPicture::unreadableFiles_data()
     QTest::newRow("truncated BMP") << QStringLiteral("cut.bmp") << bmp.left(bmp.size() / 2);
     // A NEF is a TIFF container with a thumbnail in front: no picture to show.
     QTest::newRow("RAW file in TIFF dress")
-        << QStringLiteral("DSC_0001.nef") << encoded(photograph(QSize(160, 120)), "tiff");
+        << QStringLiteral("DSC_0001.nef") << fileOf(photograph(QSize(160, 120)), "tiff");
     QTest::newRow("RAW file") << QStringLiteral("DSC_0002.NEF")
                               << QByteArray("MM\0*\0\0\0\x08\0\0\0\0\0\0\0\0", 16);
     QTest::newRow("vanished file") << QStringLiteral("gone.jpg") << QByteArray();
@@ -594,7 +565,7 @@ void tst_dlgShowPicture::showsSixteenBitPictureBeyondReaderLimit()
     QImage deep(4800, 3600, QImage::Format_RGBX64);
     deep.fill(QColor(200, 60, 40));
     const QString path = picturePath(QStringLiteral("IMG_0016.png"));
-    QVERIFY(writeFile(path, encoded(deep, "png")));
+    QVERIFY(writeFile(path, fileOf(deep, "png")));
     deep = QImage();
 
     viewer::dlgShowPicture &dialog = *m_dialog;
@@ -685,7 +656,7 @@ void tst_dlgShowPicture::deleteAnsweredNo()
                                                           "to delete file ?"));
     QCOMPARE(m_messages.last().flags, 0x134);
     QCOMPARE(m_messages.last().title, QStringLiteral("Delete file"));
-    QCOMPARE(m_recycler.calls, 0);
+    QVERIFY(m_recycler.paths().isEmpty());
     QCOMPARE(m_refreshes, 0);
     QVERIFY(dialog.isVisible());
     QVERIFY(dialog.Image1->Visible() && !dialog.Image1->Picture().isNull());
@@ -703,13 +674,8 @@ void tst_dlgShowPicture::deleteMovesPictureToTrash()
     QCOMPARE(fb1.ListCount(), 3);
 
     FakeMessageBox messages;
-    viewer::dlgShowPicture dialog(
-        messages,
-        [&messages](const QString &filePath, platform::TrashedFile *where,
-                    platform::TrashSession *batch) {
-            return trimming::RecycleFile(filePath, false, messages, where, batch);
-        },
-        [&fb1] { fb1.Refresh(); });
+    RecordingRecycler recycler(messages);
+    viewer::dlgShowPicture dialog(messages, recycler.function(), [&fb1] { fb1.Refresh(); });
     const QString path = picturePath(QStringLiteral("IMG_0010.jpg"));
     dialog.setTag(path);
     dialog.show();
@@ -725,6 +691,7 @@ void tst_dlgShowPicture::deleteMovesPictureToTrash()
     QCOMPARE(messages.last().flags, 0x40);
     QVERIFY(messages.last().title.isEmpty());
 
+    QCOMPARE(recycler.paths(), QStringList{path});
     QVERIFY(!QFile::exists(path));
     QVERIFY(QFile::exists(m_dataHome + QStringLiteral("/Trash/files/IMG_0010.jpg")));
     QVERIFY(QFile::exists(m_dataHome + QStringLiteral("/Trash/info/IMG_0010.jpg.trashinfo")));
@@ -752,12 +719,11 @@ void tst_dlgShowPicture::deleteFailureIsReported()
     const QString path = makePicture(QStringLiteral("IMG_0012.jpg"), QSize(90, 60));
     dialog.setTag(path);
     dialog.show();
-    m_recycler.result = result;
+    m_recycler.fail(path, result);
     m_messages.answer(platform::IDYES);
     dialog.cmdDelete->click();
 
-    QCOMPARE(m_recycler.calls, 1);
-    QCOMPARE(m_recycler.path, path);
+    QCOMPARE(m_recycler.paths(), QStringList{path});
     QCOMPARE(m_messages.count(), 2);
     QCOMPARE(
         m_messages.last().prompt,
@@ -775,14 +741,9 @@ void tst_dlgShowPicture::deleteWhileFailureShows()
     const QString path = picturePath(QStringLiteral("IMG_0013.jpg"));
     QVERIFY(writeFile(path, "broken"));
     FakeMessageBox messages;
+    RecordingRecycler recycler(messages);
     int refreshes = 0;
-    viewer::dlgShowPicture dialog(
-        messages,
-        [&messages](const QString &filePath, platform::TrashedFile *where,
-                    platform::TrashSession *batch) {
-            return trimming::RecycleFile(filePath, false, messages, where, batch);
-        },
-        [&refreshes] { ++refreshes; });
+    viewer::dlgShowPicture dialog(messages, recycler.function(), [&refreshes] { ++refreshes; });
     dialog.setTag(path);
     dialog.show();
     QCOMPARE(dialog.Label1->Caption(), failureText);
@@ -791,6 +752,7 @@ void tst_dlgShowPicture::deleteWhileFailureShows()
     dialog.cmdDelete->click();
     QVERIFY(messages.messages().at(0).prompt.contains(path));
     QCOMPARE(messages.last().flags, 0x40);
+    QCOMPARE(recycler.paths(), QStringList{path});
     QVERIFY(!QFile::exists(path));
     QVERIFY(QFile::exists(m_dataHome + QStringLiteral("/Trash/files/IMG_0013.jpg")));
     QCOMPARE(refreshes, 1);
@@ -802,24 +764,19 @@ struct CullingFolder
 {
     CullingFolder(const QString &folder, const QString &dataHome,
                   pictures::PictureCache::Decoder decoder = {})
-        : list(folder),
-          dialog(
-              messages,
-              [this](const QString &filePath, platform::TrashedFile *where,
-                     platform::TrashSession *batch) {
-                  return trimming::RecycleFile(filePath, false, messages, where, batch);
-              },
-              [this] {
-                  ++refreshes;
-                  list.Refresh();
-              },
-              std::move(decoder)),
+        : list(folder), dialog(
+                            messages, recycler.function(),
+                            [this] {
+                                ++refreshes;
+                                list.Refresh();
+                            },
+                            std::move(decoder)),
           trash(dataHome + QStringLiteral("/Trash"))
     {
         for (int i = 1; i <= 5; ++i) {
             const QString name = QStringLiteral("DSC_000%1.JPG").arg(i);
             QImage picture = photograph(QSize(60 + i, 40));
-            bytes[name] = encoded(picture, "jpeg", 90);
+            bytes[name] = jpegOf(picture, 90);
             if (!writeFile(folder + QLatin1Char('/') + name, bytes[name]))
                 qFatal("could not write %s", qPrintable(name));
         }
@@ -838,6 +795,7 @@ struct CullingFolder
     QString shownName() const { return QFileInfo(dialog.Tag()).fileName(); }
 
     FakeMessageBox messages;
+    RecordingRecycler recycler{messages};
     ui::FileListBox list;
     viewer::dlgShowPicture dialog;
     QString trash;
@@ -1018,8 +976,7 @@ void tst_dlgShowPicture::rawPreview()
     QFETCH(int, orientation);
     QFETCH(QSize, natural);
 
-    const QByteArray preview =
-        withPreview ? encoded(photograph(QSize(120, 80)), "jpeg", 90) : QByteArray();
+    const QByteArray preview = withPreview ? jpegOf(photograph(QSize(120, 80)), 90) : QByteArray();
     const QString path = picturePath(QStringLiteral("DSC_0042.NEF"));
     QVERIFY(writeFile(path, test::minimalDng(preview, QSize(120, 80), orientation)));
     viewer::dlgShowPicture &dialog = *m_dialog;
@@ -1112,7 +1069,7 @@ void tst_dlgShowPicture::fullScreenEndsWithTheOpening()
     } else if (closedBy == QLatin1String("Delete")) {
         m_messages.answer(platform::IDYES);
         dialog.cmdDelete->click();
-        QCOMPARE(m_recycler.calls, 1);
+        QCOMPARE(m_recycler.paths().size(), 1);
     } else {
         QVERIFY(dialog.close());
     }
@@ -1157,7 +1114,7 @@ void tst_dlgShowPicture::deleteActsOnWhatIsShown()
     HeldDecoder decoder(held);
     CullingFolder culling(m_folder.path(), m_dataHome, decoder.function());
     if (withThumbnail) {
-        const QByteArray thumbnail = encoded(photograph(QSize(160, 120)), "jpeg", 80);
+        const QByteArray thumbnail = jpegOf(photograph(QSize(160, 120)), 80);
         QVERIFY(writeFile(
             held, test::withExifThumbnail(culling.bytes.value("DSC_0003.JPG"), thumbnail, 1)));
     }
