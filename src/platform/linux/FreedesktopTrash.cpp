@@ -407,11 +407,10 @@ int trashInto(Trash &trash, int folderFd, const QByteArray &name, const QByteArr
                 if (const int refused =
                         refuseArrivedFolder(trash, folderFd, name, inTrash, infoName, arrived))
                     return refused;
-                where = {path, trash.path % "/files/" % inTrash, trash.path % "/info/" % infoName};
-                where.info = info;
-                where.device = quint64(arrived.volume.device);
-                where.inode = arrived.inode;
-                where.size = arrived.size;
+                where = {
+                    path,        trash.path % "/files/" % inTrash, trash.path % "/info/" % infoName,
+                    info,        quint64(arrived.volume.device),   arrived.inode,
+                    arrived.size};
                 return 0;
             }
         }
