@@ -11,27 +11,12 @@ set(quorvel_src_binary ${CMAKE_CURRENT_BINARY_DIR})
 cmake_path(SET quorvel_layer_table NORMALIZE ${CMAKE_CURRENT_LIST_DIR}/../docs/ARCHITECTURE.md)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${quorvel_layer_table})
 
-# quorvel_layer_rule(<folder> <qt-out> <uses-out>): the folder's row of the table.
-function(quorvel_layer_rule folder qt_out uses_out)
-    file(STRINGS ${quorvel_layer_table} rows REGEX "^\\| `[a-z_]+/` \\|")
-    foreach(row IN LISTS rows)
-        if(row MATCHES "^\\| `${folder}/` \\|([^|]*)\\|([^|]*)\\|")
-            set(qt_column "${CMAKE_MATCH_1}")
-            set(uses_column "${CMAKE_MATCH_2}")
-            string(REGEX MATCHALL "[A-Za-z]+" qt "${qt_column}")
-            string(REGEX MATCHALL "[a-z_]+" uses "${uses_column}")
-            set(${qt_out} ${qt} PARENT_SCOPE)
-            set(${uses_out} ${uses} PARENT_SCOPE)
-            return()
-        endif()
-    endforeach()
-    message(FATAL_ERROR "docs/ARCHITECTURE.md has no row for src/${folder}/")
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/LayerTable.cmake)
 
 # quorvel_layer(<folder> <source>...): the folder's library, linked to what its
 # row allows, with the include check run whenever one of its files changes.
 function(quorvel_layer folder)
-    quorvel_layer_rule(${folder} qt uses)
+    quorvel_layer_rule(${quorvel_layer_table} ${folder} qt uses)
     set(target quorvel_${folder})
     add_library(${target} STATIC ${ARGN})
     target_include_directories(${target} PUBLIC ${quorvel_src} ${quorvel_src_binary})
@@ -50,7 +35,7 @@ endfunction()
 function(quorvel_check_includes folder target)
     list(TRANSFORM ARGN PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/ OUTPUT_VARIABLE sources)
     list(FILTER sources INCLUDE REGEX "\\.(cpp|h)$")
-    quorvel_layer_rule(${folder} qt uses)
+    quorvel_layer_rule(${quorvel_layer_table} ${folder} qt uses)
     set(qt_includes "")
     foreach(module IN LISTS qt)
         get_target_property(dirs Qt6::${module} INTERFACE_INCLUDE_DIRECTORIES)
@@ -63,6 +48,7 @@ function(quorvel_check_includes folder target)
                 -DTABLE=${quorvel_layer_table} "-DQT_INCLUDES=${qt_includes}"
                 -DSTAMP=${stamp} -P ${quorvel_src}/check_includes.cmake
         DEPENDS ${sources} ${quorvel_layer_table} ${quorvel_src}/check_includes.cmake
+                ${quorvel_src}/LayerTable.cmake
         COMMENT "Checking what src/${folder}/ includes"
         VERBATIM)
     add_custom_target(${target}_includes DEPENDS ${stamp})

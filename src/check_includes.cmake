@@ -9,20 +9,8 @@
 #   STAMP        touched when every file passes
 cmake_minimum_required(VERSION 3.25)
 
-file(STRINGS ${TABLE} rows REGEX "^\\| `[a-z_]+/` \\|")
-set(found_row FALSE)
-foreach(row IN LISTS rows)
-    if(row MATCHES "^\\| `${FOLDER}/` \\|([^|]*)\\|([^|]*)\\|")
-        set(qt_column "${CMAKE_MATCH_1}")
-        set(uses_column "${CMAKE_MATCH_2}")
-        string(REGEX MATCHALL "[A-Za-z]+" qt_modules "${qt_column}")
-        string(REGEX MATCHALL "[a-z_]+" allowed "${uses_column}")
-        set(found_row TRUE)
-    endif()
-endforeach()
-if(NOT found_row)
-    message(FATAL_ERROR "The table in ${TABLE} has no row for ${FOLDER}/")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/LayerTable.cmake)
+quorvel_layer_rule(${TABLE} ${FOLDER} qt_modules allowed)
 list(APPEND allowed ${FOLDER})
 list(TRANSFORM qt_modules PREPEND "Qt" OUTPUT_VARIABLE qt_folders)
 

@@ -21,6 +21,17 @@ QStringList NameList::toStringList() const
     return names;
 }
 
+NameList NameList::without(qsizetype index) const
+{
+    NameList rest;
+    rest.reserve(size() - 1, qsizetype(m_bytes.size()) - bytes(index).size());
+    for (qsizetype i = 0; i < size(); ++i) {
+        if (i != index)
+            rest.append(bytes(i));
+    }
+    return rest;
+}
+
 NameList NameList::encoded(const QStringList &names)
 {
     NameList list;

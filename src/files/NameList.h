@@ -34,6 +34,9 @@ public:
     // The name as the windows show it (see decodeFileName()).
     QString at(qsizetype index) const;
     QStringList toStringList() const;
+    // The same list less the name at index, as a list of its own: a list may
+    // be shared, and is never changed under those who hold it.
+    NameList without(qsizetype index) const;
     // The list of names as text, each turned back into its bytes.
     static NameList encoded(const QStringList &names);
 

@@ -13,16 +13,9 @@ void NameListModel::removeName(int row)
 {
     if (row < 0 || row >= rowCount())
         return;
-    const files::NameList &names = *m_names;
-    files::NameList rest;
-    const qsizetype bytes = names.bytes(names.size() - 1).end() - names.bytes(0).begin();
-    rest.reserve(names.size() - 1, bytes);
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        if (i != row)
-            rest.append(names.bytes(i));
-    }
+    auto rest = std::make_shared<const files::NameList>(m_names->without(row));
     beginRemoveRows({}, row, row);
-    m_names = std::make_shared<const files::NameList>(std::move(rest));
+    m_names = std::move(rest);
     endRemoveRows();
 }
 

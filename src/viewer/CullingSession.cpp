@@ -6,22 +6,6 @@
 
 namespace quorvel::viewer {
 
-namespace {
-
-files::NameList without(const files::NameList &names, qsizetype index)
-{
-    files::NameList rest;
-    const qsizetype bytes = names.bytes(names.size() - 1).end() - names.bytes(0).begin();
-    rest.reserve(names.size() - 1, bytes);
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        if (i != index)
-            rest.append(names.bytes(i));
-    }
-    return rest;
-}
-
-} // namespace
-
 CullingSession::CullingSession(trimming::RecycleFunction recycle, RestoreFunction restore,
                                QObject *parent)
     : QObject(parent), m_recycle(std::move(recycle)), m_restore(std::move(restore))
@@ -112,7 +96,7 @@ CullingSession::Rejection CullingSession::reject()
     m_onScreen.clear();
     // A new list, never the one shared with whoever reads it now.
     const int at = m_index;
-    m_names = std::make_shared<const files::NameList>(without(*m_names, at));
+    m_names = std::make_shared<const files::NameList>(m_names->without(at));
     m_index = std::min(at, count() - 1);
     emit removed(at, rejectedName);
     return {Outcome::Rejected, rejectedName};
