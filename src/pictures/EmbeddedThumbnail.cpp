@@ -1,28 +1,17 @@
 #include "pictures/EmbeddedThumbnail.h"
 
 #include "files/FileNames.h"
+#include "pictures/ColourSpace.h"
+#include "pictures/Exiv2Setup.h"
 #include "pictures/Orientation.h"
 
 #include <exiv2/exiv2.hpp>
-#include <mutex>
 #include <QFileInfo>
 #include <QString>
 
 namespace quorvel::pictures {
 
 namespace {
-
-// Exiv2 sets up its XMP parser on first use, which is not safe from two
-// threads at once; set up here once, it is. Its warnings about the makers'
-// notes it does not know would only reach a terminal nobody reads.
-void setUpExiv2()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        Exiv2::XmpParser::initialize();
-        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-    });
-}
 
 // Large enough to stand in for the picture scaled up, small enough to be
 // decoded in a moment: a RAW file's previews go from 160 pixels to the full
@@ -33,6 +22,13 @@ constexpr uint32_t largestStandIn = 640;
 
 QImage readEmbeddedThumbnail(const QString &fileName)
 {
+    ColourSpace ignored;
+    return readEmbeddedThumbnail(fileName, ignored);
+}
+
+QImage readEmbeddedThumbnail(const QString &fileName, ColourSpace &colourSpace)
+{
+    colourSpace = ColourSpace::sRgb();
     // Only a plain file: a pipe that matches the pattern would keep the
     // reading thread waiting for ever.
     if (!QFileInfo(fileName).isFile())
@@ -63,6 +59,7 @@ QImage readEmbeddedThumbnail(const QString &fileName)
         if (orientation != exif.end() && orientation->count() > 0)
             thumbnail =
                 turned(std::move(thumbnail), transformationOfExif(int(orientation->toLong())));
+        colourSpace = ColourSpace::of(*image);
         return thumbnail;
     } catch (const std::exception &) {
         // Exiv2::Error is one: a file that is no picture, or a cut-off one.

@@ -2,11 +2,14 @@
 
 #include "files/FileNames.h"
 #include "files/RegularFile.h"
+#include "pictures/ColourSpace.h"
+#include "pictures/Exiv2Setup.h"
 #include "pictures/FileFormat.h"
 #include "pictures/Orientation.h"
 
 #include <array>
 #include <cerrno>
+#include <exiv2/exiv2.hpp>
 #include <libraw/libraw.h>
 #include <memory>
 #include <mutex>
@@ -35,6 +38,7 @@ struct Picture::Data
     // the whole RAW container.
     QByteArray embeddedJpeg;
     QImage embeddedPixels;
+    ColourSpace colourSpace;
 };
 
 namespace {
@@ -101,6 +105,7 @@ struct RawPreview
     QByteArray jpeg;
     QImage pixels;
     QImageIOHandler::Transformations transformation;
+    int exifColorSpace = LIBRAW_COLORSPACE_NotFound;
 };
 
 // LibRaw's flip: how the camera was held, as a turn of the sensor's picture.
@@ -123,6 +128,7 @@ std::optional<RawPreview> readRawPreview(const QString &fileName)
     const libraw_thumbnail_t &thumbnail = raw->imgdata.thumbnail;
     RawPreview preview;
     preview.transformation = transformationOfFlip(raw->imgdata.sizes.flip);
+    preview.exifColorSpace = raw->imgdata.color.ExifColorSpace;
     if (thumbnail.tformat == LIBRAW_THUMBNAIL_JPEG && thumbnail.tlength > 0) {
         preview.jpeg = QByteArray(thumbnail.thumb, thumbnail.tlength);
     } else if (thumbnail.tformat == LIBRAW_THUMBNAIL_BITMAP && thumbnail.tcolors == 3 &&
@@ -136,6 +142,37 @@ std::optional<RawPreview> readRawPreview(const QString &fileName)
     return preview;
 }
 
+// The colour space of a RAW file's preview: the profile the preview itself
+// embeds, else what the RAW file's Exif says, which LibRaw has read already.
+// Only a file marked uncalibrated is read again, by Exiv2, for the index
+// that tells Adobe RGB from no colour space at all.
+ColourSpace colourSpaceOfRawPreview(const QString &fileName, const RawPreview &preview)
+{
+    if (!preview.jpeg.isEmpty()) {
+        setUpExiv2();
+        try {
+            auto image = Exiv2::ImageFactory::open(
+                reinterpret_cast<const Exiv2::byte *>(preview.jpeg.constData()),
+                long(preview.jpeg.size()));
+            if (image.get()) {
+                image->readMetadata();
+                if (image->iccProfileDefined())
+                    return ColourSpace::of(*image);
+            }
+        } catch (const std::exception &) {
+            // A preview whose metadata Exiv2 can't read says nothing itself.
+        }
+    }
+    switch (preview.exifColorSpace) {
+    case LIBRAW_COLORSPACE_AdobeRGB:
+        return ColourSpace::adobeRgb();
+    case LIBRAW_COLORSPACE_Uncalibrated:
+        return ColourSpace::ofFile(fileName);
+    default:
+        return ColourSpace::sRgb();
+    }
+}
+
 // The preview a RAW file holds, measured; null when it has none to show.
 std::shared_ptr<Picture::Data> loadRawPreview(const QString &fileName)
 {
@@ -145,6 +182,7 @@ std::shared_ptr<Picture::Data> loadRawPreview(const QString &fileName)
     auto data = std::make_shared<Picture::Data>();
     data->fileName = fileName;
     data->transformation = preview->transformation;
+    data->colourSpace = colourSpaceOfRawPreview(fileName, *preview);
     if (!preview->jpeg.isEmpty()) {
         QBuffer buffer(&preview->jpeg);
         buffer.open(QIODevice::ReadOnly);
@@ -195,6 +233,12 @@ Picture::Picture(std::shared_ptr<const Data> data) : m_data(std::move(data)) {}
 QSize Picture::size() const
 {
     return m_data ? m_data->size : QSize();
+}
+
+const ColourSpace &Picture::colourSpace() const
+{
+    static const ColourSpace sRgb;
+    return m_data ? m_data->colourSpace : sRgb;
 }
 
 // The file is opened again for the decode rather than held open in between:
@@ -275,6 +319,9 @@ Picture LoadPicture(const QString &fileName, int &errorNumber)
         return {};
     }
     data->transformation = reader.transformation();
+    // The header the reader has just read is in the page cache: reading its
+    // metadata again costs no second trip to the card.
+    data->colourSpace = ColourSpace::ofFile(fileName);
     data->size = data->transformation.testFlag(QImageIOHandler::TransformationRotate90)
                      ? data->stored.transposed()
                      : data->stored;

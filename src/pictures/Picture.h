@@ -9,6 +9,8 @@ class QString;
 
 namespace quorvel::pictures {
 
+class ColourSpace;
+
 // The error numbers LoadPicture reports, kept with their classic values.
 inline constexpr int errFileNotFound = 53;
 inline constexpr int errPathFileAccess = 75;
@@ -31,6 +33,10 @@ public:
     // The natural size in pixels, upright: a photograph the camera marked as
     // taken on its side measures as it is meant to be seen.
     QSize size() const;
+
+    // The colours its numbers stand for, measured with it: what its file
+    // embeds or its Exif tags say; sRGB for the empty picture.
+    const ColourSpace &colourSpace() const;
 
     // The picture decoded, turned upright and scaled to exactly pixels. A null
     // image for the empty picture, and for a file whose data turn out to be

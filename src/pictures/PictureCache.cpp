@@ -31,6 +31,42 @@ PictureCache::~PictureCache()
     m_actualPool.waitForDone();
 }
 
+void PictureCache::setScreenProfile(const QByteArray &icc)
+{
+    if (icc == m_screenProfile)
+        return;
+    m_screenProfile = icc;
+    m_screen = icc.isEmpty() ? ColourSpace::sRgb() : ColourSpace::fromIcc(icc);
+    for (const auto &job : std::as_const(m_jobs))
+        job->cancelled = true;
+    m_jobs.clear();
+    m_decoded.clear();
+    for (const auto &job : std::as_const(m_thumbnailJobs))
+        job->cancelled = true;
+    m_thumbnailJobs.clear();
+    m_thumbnails.clear();
+    releaseActualPixels();
+}
+
+QString PictureCache::screenProfileProblem() const
+{
+    if (m_screen.problem().isEmpty())
+        return {};
+    return tr("The screen's colour profile can't be used (%1): colours shown as for an sRGB "
+              "screen")
+        .arg(m_screen.problem());
+}
+
+void PictureCache::manageColours(Decoded &decoded, const ColourSpace &screen)
+{
+    const ColourSpace &picture = decoded.picture.colourSpace();
+    decoded.colourSpace = picture.name();
+    if (!picture.problem().isEmpty())
+        decoded.colourProblem = tr("The picture's colour profile can't be used (%1): shown as sRGB")
+                                    .arg(picture.problem());
+    m_transforms.apply(decoded.image, picture, screen);
+}
+
 void PictureCache::setBox(const DisplayBox &box)
 {
     if (box == m_box)
@@ -60,14 +96,17 @@ std::shared_ptr<PictureCache::Job> PictureCache::start(const QString &path, int 
     auto job = std::make_shared<Job>();
     job->result = job->promise.get_future().share();
     const DisplayBox box = m_box;
+    const ColourSpace screen = m_screen;
     m_pool.start(
-        [this, job, path, box] {
+        [this, job, path, box, screen] {
             if (job->cancelled) {
                 job->promise.set_value({});
                 return;
             }
             job->started = true;
-            job->promise.set_value(m_decode(path, box, job->cancelled));
+            Decoded decoded = m_decode(path, box, job->cancelled);
+            manageColours(decoded, screen);
+            job->promise.set_value(std::move(decoded));
             QMetaObject::invokeMethod(
                 this, [this, path, job] { landed(path, job); }, Qt::QueuedConnection);
         },
@@ -166,10 +205,12 @@ void PictureCache::requestThumbnail(const QString &path)
         return;
     auto job = std::make_shared<ThumbnailJob>();
     m_thumbnailJobs.insert(path, job);
-    m_thumbnailPool.start([this, job, path] {
+    m_thumbnailPool.start([this, job, path, screen = m_screen] {
         if (job->cancelled)
             return;
-        job->image = pictures::readEmbeddedThumbnail(path);
+        ColourSpace colourSpace;
+        job->image = pictures::readEmbeddedThumbnail(path, colourSpace);
+        m_transforms.apply(job->image, colourSpace, screen);
         QMetaObject::invokeMethod(
             this, [this, path, job] { thumbnailLanded(path, job); }, Qt::QueuedConnection);
     });
@@ -197,13 +238,15 @@ void PictureCache::requestActualPixels(const QString &path)
     m_actualPath = path;
     auto job = std::make_shared<ThumbnailJob>();
     m_actualJob = job;
-    m_actualPool.start([this, job, path] {
+    m_actualPool.start([this, job, path, screen = m_screen] {
         if (job->cancelled)
             return;
         int errorNumber = 0;
         const pictures::Picture picture = pictures::LoadPicture(path, errorNumber);
-        if (errorNumber == 0)
+        if (errorNumber == 0) {
             job->image = picture.render(picture.size());
+            m_transforms.apply(job->image, picture.colourSpace(), screen);
+        }
         QMetaObject::invokeMethod(
             this,
             [this, path, job] {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pictures/ColourSpace.h"
+#include "pictures/ColourTransforms.h"
 #include "pictures/DisplayBox.h"
 #include "pictures/Picture.h"
 
@@ -22,7 +24,9 @@ namespace quorvel::pictures {
 // memory; work for any other is dropped before it starts. Beside them it
 // reads the small thumbnails embedded in the files, on a thread of their own
 // so that they never wait behind a full decode: they stand in for a picture
-// that the user reached before its decode did.
+// that the user reached before its decode did. Every image it hands out is
+// in the screen's colour space, turned on the worker that made it, at the
+// size it is shown at.
 class PictureCache : public QObject
 {
     Q_OBJECT
@@ -36,6 +40,13 @@ public:
         int errorNumber = 0;
         QImage image;
         double milliseconds = 0; // what the decode took on its worker
+        // Empty when the picture is sRGB or taken for it; "Adobe RGB" for
+        // Adobe RGB (1998) however it was recognised; otherwise its profile's
+        // own description.
+        QString colourSpace;
+        // Empty, or for the status line: the picture's profile could not be
+        // used and its colours are shown as sRGB.
+        QString colourProblem;
     };
 
     // Reads the picture in path and decodes it at the size box shows it at,
@@ -55,6 +66,16 @@ public:
     // or asked for under the old.
     void setBox(const DisplayBox &box);
     const DisplayBox &box() const { return m_box; }
+
+    // The ICC profile of the screen the pictures are shown on; empty means
+    // sRGB. A profile other than the one in use drops all that was decoded,
+    // the thumbnails and the look at one to one, so that the next picture is
+    // made for the new screen; the same one again does nothing.
+    void setScreenProfile(const QByteArray &icc);
+    // Empty when the screen's profile in use was read fine, or none was
+    // given; otherwise, for the status line, that it could not be used and
+    // the screen is taken for sRGB.
+    QString screenProfileProblem() const;
 
     // The decoded picture in path, or null when it has not landed yet.
     const Decoded *find(const QString &path) const;
@@ -110,6 +131,8 @@ private:
     void landed(const QString &path, const std::shared_ptr<Job> &job);
     void take(const QString &path, const Decoded &decoded);
     void thumbnailLanded(const QString &path, const std::shared_ptr<ThumbnailJob> &job);
+    // On a worker: decoded's image turned into screen's colours.
+    void manageColours(Decoded &decoded, const ColourSpace &screen);
 
     // Set once, before any worker runs: the workers read it without a lock.
     const Decoder m_decode;
@@ -123,6 +146,12 @@ private:
     // never queues behind the decodes ahead.
     QThreadPool m_actualPool;
     DisplayBox m_box;
+    QByteArray m_screenProfile;
+    // Each job takes a copy with it: a new screen's never reaches a decode
+    // already under way, which is dropped instead.
+    ColourSpace m_screen;
+    // Shared by all the workers; locks itself.
+    ColourTransforms m_transforms;
     QHash<QString, Decoded> m_decoded;
     QHash<QString, std::shared_ptr<Job>> m_jobs;
     QHash<QString, QImage> m_thumbnails;
