@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <unistd.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 namespace quorvel::test {
@@ -184,6 +185,53 @@ bool XvfbSession::screenshot(const QString &file, qulonglong window) const
     process.start(QStringLiteral("import"),
                   {"-window", window ? QString::number(window) : QStringLiteral("root"), file});
     return process.waitForFinished(30000) && process.exitCode() == 0;
+}
+
+bool XvfbSession::setRootProperty(const QByteArray &name, const QByteArray &bytes, int format) const
+{
+    Display *display = XOpenDisplay(m_display.toLocal8Bit().constData());
+    if (!display)
+        return false;
+    // Xlib takes 16- and 32-bit units as shorts and longs in memory.
+    QByteArray units;
+    if (format == 8) {
+        units = bytes;
+    } else {
+        const int width = format / 8;
+        for (qsizetype at = 0; at + width <= bytes.size(); at += width) {
+            unsigned long value = 0;
+            for (int i = width - 1; i >= 0; --i)
+                value = (value << 8) | quint8(bytes[at + i]);
+            if (format == 16) {
+                const short unit = short(value);
+                units.append(reinterpret_cast<const char *>(&unit), sizeof unit);
+            } else {
+                const long unit = long(value);
+                units.append(reinterpret_cast<const char *>(&unit), sizeof unit);
+            }
+        }
+    }
+    const int count = format == 8 ? int(bytes.size()) : int(bytes.size() / (format / 8));
+    XChangeProperty(display, DefaultRootWindow(display),
+                    XInternAtom(display, name.constData(), False), XA_CARDINAL, format,
+                    PropModeReplace, reinterpret_cast<const unsigned char *>(units.constData()),
+                    count);
+    // A round trip: the property is there once this returns.
+    XSync(display, False);
+    XCloseDisplay(display);
+    return true;
+}
+
+bool XvfbSession::deleteRootProperty(const QByteArray &name) const
+{
+    Display *display = XOpenDisplay(m_display.toLocal8Bit().constData());
+    if (!display)
+        return false;
+    XDeleteProperty(display, DefaultRootWindow(display),
+                    XInternAtom(display, name.constData(), False));
+    XSync(display, False);
+    XCloseDisplay(display);
+    return true;
 }
 
 } // namespace quorvel::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QProcess>
 #include <QString>
@@ -41,6 +42,11 @@ public:
     QRect geometry(qulonglong window) const;
     // Saves the screen, or one window, as a PNG (needs ImageMagick's import).
     bool screenshot(const QString &file, qulonglong window = 0) const;
+    // Sets a property of the root window, as a desktop's colour settings set
+    // _ICC_PROFILE: bytes as they are, of type CARDINAL, in units of format
+    // bits (8, 16 or 32). It stays until deleted or the server ends.
+    bool setRootProperty(const QByteArray &name, const QByteArray &bytes, int format = 8) const;
+    bool deleteRootProperty(const QByteArray &name) const;
 
     QProcessEnvironment environment() const;
 
