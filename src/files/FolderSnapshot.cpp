@@ -100,6 +100,15 @@ FolderSnapshot::FolderSnapshot(const QString &folder, quint64 device) : m_folder
     read(fd);
 }
 
+bool FolderSnapshot::isStill(const QString &folder, quint64 device, quint64 inode)
+{
+    struct stat st
+    {
+    };
+    return lstat(encodeFileName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           quint64(st.st_dev) == device && quint64(st.st_ino) == inode;
+}
+
 void FolderSnapshot::read(int fd)
 {
     struct stat st

@@ -34,6 +34,9 @@ public:
     // Where the folder read lies: its volume and its place on it.
     quint64 device() const { return m_device; }
     quint64 inode() const { return m_inode; }
+    // Whether folder is, now, the very folder a reading found at device and
+    // inode: not a link, not another folder moved in under its name.
+    static bool isStill(const QString &folder, quint64 device, quint64 inode);
     // The name's bytes as they are on disk.
     QByteArrayView name(qsizetype index) const
     {

@@ -3,10 +3,15 @@
 #include "about/frmAbout.h"
 #include "about/Maker.h"
 #include "files/FileNames.h"
+#include "files/FolderError.h"
 #include "files/VolumeTable.h"
+#include "files/WildcardPattern.h"
+#include "main_window/dlgTrimFolders.h"
 #include "main_window/modQuorvel.h"
 #include "platform/MessageBox.h"
 #include "platform/MountWatcher.h"
+#include "trimming/TreeTrimOperation.h"
+#include "trimming/TreeTrimPlan.h"
 #include "trimming/TrimOperation.h"
 #include "trimming/UndoTrim.h"
 #include "ui/CheckBox.h"
@@ -39,8 +44,10 @@ using namespace ui;
 
 namespace {
 
-// The one setting: whether a trim takes the RAW files' sidecars along.
+// The settings: whether a trim takes the RAW files' sidecars along, and
+// whether it covers the folders below too.
 const QString sidecarsKey = QStringLiteral("trim/sidecars");
+const QString subfoldersKey = QStringLiteral("trim/subfolders");
 
 const QString trimProgressText = QStringLiteral("Moving RAW files to the trash: %1 of %2");
 
@@ -220,6 +227,9 @@ void frmMain::createMenus()
     mnuTrimSidecars = mnuEdit->addAction(QStringLiteral("Trim &sidecar files too"));
     mnuTrimSidecars->setCheckable(true);
     mnuTrimSidecars->setChecked(m_settings.value(sidecarsKey, false).toBool());
+    mnuTrimSubfolders = mnuEdit->addAction(QStringLiteral("Trim Sub&folders Too"));
+    mnuTrimSubfolders->setCheckable(true);
+    mnuTrimSubfolders->setChecked(m_settings.value(subfoldersKey, false).toBool());
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuAbout = mnuHelp->addAction(QStringLiteral("&About Quorvel"));
 }
@@ -263,7 +273,8 @@ void frmMain::connectHandlers()
     each(&QAction::triggered, {pair{mnuExit, &frmMain::mnuExit_Click},
                                {mnuAbout, &frmMain::mnuAbout_Click},
                                {mnuUndoTrim, &frmMain::mnuUndoTrim_Click},
-                               {mnuTrimSidecars, &frmMain::mnuTrimSidecars_Click}});
+                               {mnuTrimSidecars, &frmMain::mnuTrimSidecars_Click},
+                               {mnuTrimSubfolders, &frmMain::mnuTrimSubfolders_Click}});
     on(checkSync, &CheckBox::Click, &frmMain::checkSync_Click);
     // The count of what a trim would take is no caption of its own but part of
     // the lists' picture, drawn on the background: a click on it is one there.
@@ -470,6 +481,10 @@ void frmMain::cmdQuorvel_Click()
     // the focus leaving the box.
     ComboPicture->showChosen();
     ComboRaw->showChosen();
+    if (mnuTrimSubfolders->isChecked()) {
+        trimTree();
+        return;
+    }
     trimming::TrimOperation trim(*this, m_messages, m_recycle,
                                  QString::fromLatin1(about::makerAddress));
     trim.setSidecars(mnuTrimSidecars->isChecked());
@@ -482,6 +497,29 @@ void frmMain::cmdQuorvel_Click()
         mnuUndoTrim->setEnabled(true);
     });
     trim.run();
+}
+
+void frmMain::trimTree()
+{
+    // The plan the preview counted, unless a list was read again since: the
+    // one the user is shown before the question is the one that runs.
+    updateTreePlan();
+    std::shared_ptr<const trimming::TreeTrimPlan> plan = m_treePlan;
+    if (!plan) // a folder that can't be read: the failure is the user's answer
+        plan = std::make_shared<const trimming::TreeTrimPlan>(
+            fb1->Path(), fb2->Path(), files::WildcardPattern(fb1->Pattern()),
+            files::WildcardPattern(fb2->Pattern()), true, mnuTrimSidecars->isChecked());
+    if (!m_trimFolders)
+        m_trimFolders = new dlgTrimFolders(this);
+    trimming::TreeTrimOperation trim(*this, m_messages, m_recycle,
+                                     QString::fromLatin1(about::makerAddress));
+    const auto keepForUndo = qScopeGuard([this, &trim] {
+        if (trim.trashed().empty())
+            return;
+        m_trims.push_back(trim.trashed());
+        mnuUndoTrim->setEnabled(true);
+    });
+    trim.run(*plan, *m_trimFolders, mnuTrimSidecars->isChecked());
 }
 
 void frmMain::mnuUndoTrim_Click()
@@ -502,14 +540,79 @@ void frmMain::mnuTrimSidecars_Click()
     m_settings.sync();
 }
 
+void frmMain::mnuTrimSubfolders_Click()
+{
+    m_settings.setValue(subfoldersKey, mnuTrimSubfolders->isChecked());
+    m_settings.sync();
+}
+
+bool frmMain::updateTreePlan()
+{
+    // The patterns as the lists go by them, not as the boxes show them.
+    const TreePlanSource source{
+        fb1->sharedNames(), fb2->sharedNames(),          fb1->Path(), fb2->Path(), fb1->Pattern(),
+        fb2->Pattern(),     mnuTrimSidecars->isChecked()};
+    if (m_treePlanSource == source)
+        return false;
+    m_treePlanSource = source;
+    m_treePlan.reset();
+    try {
+        m_treePlan = std::make_shared<const trimming::TreeTrimPlan>(
+            source.pictureFolder, source.rawFolder, files::WildcardPattern(source.picturePattern),
+            files::WildcardPattern(source.rawPattern), true, source.sidecars);
+    } catch (const files::FolderError &) {
+        // Nothing to count; the trim says why should it be asked to run.
+    }
+    return true;
+}
+
 void frmMain::showTrimPreview()
 {
-    if (!m_preview.update(fb2->sharedNames(), fb1->sharedNames(), fb2->Path(),
-                          mnuTrimSidecars->isChecked()))
+    const bool listsChanged = m_preview.update(fb2->sharedNames(), fb1->sharedNames(), fb2->Path(),
+                                               mnuTrimSidecars->isChecked());
+    const bool ofTree = mnuTrimSubfolders->isChecked();
+    const bool modeChanged = ofTree != m_previewOfTree;
+    m_previewOfTree = ofTree;
+    if (!ofTree) {
+        // No plan of a tree is kept while none is wanted.
+        m_treePlanSource.reset();
+        m_treePlan.reset();
+        if (!listsChanged && !modeChanged)
+            return;
+        const std::vector<int> &rows = m_preview.rawFiles();
+        fb2->setMarkedRows(rows, m_preview.sidecarNotes());
+        lblToTrim->setCaption(QStringLiteral("%1 to trim").arg(rows.size()));
         return;
-    const std::vector<int> &rows = m_preview.rawFiles();
-    fb2->setMarkedRows(rows, m_preview.sidecarNotes());
-    lblToTrim->setCaption(QStringLiteral("%1 to trim").arg(rows.size()));
+    }
+    if (!updateTreePlan() && !listsChanged && !modeChanged)
+        return;
+    // The marks are those of the folder shown: its pair in the plan, which is
+    // read from the same folder the list was. Should a file have come or gone
+    // between the two readings, the list's own names are marked.
+    const trimming::TreeTrimPlan::Pair *shown = nullptr;
+    if (m_treePlan) {
+        for (const trimming::TreeTrimPlan::Pair &pair : m_treePlan->pairs()) {
+            if (pair.relativePath.isEmpty())
+                shown = &pair;
+        }
+    }
+    if (shown && *shown->rawNames == *fb2->sharedNames()) {
+        QHash<int, QString> notes;
+        for (size_t k = 0; k < shown->toTrim.size(); ++k) {
+            if (!shown->sidecars[k].isEmpty())
+                notes.insert(shown->toTrim[k],
+                             QStringLiteral("+ ") + shown->sidecars[k].join(u", "));
+        }
+        fb2->setMarkedRows(shown->toTrim, notes);
+    } else if (shown || !m_treePlan) {
+        fb2->setMarkedRows(m_preview.rawFiles(), m_preview.sidecarNotes());
+    } else {
+        // The folder shown is left alone (no pictures beside its RAW files).
+        fb2->setMarkedRows({}, {});
+    }
+    lblToTrim->setCaption(
+        QStringLiteral("%1 to trim")
+            .arg(m_treePlan ? m_treePlan->filesToTrim() : int(m_preview.rawFiles().size())));
 }
 
 void frmMain::fb1_Click()

@@ -48,11 +48,17 @@ namespace quorvel::viewer {
 class dlgShowPicture;
 }
 
+namespace quorvel::trimming {
+class TreeTrimPlan;
+}
+
 namespace quorvel::about {
 class frmAbout;
 }
 
 namespace quorvel::main_window {
+
+class dlgTrimFolders;
 
 // The main window: the picture side (Drive1, Dir1, fb1) and the RAW side
 // (Drive2, Dir2, fb2) with their patterns and counts, kept in step while
@@ -97,12 +103,14 @@ public:
     void mnuExit_Click();
     void mnuUndoTrim_Click();
     void mnuTrimSidecars_Click();
+    void mnuTrimSubfolders_Click();
     void ShowFarewell();
 
     // Rewrites both count boxes from their lists.
     void writeCounts();
     // Marks on the RAW list what "Trim files" would take now, with the
-    // sidecars that would go along, and writes their number beside the count.
+    // sidecars that would go along, and writes their number beside the count:
+    // with sub-folders trimmed too, the number of the whole tree.
     // Runs after every handler, so the marks follow every change of the lists.
     void showTrimPreview();
 
@@ -121,6 +129,8 @@ public:
     // What the four folder and file lists read their folders through.
     files::FolderReader &folderReadings() { return m_readings; }
     viewer::dlgShowPicture *viewer() const { return m_viewer.get(); }
+    // The folders of a trim of sub-folders too; null before the first.
+    dlgTrimFolders *trimFolders() const { return m_trimFolders; }
 
     ui::DriveListBox *Drive1;
     ui::DirListBox *Dir1;
@@ -148,6 +158,7 @@ public:
     QMenu *mnuEdit;
     QAction *mnuUndoTrim;
     QAction *mnuTrimSidecars;
+    QAction *mnuTrimSubfolders;
     QMenu *mnuHelp;
     QAction *mnuAbout;
 
@@ -185,6 +196,10 @@ private:
     viewer::dlgShowPicture &viewerDialog();
     // Opens the viewer on the list's selected name, browsing that list.
     void showInViewer(ui::FileListBox *list);
+    void trimTree();
+    // Brings the plan of a trim of sub-folders too up to the lists as they
+    // stand. True when it was made again.
+    bool updateTreePlan();
 
     // TrimHost
     std::shared_ptr<const files::NameList> pictureNames() const override;
@@ -218,6 +233,21 @@ private:
     // Handlers running, nested ones counted: the marks follow the outermost.
     int m_handlerDepth = 0;
     trimming::TrimPreview m_preview;
+    // With sub-folders trimmed too, what the trim takes from the whole tree,
+    // made once for the lists as read and kept until one is read again, so
+    // that keys moving through a list walk no tree. What the preview counts
+    // is what the trim then shows and takes.
+    struct TreePlanSource
+    {
+        std::shared_ptr<const files::NameList> pictures, raws;
+        QString pictureFolder, rawFolder, picturePattern, rawPattern;
+        bool sidecars = false;
+        bool operator==(const TreePlanSource &) const = default;
+    };
+    std::optional<TreePlanSource> m_treePlanSource;
+    std::shared_ptr<const trimming::TreeTrimPlan> m_treePlan;
+    bool m_previewOfTree = false;
+    dlgTrimFolders *m_trimFolders = nullptr;
     // What each trim of this run moved, the latest last: what Undo puts back.
     std::vector<std::vector<platform::TrashedFile>> m_trims;
 };

@@ -133,8 +133,15 @@ TreeTrimPlan::TreeTrimPlan(const QString &pictureRoot, const QString &rawRoot,
             m_skipped.push_back(skip);
             continue;
         }
-        Pair pair{
-            skip.relativePath, skip.pictureFolder, skip.rawFolder, pictureNames, rawNames, {}, {}};
+        Pair pair{skip.relativePath,
+                  skip.pictureFolder,
+                  skip.rawFolder,
+                  pictureNames,
+                  rawNames,
+                  {},
+                  {},
+                  rawFolder.reading->device(),
+                  rawFolder.reading->inode()};
         pair.toTrim = rawFilesToTrim(*rawNames, PictureBaseNames(pictureNames));
         pair.sidecars = sidecars ? Sidecars::of(*rawNames, pair.toTrim, *rawFolder.reading)
                                  : std::vector<QStringList>(pair.toTrim.size());

@@ -39,6 +39,10 @@ public:
         std::vector<int> toTrim;
         // With sidecars asked for, those going along with each of toTrim.
         std::vector<QStringList> sidecars;
+        // The RAW folder as it was read, so that a run can tell it from a
+        // folder put in its place afterwards (see FolderSnapshot::isStill).
+        quint64 rawDevice = 0;
+        quint64 rawInode = 0;
     };
     enum class SkipReason { NoPictureFolder, NoPictures, Unreadable };
     struct Skipped

@@ -22,8 +22,9 @@ TrimOperation::TrimOperation(TrimHost &host, MessageBox &messages, RecycleFuncti
 {}
 
 QString TrimOperation::confirmationPrompt(const QString &rawPattern, const QString &picturePattern,
-                                          std::optional<int> sidecars)
+                                          std::optional<int> sidecars, const QString &total)
 {
+    const QString totalLine = total.isEmpty() ? QString() : QStringLiteral("\r\n") + total;
     const QString sidecarLine =
         sidecars ? QStringLiteral("\r\n%1 sidecar file(s) go to the trash with their RAW files")
                        .arg(*sidecars)
@@ -31,7 +32,8 @@ QString TrimOperation::confirmationPrompt(const QString &rawPattern, const QStri
     return QStringLiteral("You are about to trim your RAW-files (pattern: ") + rawPattern +
            QStringLiteral(") so only ") + QStringLiteral("\r\n") +
            QStringLiteral("the files with the same name as your picture files (pattern: ") +
-           picturePattern + QStringLiteral(") remains") + sidecarLine + QStringLiteral("\r\n\r\n") +
+           picturePattern + QStringLiteral(") remains") + totalLine + sidecarLine +
+           QStringLiteral("\r\n\r\n") +
            QStringLiteral("Are you absolutly sure you want to delete file(s) ?");
 }
 

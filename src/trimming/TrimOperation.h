@@ -36,8 +36,10 @@ public:
 
     // With sidecars given (the option on), the question and the summary each
     // gain a line with their count; without, they are exactly as they were.
+    // A trim of a whole tree also names what it takes in all, in total.
     static QString confirmationPrompt(const QString &rawPattern, const QString &picturePattern,
-                                      std::optional<int> sidecars = std::nullopt);
+                                      std::optional<int> sidecars = std::nullopt,
+                                      const QString &total = QString());
     static QString confirmationTitle(const QString &rawPattern);
     static QString failurePrompt(const QString &fileName, int result);
     static QString summaryPrompt(int deleted, const QString &makerAddress,
