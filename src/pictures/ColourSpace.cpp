@@ -117,6 +117,11 @@ ColourSpace::ColourSpace(QByteArray icc, QString name, QString problem)
     : m_icc(std::move(icc)), m_name(std::move(name)), m_problem(std::move(problem))
 {}
 
+ColourSpace ColourSpace::damaged()
+{
+    return {sRgbBytes(), {}, QStringLiteral("damaged")};
+}
+
 ColourSpace ColourSpace::adobeRgb()
 {
     return {adobeRgbBytes(), QStringLiteral("Adobe RGB")};
@@ -126,7 +131,7 @@ ColourSpace ColourSpace::fromIcc(const QByteArray &icc)
 {
     const Profile profile(cmsOpenProfileFromMem(icc.constData(), cmsUInt32Number(icc.size())));
     if (!profile)
-        return {sRgbBytes(), {}, QStringLiteral("damaged")};
+        return damaged();
     // A grey picture's profile says little a screen would show differently.
     const cmsColorSpaceSignature space = cmsGetColorSpace(profile.get());
     if (space == cmsSigGrayData)
@@ -140,7 +145,7 @@ ColourSpace ColourSpace::fromIcc(const QByteArray &icc)
     cmsHTRANSFORM trial = cmsCreateTransform(profile.get(), TYPE_RGB_8, sRgb.get(), TYPE_RGB_8,
                                              INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
     if (!trial)
-        return {sRgbBytes(), {}, QStringLiteral("damaged")};
+        return damaged();
     cmsDeleteTransform(trial);
     if (sameColours(profile.get(), sRgb.get()))
         return {};
@@ -192,9 +197,34 @@ ColourSpace ColourSpace::ofFile(const QString &fileName)
             return {};
         image->readMetadata();
         return of(*image);
+    } catch (const Exiv2::Error &error) {
+        // Exiv2 gives up on the whole of the metadata for a profile whose
+        // length is not its own; otherwise they were cut off or in a form
+        // Exiv2 does not know, and say nothing.
+        return error.code() == Exiv2::kerInvalidIccProfile ? damaged() : sRgb();
     } catch (const std::exception &) {
-        // Metadata cut off or in a form Exiv2 does not know: nothing said.
         return {};
+    }
+}
+
+std::optional<ColourSpace> ColourSpace::embeddedIn(const QByteArray &bytes)
+{
+    setUpExiv2();
+    try {
+        auto image = Exiv2::ImageFactory::open(
+            reinterpret_cast<const Exiv2::byte *>(bytes.constData()), long(bytes.size()));
+        if (!image.get())
+            return std::nullopt;
+        image->readMetadata();
+        if (!image->iccProfileDefined())
+            return std::nullopt;
+        return of(*image);
+    } catch (const Exiv2::Error &error) {
+        if (error.code() == Exiv2::kerInvalidIccProfile)
+            return damaged();
+        return std::nullopt;
+    } catch (const std::exception &) {
+        return std::nullopt;
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <QByteArray>
 #include <QString>
 
@@ -38,6 +39,9 @@ public:
     // The same, for the picture file fileName. Reads the file's metadata,
     // not its pixels.
     static ColourSpace ofFile(const QString &fileName);
+    // The space of the profile embedded in the picture file held in bytes,
+    // if it embeds one: a RAW file's preview.
+    static std::optional<ColourSpace> embeddedIn(const QByteArray &bytes);
 
     // The profile that says what the numbers mean; never empty.
     const QByteArray &icc() const { return m_icc; }
@@ -54,6 +58,7 @@ public:
 
 private:
     ColourSpace(QByteArray icc, QString name, QString problem = {});
+    static ColourSpace damaged();
 
     QByteArray m_icc;
     QString m_name;

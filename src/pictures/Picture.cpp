@@ -3,13 +3,11 @@
 #include "files/FileNames.h"
 #include "files/RegularFile.h"
 #include "pictures/ColourSpace.h"
-#include "pictures/Exiv2Setup.h"
 #include "pictures/FileFormat.h"
 #include "pictures/Orientation.h"
 
 #include <array>
 #include <cerrno>
-#include <exiv2/exiv2.hpp>
 #include <libraw/libraw.h>
 #include <memory>
 #include <mutex>
@@ -149,19 +147,8 @@ std::optional<RawPreview> readRawPreview(const QString &fileName)
 ColourSpace colourSpaceOfRawPreview(const QString &fileName, const RawPreview &preview)
 {
     if (!preview.jpeg.isEmpty()) {
-        setUpExiv2();
-        try {
-            auto image = Exiv2::ImageFactory::open(
-                reinterpret_cast<const Exiv2::byte *>(preview.jpeg.constData()),
-                long(preview.jpeg.size()));
-            if (image.get()) {
-                image->readMetadata();
-                if (image->iccProfileDefined())
-                    return ColourSpace::of(*image);
-            }
-        } catch (const std::exception &) {
-            // A preview whose metadata Exiv2 can't read says nothing itself.
-        }
+        if (std::optional<ColourSpace> own = ColourSpace::embeddedIn(preview.jpeg))
+            return *own;
     }
     switch (preview.exifColorSpace) {
     case LIBRAW_COLORSPACE_AdobeRGB:
