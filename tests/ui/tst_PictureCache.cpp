@@ -1,0 +1,165 @@
+#include "pictures/PictureCache.h"
+#include "support/core/CameraFiles.h"
+#include "support/gui/ColourProfiles.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+constexpr QRgb sky = qRgb(90, 140, 210);
+
+QByteArray flatJpeg(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(sky);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 100);
+    return buffer.data();
+}
+
+bool near(QRgb shown, QRgb expected)
+{
+    const auto close = [](int a, int b) { return std::abs(a - b) <= 3; };
+    return close(qRed(shown), qRed(expected)) && close(qGreen(shown), qGreen(expected)) &&
+           close(qBlue(shown), qBlue(expected));
+}
+
+enum class Look { DecodedAhead, OneToOne, Thumbnail };
+
+} // namespace
+
+Q_DECLARE_METATYPE(Look)
+
+class tst_PictureCache : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void handsOutPicturesInTheScreensColours_data();
+    void handsOutPicturesInTheScreensColours();
+    void aNewScreenDropsWhatWasMadeForTheOld();
+
+private:
+    QString write(const QString &name, const QByteArray &bytes);
+    // The image look gives of path, once the cache has made it.
+    static QImage lookAt(pictures::PictureCache &cache, Look look, const QString &path);
+
+    QTemporaryDir m_folder;
+};
+
+QString tst_PictureCache::write(const QString &name, const QByteArray &bytes)
+{
+    QFile file(m_folder.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("could not write %s", qPrintable(file.fileName()));
+    return file.fileName();
+}
+
+QImage tst_PictureCache::lookAt(pictures::PictureCache &cache, Look look, const QString &path)
+{
+    switch (look) {
+    case Look::DecodedAhead:
+        return cache.wait(path).image;
+    case Look::OneToOne: {
+        QSignalSpy landed(&cache, &pictures::PictureCache::actualPixelsDecoded);
+        cache.requestActualPixels(path);
+        if (!cache.actualPixels(path) && !landed.wait(10000))
+            return {};
+        return *cache.actualPixels(path);
+    }
+    case Look::Thumbnail: {
+        QSignalSpy landed(&cache, &pictures::PictureCache::thumbnailRead);
+        cache.requestThumbnail(path);
+        if (!cache.findThumbnail(path) && !landed.wait(10000))
+            return {};
+        return *cache.findThumbnail(path);
+    }
+    }
+    return {};
+}
+
+void tst_PictureCache::handsOutPicturesInTheScreensColours_data()
+{
+    QTest::addColumn<Look>("look");
+    QTest::addColumn<QByteArray>("screen");
+
+    // The thumbnail is the camera's own, of the same sky, and says nothing of
+    // its colours: the file's Exif does, for both.
+    const QByteArray adobe = withExifColourSpace(
+        withExifThumbnail(flatJpeg(QSize(640, 480)), flatJpeg(QSize(160, 120)), 1), 0xFFFF, "R03");
+    write(QStringLiteral("DSC_0001.JPG"), adobe);
+
+    for (const auto &[screenName, screen] :
+         {std::pair{"sRGB screen", QByteArray()}, std::pair{"wide gamut", wideGamutProfile()}}) {
+        QTest::addRow("decoded ahead, %s", screenName) << Look::DecodedAhead << screen;
+        QTest::addRow("one to one, %s", screenName) << Look::OneToOne << screen;
+        QTest::addRow("thumbnail, %s", screenName) << Look::Thumbnail << screen;
+    }
+}
+
+void tst_PictureCache::handsOutPicturesInTheScreensColours()
+{
+    QFETCH(Look, look);
+    QFETCH(QByteArray, screen);
+
+    pictures::PictureCache cache;
+    cache.setScreenProfile(screen);
+    QVERIFY(cache.screenProfileProblem().isEmpty());
+    const QString path = m_folder.filePath(QStringLiteral("DSC_0001.JPG"));
+    const QImage image = lookAt(cache, look, path);
+    QVERIFY(!image.isNull());
+    if (look == Look::DecodedAhead)
+        QCOMPARE(cache.find(path)->colourSpace, QStringLiteral("Adobe RGB"));
+
+    const QRgb expected =
+        transformedColour(sky, adobeRgbProfile(), screen.isEmpty() ? sRgbProfile() : screen);
+    const QRgb shown = image.pixel(image.width() / 2, image.height() / 2);
+    QVERIFY2(
+        near(shown, expected),
+        qPrintable(QStringLiteral("shown %1, expected %2").arg(shown, 6, 16).arg(expected, 6, 16)));
+}
+
+void tst_PictureCache::aNewScreenDropsWhatWasMadeForTheOld()
+{
+    const QString path = write(QStringLiteral("DSC_0002.JPG"),
+                               withIccProfile(flatJpeg(QSize(320, 240)), adobeRgbProfile()));
+    pictures::PictureCache cache;
+    cache.setScreenProfile(wideGamutProfile());
+    const QRgb onWide = cache.wait(path).image.pixel(10, 10);
+    QVERIFY(near(onWide, transformedColour(sky, adobeRgbProfile(), wideGamutProfile())));
+
+    // The same screen again keeps what was made for it.
+    cache.setScreenProfile(wideGamutProfile());
+    QVERIFY(cache.find(path));
+
+    // A screen whose profile can't be read is taken for sRGB, and says so.
+    cache.setScreenProfile(QByteArray("not a profile at all").repeated(10));
+    QVERIFY(!cache.find(path));
+    QVERIFY(!cache.screenProfileProblem().isEmpty());
+    const pictures::PictureCache::Decoded &decoded = cache.wait(path);
+    QVERIFY(decoded.colourProblem.isEmpty());
+    QVERIFY(near(decoded.image.pixel(10, 10),
+                 transformedColour(sky, adobeRgbProfile(), sRgbProfile())));
+
+    // A damaged profile in the picture: shown, as sRGB, and said.
+    const QString damaged =
+        write(QStringLiteral("DSC_0003.JPG"), withIccProfile(flatJpeg(QSize(320, 240)), "acsp"));
+    cache.setScreenProfile({});
+    QVERIFY(cache.screenProfileProblem().isEmpty());
+    const pictures::PictureCache::Decoded &shown = cache.wait(damaged);
+    QVERIFY(!shown.colourProblem.isEmpty());
+    QVERIFY(shown.colourSpace.isEmpty());
+    QVERIFY(near(shown.image.pixel(10, 10), sky));
+}
+
+QTEST_MAIN(tst_PictureCache)
+#include "tst_PictureCache.moc"
