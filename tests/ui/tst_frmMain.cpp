@@ -1,5 +1,6 @@
 #include "about/frmAbout.h"
 #include "files/VolumeTable.h"
+#include "main_window/dlgTrimFolders.h"
 #include "main_window/frmMain.h"
 #include "main_window/modQuorvel.h"
 #include "platform/MessageBox.h"
@@ -9,6 +10,7 @@
 #include "support/core/TestFiles.h"
 #include "support/widgets/MainWindowFixture.h"
 #include "trimming/RecycleFile.h"
+#include "trimming/TrimOperation.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
 #include "ui/CommandButton.h"
@@ -22,10 +24,12 @@
 
 #include <memory>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QMenuBar>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -749,6 +753,108 @@ private slots:
         QCOMPARE(w.mnuTrimSidecars->text(), QStringLiteral("Trim &sidecar files too"));
         QVERIFY(w.mnuTrimSidecars->isCheckable());
         QVERIFY(!w.mnuTrimSidecars->isChecked()); // off by default
+        QCOMPARE(w.mnuTrimSubfolders->text(), QStringLiteral("Trim Sub&folders Too"));
+        QVERIFY(w.mnuTrimSubfolders->isCheckable());
+        QVERIFY(!w.mnuTrimSubfolders->isChecked()); // off by default
+    }
+
+    // A card of a folder and two below it, trimmed in one run: the preview
+    // counts the whole tree, the folders are listed beside the question, the
+    // question names the total, and Undo puts the whole run back at once.
+    // Off, nothing below the folder shown is touched.
+    void subfoldersTrimTheWholeTree_data()
+    {
+        QTest::addColumn<bool>("subfolders");
+        QTest::addColumn<QStringList>("trashed");
+        QTest::newRow("on") << true
+                            << QStringList{"DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef",
+                                           "DSC_0007.nef", "DSC_0009.nef"};
+        QTest::newRow("off") << false
+                             << QStringList{"DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef"};
+    }
+    void subfoldersTrimTheWholeTree()
+    {
+        QFETCH(bool, subfolders);
+        QFETCH(QStringList, trashed);
+        touchFiles(photos + "/100NIKON", {"DSC_0001.jpg", "DSC_0001.nef", "DSC_0007.nef"});
+        touchFiles(photos + "/101NIKON", {"DSC_0008.jpg", "DSC_0008.nef", "DSC_0009.nef"});
+        touchFiles(photos + "/.Trash-1000", {"DSC_0010.nef"});
+        // Every file's own bytes, to tell after Undo that each is back as it was.
+        QHash<QString, QByteArray> before;
+        QDirIterator each(photos, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (each.hasNext()) {
+            const QString path = each.next();
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(path.toUtf8());
+            before.insert(path, path.toUtf8());
+        }
+
+        main_window::frmMain &w = start();
+        if (subfolders) {
+            w.mnuTrimSubfolders->trigger();
+            QVERIFY(fixture.settings().value("trim/subfolders").toBool());
+        }
+        QCOMPARE(w.lblToTrim->Caption(), QStringLiteral("%1 to trim").arg(trashed.size()));
+        QStringList marked;
+        for (const int row : w.fb2->markedRows())
+            marked << w.fb2->List(row);
+        QCOMPARE(marked, (QStringList{"DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef"}));
+
+        QStringList rows;
+        bool shownWhileAsked = false;
+        messages.onNextShow([&] {
+            main_window::dlgTrimFolders *folders = w.trimFolders();
+            if (!folders)
+                return;
+            shownWhileAsked = folders->isVisible();
+            for (int r = 0; r < folders->grdFolders->rowCount(); ++r) {
+                QStringList cells;
+                for (int c = 0; c < 5; ++c)
+                    cells << folders->grdFolders->item(r, c)->text();
+                rows << cells.join(u'|');
+            }
+        });
+        messages.answer(platform::IDYES);
+        QTest::mouseClick(w.cmdQuorvel, Qt::LeftButton);
+        QCOMPARE(trashedNames(dataHome), trashed);
+        QVERIFY(QFile::exists(photos + "/.Trash-1000/DSC_0010.nef"));
+        const auto &question = messages.messages()[messages.count() - 2];
+        QVERIFY(messages.last().prompt.startsWith(
+            QStringLiteral("You have deleted %1 file(s)\r\n").arg(trashed.size())));
+        QCOMPARE(w.lblToTrim->Caption(), QStringLiteral("0 to trim"));
+        if (subfolders) {
+            QVERIFY(shownWhileAsked);
+            QCOMPARE(rows, (QStringList{".|3|5|3|0", "100NIKON|1|2|1|0", "101NIKON|1|2|1|0",
+                                        "Total|5|9|5|0"}));
+            QVERIFY(question.prompt.contains(
+                "remains\r\n5 RAW file(s) in 3 folder(s) go to the trash\r\n\r\nAre"));
+            QVERIFY(!w.trimFolders()->isVisible());
+        } else {
+            QVERIFY(!w.trimFolders());
+            QCOMPARE(question.prompt,
+                     trimming::TrimOperation::confirmationPrompt("*.nef (Nikon)", "*.jpg"));
+            QCOMPARE(QDir(photos + "/100NIKON").entryList(QDir::Files).size(), 3);
+            QCOMPARE(QDir(photos + "/101NIKON").entryList(QDir::Files).size(), 3);
+        }
+
+        messages.clear();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(messages.last().prompt,
+                 QStringLiteral("%1 file(s) put back where they were.").arg(trashed.size()));
+        QVERIFY(trashedNames(dataHome).isEmpty());
+        QHash<QString, QByteArray> after;
+        QDirIterator again(photos, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (again.hasNext()) {
+            const QString path = again.next();
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            after.insert(path, file.readAll());
+        }
+        QCOMPARE(after, before);
+        QCOMPARE(w.lblToTrim->Caption(), QStringLiteral("%1 to trim").arg(trashed.size()));
     }
 
     // Two trims, undone one after the other, the latest first.
