@@ -12,13 +12,13 @@ jobs=$(nproc)
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-dejavu-core
-    libraw-dev libexiv2-dev libxcb1-dev
+    libraw-dev libexiv2-dev libxcb1-dev liblcms2-dev
 )
 test_packages=(
     xvfb xauth xdotool x11-utils imagemagick trash-cli
     libjpeg-dev libjpeg-turbo-progs desktop-file-utils appstream
     clang-14 libclang-rt-14-dev clang-format util-linux
-    dpkg-dev file lintian man-db
+    dpkg-dev file lintian man-db liblcms2-utils
 )
 # cpack's DEB generator reads the run-time dependencies off the binary with
 # dpkg-shlibdeps, and finds the binaries to read with file.
