@@ -5,6 +5,7 @@
 #include "main_window/frmMain.h"
 #include "platform/HeapReuse.h"
 #include "platform/InstanceLock.h"
+#include "platform/linux/X11ScreenProfiles.h"
 #include "platform/linux/XdgOpenLauncher.h"
 #include "platform/MountedVolumes.h"
 #include "platform/MountWatcher.h"
@@ -14,7 +15,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QSettings>
+#include <QtGui/qguiapplication_platform.h>
 
 namespace quorvel::main_window {
 
@@ -45,6 +48,12 @@ bool Program::start()
     m_messages = std::make_unique<ui::WidgetMessageBox>(m_app.Title);
     m_volumes = std::make_unique<files::VolumeTable>(platform::mountedVolumes());
     m_launcher = std::make_unique<platform::XdgOpenLauncher>();
+    // The application's own connection to the X server, when it runs on one:
+    // the profiles are those of the screens its windows are on. On Wayland
+    // or offscreen there is none, and every screen is taken for sRGB.
+    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    m_screenProfiles =
+        std::make_unique<platform::X11ScreenProfiles>(x11 ? x11->connection() : nullptr);
     // The program's only setting lives in the user's configuration folder
     // ($XDG_CONFIG_HOME/Quorvel/Quorvel.conf), made here and handed to the
     // window like everything else.
@@ -61,6 +70,7 @@ bool Program::start()
     const QString startFolder = QDir::currentPath();
     m_form = std::make_unique<frmMain>(*m_messages, *m_volumes, m_app, *m_launcher, recycle,
                                        *m_settings, startFolder);
+    m_form->setScreenProfiles(*m_screenProfiles);
     if (!m_form->Form_Load())
         return false;
     m_mountWatcher = platform::watchMounts();

@@ -11,6 +11,7 @@ namespace quorvel::platform {
 class InstanceLock;
 class Launcher;
 class MountWatcher;
+class ScreenProfiles;
 } // namespace quorvel::platform
 
 namespace quorvel::files {
@@ -53,6 +54,7 @@ private:
     std::unique_ptr<files::VolumeTable> m_volumes;
     std::unique_ptr<platform::MountWatcher> m_mountWatcher;
     std::unique_ptr<platform::Launcher> m_launcher;
+    std::unique_ptr<platform::ScreenProfiles> m_screenProfiles;
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<frmMain> m_form;
 };

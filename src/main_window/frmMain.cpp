@@ -654,10 +654,13 @@ void frmMain::cmdInfo_Click()
 viewer::dlgShowPicture &frmMain::viewerDialog()
 {
     if (!m_viewer) {
-        m_viewer = std::make_unique<viewer::dlgShowPicture>(m_messages, m_recycle, [this] {
-            m_guard.run([this] { modQuorvel::RefreshFileLists(*this); });
-            m_guard.run([this] { showTrimPreview(); });
-        });
+        m_viewer = std::make_unique<viewer::dlgShowPicture>(
+            m_messages, m_recycle,
+            [this] {
+                m_guard.run([this] { modQuorvel::RefreshFileLists(*this); });
+                m_guard.run([this] { showTrimPreview(); });
+            },
+            pictures::PictureCache::Decoder(), m_screenProfiles);
         // A rejection in the viewer takes the name out of the list it browses
         // without reading the folder, and the count follows at once. The
         // marks of the other names move with them; a RAW file left without

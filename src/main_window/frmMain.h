@@ -26,6 +26,7 @@ namespace quorvel::platform {
 class Launcher;
 class MessageBox;
 class MountWatcher;
+class ScreenProfiles;
 } // namespace quorvel::platform
 
 namespace quorvel::files {
@@ -120,6 +121,13 @@ public:
     // chosen; one taken out leaves the lists.
     void followVolumes(platform::MountWatcher &watcher,
                        std::function<QList<files::Volume>()> mounted);
+    // The screens' colour profiles, for the viewer to show pictures in each
+    // screen's colours; set before the viewer first opens. Without them every
+    // screen is taken for sRGB.
+    void setScreenProfiles(const platform::ScreenProfiles &profiles)
+    {
+        m_screenProfiles = &profiles;
+    }
 
     static QString farewellPrompt();
     bool syncDirs() const { return m_syncDirs; }
@@ -226,6 +234,7 @@ private:
     bool m_syncDirs = true;
     bool m_ending = false;
     std::unique_ptr<viewer::dlgShowPicture> m_viewer;
+    const platform::ScreenProfiles *m_screenProfiles = nullptr;
     QPointer<about::frmAbout> m_about;
     std::unique_ptr<ui::InputBlocker> m_inputBlocker;
     WorkProgress m_progress;

@@ -4,6 +4,7 @@
 #include "files/FileNames.h"
 #include "pictures/Picture.h"
 #include "platform/MessageBox.h"
+#include "platform/ScreenProfiles.h"
 #include "platform/Trash.h"
 #include "ui/CommandButton.h"
 #include "ui/FileListBox.h"
@@ -19,11 +20,13 @@
 #include <cerrno>
 #include <climits>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QHideEvent>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QShowEvent>
+#include <QWindow>
 
 namespace quorvel::viewer {
 
@@ -37,7 +40,8 @@ constexpr int clientHeight = 9735;
 
 dlgShowPicture::dlgShowPicture(platform::MessageBox &messages, trimming::RecycleFunction recycle,
                                std::function<void()> refreshFileLists,
-                               pictures::PictureCache::Decoder decoder, QWidget *parent)
+                               pictures::PictureCache::Decoder decoder,
+                               const platform::ScreenProfiles *screenProfiles, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
@@ -49,7 +53,7 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages, trimming::Recycle
       m_session(new CullingSession(std::move(recycle), &platform::restoreFromTrash, this)),
       m_cache(new pictures::PictureCache(std::move(decoder), this)),
       m_actualPixels(new ActualPixels(this)),
-      m_placeBeforeFullScreen(ui::pixels(2760), ui::pixels(3750))
+      m_placeBeforeFullScreen(ui::pixels(2760), ui::pixels(3750)), m_screenProfiles(screenProfiles)
 {
     setWindowTitle(QStringLiteral("Quorvel - Show picture"));
     setWindowIcon(about::programIconImage(32));
@@ -133,6 +137,8 @@ void dlgShowPicture::setVisible(bool visible)
         // decode is the one the display waits for.
         m_cache->setBox(pictures::DisplayBox::classic(screen() ? screen()->devicePixelRatio()
                                                                : devicePixelRatioF()));
+        // And its colours, for the same reason.
+        followScreen(screen());
         m_cache->forget(Tag());
         m_cache->request(Tag(), INT_MAX);
         m_decodingForOpening = Tag();
@@ -153,6 +159,8 @@ bool dlgShowPicture::showsStandIn() const
 void dlgShowPicture::clearDisplay()
 {
     m_session->setOnScreen(QString());
+    m_colourSpace.clear();
+    m_colourNotes.clear();
     Label1->setCaption(QString());
     Image1->setPicture(pictures::Picture());
     Image1->setVisible(false);
@@ -190,7 +198,39 @@ void dlgShowPicture::display(const pictures::PictureCache::Decoded &decoded)
     }
     Image1->setVisible(true);
     m_session->setOnScreen(Tag());
+    m_colourSpace = decoded.colourSpace;
+    noteColourProblems(decoded);
     ui::Screen::setMousePointer(ui::Screen::vbDefault);
+}
+
+// Said with the picture they concern, once an opening: the next key's status
+// line is about the next picture. A screen profile that can't be used is
+// said with the first picture shown on that screen.
+void dlgShowPicture::noteColourProblems(const pictures::PictureCache::Decoded &decoded)
+{
+    QStringList notes;
+    if (!decoded.colourProblem.isEmpty() && !m_colourProblemsSaid.contains(Tag())) {
+        m_colourProblemsSaid << Tag();
+        notes << decoded.colourProblem;
+    }
+    const QString screenProblem = m_cache->screenProfileProblem();
+    if (!screenProblem.isEmpty() && m_screenProblemSaidFor != m_screenProfile) {
+        m_screenProblemSaidFor = m_screenProfile;
+        notes << screenProblem;
+    }
+    m_colourNotes = notes.join(QStringLiteral("    "));
+}
+
+bool dlgShowPicture::followScreen(QScreen *screen)
+{
+    const qsizetype index = screen ? QGuiApplication::screens().indexOf(screen) : -1;
+    const QByteArray profile =
+        m_screenProfiles && index >= 0 ? m_screenProfiles->profile(int(index)) : QByteArray();
+    if (profile == m_screenProfile)
+        return false;
+    m_screenProfile = profile;
+    m_cache->setScreenProfile(profile);
+    return true;
 }
 
 // The camera's thumbnail, scaled up into the picture's place, so that a key
@@ -220,6 +260,7 @@ void dlgShowPicture::pictureDecoded(const QString &path)
     m_waitingFor.clear();
     clearDisplay();
     display(*m_cache->find(path));
+    rewriteStatus();
 }
 
 void dlgShowPicture::thumbnailRead(const QString &path)
@@ -302,10 +343,21 @@ void dlgShowPicture::hideEvent(QHideEvent *event)
 void dlgShowPicture::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (!event->spontaneous()) {
-        restoreOwnLayout();
-        Form_Activate();
+    if (event->spontaneous())
+        return;
+    // Moved to another screen, the dialog shows its picture again in that
+    // screen's colours, and the pictures after it.
+    if (QWindow *window = windowHandle(); window && window != m_followedWindow) {
+        m_followedWindow = window;
+        connect(window, &QWindow::screenChanged, this, [this](QScreen *screen) {
+            if (followScreen(screen) && isVisible())
+                redisplay();
+        });
     }
+    // The window system may have put the window elsewhere than asked.
+    followScreen(screen());
+    restoreOwnLayout();
+    Form_Activate();
 }
 
 // Neither button is a cancel button, so Escape closes nothing; the close box
@@ -404,6 +456,8 @@ void dlgShowPicture::redisplay()
         return; // nothing shown: a picture that can't be loaded
     }
     m_cache->request(m_waitingFor, INT_MAX);
+    if (m_actualPixels->isVisible())
+        m_cache->requestActualPixels(Tag());
     decodeAhead();
 }
 
@@ -547,6 +601,8 @@ bool dlgShowPicture::cullingKey(const QKeyEvent *event)
 void dlgShowPicture::Form_Activate()
 {
     leaveActualPixels();
+    m_colourProblemsSaid.clear();
+    m_screenProblemSaidFor.reset();
     if (m_list)
         m_session->start(m_list->Path(), m_list->sharedNames(), m_list->ListIndex());
     else
@@ -600,6 +656,9 @@ void dlgShowPicture::showEntry(int index, const QString &news)
         // itself takes its place: never a blank between two pictures. A line
         // saying the last one can't be loaded goes, and nothing is shown.
         m_waitingFor = Tag();
+        // The status line names the picture on its way, not the one shown.
+        m_colourSpace.clear();
+        m_colourNotes.clear();
         if (!Label1->Caption().isEmpty()) {
             Label1->setCaption(QString());
             m_session->setOnScreen(QString());
@@ -621,6 +680,12 @@ void dlgShowPicture::relist(const QString &name)
 
 void dlgShowPicture::writeStatus(const QString &news)
 {
+    m_news = news;
+    rewriteStatus();
+}
+
+void dlgShowPicture::rewriteStatus()
+{
     QString status;
     const int index = m_session->index();
     if (index >= 0) {
@@ -629,8 +694,12 @@ void dlgShowPicture::writeStatus(const QString &news)
                      .arg(m_session->count())
                      .arg(m_session->name(index));
     }
-    if (!news.isEmpty())
-        status += (status.isEmpty() ? QString() : QStringLiteral("    ")) + news;
+    if (!m_colourSpace.isEmpty())
+        status += (status.isEmpty() ? QString() : QStringLiteral("  ")) + m_colourSpace;
+    for (const QString &said : {m_news, m_colourNotes}) {
+        if (!said.isEmpty())
+            status += (status.isEmpty() ? QString() : QStringLiteral("    ")) + said;
+    }
     lblStatus->setCaption(status);
 }
 

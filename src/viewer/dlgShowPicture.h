@@ -4,14 +4,18 @@
 #include "trimming/RecycleFile.h"
 
 #include <functional>
+#include <optional>
+#include <QByteArray>
 #include <QDialog>
 #include <QPoint>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 namespace quorvel::platform {
 class MessageBox;
-}
+class ScreenProfiles;
+} // namespace quorvel::platform
 
 namespace quorvel::ui {
 class CommandButton;
@@ -19,6 +23,9 @@ class FileListBox;
 class Image;
 class Label;
 } // namespace quorvel::ui
+
+class QScreen;
+class QWindow;
 
 namespace quorvel::viewer {
 
@@ -38,6 +45,10 @@ class CullingSession;
 // list and moves on, and Ctrl+Z walks back through this opening's
 // rejections. Keys may run ahead of the decodes; Delete, key or button, acts
 // only on the picture on screen (shownPath), never on one still on its way.
+//
+// Pictures are shown in the colours of the screen the dialog is on, as its
+// profile in screenProfiles says; the status line names a picture's colour
+// space when it is not sRGB, and says once when a profile can't be used.
 class dlgShowPicture : public QDialog
 {
     Q_OBJECT
@@ -46,10 +57,13 @@ public:
     // refreshFileLists re-reads the main window's lists after a deletion. It
     // runs inside Delete's click, so it reports its own failures rather than
     // throwing. decoder reads and decodes the pictures; empty, the program's
-    // own (pictures::PictureCache::decode).
+    // own (pictures::PictureCache::decode). screenProfiles tells each
+    // screen's colour profile; null, every screen is taken for sRGB.
     dlgShowPicture(platform::MessageBox &messages, trimming::RecycleFunction recycle,
                    std::function<void()> refreshFileLists,
-                   pictures::PictureCache::Decoder decoder = {}, QWidget *parent = nullptr);
+                   pictures::PictureCache::Decoder decoder = {},
+                   const platform::ScreenProfiles *screenProfiles = nullptr,
+                   QWidget *parent = nullptr);
 
     // The full path of the picture to show.
     QString Tag() const { return m_tag; }
@@ -155,6 +169,13 @@ private:
     // the entry called name where it is still listed.
     void relist(const QString &name);
     void writeStatus(const QString &news = QString());
+    // The status line again with what it last said, for the picture shown now.
+    void rewriteStatus();
+    // The profile of the screen the dialog is on, for the pictures to come.
+    // True when it differs from the one before.
+    bool followScreen(QScreen *screen);
+    // What the status line says once about the picture just displayed.
+    void noteColourProblems(const pictures::PictureCache::Decoded &decoded);
 
     platform::MessageBox &m_messages;
     trimming::RecycleFunction m_recycle;
@@ -176,6 +197,20 @@ private:
     // Where the dialog was before full screen, to go back to.
     QPoint m_placeBeforeFullScreen;
     int m_requestRound = 0;
+    const platform::ScreenProfiles *const m_screenProfiles;
+    // The window whose moves between screens the dialog follows.
+    QPointer<QWindow> m_followedWindow;
+    // What the last key did, kept for when the picture lands.
+    QString m_news;
+    // The colour space of the picture on screen, when it is not sRGB.
+    QString m_colourSpace;
+    // The problems said with the picture on screen, each once an opening:
+    // the pictures and the screen profile they have been said for.
+    QString m_colourNotes;
+    QStringList m_colourProblemsSaid;
+    // The screen's profile in use; empty for sRGB.
+    QByteArray m_screenProfile;
+    std::optional<QByteArray> m_screenProblemSaidFor;
 };
 
 } // namespace quorvel::viewer

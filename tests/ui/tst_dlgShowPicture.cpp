@@ -1,7 +1,9 @@
 #include "files/FileNames.h"
+#include "platform/ScreenProfiles.h"
 #include "support/core/CameraFiles.h"
 #include "support/core/FakeMessageBox.h"
 #include "support/core/RecordingRecycler.h"
+#include "support/gui/ColourProfiles.h"
 #include "support/gui/Photograph.h"
 #include "ui/CommandButton.h"
 #include "ui/FileListBox.h"
@@ -18,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHash>
 #include <QImage>
 #include <QKeySequence>
@@ -26,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <utility>
 
 using namespace quorvel;
@@ -168,6 +172,35 @@ private:
     const std::shared_future<void> m_gate = m_open.get_future().share();
 };
 
+// The screens' profiles as a desktop would publish them, and which screens
+// the viewer asked about.
+class FakeScreenProfiles final : public platform::ScreenProfiles
+{
+public:
+    QByteArray profile(int screen) const override
+    {
+        asked << screen;
+        return profiles.value(screen);
+    }
+
+    QHash<int, QByteArray> profiles;
+    mutable QList<int> asked;
+};
+
+// What a picture says of its colours, for the rows of the colour tests.
+enum class ColourSource { None, EmbeddedAdobeRgb, ExifAdobeRgb, DamagedProfile };
+
+QByteArray profileOfScreen(const QString &screen)
+{
+    if (screen == QLatin1String("wide gamut"))
+        return quorvel::test::wideGamutProfile();
+    if (screen == QLatin1String("Adobe RGB"))
+        return quorvel::test::adobeRgbProfile();
+    if (screen == QLatin1String("damaged"))
+        return quorvel::test::wideGamutProfile().left(300);
+    return {};
+}
+
 } // namespace
 
 class tst_dlgShowPicture : public QObject
@@ -218,6 +251,9 @@ private slots:
     void showingAgainReadsTheFileAgain();
     void oneToOne_data();
     void oneToOne();
+    void coloursOfPictureAndScreen_data();
+    void coloursOfPictureAndScreen();
+    void followsTheScreen();
 
 private:
     QString picturePath(const QString &name) const { return m_folder.filePath(name); }
@@ -1251,6 +1287,196 @@ void tst_dlgShowPicture::oneToOne()
     toggle();
     QVERIFY(!dialog.showsActualPixels());
     QVERIFY(dialog.Image1->Visible());
+}
+
+void tst_dlgShowPicture::coloursOfPictureAndScreen_data()
+{
+    QTest::addColumn<ColourSource>("source");
+    QTest::addColumn<QString>("screen"); // its profile: none is sRGB
+    QTest::addColumn<QString>("colourSpace");
+    QTest::addColumn<bool>("pictureProblem");
+    QTest::addColumn<bool>("screenProblem");
+
+    QTest::newRow("sRGB on sRGB: untouched")
+        << ColourSource::None << QString() << QString() << false << false;
+    QTest::newRow("Adobe RGB profile on sRGB")
+        << ColourSource::EmbeddedAdobeRgb << QString() << "Adobe RGB" << false << false;
+    QTest::newRow("Adobe RGB by Exif R03 on sRGB")
+        << ColourSource::ExifAdobeRgb << QString() << "Adobe RGB" << false << false;
+    QTest::newRow("damaged profile: shown as sRGB, said once")
+        << ColourSource::DamagedProfile << QString() << QString() << true << false;
+    QTest::newRow("sRGB on a wide-gamut screen")
+        << ColourSource::None << "wide gamut" << QString() << false << false;
+    QTest::newRow("Adobe RGB on a wide-gamut screen")
+        << ColourSource::EmbeddedAdobeRgb << "wide gamut"
+        << "Adobe RGB" << false << false;
+    QTest::newRow("Adobe RGB on an Adobe RGB screen: untouched")
+        << ColourSource::ExifAdobeRgb << "Adobe RGB"
+        << "Adobe RGB" << false << false;
+    QTest::newRow("damaged screen profile: taken for sRGB, said once")
+        << ColourSource::EmbeddedAdobeRgb << "damaged"
+        << "Adobe RGB" << false << true;
+}
+
+// A flat colour, shown as Little CMS turns it from the picture's profile into
+// the screen's; the status line names the picture's colour space after its
+// name, and a profile that can't be used once an opening, with the picture
+// it concerns, never again on the next keys.
+void tst_dlgShowPicture::coloursOfPictureAndScreen()
+{
+    QFETCH(ColourSource, source);
+    QFETCH(QString, screen);
+    QFETCH(QString, colourSpace);
+    QFETCH(bool, pictureProblem);
+    QFETCH(bool, screenProblem);
+
+    QImage flat(64, 48, QImage::Format_RGB32);
+    flat.fill(qRgb(200, 120, 60));
+    const QByteArray plain = jpegOf(flat, 95);
+    QByteArray bytes = plain;
+    QByteArray pictureProfile = test::sRgbProfile();
+    switch (source) {
+    case ColourSource::None:
+        break;
+    case ColourSource::EmbeddedAdobeRgb:
+        bytes = test::withIccProfile(plain, test::adobeRgbProfile());
+        pictureProfile = test::adobeRgbProfile();
+        break;
+    case ColourSource::ExifAdobeRgb:
+        bytes = test::withExifColourSpace(plain, 0xFFFF, "R03");
+        pictureProfile = test::adobeRgbProfile();
+        break;
+    case ColourSource::DamagedProfile:
+        bytes = test::withIccProfile(plain, test::adobeRgbProfile().left(200));
+        break;
+    }
+    QVERIFY(writeFile(picturePath(QStringLiteral("A.jpg")), bytes));
+    QVERIFY(writeFile(picturePath(QStringLiteral("B.jpg")), plain));
+    const QByteArray screenProfile = profileOfScreen(screen);
+
+    FakeScreenProfiles profiles;
+    profiles.profiles.insert(0, screenProfile);
+    FakeMessageBox messages;
+    RecordingRecycler recycler{messages};
+    ui::FileListBox list(m_folder.path());
+    list.setPattern(QStringLiteral("*.jpg"));
+    list.setPath(m_folder.path());
+    // A lands after the key that reaches it, as a large picture would.
+    HeldDecoder decoder(picturePath(QStringLiteral("A.jpg")));
+    viewer::dlgShowPicture dialog(
+        messages, recycler.function(), [] {}, decoder.function(), &profiles);
+    dialog.setBrowsedList(&list);
+    list.setListIndex(1);
+    dialog.setTag(picturePath(QStringLiteral("B.jpg")));
+    dialog.show();
+    QVERIFY(dialog.Image1->Visible());
+    QVERIFY(profiles.asked.contains(int(QGuiApplication::screens().indexOf(dialog.screen()))));
+    // The screen's problem is said with the first picture.
+    const QString lineOfB = QStringLiteral("2 / 2  B.jpg");
+    const QString statusOfB = dialog.lblStatus->Caption();
+    QVERIFY2(statusOfB.startsWith(lineOfB), qPrintable(statusOfB));
+    const QString screenSaid = statusOfB.mid(lineOfB.size() + 4);
+    QCOMPARE(!screenSaid.isEmpty(), screenProblem);
+    if (screenProblem)
+        QVERIFY2(screenSaid.contains(QStringLiteral("screen")), qPrintable(statusOfB));
+
+    dialog.showPrevious();
+    QCOMPARE(dialog.lblStatus->Caption(), QStringLiteral("1 / 2  A.jpg"));
+    decoder.release();
+    QTRY_COMPARE(dialog.shownPath(), picturePath(QStringLiteral("A.jpg")));
+    QVERIFY(dialog.Image1->Visible());
+
+    // The numbers as stored, and what Little CMS itself makes of them.
+    const QRgb stored = QImage::fromData(plain).pixel(32, 24);
+    const QByteArray target = screen == QLatin1String("damaged") || screenProfile.isEmpty()
+                                  ? test::sRgbProfile()
+                                  : screenProfile;
+    const QRgb expected =
+        pictureProfile == target ? stored : test::transformedColour(stored, pictureProfile, target);
+    const QImage &shown = dialog.Image1->Rendition();
+    const QRgb middle = shown.pixel(shown.width() / 2, shown.height() / 2);
+    const auto near = [](QRgb a, QRgb b, int by) {
+        return qAbs(qRed(a) - qRed(b)) <= by && qAbs(qGreen(a) - qGreen(b)) <= by &&
+               qAbs(qBlue(a) - qBlue(b)) <= by;
+    };
+    // Untouched means the very numbers decoded, not a round trip near them.
+    const int tolerance = expected == stored ? 0 : 2;
+    QVERIFY2(near(middle, expected, tolerance),
+             qPrintable(QStringLiteral("shown %1, Little CMS says %2, stored %3")
+                            .arg(middle, 0, 16)
+                            .arg(expected, 0, 16)
+                            .arg(stored, 0, 16)));
+    if (expected != stored)
+        QVERIFY(!near(middle, stored, 2)); // the row does turn the colours
+
+    const QString line = QStringLiteral("1 / 2  A.jpg") +
+                         (colourSpace.isEmpty() ? QString() : QStringLiteral("  ") + colourSpace);
+    const QString status = dialog.lblStatus->Caption();
+    QVERIFY2(status.startsWith(line), qPrintable(status));
+    const QStringList said =
+        status.mid(line.size()).split(QStringLiteral("    "), Qt::SkipEmptyParts);
+    QCOMPARE(said.size(), int(pictureProblem));
+    if (pictureProblem)
+        QVERIFY2(said.first().contains(QStringLiteral("picture")), qPrintable(status));
+
+    // Said once: neither the next picture nor this one seen again says it.
+    dialog.showNext();
+    QTRY_COMPARE(dialog.shownPath(), picturePath(QStringLiteral("B.jpg")));
+    QCOMPARE(dialog.lblStatus->Caption(), QStringLiteral("2 / 2  B.jpg"));
+    dialog.showPrevious();
+    QTRY_COMPARE(dialog.shownPath(), picturePath(QStringLiteral("A.jpg")));
+    QCOMPARE(dialog.lblStatus->Caption(), line);
+
+    // Each opening says them again, once, with its first picture.
+    dialog.hide();
+    list.setListIndex(0);
+    dialog.show();
+    QCOMPARE(dialog.lblStatus->Caption(),
+             status + (screenProblem ? QStringLiteral("    ") + screenSaid : QString()));
+}
+
+// Moved to another screen, the dialog asks for that screen's profile and
+// shows its picture again in that screen's colours.
+void tst_dlgShowPicture::followsTheScreen()
+{
+    QImage flat(64, 48, QImage::Format_RGB32);
+    flat.fill(qRgb(60, 160, 90));
+    const QByteArray bytes = test::withIccProfile(jpegOf(flat, 95), test::adobeRgbProfile());
+    const QString path = picturePath(QStringLiteral("C.jpg"));
+    QVERIFY(writeFile(path, bytes));
+    FakeScreenProfiles profiles;
+    FakeMessageBox messages;
+    RecordingRecycler recycler{messages};
+    viewer::dlgShowPicture dialog(
+        messages, recycler.function(), [] {}, {}, &profiles);
+    dialog.setTag(path);
+    dialog.show();
+    const QRgb stored = QImage::fromData(bytes).pixel(32, 24);
+    const auto middle = [&] {
+        const QImage &shown = dialog.Image1->Rendition();
+        return shown.pixel(shown.width() / 2, shown.height() / 2);
+    };
+    const auto near = [](QRgb a, QRgb b) {
+        return qAbs(qRed(a) - qRed(b)) <= 2 && qAbs(qGreen(a) - qGreen(b)) <= 2 &&
+               qAbs(qBlue(a) - qBlue(b)) <= 2;
+    };
+    const QRgb onSRgb =
+        test::transformedColour(stored, test::adobeRgbProfile(), test::sRgbProfile());
+    QVERIFY(near(middle(), onSRgb));
+
+    // The offscreen platform has one screen: the window is told it is on a
+    // screen whose profile is now the wide-gamut one, as after a move.
+    const int index = int(QGuiApplication::screens().indexOf(dialog.screen()));
+    profiles.profiles.insert(index, test::wideGamutProfile());
+    profiles.asked.clear();
+    QVERIFY(dialog.windowHandle());
+    emit dialog.windowHandle()->screenChanged(dialog.screen());
+    QCOMPARE(profiles.asked, QList<int>{index});
+    const QRgb onWide =
+        test::transformedColour(stored, test::adobeRgbProfile(), test::wideGamutProfile());
+    QVERIFY(!near(onWide, onSRgb));
+    QTRY_VERIFY(near(middle(), onWide));
+    QCOMPARE(dialog.shownPath(), path);
 }
 
 QTEST_MAIN(tst_dlgShowPicture)
