@@ -226,6 +226,7 @@ bool dlgShowPicture::followScreen(QScreen *screen)
     const qsizetype index = screen ? QGuiApplication::screens().indexOf(screen) : -1;
     const QByteArray profile =
         m_screenProfiles && index >= 0 ? m_screenProfiles->profile(int(index)) : QByteArray();
+    m_profileScreen = screen;
     if (profile == m_screenProfile)
         return false;
     m_screenProfile = profile;
@@ -355,7 +356,8 @@ void dlgShowPicture::showEvent(QShowEvent *event)
         });
     }
     // The window system may have put the window elsewhere than asked.
-    followScreen(screen());
+    if (screen() != m_profileScreen)
+        followScreen(screen());
     restoreOwnLayout();
     Form_Activate();
 }

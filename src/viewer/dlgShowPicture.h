@@ -208,8 +208,10 @@ private:
     // the pictures and the screen profile they have been said for.
     QString m_colourNotes;
     QStringList m_colourProblemsSaid;
-    // The screen's profile in use; empty for sRGB.
+    // The screen's profile in use, empty for sRGB, and the screen it was
+    // read for.
     QByteArray m_screenProfile;
+    QPointer<QScreen> m_profileScreen;
     std::optional<QByteArray> m_screenProblemSaidFor;
 };
 
