@@ -8,7 +8,8 @@ namespace quorvel::platform {
 
 // The screen profiles of an X11 desktop, as the "ICC Profiles in X"
 // convention publishes them: the root window's _ICC_PROFILE property for the
-// first screen, _ICC_PROFILE_n for screen n.
+// first screen, _ICC_PROFILE_n for screen n. The convention counts monitors
+// as Xinerama does, the primary first, which is the order Qt lists them in.
 //
 // It reads through the application's own connection to the X server, handed
 // in by whoever made the application: that connection exists exactly when
