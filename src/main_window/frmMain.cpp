@@ -287,6 +287,8 @@ void frmMain::connectHandlers()
     // without a choice, the entry in force is shown again.
     for (ComboBox *box : {ComboPicture, ComboRaw})
         connect(box, &ComboBox::TypingEnded, box, &ComboBox::showChosen);
+    connect(&m_treePlanner, &trimming::TreePlanner::planned, this,
+            [this] { m_guard.run([this] { showTreePreview(); }); });
 }
 
 bool frmMain::Form_Load()
@@ -501,14 +503,17 @@ void frmMain::cmdQuorvel_Click()
 
 void frmMain::trimTree()
 {
-    // The plan the preview counted, unless a list was read again since: the
-    // one the user is shown before the question is the one that runs.
-    updateTreePlan();
-    std::shared_ptr<const trimming::TreeTrimPlan> plan = m_treePlan;
+    // The plan the preview counted, waited for should the walk still be under
+    // way: the one the user is shown before the question is the one that runs.
+    m_treePlanner.request(treePlanSource());
+    std::shared_ptr<const trimming::TreeTrimPlan> plan;
+    {
+        Screen::setMousePointer(Screen::vbHourglass);
+        const auto restore = qScopeGuard([] { Screen::setMousePointer(Screen::vbDefault); });
+        plan = m_treePlanner.wait();
+    }
     if (!plan) // a folder that can't be read: the failure is the user's answer
-        plan = std::make_shared<const trimming::TreeTrimPlan>(
-            fb1->Path(), fb2->Path(), files::WildcardPattern(fb1->Pattern()),
-            files::WildcardPattern(fb2->Pattern()), true, mnuTrimSidecars->isChecked());
+        plan = trimming::TreePlanner::plan(treePlanSource(), std::atomic<bool>(false));
     if (!m_trimFolders)
         m_trimFolders = new dlgTrimFolders(this);
     trimming::TreeTrimOperation trim(*this, m_messages, m_recycle,
@@ -546,24 +551,12 @@ void frmMain::mnuTrimSubfolders_Click()
     m_settings.sync();
 }
 
-bool frmMain::updateTreePlan()
+trimming::TreePlanner::Source frmMain::treePlanSource() const
 {
     // The patterns as the lists go by them, not as the boxes show them.
-    const TreePlanSource source{
+    return {
         fb1->sharedNames(), fb2->sharedNames(),          fb1->Path(), fb2->Path(), fb1->Pattern(),
         fb2->Pattern(),     mnuTrimSidecars->isChecked()};
-    if (m_treePlanSource == source)
-        return false;
-    m_treePlanSource = source;
-    m_treePlan.reset();
-    try {
-        m_treePlan = std::make_shared<const trimming::TreeTrimPlan>(
-            source.pictureFolder, source.rawFolder, files::WildcardPattern(source.picturePattern),
-            files::WildcardPattern(source.rawPattern), true, source.sidecars);
-    } catch (const files::FolderError &) {
-        // Nothing to count; the trim says why should it be asked to run.
-    }
-    return true;
 }
 
 void frmMain::showTrimPreview()
@@ -574,27 +567,40 @@ void frmMain::showTrimPreview()
     const bool modeChanged = ofTree != m_previewOfTree;
     m_previewOfTree = ofTree;
     if (!ofTree) {
-        // No plan of a tree is kept while none is wanted.
-        m_treePlanSource.reset();
-        m_treePlan.reset();
-        if (!listsChanged && !modeChanged)
-            return;
-        const std::vector<int> &rows = m_preview.rawFiles();
-        fb2->setMarkedRows(rows, m_preview.sidecarNotes());
-        lblToTrim->setCaption(QStringLiteral("%1 to trim").arg(rows.size()));
+        // No walk of a tree runs, and no plan is kept, while none is wanted.
+        m_treePlanner.clear();
+        if (listsChanged || modeChanged)
+            showFolderPreview();
         return;
     }
-    if (!updateTreePlan() && !listsChanged && !modeChanged)
+    const bool newWalk = m_treePlanner.request(treePlanSource());
+    if (newWalk || listsChanged || modeChanged)
+        showTreePreview();
+}
+
+void frmMain::showFolderPreview()
+{
+    const std::vector<int> &rows = m_preview.rawFiles();
+    fb2->setMarkedRows(rows, m_preview.sidecarNotes());
+    lblToTrim->setCaption(QStringLiteral("%1 to trim").arg(rows.size()));
+}
+
+void frmMain::showTreePreview()
+{
+    // Until the walk below has ended, or when a folder could not be read,
+    // what the folder shown would lose.
+    const std::shared_ptr<const trimming::TreeTrimPlan> plan = m_treePlanner.current();
+    if (!plan) {
+        showFolderPreview();
         return;
+    }
     // The marks are those of the folder shown: its pair in the plan, which is
     // read from the same folder the list was. Should a file have come or gone
     // between the two readings, the list's own names are marked.
     const trimming::TreeTrimPlan::Pair *shown = nullptr;
-    if (m_treePlan) {
-        for (const trimming::TreeTrimPlan::Pair &pair : m_treePlan->pairs()) {
-            if (pair.relativePath.isEmpty())
-                shown = &pair;
-        }
+    for (const trimming::TreeTrimPlan::Pair &pair : plan->pairs()) {
+        if (pair.relativePath.isEmpty())
+            shown = &pair;
     }
     if (shown && *shown->rawNames == *fb2->sharedNames()) {
         QHash<int, QString> notes;
@@ -604,15 +610,13 @@ void frmMain::showTrimPreview()
                              QStringLiteral("+ ") + shown->sidecars[k].join(u", "));
         }
         fb2->setMarkedRows(shown->toTrim, notes);
-    } else if (shown || !m_treePlan) {
+    } else if (shown) {
         fb2->setMarkedRows(m_preview.rawFiles(), m_preview.sidecarNotes());
     } else {
         // The folder shown is left alone (no pictures beside its RAW files).
         fb2->setMarkedRows({}, {});
     }
-    lblToTrim->setCaption(
-        QStringLiteral("%1 to trim")
-            .arg(m_treePlan ? m_treePlan->filesToTrim() : int(m_preview.rawFiles().size())));
+    lblToTrim->setCaption(QStringLiteral("%1 to trim").arg(plan->filesToTrim()));
 }
 
 void frmMain::fb1_Click()

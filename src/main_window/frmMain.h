@@ -5,6 +5,7 @@
 #include "main_window/WorkProgress.h"
 #include "platform/Trash.h"
 #include "trimming/RecycleFile.h"
+#include "trimming/TreePlanner.h"
 #include "trimming/TrimHost.h"
 #include "trimming/TrimPreview.h"
 #include "ui/App.h"
@@ -205,9 +206,11 @@ private:
     // Opens the viewer on the list's selected name, browsing that list.
     void showInViewer(ui::FileListBox *list);
     void trimTree();
-    // Brings the plan of a trim of sub-folders too up to the lists as they
-    // stand. True when it was made again.
-    bool updateTreePlan();
+    // What a trim of sub-folders too is planned from: the lists as they stand.
+    trimming::TreePlanner::Source treePlanSource() const;
+    // The marks and count of a trim of the folder shown, and of the tree.
+    void showFolderPreview();
+    void showTreePreview();
 
     // TrimHost
     std::shared_ptr<const files::NameList> pictureNames() const override;
@@ -243,18 +246,11 @@ private:
     int m_handlerDepth = 0;
     trimming::TrimPreview m_preview;
     // With sub-folders trimmed too, what the trim takes from the whole tree,
-    // made once for the lists as read and kept until one is read again, so
-    // that keys moving through a list walk no tree. What the preview counts
-    // is what the trim then shows and takes.
-    struct TreePlanSource
-    {
-        std::shared_ptr<const files::NameList> pictures, raws;
-        QString pictureFolder, rawFolder, picturePattern, rawPattern;
-        bool sidecars = false;
-        bool operator==(const TreePlanSource &) const = default;
-    };
-    std::optional<TreePlanSource> m_treePlanSource;
-    std::shared_ptr<const trimming::TreeTrimPlan> m_treePlan;
+    // made on a thread of its own for the lists as read and kept until one is
+    // read again, so that neither keys moving through a list nor a folder
+    // with a huge tree below wait for a walk. What the preview counts is what
+    // the trim then shows and takes.
+    trimming::TreePlanner m_treePlanner;
     bool m_previewOfTree = false;
     dlgTrimFolders *m_trimFolders = nullptr;
     // What each trim of this run moved, the latest last: what Undo puts back.
