@@ -39,6 +39,8 @@ class tst_ColourSpace : public QObject
 private slots:
     void showsTheColoursRecorded_data();
     void showsTheColoursRecorded();
+    void turnsEveryPixelAsLittleCmsDoes_data();
+    void turnsEveryPixelAsLittleCmsDoes();
 
 private:
     QTemporaryDir m_folder;
@@ -135,6 +137,65 @@ void tst_ColourSpace::showsTheColoursRecorded()
         near(qRed(shown), qRed(expected)) && near(qGreen(shown), qGreen(expected)) &&
             near(qBlue(shown), qBlue(expected)),
         qPrintable(QStringLiteral("shown %1, expected %2").arg(shown, 6, 16).arg(expected, 6, 16)));
+}
+
+// Every pixel of a picture with a little of every colour, as Little CMS turns
+// it on its own: the tables and the bands must not shift a colour by more
+// than a rounding step, and a PNG's transparency must stay as it was.
+void tst_ColourSpace::turnsEveryPixelAsLittleCmsDoes_data()
+{
+    QTest::addColumn<QByteArray>("from");
+    QTest::addColumn<QByteArray>("to");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("transparent");
+
+    QTest::newRow("Adobe RGB on an sRGB screen")
+        << adobeRgbProfile() << sRgbProfile() << QSize(256, 256) << false;
+    QTest::newRow("sRGB on a wide-gamut screen")
+        << sRgbProfile() << wideGamutProfile() << QSize(256, 256) << false;
+    QTest::newRow("Adobe RGB on a wide-gamut screen")
+        << adobeRgbProfile() << wideGamutProfile() << QSize(256, 256) << false;
+    QTest::newRow("PNG with transparency keeps its alpha")
+        << adobeRgbProfile() << sRgbProfile() << QSize(256, 256) << true;
+    QTest::newRow("large enough to be turned in bands, uneven rows")
+        << adobeRgbProfile() << wideGamutProfile() << QSize(1201, 901) << true;
+}
+
+void tst_ColourSpace::turnsEveryPixelAsLittleCmsDoes()
+{
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    QFETCH(QSize, size);
+    QFETCH(bool, transparent);
+
+    QImage image(size, transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y,
+                           qRgba(x % 256, y % 256, (x * 7 + y * 3) % 256,
+                                 transparent ? (x + 2 * y) % 256 : 255));
+    }
+    const QImage expected = transformedImage(image, from, to);
+
+    pictures::ColourTransforms transforms;
+    const pictures::ColourSpace source = pictures::ColourSpace::fromIcc(from);
+    const pictures::ColourSpace target = pictures::ColourSpace::fromIcc(to);
+    QVERIFY(transforms.apply(image, source, target));
+    QCOMPARE(image.format(), transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            const QRgb shown = image.pixel(x, y);
+            const QRgb wanted = expected.pixel(x, y);
+            const auto near = [](int a, int b) { return std::abs(a - b) <= 1; };
+            if (!near(qRed(shown), qRed(wanted)) || !near(qGreen(shown), qGreen(wanted)) ||
+                !near(qBlue(shown), qBlue(wanted)) || qAlpha(shown) != qAlpha(wanted))
+                QFAIL(qPrintable(QStringLiteral("at %1,%2: %3, Little CMS %4")
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(shown, 8, 16)
+                                     .arg(wanted, 8, 16)));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_ColourSpace)

@@ -3,6 +3,7 @@
 #include <array>
 #include <exiv2/exiv2.hpp>
 #include <lcms2.h>
+#include <vector>
 
 namespace quorvel::test {
 
@@ -66,6 +67,32 @@ QRgb transformedColour(QRgb rgb, const QByteArray &from, const QByteArray &to)
     cmsCloseProfile(source);
     cmsCloseProfile(target);
     return qRgb(out[0], out[1], out[2]);
+}
+
+QImage transformedImage(const QImage &image, const QByteArray &from, const QByteArray &to)
+{
+    cmsHPROFILE source = cmsOpenProfileFromMem(from.constData(), cmsUInt32Number(from.size()));
+    cmsHPROFILE target = cmsOpenProfileFromMem(to.constData(), cmsUInt32Number(to.size()));
+    cmsHTRANSFORM transform =
+        cmsCreateTransform(source, TYPE_RGB_8, target, TYPE_RGB_8, INTENT_PERCEPTUAL, 0);
+    QImage result = image.convertToFormat(QImage::Format_ARGB32);
+    std::vector<quint8> line(size_t(result.width()) * 3);
+    for (int y = 0; y < result.height(); ++y) {
+        auto *pixels = reinterpret_cast<QRgb *>(result.scanLine(y));
+        for (int x = 0; x < result.width(); ++x) {
+            line[size_t(x) * 3] = quint8(qRed(pixels[x]));
+            line[size_t(x) * 3 + 1] = quint8(qGreen(pixels[x]));
+            line[size_t(x) * 3 + 2] = quint8(qBlue(pixels[x]));
+        }
+        cmsDoTransform(transform, line.data(), line.data(), cmsUInt32Number(result.width()));
+        for (int x = 0; x < result.width(); ++x)
+            pixels[x] = qRgba(line[size_t(x) * 3], line[size_t(x) * 3 + 1], line[size_t(x) * 3 + 2],
+                              qAlpha(pixels[x]));
+    }
+    cmsDeleteTransform(transform);
+    cmsCloseProfile(source);
+    cmsCloseProfile(target);
+    return result;
 }
 
 QByteArray withIccProfile(const QByteArray &jpeg, const QByteArray &icc)

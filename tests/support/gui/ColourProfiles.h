@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QRgb>
 
 namespace quorvel::test {
@@ -14,6 +15,8 @@ QByteArray wideGamutProfile(); // a wide-gamut screen, "Wide gamut panel"
 // The numbers that stand for the colour rgb means in profile from, in profile
 // to: Little CMS's own transform, perceptual.
 QRgb transformedColour(QRgb rgb, const QByteArray &from, const QByteArray &to);
+// Every pixel of image so, by the same transform; alpha as it was.
+QImage transformedImage(const QImage &image, const QByteArray &from, const QByteArray &to);
 
 // jpeg with icc embedded as a camera embeds it, in an APP2 segment.
 QByteArray withIccProfile(const QByteArray &jpeg, const QByteArray &icc);
