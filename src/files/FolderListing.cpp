@@ -116,44 +116,24 @@ bool isPlainAscii(QByteArrayView bytes)
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-template <typename Accept>
-NameList list(const FolderSnapshot &reading, FolderSnapshot::Kind wanted, Accept accept)
+// The positions, from 0 to count, in the order of the names nameOf() gives
+// for them.
+template <typename NameOf> std::vector<quint32> ascending(quint32 count, NameOf nameOf)
 {
-    // The entries taken, first as bare indexes (4 bytes each): the sort
-    // entries are then made to the exact count. Grown as they were found, the
-    // sort entries' spare room and the copies on the way made a listing's
-    // peak memory a third more than it needed.
-    std::vector<quint32> taken;
-    std::vector<QString> wide; // the listed names that are not plain ASCII
-    qsizetype totalBytes = 0;
-    // Most names on a card are plain ASCII: those are matched in place, and
+    // Most names on a card are plain ASCII: those compare as their bytes, and
     // only the others are decoded, once.
-    char16_t ascii[NAME_MAX + 1];
-    for (qsizetype i = 0; i < reading.size(); ++i) {
-        if (reading.kind(i) != wanted)
-            continue;
-        const QByteArrayView bytes = reading.name(i);
-        if (isPlainAscii(bytes)) {
-            std::copy(bytes.begin(), bytes.end(), ascii);
-            if (!accept(QStringView(ascii, bytes.size())))
-                continue;
-        } else {
-            QString name = decodeFileName(bytes);
-            if (!accept(name))
-                continue;
-            wide.push_back(std::move(name));
-        }
-        taken.push_back(quint32(i));
-        totalBytes += bytes.size();
-    }
+    std::vector<QString> wide;
     std::vector<SortEntry> entries;
-    entries.reserve(taken.size());
-    qint32 nextWide = 0;
-    for (const quint32 i : taken) {
-        const QByteArrayView bytes = reading.name(i);
-        entries.push_back(sortEntryOf(bytes, i, isPlainAscii(bytes) ? -1 : nextWide++));
+    entries.reserve(count);
+    for (quint32 i = 0; i < count; ++i) {
+        const QByteArrayView bytes = nameOf(i);
+        qint32 at = -1;
+        if (!isPlainAscii(bytes)) {
+            at = qint32(wide.size());
+            wide.push_back(decodeFileName(bytes));
+        }
+        entries.push_back(sortEntryOf(bytes, i, at));
     }
-    std::vector<quint32>().swap(taken);
 
     std::sort(entries.begin(), entries.end(), [&](const SortEntry &a, const SortEntry &b) {
         if (a.high != b.high)
@@ -166,7 +146,7 @@ NameList list(const FolderSnapshot &reading, FolderSnapshot::Kind wanted, Accept
                 const QString &text = wide[size_t(other.wide)];
                 return compareNames(pa, na, text.utf16(), text.size());
             }
-            const QByteArrayView bytes = reading.name(other.entry);
+            const QByteArrayView bytes = nameOf(other.entry);
             return compareNames(pa, na, reinterpret_cast<const unsigned char *>(bytes.data()),
                                 bytes.size());
         };
@@ -174,15 +154,72 @@ NameList list(const FolderSnapshot &reading, FolderSnapshot::Kind wanted, Accept
             const QString &text = wide[size_t(a.wide)];
             return compare(text.utf16(), text.size(), b) < 0;
         }
-        const QByteArrayView bytes = reading.name(a.entry);
+        const QByteArrayView bytes = nameOf(a.entry);
         return compare(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size(), b) < 0;
     });
-
-    NameList names;
-    names.reserve(qsizetype(entries.size()), totalBytes);
+    std::vector<quint32> order;
+    order.reserve(entries.size());
     for (const SortEntry &entry : entries)
-        names.append(reading.name(entry.entry));
-    return names;
+        order.push_back(entry.entry);
+    return order;
+}
+
+// One listing under construction: the entries of the reading it takes, as
+// bare indexes (4 bytes each), so that the list is then made to its exact
+// size; grown as they were found, the names' spare room and the copies on
+// the way made a listing's peak memory a third more than it needed.
+struct Taken
+{
+    std::vector<quint32> entries;
+    qsizetype bytes = 0;
+
+    void add(quint32 entry, qsizetype size)
+    {
+        entries.push_back(entry);
+        bytes += size;
+    }
+    NameList names(const FolderSnapshot &reading, Order order) const
+    {
+        NameList names;
+        names.reserve(qsizetype(entries.size()), bytes);
+        if (order == Order::AsRead) {
+            for (const quint32 entry : entries)
+                names.append(reading.name(entry));
+            return names;
+        }
+        const std::vector<quint32> sorted =
+            ascending(quint32(entries.size()), [&](quint32 i) { return reading.name(entries[i]); });
+        for (const quint32 i : sorted)
+            names.append(reading.name(entries[i]));
+        return names;
+    }
+};
+
+// Each entry of the wanted kind goes through every accept() in one pass, its
+// name made text once for all of them; taken[k] keeps those accept(k) takes.
+template <size_t N, typename Accept>
+void take(const FolderSnapshot &reading, FolderSnapshot::Kind wanted, Accept accept,
+          Taken (&taken)[N])
+{
+    char16_t ascii[NAME_MAX + 1];
+    for (qsizetype i = 0; i < reading.size(); ++i) {
+        if (reading.kind(i) != wanted)
+            continue;
+        const QByteArrayView bytes = reading.name(i);
+        QString decoded;
+        QStringView name;
+        if (isPlainAscii(bytes)) {
+            std::copy(bytes.begin(), bytes.end(), ascii);
+            name = QStringView(ascii, bytes.size());
+        } else {
+            decoded = decodeFileName(bytes);
+            name = decoded;
+        }
+        for (size_t k = 0; k < N; ++k) {
+            if (accept(k, name))
+                taken[k].add(quint32(i), bytes.size());
+        }
+    }
 }
 
 } // namespace
@@ -207,16 +244,39 @@ QStringList files(const FolderSnapshot &reading, const WildcardPattern &pattern)
     return fileNames(reading, pattern).toStringList();
 }
 
-NameList fileNames(const FolderSnapshot &reading, const WildcardPattern &pattern)
+NameList fileNames(const FolderSnapshot &reading, const WildcardPattern &pattern, Order order)
 {
-    return list(reading, FolderSnapshot::Kind::File,
-                [&](QStringView name) { return pattern.matches(name); });
+    Taken taken[1];
+    take(
+        reading, FolderSnapshot::Kind::File,
+        [&](size_t, QStringView name) { return pattern.matches(name); }, taken);
+    return taken[0].names(reading, order);
+}
+
+std::pair<NameList, NameList> fileNames(const FolderSnapshot &reading, const WildcardPattern &first,
+                                        Order firstOrder, const WildcardPattern &second,
+                                        Order secondOrder)
+{
+    Taken taken[2];
+    take(
+        reading, FolderSnapshot::Kind::File,
+        [&](size_t k, QStringView name) { return (k == 0 ? first : second).matches(name); }, taken);
+    return {taken[0].names(reading, firstOrder), taken[1].names(reading, secondOrder)};
 }
 
 QStringList subfolders(const FolderSnapshot &reading)
 {
-    return list(reading, FolderSnapshot::Kind::Folder, [](QStringView) { return true; })
-        .toStringList();
+    Taken taken[1];
+    take(
+        reading, FolderSnapshot::Kind::Folder, [](size_t, QStringView) { return true; }, taken);
+    return taken[0].names(reading, Order::Ascending).toStringList();
+}
+
+std::vector<qsizetype> ascendingOrder(const NameList &names)
+{
+    const std::vector<quint32> sorted =
+        ascending(quint32(names.size()), [&](quint32 i) { return names.bytes(i); });
+    return std::vector<qsizetype>(sorted.begin(), sorted.end());
 }
 
 // Case-insensitive code-unit order, ties broken by exact order: what users know

@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <utility>
+#include <vector>
 
 namespace quorvel::files {
 
@@ -27,10 +29,26 @@ NameList fileNames(const QString &folder, const WildcardPattern &pattern);
 // Names of the visible subfolders of folder (links to folders included), ascending.
 QStringList subfolders(const QString &folder);
 
+// Whether a listing comes in ascending order, as the lists show it, or in
+// the folder's own order: a list that is only looked up in, or of which only
+// a few names are shown, is not worth sorting (a card's 40,000 names).
+enum class Order { Ascending, AsRead };
+
 // The same two listings, taken from a reading of the folder made before.
 QStringList files(const FolderSnapshot &reading, const WildcardPattern &pattern);
-NameList fileNames(const FolderSnapshot &reading, const WildcardPattern &pattern);
+NameList fileNames(const FolderSnapshot &reading, const WildcardPattern &pattern,
+                   Order order = Order::Ascending);
 QStringList subfolders(const FolderSnapshot &reading);
+
+// The files of one reading that match first and those that match second, in
+// one pass over its names: the picture and RAW lists of a trim whose two
+// sides are the same folder. A name both patterns match is in both lists.
+std::pair<NameList, NameList> fileNames(const FolderSnapshot &reading, const WildcardPattern &first,
+                                        Order firstOrder, const WildcardPattern &second,
+                                        Order secondOrder);
+
+// The positions of names, in the order the listings use.
+std::vector<qsizetype> ascendingOrder(const NameList &names);
 
 // The order both listings use.
 bool lessThan(const QString &a, const QString &b);

@@ -70,7 +70,8 @@ std::optional<QString> prefixWithin(const QString &outer, const QString &inner)
 
 TreeTrimPlan::TreeTrimPlan(const QString &pictureRoot, const QString &rawRoot,
                            const files::WildcardPattern &pictures,
-                           const files::WildcardPattern &raws, bool below, bool sidecars)
+                           const files::WildcardPattern &raws, bool below, bool sidecars,
+                           files::FolderListing::Order rawOrder)
 {
     const QString pictureClean = QDir::cleanPath(pictureRoot);
     const QString rawClean = QDir::cleanPath(rawRoot);
@@ -111,13 +112,25 @@ TreeTrimPlan::TreeTrimPlan(const QString &pictureRoot, const QString &rawRoot,
         const std::optional<QString> relative = rawSide.relativeOf(rawFolder.relativePath);
         if (!relative)
             continue;
-        auto rawNames = std::make_shared<const files::NameList>(
-            files::FolderListing::fileNames(*rawFolder.reading, raws));
+        // Where both sides are one folder, its names are gone through once
+        // for both patterns. The pictures are only looked up in, and stay in
+        // the folder's order.
+        const files::FolderTree::Folder *pictureFolder = pictureSide.find(*relative);
+        std::shared_ptr<const files::NameList> rawNames;
+        std::shared_ptr<const files::NameList> pictureNames;
+        if (pictureFolder && pictureFolder->reading == rawFolder.reading) {
+            auto [rawList, pictureList] = files::FolderListing::fileNames(
+                *rawFolder.reading, raws, rawOrder, pictures, files::FolderListing::Order::AsRead);
+            rawNames = std::make_shared<const files::NameList>(std::move(rawList));
+            pictureNames = std::make_shared<const files::NameList>(std::move(pictureList));
+        } else {
+            rawNames = std::make_shared<const files::NameList>(
+                files::FolderListing::fileNames(*rawFolder.reading, raws, rawOrder));
+        }
         if (rawNames->isEmpty())
             continue;
         Skipped skip{*relative, pictureSide.path(*relative), rawSide.path(*relative),
                      SkipReason::NoPictureFolder, int(rawNames->size())};
-        const files::FolderTree::Folder *pictureFolder = pictureSide.find(*relative);
         if (!pictureFolder) {
             if (const int error = pictureSide.unreadable(*relative)) {
                 skip.reason = SkipReason::Unreadable;
@@ -126,8 +139,9 @@ TreeTrimPlan::TreeTrimPlan(const QString &pictureRoot, const QString &rawRoot,
             m_skipped.push_back(skip);
             continue;
         }
-        auto pictureNames = std::make_shared<const files::NameList>(
-            files::FolderListing::fileNames(*pictureFolder->reading, pictures));
+        if (!pictureNames)
+            pictureNames = std::make_shared<const files::NameList>(files::FolderListing::fileNames(
+                *pictureFolder->reading, pictures, files::FolderListing::Order::AsRead));
         if (pictureNames->isEmpty()) {
             skip.reason = SkipReason::NoPictures;
             m_skipped.push_back(skip);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/FolderListing.h"
 #include "files/NameList.h"
 
 #include <memory>
@@ -33,7 +34,10 @@ public:
         QString relativePath; // "" for the roots themselves
         QString pictureFolder;
         QString rawFolder;
+        // The pictures in the folder's own order: they are only matched.
         std::shared_ptr<const files::NameList> pictureNames;
+        // In the order the plan was asked for: as the window lists them, or
+        // as read, for a caller that sorts only what it shows.
         std::shared_ptr<const files::NameList> rawNames;
         // Indices, ascending, into rawNames of the files the trim takes.
         std::vector<int> toTrim;
@@ -58,7 +62,8 @@ public:
     // Throws FolderError when either root can't be read.
     TreeTrimPlan(const QString &pictureRoot, const QString &rawRoot,
                  const files::WildcardPattern &pictures, const files::WildcardPattern &raws,
-                 bool below, bool sidecars);
+                 bool below, bool sidecars,
+                 files::FolderListing::Order rawOrder = files::FolderListing::Order::Ascending);
 
     // The RAW folders with RAW files in them that pair with a picture folder
     // holding pictures, in the walk's order; RAW folders without any RAW file

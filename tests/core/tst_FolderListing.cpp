@@ -1,6 +1,7 @@
 #include "files/FileNames.h"
 #include "files/FolderError.h"
 #include "files/FolderListing.h"
+#include "files/FolderSnapshot.h"
 #include "files/WildcardPattern.h"
 #include "support/core/ScratchFolder.h"
 #include "support/core/UnprivilegedUser.h"
@@ -120,6 +121,7 @@ private slots:
     void orderIsCaseBlindThenExact();
     void listingFollowsTheOrder();
     void patternFilters();
+    void twoPatternsInOnePass();
     void onlyFilesAreListed();
     void subfoldersLeaveOutHiddenOnes();
     void hostileNamesAreListed_data();
@@ -259,12 +261,21 @@ void tst_FolderListing::listingFollowsTheOrder()
         expected.append(decodeFileName(name));
     std::sort(expected.begin(), expected.end(), FolderListing::lessThan);
     const QStringList listed = FolderListing::files(dir.path(), WildcardPattern(u"*"));
+    // The same names as read, put in order afterwards, the way a trim
+    // orders only what it prints.
+    const quorvel::files::NameList asRead =
+        FolderListing::fileNames(quorvel::files::FolderSnapshot(dir.path()), WildcardPattern(u"*"),
+                                 FolderListing::Order::AsRead);
+    QStringList ordered;
+    for (const qsizetype i : FolderListing::ascendingOrder(asRead))
+        ordered.append(asRead.at(i));
     QCOMPARE(listed.size(), expected.size());
+    QCOMPARE(ordered.size(), expected.size());
     for (qsizetype i = 0; i < listed.size(); ++i) {
-        if (listed.at(i) != expected.at(i))
-            QFAIL(qPrintable(QStringLiteral("at %1: %2 instead of %3")
+        if (listed.at(i) != expected.at(i) || ordered.at(i) != expected.at(i))
+            QFAIL(qPrintable(QStringLiteral("at %1: %2 and %3 instead of %4")
                                  .arg(i)
-                                 .arg(listed.at(i), expected.at(i))));
+                                 .arg(listed.at(i), ordered.at(i), expected.at(i))));
     }
 }
 
@@ -282,6 +293,35 @@ void tst_FolderListing::patternFilters()
              QStringList({"scan.tif", "scan.tiff"}));
     QCOMPARE(FolderListing::files(dir.path(), WildcardPattern(u"-----")), QStringList({"-----"}));
     QCOMPARE(FolderListing::files(dir.path(), WildcardPattern(u"*.cr2")), QStringList());
+}
+
+// One pass for two patterns lists what two listings list, a name that both
+// take in both lists, and each list in the order asked for.
+void tst_FolderListing::twoPatternsInOnePass()
+{
+    ScratchFolder dir;
+    QVERIFY(dir.isValid());
+    for (const char *name : {"DSC_2.NEF", "DSC_1.JPG", "dsc_3.nef", "DSC_3.jpg", "DSC_1.NEF",
+                             "\xC3\xA9t\xC3\xA9.jpg", "\xFF.nef", "nef.jpg", "notes.txt"}) {
+        QVERIFY(dir.touch(name));
+    }
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub.nef")));
+    const quorvel::files::FolderSnapshot reading(dir.path());
+    const WildcardPattern raws(u"*.nef");
+    const WildcardPattern named(u"*nef*");
+    const auto [ascending, alsoAscending] = FolderListing::fileNames(
+        reading, raws, FolderListing::Order::Ascending, named, FolderListing::Order::Ascending);
+    QCOMPARE(ascending, FolderListing::fileNames(reading, raws));
+    QCOMPARE(alsoAscending, FolderListing::fileNames(reading, named));
+    QCOMPARE(alsoAscending.toStringList(), QStringList({"DSC_1.NEF", "DSC_2.NEF", "dsc_3.nef",
+                                                        "nef.jpg", decodeFileName("\xFF.nef")}));
+    const auto [sorted, asRead] = FolderListing::fileNames(
+        reading, raws, FolderListing::Order::Ascending, named, FolderListing::Order::AsRead);
+    QCOMPARE(sorted, ascending);
+    QCOMPARE(asRead, FolderListing::fileNames(reading, named, FolderListing::Order::AsRead));
+    QStringList asReadSorted = asRead.toStringList();
+    std::sort(asReadSorted.begin(), asReadSorted.end(), FolderListing::lessThan);
+    QCOMPARE(asReadSorted, alsoAscending.toStringList());
 }
 
 // Only regular files and links to them are listed. Special files are never

@@ -4,6 +4,7 @@
 #include "support/core/ScratchFolder.h"
 #include "trimming/TreeTrimPlan.h"
 
+#include <QSet>
 #include <QTest>
 #include <unistd.h>
 
@@ -190,6 +191,25 @@ private slots:
         QCOMPARE(actualSkipped, skipped);
         QCOMPARE(actualPairs, pairs);
         QCOMPARE(plan.filesToTrim(), int(trimmed.size()));
+
+        // The RAW names left as read take the same files from the same pairs.
+        const TreeTrimPlan asRead(files::decodeFileName(scratch.at(pictureRoot)), rawPath,
+                                  files::WildcardPattern(u"*.jpg"),
+                                  files::WildcardPattern(u"*.nef"), below, false,
+                                  files::FolderListing::Order::AsRead);
+        QCOMPARE(asRead.pairs().size(), plan.pairs().size());
+        QCOMPARE(asRead.skipped().size(), plan.skipped().size());
+        for (size_t p = 0; p < plan.pairs().size(); ++p) {
+            const TreeTrimPlan::Pair &pair = asRead.pairs()[p];
+            QCOMPARE(pair.relativePath, plan.pairs()[p].relativePath);
+            QSet<QByteArray> taken;
+            for (const int index : pair.toTrim)
+                taken.insert(pair.rawNames->bytes(index).toByteArray());
+            QSet<QByteArray> expected;
+            for (const int index : plan.pairs()[p].toTrim)
+                expected.insert(plan.pairs()[p].rawNames->bytes(index).toByteArray());
+            QCOMPARE(taken, expected);
+        }
     }
 
     void sidecarsGoAlongWithinTheirFolder()
