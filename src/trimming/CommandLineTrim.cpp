@@ -2,12 +2,14 @@
 
 #include "files/FileNames.h"
 #include "files/FolderError.h"
+#include "files/FolderListing.h"
 #include "files/NameList.h"
 #include "files/WildcardPattern.h"
 #include "platform/Trash.h"
 #include "trimming/TreeTrimPlan.h"
 
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <QTextStream>
 
@@ -190,7 +192,8 @@ int CommandLineTrim::run(const QList<QByteArray> &arguments, const QByteArray &w
     std::optional<TreeTrimPlan> plan;
     try {
         plan.emplace(pictureFolder, rawFolder, files::WildcardPattern(picturePattern),
-                     files::WildcardPattern(rawPattern), options->subfolders, options->sidecars);
+                     files::WildcardPattern(rawPattern), options->subfolders, options->sidecars,
+                     files::FolderListing::Order::AsRead);
     } catch (const files::FolderError &error) {
         m_err << "quorvel trim: " << shown(error.folder())
               << " can't be read: " << errorText(error.errorNumber()) << "\n";
@@ -208,37 +211,65 @@ int CommandLineTrim::run(const QList<QByteArray> &arguments, const QByteArray &w
     int moved = 0;
     int sidecarsMoved = 0;
     int failed = 0;
+    // What goes to standard output is gathered and written at once: a dry
+    // run over a card prints 10,000 lines. A real run, slower by far, lets
+    // the lines out as they pile up, and before any failure on standard
+    // error, so that the two read in order in a terminal.
+    QString lines;
+    const qsizetype writeAt = options->dryRun ? std::numeric_limits<qsizetype>::max() : 16 * 1024;
+    const auto writeLines = [&] {
+        m_out << lines;
+        m_out.flush();
+        lines.clear();
+    };
     {
         // Closed with the run, so that a card can be unmounted as soon as it ends.
         platform::TrashSession trash;
-        const auto move = [&](const QString &folder, const QString &name, bool sidecar) {
-            const QString path = files::joinPath(folder, name);
-            const QString note = sidecar ? QStringLiteral(" (sidecar)") : QString();
-            if (options->dryRun) {
-                m_out << "would go: " << shown(path) << note << "\n";
-                return true;
-            }
-            platform::TrashedFile where;
-            const int result = m_recycle(path, &where, &trash);
-            if (result == 0) {
-                m_out << "trashed: " << shown(path) << note << "\n";
-                return true;
-            }
-            ++failed;
-            m_out.flush();
-            m_err << "failed: " << shown(path) << note << ": " << errorText(result) << "\n";
-            m_err.flush();
-            return false;
-        };
         for (const TreeTrimPlan::Pair &pair : plan->pairs()) {
-            for (size_t k = 0; k < pair.toTrim.size(); ++k) {
-                if (!move(pair.rawFolder, pair.rawNames->at(pair.toTrim[k]), false))
+            // The folder as shown once for all its files: a name shows the
+            // same alone as at the end of its path.
+            const QString shownFolder = shown(files::joinPath(pair.rawFolder, QString()));
+            const auto addLine = [&](QStringView what, const QString &name, QStringView note) {
+                lines.append(what)
+                    .append(shownFolder)
+                    .append(shown(name))
+                    .append(note)
+                    .append(u'\n');
+            };
+            const auto move = [&](const QString &name, bool sidecar) {
+                const QStringView note = sidecar ? u" (sidecar)" : u"";
+                if (options->dryRun) {
+                    addLine(u"would go: ", name, note);
+                    return true;
+                }
+                platform::TrashedFile where;
+                const int result = m_recycle(files::joinPath(pair.rawFolder, name), &where, &trash);
+                if (result == 0) {
+                    addLine(u"trashed: ", name, note);
+                    if (lines.size() >= writeAt)
+                        writeLines();
+                    return true;
+                }
+                ++failed;
+                writeLines();
+                m_err << "failed: " << shownFolder << shown(name) << note << ": "
+                      << errorText(result) << "\n";
+                m_err.flush();
+                return false;
+            };
+            // The plan leaves the RAW names as read: only those that go are
+            // put in the order a list shows them, to be printed.
+            files::NameList going;
+            for (const int index : pair.toTrim)
+                going.append(pair.rawNames->bytes(index));
+            for (const qsizetype k : files::FolderListing::ascendingOrder(going)) {
+                if (!move(going.at(k), false))
                     continue;
                 ++moved;
                 // Only once their RAW file is gone: a RAW file without its
                 // sidecar would lose its edits.
-                for (const QString &sidecar : pair.sidecars[k])
-                    sidecarsMoved += move(pair.rawFolder, sidecar, true) ? 1 : 0;
+                for (const QString &sidecar : pair.sidecars[size_t(k)])
+                    sidecarsMoved += move(sidecar, true) ? 1 : 0;
             }
         }
     }
@@ -246,6 +277,7 @@ int CommandLineTrim::run(const QList<QByteArray> &arguments, const QByteArray &w
     const QString sidecarText =
         options->sidecars ? QStringLiteral(", and %1 sidecar file(s) with them").arg(sidecarsMoved)
                           : QString();
+    writeLines();
     if (options->dryRun) {
         m_out << moved << " file(s) would go to the trash" << sidecarText << "\n";
     } else {
