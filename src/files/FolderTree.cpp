@@ -11,7 +11,8 @@
 
 namespace quorvel::files {
 
-FolderTree::FolderTree(const QString &root, bool below) : m_root(root)
+FolderTree::FolderTree(const QString &root, bool below, const std::atomic<bool> *cancelled)
+    : m_root(root)
 {
     // The root is what the user chose: a link to it is followed like any
     // folder a list shows. Only what lies below it is held to the walk's rules.
@@ -28,6 +29,8 @@ FolderTree::FolderTree(const QString &root, bool below) : m_root(root)
     // the program's stack.
     std::vector<size_t> pending{0};
     while (!pending.empty()) {
+        if (cancelled && *cancelled)
+            throw FolderError(root, ECANCELED);
         const size_t at = pending.back();
         pending.pop_back();
         const Folder parent = m_folders[at];

@@ -2,6 +2,7 @@
 
 #include "files/FolderSnapshot.h"
 
+#include <atomic>
 #include <memory>
 #include <QHash>
 #include <QString>
@@ -33,8 +34,10 @@ public:
 
     // Reads root, and with below every folder under it. Throws FolderError
     // when root itself can't be read; a folder under it that can't be read
-    // is left out and named in unreadable().
-    FolderTree(const QString &root, bool below);
+    // is left out and named in unreadable(). Given cancelled, the walk looks
+    // at it before each folder and, once it is true, gives up with
+    // FolderError(ECANCELED): a tree may be a whole home folder.
+    FolderTree(const QString &root, bool below, const std::atomic<bool> *cancelled = nullptr);
 
     const QString &root() const { return m_root; }
     // Root first, then each folder before the folders within it, in list order.

@@ -10,11 +10,10 @@ namespace quorvel::trimming {
 std::shared_ptr<const TreeTrimPlan> TreePlanner::plan(const Source &source,
                                                       const std::atomic<bool> &cancelled)
 {
-    if (cancelled)
-        return nullptr;
     return std::make_shared<const TreeTrimPlan>(
         source.pictureFolder, source.rawFolder, files::WildcardPattern(source.picturePattern),
-        files::WildcardPattern(source.rawPattern), true, source.sidecars);
+        files::WildcardPattern(source.rawPattern), true, source.sidecars,
+        files::FolderListing::Order::Ascending, &cancelled);
 }
 
 TreePlanner::TreePlanner(PlanFunction makePlan, QObject *parent)

@@ -35,9 +35,10 @@ public:
         bool operator==(const Source &) const = default;
     };
 
-    // Makes the plan of source, giving up with null once cancelled turns
-    // true. Throws FolderError when a root can't be read. plan() is the
-    // program's own; a test passes one it can hold back on purpose.
+    // Makes the plan of source. Throws FolderError when a root can't be
+    // read, and gives up with one at its next folder once cancelled turns
+    // true. plan() is the program's own; a test passes one it can hold back
+    // on purpose.
     using PlanFunction = std::function<std::shared_ptr<const TreeTrimPlan>(
         const Source &source, const std::atomic<bool> &cancelled)>;
     static std::shared_ptr<const TreeTrimPlan> plan(const Source &source,

@@ -71,7 +71,7 @@ std::optional<QString> prefixWithin(const QString &outer, const QString &inner)
 TreeTrimPlan::TreeTrimPlan(const QString &pictureRoot, const QString &rawRoot,
                            const files::WildcardPattern &pictures,
                            const files::WildcardPattern &raws, bool below, bool sidecars,
-                           files::FolderListing::Order rawOrder)
+                           files::FolderListing::Order rawOrder, const std::atomic<bool> *cancelled)
 {
     const QString pictureClean = QDir::cleanPath(pictureRoot);
     const QString rawClean = QDir::cleanPath(rawRoot);
@@ -88,16 +88,16 @@ TreeTrimPlan::TreeTrimPlan(const QString &pictureRoot, const QString &rawRoot,
     const std::optional<QString> pictureWithin =
         below && !rawWithin ? prefixWithin(rawClean, pictureClean) : std::nullopt;
     if (rawWithin) {
-        pictureTree.emplace(pictureClean, below);
+        pictureTree.emplace(pictureClean, below, cancelled);
         pictureSide = {&*pictureTree, {}};
         rawSide = {&*pictureTree, *rawWithin};
     } else if (pictureWithin) {
-        rawTree.emplace(rawClean, below);
+        rawTree.emplace(rawClean, below, cancelled);
         rawSide = {&*rawTree, {}};
         pictureSide = {&*rawTree, *pictureWithin};
     } else {
-        pictureTree.emplace(pictureClean, below);
-        rawTree.emplace(rawClean, below);
+        pictureTree.emplace(pictureClean, below, cancelled);
+        rawTree.emplace(rawClean, below, cancelled);
         pictureSide = {&*pictureTree, {}};
         rawSide = {&*rawTree, {}};
     }

@@ -59,11 +59,13 @@ public:
         int errorNumber = 0; // with Unreadable
     };
 
-    // Throws FolderError when either root can't be read.
+    // Throws FolderError when either root can't be read, or with ECANCELED
+    // once *cancelled turns true (see FolderTree).
     TreeTrimPlan(const QString &pictureRoot, const QString &rawRoot,
                  const files::WildcardPattern &pictures, const files::WildcardPattern &raws,
                  bool below, bool sidecars,
-                 files::FolderListing::Order rawOrder = files::FolderListing::Order::Ascending);
+                 files::FolderListing::Order rawOrder = files::FolderListing::Order::Ascending,
+                 const std::atomic<bool> *cancelled = nullptr);
 
     // The RAW folders with RAW files in them that pair with a picture folder
     // holding pictures, in the walk's order; RAW folders without any RAW file

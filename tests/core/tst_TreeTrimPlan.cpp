@@ -226,15 +226,32 @@ private slots:
         QCOMPARE(plan.sidecarsToTrim(), 1);
     }
 
-    void anUnreadableRootThrows()
+    // What ends a plan before it is made, with the error it ends with.
+    void givesUp_data()
     {
+        QTest::addColumn<QByteArray>("rawRoot");
+        QTest::addColumn<bool>("cancelled");
+        QTest::addColumn<int>("errorNumber");
+        QTest::newRow("RAW root missing") << QByteArray("missing") << false << ENOENT;
+        QTest::newRow("walk cancelled") << QByteArray("pictures") << true << ECANCELED;
+    }
+    void givesUp()
+    {
+        QFETCH(QByteArray, rawRoot);
+        QFETCH(bool, cancelled);
+        QFETCH(int, errorNumber);
         ScratchFolder scratch;
-        QVERIFY(make(scratch, {"pictures/DSC_1.jpg"}));
-        QVERIFY_THROWS_EXCEPTION(files::FolderError,
-                                 TreeTrimPlan(files::decodeFileName(scratch.at("pictures")),
-                                              files::decodeFileName(scratch.at("missing")),
-                                              files::WildcardPattern(u"*.jpg"),
-                                              files::WildcardPattern(u"*.nef"), true, false));
+        QVERIFY(make(scratch, {"pictures/DSC_1.jpg", "pictures/100/DSC_2.nef"}));
+        const std::atomic<bool> stop{cancelled};
+        try {
+            TreeTrimPlan(files::decodeFileName(scratch.at("pictures")),
+                         files::decodeFileName(scratch.at(rawRoot)),
+                         files::WildcardPattern(u"*.jpg"), files::WildcardPattern(u"*.nef"), true,
+                         false, files::FolderListing::Order::Ascending, &stop);
+            QFAIL("no plan is made");
+        } catch (const files::FolderError &error) {
+            QCOMPARE(error.errorNumber(), errorNumber);
+        }
     }
 };
 
