@@ -2,9 +2,11 @@
 
 #include "trimming/TreeTrimTable.h"
 
+#include <algorithm>
 #include <QFont>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -72,8 +74,26 @@ void dlgTrimFolders::showFolders(const TreeTrimTable &table)
     grdFolders->setColumnHidden(SidecarsColumn, !table.withSidecars());
     grdFolders->resizeColumnsToContents();
     lblTotal->setText(table.totalLine());
+    fitRows();
     show();
     raise();
+}
+
+// While the question is up this window takes no input, so its rows can't be
+// scrolled: it is made tall enough for all of them, as far as the screen
+// lets it.
+void dlgTrimFolders::fitRows()
+{
+    int rowsHeight =
+        grdFolders->horizontalHeader()->sizeHint().height() + 2 * grdFolders->frameWidth();
+    for (int r = 0; r < grdFolders->rowCount(); ++r)
+        rowsHeight += grdFolders->rowHeight(r);
+    const QMargins margins = layout()->contentsMargins();
+    const int wanted = margins.top() + lblTotal->sizeHint().height() + layout()->spacing() +
+                       rowsHeight + margins.bottom();
+    const QScreen *where = parentWidget() ? parentWidget()->screen() : screen();
+    const int room = where ? where->availableGeometry().height() * 9 / 10 : wanted;
+    resize(width(), std::clamp(wanted, 360, std::max(360, room)));
 }
 
 void dlgTrimFolders::closeFolders()

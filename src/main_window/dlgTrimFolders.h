@@ -26,6 +26,9 @@ public:
     // The rows as shown, the total last: a cell left empty has no count.
     QTableWidget *grdFolders;
     QLabel *lblTotal;
+
+private:
+    void fitRows();
 };
 
 } // namespace quorvel::main_window
