@@ -1,6 +1,5 @@
 #include "pictures/ColourSpace.h"
 
-#include "files/FileNames.h"
 #include "pictures/Exiv2Setup.h"
 
 #include <array>
@@ -8,7 +7,6 @@
 #include <exiv2/exiv2.hpp>
 #include <lcms2.h>
 #include <memory>
-#include <QFileInfo>
 #include <vector>
 
 namespace quorvel::pictures {
@@ -32,7 +30,7 @@ QByteArray bytesOf(cmsHPROFILE profile)
     return bytes;
 }
 
-// Adobe RGB (1998) as its specification gives it, made here rather than
+// Adobe RGB (1998) as Adobe publishes its encoding, made here rather than
 // shipped: D65 white, its three primaries and a gamma of 563/256.
 Profile makeAdobeRgb()
 {
@@ -194,16 +192,10 @@ ColourSpace ColourSpace::of(Exiv2::Image &image)
 
 ColourSpace ColourSpace::ofFile(const QString &fileName)
 {
-    // Only a plain file: a pipe would keep the reader waiting for ever.
-    if (!QFileInfo(fileName).isFile())
-        return {};
-    setUpExiv2();
     try {
-        const QByteArray path = files::encodeFileName(fileName);
-        auto image = Exiv2::ImageFactory::open(std::string(path.constData(), size_t(path.size())));
+        const auto image = readMetadataOf(fileName);
         if (!image.get())
             return {};
-        image->readMetadata();
         return of(*image);
     } catch (const Exiv2::Error &error) {
         // Exiv2 gives up on the whole of the metadata for a profile whose

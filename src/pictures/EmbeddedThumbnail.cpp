@@ -1,12 +1,9 @@
 #include "pictures/EmbeddedThumbnail.h"
 
-#include "files/FileNames.h"
 #include "pictures/ColourSpace.h"
 #include "pictures/Exiv2Setup.h"
 #include "pictures/Orientation.h"
 
-#include <exiv2/exiv2.hpp>
-#include <QFileInfo>
 #include <QString>
 
 namespace quorvel::pictures {
@@ -29,17 +26,10 @@ QImage readEmbeddedThumbnail(const QString &fileName)
 QImage readEmbeddedThumbnail(const QString &fileName, ColourSpace &colourSpace)
 {
     colourSpace = ColourSpace::sRgb();
-    // Only a plain file: a pipe that matches the pattern would keep the
-    // reading thread waiting for ever.
-    if (!QFileInfo(fileName).isFile())
-        return {};
-    setUpExiv2();
     try {
-        const QByteArray path = files::encodeFileName(fileName);
-        auto image = Exiv2::ImageFactory::open(std::string(path.constData(), size_t(path.size())));
+        const auto image = readMetadataOf(fileName);
         if (!image.get())
             return {};
-        image->readMetadata();
         Exiv2::PreviewManager previews(*image);
         const Exiv2::PreviewPropertiesList properties = previews.getPreviewProperties();
         // Listed from the smallest up.

@@ -1,7 +1,9 @@
 #include "pictures/Exiv2Setup.h"
 
-#include <exiv2/exiv2.hpp>
+#include "files/FileNames.h"
+
 #include <mutex>
+#include <QFileInfo>
 
 namespace quorvel::pictures {
 
@@ -12,6 +14,18 @@ void setUpExiv2()
         Exiv2::XmpParser::initialize();
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
     });
+}
+
+Exiv2::Image::AutoPtr readMetadataOf(const QString &fileName)
+{
+    if (!QFileInfo(fileName).isFile())
+        return {};
+    setUpExiv2();
+    const QByteArray path = files::encodeFileName(fileName);
+    auto image = Exiv2::ImageFactory::open(std::string(path.constData(), size_t(path.size())));
+    if (image.get())
+        image->readMetadata();
+    return image;
 }
 
 } // namespace quorvel::pictures
