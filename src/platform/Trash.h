@@ -47,6 +47,14 @@ public:
     TrashSession &operator=(const TrashSession &) = delete;
 
     int moveToTrash(const QByteArray &path, TrashedFile &where);
+    // The file name of a folder the caller holds open, which lies at the
+    // absolute path folder: the file is renamed from that very folder, so a
+    // folder put in its place under the same path since the caller opened it
+    // loses nothing. The record says the file came from folder/name. folderFd
+    // must stay open, and be that folder, while this session is used with it.
+    // EINVAL for a name that is empty, "." or "..", or holds a "/".
+    int moveToTrash(int folderFd, const QByteArray &folder, QByteArrayView name,
+                    TrashedFile &where);
 
 private:
     struct State;

@@ -536,6 +536,31 @@ struct TrashSession::State
         std::erase_if(trashes, [trash](const OpenTrash &open) { return &open.trash == trash; });
     }
 
+    // A folder the caller holds open, and the volume it was found on.
+    int givenFd = -1;
+    QByteArray givenFdFolder;
+    Volume givenFdVolume;
+
+    // name in fromFd, which lies at from on volume, to that volume's trash.
+    int moveFrom(int fromFd, const QByteArray &from, const Volume &volume, const QByteArray &name,
+                 TrashedFile &where)
+    {
+        const QByteArray file = from % (from.endsWith('/') ? "" : "/") % name;
+        for (bool firstTry = true;; firstTry = false) {
+            Trash *trash = nullptr;
+            if (const int error = trashFor(from, volume, trash))
+                return error;
+            const int error = trashInto(*trash, fromFd, name, file, deletionDate(), where);
+            // Nothing moved: the file is still where it was, so a trash found
+            // again can take it.
+            if (error == ENOENT && firstTry && isRemoved(*trash)) {
+                forget(trash);
+                continue;
+            }
+            return error;
+        }
+    }
+
     QByteArrayView deletionDate()
     {
         const QDateTime now = QDateTime::currentDateTimeUtc();
@@ -578,7 +603,6 @@ int TrashSession::moveToTrash(const QByteArray &path, TrashedFile &where)
     if (const int error = state.resolveFolder(folderGiven))
         return error;
     const QByteArray &folder = state.folder;
-    const QByteArray file = folder % (folder == "/" ? "" : "/") % name;
 
     // A trim or a delete moves one picture or one RAW file, never a folder:
     // that would take along everything in it, unasked. Only a path that says
@@ -593,20 +617,27 @@ int TrashSession::moveToTrash(const QByteArray &path, TrashedFile &where)
         return S_ISDIR(status.mode) ? EISDIR : ENOTDIR;
     }
 
-    for (bool firstTry = true;; firstTry = false) {
-        Trash *trash = nullptr;
-        if (const int error = state.trashFor(folder, state.folderVolume, trash))
+    return state.moveFrom(state.folderFd.fd, folder, state.folderVolume, name, where);
+}
+
+int TrashSession::moveToTrash(int folderFd, const QByteArray &folder, QByteArrayView name,
+                              TrashedFile &where)
+{
+    if (name.isEmpty() || name == "." || name == ".." || name.contains('/') ||
+        name.contains('\0') || !folder.startsWith('/') || folder.contains('\0'))
+        return EINVAL;
+    State &state = *m_state;
+    if (folderFd != state.givenFd || folder != state.givenFdFolder) {
+        Status status;
+        if (const int error = statusOf(folderFd, status))
             return error;
-        const int error =
-            trashInto(*trash, state.folderFd.fd, name, file, state.deletionDate(), where);
-        // Nothing moved: the file is still where it was, so a trash found
-        // again can take it.
-        if (error == ENOENT && firstTry && isRemoved(*trash)) {
-            state.forget(trash);
-            continue;
-        }
-        return error;
+        if (!S_ISDIR(status.mode))
+            return ENOTDIR;
+        state.givenFd = folderFd;
+        state.givenFdFolder = folder;
+        state.givenFdVolume = status.volume;
     }
+    return state.moveFrom(folderFd, folder, state.givenFdVolume, name.toByteArray(), where);
 }
 
 int moveToTrash(const QByteArray &path)
