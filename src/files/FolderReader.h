@@ -33,6 +33,10 @@ public:
     NameList fileNames(const QString &folder, const WildcardPattern &pattern);
     QStringList subfolders(const QString &folder);
 
+    // The reading every listing of folder comes from now: within a span the
+    // shared one, outside a fresh one. Throws FolderError.
+    std::shared_ptr<const FolderSnapshot> reading(const QString &folder);
+
     // A sharing span, from share() for as long as it lives; spans nest, and
     // the readings are dropped when the outermost one ends.
     class [[nodiscard]] Sharing
@@ -57,7 +61,6 @@ public:
     bool isSharing() const { return m_sharing > 0; }
 
 private:
-    std::shared_ptr<const FolderSnapshot> reading(const QString &folder);
     void endSharing();
 
     int m_sharing = 0;

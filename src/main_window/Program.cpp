@@ -59,11 +59,7 @@ bool Program::start()
     // window like everything else.
     m_settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                              m_app.Title, m_app.Title);
-    ui::WidgetMessageBox &messages = *m_messages;
-    const auto recycle = [&messages](const QString &filePath, platform::TrashedFile *where,
-                                     platform::TrashSession *batch) {
-        return trimming::RecycleFile(filePath, false, messages, where, batch);
-    };
+    const trimming::RecycleFunction recycle = &trimming::recycleTarget;
 
     // The program opens where the user started it. The working folder is read
     // here and nowhere else: everything below is handed the folder it works on.

@@ -749,22 +749,12 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 
 // What the trim reads and does on this window.
 
-std::shared_ptr<const files::NameList> frmMain::pictureNames() const
+trimming::TrimLists frmMain::lists() const
 {
-    return fb1->sharedNames();
-}
-
-std::shared_ptr<const files::NameList> frmMain::rawNames() const
-{
-    return fb2->sharedNames();
-}
-
-QString frmMain::rawFolder() const
-{
-    // The folder the RAW names were read from. It is the RAW folder list's
-    // folder, except after a failed move of the list, when only this one is
-    // safe: a name is only ever joined with the folder it was found in.
-    return fb2->Path();
+    // The folders the names were read from: the folder lists' own, except
+    // after a failed move of a list, when only these are safe.
+    return {fb1->sharedNames(), fb2->sharedNames(), fb1->Path(),
+            fb2->Path(),        fb1->Pattern(),     fb2->folderIdentity()};
 }
 
 QString frmMain::rawPatternText() const

@@ -213,9 +213,7 @@ private:
     void showTreePreview();
 
     // TrimHost
-    std::shared_ptr<const files::NameList> pictureNames() const override;
-    std::shared_ptr<const files::NameList> rawNames() const override;
-    QString rawFolder() const override;
+    trimming::TrimLists lists() const override;
     QString rawPatternText() const override;
     QString picturePatternText() const override;
     void beginWork() override;

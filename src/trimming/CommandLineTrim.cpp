@@ -113,18 +113,8 @@ QString skipText(const TreeTrimPlan::Skipped &skip, const QString &picturePatter
 CommandLineTrim::CommandLineTrim(QTextStream &out, QTextStream &err, RecycleFunction recycle)
     : m_out(out), m_err(err), m_recycle(std::move(recycle))
 {
-    if (!m_recycle) {
-        m_recycle = [](const QString &filePath, platform::TrashedFile *where,
-                       platform::TrashSession *batch) {
-            platform::TrashedFile trashed;
-            const QByteArray path = files::encodeFileName(filePath);
-            const int result =
-                batch ? batch->moveToTrash(path, trashed) : platform::moveToTrash(path, trashed);
-            if (result == 0 && where)
-                *where = trashed;
-            return result;
-        };
-    }
+    if (!m_recycle)
+        m_recycle = &recycleTarget;
 }
 
 QString CommandLineTrim::usage()
@@ -243,7 +233,8 @@ int CommandLineTrim::run(const QList<QByteArray> &arguments, const QByteArray &w
                     return true;
                 }
                 platform::TrashedFile where;
-                const int result = m_recycle(files::joinPath(pair.rawFolder, name), &where, &trash);
+                const int result = m_recycle(
+                    RecycleTarget::ofPath(files::joinPath(pair.rawFolder, name)), &where, &trash);
                 if (result == 0) {
                     addLine(u"trashed: ", name, note);
                     if (lines.size() >= writeAt)

@@ -31,4 +31,35 @@ int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &mes
     return result;
 }
 
+RecycleTarget RecycleTarget::ofPath(QStringView filePath)
+{
+    const QByteArray path = files::encodeFileName(filePath);
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return {QByteArray("."), path};
+    return {slash == 0 ? QByteArray("/") : path.first(slash), path.mid(slash + 1)};
+}
+
+QString RecycleTarget::path() const
+{
+    return files::joinPath(files::decodeFileName(folder), files::decodeFileName(name));
+}
+
+int recycleTarget(const RecycleTarget &file, platform::TrashedFile *where,
+                  platform::TrashSession *batch)
+{
+    platform::TrashedFile trashed;
+    int result = 0;
+    if (file.folderFd >= 0 && batch) {
+        result = batch->moveToTrash(file.folderFd, file.folder, file.name, trashed);
+    } else {
+        const QByteArray path =
+            file.folder + (file.folder.endsWith('/') ? QByteArray() : QByteArray("/")) + file.name;
+        result = batch ? batch->moveToTrash(path, trashed) : platform::moveToTrash(path, trashed);
+    }
+    if (result == 0 && where)
+        *where = trashed;
+    return result;
+}
+
 } // namespace quorvel::trimming

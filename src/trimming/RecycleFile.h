@@ -1,7 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 namespace quorvel::platform {
 class MessageBox;
@@ -23,11 +25,32 @@ namespace quorvel::trimming {
 int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &messages,
                 platform::TrashedFile *where = nullptr, platform::TrashSession *batch = nullptr);
 
+// One file to move, as its folder and its name, both as the bytes the
+// filesystem holds: a trim reads a card's names as bytes and must move the
+// very names it read, never a text decoded again for each file.
+struct RecycleTarget
+{
+    QByteArray folder; // absolute
+    QByteArray name;
+    // The folder, held open by a trim that has checked it is the one it read,
+    // or -1 where the folder is found by its path.
+    int folderFd = -1;
+
+    static RecycleTarget ofPath(QStringView filePath);
+    // The full path, as messages and tests name the file.
+    QString path() const;
+};
+
 // What the trim and the viewer call to move a file, so that tests can stand in
 // for the trash where a real one can't show the case. Both have asked the user
 // themselves before they call, so it asks nothing: RecycleFile with confirm
 // false.
-using RecycleFunction = std::function<int(const QString &filePath, platform::TrashedFile *where,
+using RecycleFunction = std::function<int(const RecycleTarget &file, platform::TrashedFile *where,
                                           platform::TrashSession *batch)>;
+
+// The program's own RecycleFunction: the file goes from its open folder
+// through batch where it has both, else as RecycleFile moves it.
+int recycleTarget(const RecycleTarget &file, platform::TrashedFile *where,
+                  platform::TrashSession *batch);
 
 } // namespace quorvel::trimming

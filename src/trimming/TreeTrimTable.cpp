@@ -25,6 +25,8 @@ QString noteOf(const TreeTrimPlan::Skipped &skip, const QString &picturePattern)
             .arg(skip.rawFiles < 0 ? QStringLiteral("the RAW folder")
                                    : QStringLiteral("the picture folder"))
             .arg(skip.errorNumber);
+    case TreeTrimPlan::SkipReason::LinkedPictureFolder:
+        return QStringLiteral("left alone: the picture folder is a symbolic link, not followed");
     }
     return {};
 }
@@ -52,6 +54,16 @@ TreeTrimTable::TreeTrimTable(const TreeTrimPlan &plan, const QString &picturePat
         m_total.sidecars += row.sidecars;
         m_foldersTrimmed += row.toTrim > 0 ? 1 : 0;
         m_rows.push_back(std::move(row));
+        // Each file a picture elsewhere keeps, under its folder's row: the
+        // user sees why it stays, and where its picture went.
+        for (const TreeTrimPlan::Pair::Kept &kept : pair.keptElsewhere) {
+            const QString name = pair.rawNames->at(kept.rawIndex);
+            m_rows.push_back(
+                {folderText(pair.relativePath.isEmpty() ? name : pair.relativePath + u'/' + name),
+                 -1, -1, 0, 0,
+                 QStringLiteral("kept: its picture is in %1").arg(folderText(kept.pictureFolder))});
+            ++m_keptElsewhere;
+        }
     }
     for (const TreeTrimPlan::Skipped &skip : plan.skipped()) {
         const bool pictureFolderRead = skip.reason == TreeTrimPlan::SkipReason::NoPictures;
@@ -83,6 +95,8 @@ QString TreeTrimTable::totalLine() const
                        .arg(m_foldersTrimmed);
     if (m_foldersSkipped > 0)
         line += QStringLiteral("; %1 RAW folder(s) left alone").arg(m_foldersSkipped);
+    if (m_keptElsewhere > 0)
+        line += QStringLiteral("; %1 kept by a picture in another folder").arg(m_keptElsewhere);
     return line;
 }
 

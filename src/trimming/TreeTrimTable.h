@@ -30,13 +30,15 @@ public:
     TreeTrimTable(const TreeTrimPlan &plan, const QString &picturePattern, bool sidecars);
 
     static QStringList headers();
-    // The pairs, then the folders left alone, then the total row.
+    // The pairs, each followed by the files a picture in another folder
+    // keeps, then the folders left alone, then the total row.
     const std::vector<Row> &rows() const { return m_rows; }
     int filesToTrim() const { return m_total.toTrim; }
     int sidecarsToTrim() const { return m_total.sidecars; }
     // Folders that lose at least one file.
     int foldersTrimmed() const { return m_foldersTrimmed; }
     int foldersSkipped() const { return m_foldersSkipped; }
+    int keptElsewhere() const { return m_keptElsewhere; }
     bool withSidecars() const { return m_withSidecars; }
 
     // A number as a cell shows it: "" for no count.
@@ -52,6 +54,7 @@ private:
     Row m_total;
     int m_foldersTrimmed = 0;
     int m_foldersSkipped = 0;
+    int m_keptElsewhere = 0;
     bool m_withSidecars = false;
 };
 

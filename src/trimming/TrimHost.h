@@ -1,11 +1,8 @@
 #pragma once
 
-#include <memory>
-#include <QString>
+#include "trimming/TrimLists.h"
 
-namespace quorvel::files {
-class NameList;
-}
+#include <QString>
 
 namespace quorvel::trimming {
 
@@ -16,13 +13,8 @@ class TrimHost
 public:
     virtual ~TrimHost() = default;
 
-    // The names each list shows, as the lists hold them: shared, never
-    // changed, so the trim keeps them as they were read while files leave
-    // the folder, whatever the window does meanwhile.
-    virtual std::shared_ptr<const files::NameList> pictureNames() const = 0;
-    virtual std::shared_ptr<const files::NameList> rawNames() const = 0;
-    // The folder the RAW names were read from.
-    virtual QString rawFolder() const = 0;
+    // The lists as they stand, and where they were read from.
+    virtual TrimLists lists() const = 0;
     // The pattern entries as shown, e.g. "*.nef (Nikon)".
     virtual QString rawPatternText() const = 0;
     virtual QString picturePatternText() const = 0;

@@ -1,14 +1,13 @@
 #include "trimming/TrimOperation.h"
 
 #include "files/FileNames.h"
-#include "files/FolderSnapshot.h"
 #include "files/NameList.h"
 #include "platform/MessageBox.h"
-#include "trimming/Matching.h"
-#include "trimming/PictureBaseNames.h"
-#include "trimming/Sidecars.h"
+#include "trimming/TreeTrimPlan.h"
 #include "trimming/TrimHost.h"
+#include "trimming/TrimRun.h"
 
+#include <cerrno>
 #include <QScopeGuard>
 
 namespace quorvel::trimming {
@@ -49,14 +48,28 @@ QString TrimOperation::failurePrompt(const QString &fileName, int result)
            QStringLiteral("Reported error no: ") + QString::number(result);
 }
 
+QString TrimOperation::folderFailurePrompt(const QString &folder, int result)
+{
+    const QString why = result == ESTALE
+                            ? QStringLiteral("it is no longer the folder that was listed. Refresh "
+                                             "the lists and look again before you trim.")
+                            : QStringLiteral("it can't be read.");
+    return QStringLiteral("Nothing was moved from ") + files::visibleName(folder) +
+           QStringLiteral(": ") + why + QStringLiteral("\r\n\r\n") +
+           QStringLiteral("Reported error no: ") + QString::number(result);
+}
+
 QString TrimOperation::summaryPrompt(int deleted, const QString &makerAddress,
-                                     std::optional<int> sidecars)
+                                     std::optional<int> sidecars, int picturesBack)
 {
     const QString sidecarLine =
         sidecars ? QStringLiteral("\r\nand %1 sidecar file(s) with them").arg(*sidecars)
                  : QString();
+    const QString backLine =
+        picturesBack > 0 ? QStringLiteral("\r\n%1 kept: their pictures are back").arg(picturesBack)
+                         : QString();
     return QStringLiteral("You have deleted ") + QString::number(deleted) +
-           QStringLiteral(" file(s)") + sidecarLine + QStringLiteral("\r\n\r\n") +
+           QStringLiteral(" file(s)") + sidecarLine + backLine + QStringLiteral("\r\n\r\n") +
            QStringLiteral(
                "If you REGRET the file(s) can be found in the Recycle Bin and restored :-)") +
            QStringLiteral("\r\n\r\n") +
@@ -73,13 +86,69 @@ QString TrimOperation::summaryPrompt(int deleted, const QString &makerAddress,
                           "updated version for your future use.");
 }
 
+namespace {
+
+// What the window shows of a run: each failure in a message box of its own,
+// as it happens, and the progress.
+class WindowObserver : public TrimRun::Observer
+{
+public:
+    WindowObserver(TrimHost &host, MessageBox &messages) : m_host(host), m_messages(messages) {}
+
+    void failed(const TreeTrimPlan::Pair &pair, const QByteArray &name, bool, int error) override
+    {
+        // A file below the folder trimmed is named with its folder, so that
+        // the user knows which of a card's DSC_0001.NEF could not go.
+        const QString shown = files::decodeFileName(name);
+        m_messages.show(
+            TrimOperation::failurePrompt(
+                pair.relativePath.isEmpty() ? shown : pair.relativePath + u'/' + shown, error),
+            MB_OK);
+    }
+    void folderFailed(const TreeTrimPlan::Pair &, const QString &folder, int error) override
+    {
+        m_messages.show(TrimOperation::folderFailurePrompt(folder, error), MB_OK);
+    }
+    void progress(int done, int total) override { m_host.progress(done, total); }
+
+private:
+    TrimHost &m_host;
+    MessageBox &m_messages;
+};
+
+} // namespace
+
+void TrimOperation::moveAndReport(TrimHost &host, MessageBox &messages,
+                                  const RecycleFunction &recycle, const QString &makerAddress,
+                                  const TreeTrimPlan &plan, bool sidecars,
+                                  std::vector<platform::TrashedFile> &trashed)
+{
+    host.beginWork();
+    const auto endWork = qScopeGuard([&host] { host.endWork(); });
+    TrimRun run(plan, recycle);
+    // Kept however the run ends: a failure after files went must not take
+    // the way back with it.
+    const auto keepTrashed = qScopeGuard([&] { trashed = run.trashed(); });
+    WindowObserver observer(host, messages);
+    run.run(observer);
+
+    // Where walking every RAW file against every picture would have left
+    // the lists shown.
+    const TrimLists lists = host.lists();
+    host.selectEntries(int(lists.raws->size()) - 1, int(lists.pictures->size()) - 1);
+    messages.show(summaryPrompt(run.moved(), makerAddress,
+                                sidecars ? std::optional<int>(run.sidecarsMoved()) : std::nullopt,
+                                run.picturesBack()),
+                  MB_OK | MB_ICONINFORMATION, QStringLiteral("Thanks using Quorvel "));
+    host.refreshFileLists();
+}
+
 void TrimOperation::run()
 {
     // Taken once: the lists must stay as they were read while files leave
     // the folder, whatever the window does meanwhile.
-    const std::shared_ptr<const files::NameList> pictures = m_host.pictureNames();
-    const std::shared_ptr<const files::NameList> raws = m_host.rawNames();
-    if (pictures->isEmpty() || raws->isEmpty()) {
+    const TrimLists lists = m_host.lists();
+    if (lists.pictures->isEmpty() || lists.raws->isEmpty()) {
         m_messages.show(QStringLiteral("No files to trim. Change path or file pattern."),
                         MB_OK | MB_ICONINFORMATION);
         return;
@@ -88,60 +157,15 @@ void TrimOperation::run()
     // What goes is settled before the question, sidecars included, so that
     // the answer covers exactly what moves: a sidecar an editor writes while
     // the question is open stays where it is.
-    const QString folder = m_host.rawFolder();
-    const std::vector<int> toGo = rawFilesToTrim(*raws, PictureBaseNames(pictures));
-    const std::vector<QStringList> sidecars =
-        m_sidecars ? Sidecars::of(*raws, toGo, files::FolderSnapshot(folder))
-                   : std::vector<QStringList>(toGo.size());
-    std::optional<int> sidecarCount;
-    if (m_sidecars) {
-        sidecarCount = 0;
-        for (const QStringList &names : sidecars)
-            *sidecarCount += int(names.size());
-    }
-
+    const TreeTrimPlan plan = TreeTrimPlan::ofLists(lists, m_sidecars);
     const QString rawPattern = m_host.rawPatternText();
-    const int answer =
-        m_messages.show(confirmationPrompt(rawPattern, m_host.picturePatternText(), sidecarCount),
-                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, confirmationTitle(rawPattern));
+    const int answer = m_messages.show(
+        confirmationPrompt(rawPattern, m_host.picturePatternText(),
+                           m_sidecars ? std::optional<int>(plan.sidecarsToTrim()) : std::nullopt),
+        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, confirmationTitle(rawPattern));
     if (answer != IDYES)
         return;
-
-    m_host.beginWork();
-    const auto endWork = qScopeGuard([this] { m_host.endWork(); });
-
-    const int total = int(toGo.size());
-    int deleted = 0;
-    int sidecarsDeleted = 0;
-    int done = 0;
-    // Closed with the trim, so that a card can be unmounted as soon as it ends.
-    TrashSession trash;
-    const auto move = [&](const QString &name) {
-        platform::TrashedFile where;
-        const int result = m_recycle(files::joinPath(folder, name), &where, &trash);
-        if (result == 0)
-            m_trashed.push_back(std::move(where));
-        else
-            m_messages.show(failurePrompt(name, result), MB_OK);
-        return result == 0;
-    };
-    for (size_t k = 0; k < toGo.size(); ++k) {
-        if (move(raws->at(toGo[k]))) {
-            ++deleted;
-            // Only once their RAW file is gone: a sidecar without it is worth
-            // nothing, a RAW file without its sidecar loses its edits.
-            for (const QString &sidecar : sidecars[k])
-                sidecarsDeleted += move(sidecar) ? 1 : 0;
-        }
-        m_host.progress(++done, total);
-    }
-
-    // Where walking every RAW file against every picture would have left them.
-    m_host.selectEntries(int(raws->size()) - 1, int(pictures->size()) - 1);
-    m_messages.show(summaryPrompt(deleted, m_makerAddress,
-                                  m_sidecars ? std::optional<int>(sidecarsDeleted) : std::nullopt),
-                    MB_OK | MB_ICONINFORMATION, QStringLiteral("Thanks using Quorvel "));
-    m_host.refreshFileLists();
+    moveAndReport(m_host, m_messages, m_recycle, m_makerAddress, plan, m_sidecars, m_trashed);
 }
 
 } // namespace quorvel::trimming

@@ -13,6 +13,7 @@ class MessageBox;
 
 namespace quorvel::trimming {
 
+class TreeTrimPlan;
 class TrimHost;
 
 // "Trim files": every RAW file whose base name matches no picture goes to the
@@ -42,8 +43,21 @@ public:
                                       const QString &total = QString());
     static QString confirmationTitle(const QString &rawPattern);
     static QString failurePrompt(const QString &fileName, int result);
+    // Said once for a folder nothing moved from: folder is not the one
+    // listed any more (ESTALE), or can't be read.
+    static QString folderFailurePrompt(const QString &folder, int result);
+    // The summary gains a line for the RAW files that stayed because their
+    // pictures came back while the question was open.
     static QString summaryPrompt(int deleted, const QString &makerAddress,
-                                 std::optional<int> sidecars = std::nullopt);
+                                 std::optional<int> sidecars = std::nullopt, int picturesBack = 0);
+
+    // On Yes: the plan's files to the trash with the window kept busy, each
+    // failure told, then the summary and the lists read again. trashed gets
+    // every file that went, however the run ends.
+    static void moveAndReport(TrimHost &host, platform::MessageBox &messages,
+                              const RecycleFunction &recycle, const QString &makerAddress,
+                              const TreeTrimPlan &plan, bool sidecars,
+                              std::vector<platform::TrashedFile> &trashed);
 
 private:
     TrimHost &m_host;

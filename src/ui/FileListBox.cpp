@@ -3,6 +3,7 @@
 #include "files/FileNames.h"
 #include "files/FolderListing.h"
 #include "files/FolderReader.h"
+#include "files/FolderSnapshot.h"
 #include "ui/Keys.h"
 #include "ui/NameListModel.h"
 
@@ -50,9 +51,9 @@ void FileListBox::setPattern(const QString &pattern)
     // kind its question never named. Until the folder is read again, the
     // list keeps those of its entries that the new pattern takes.
     m_pattern = files::WildcardPattern(pattern);
-    files::NameList names;
+    Reading reading;
     try {
-        names = read(m_path);
+        reading = read(m_path);
     } catch (...) {
         const files::NameList &listed = m_model->names();
         files::NameList kept;
@@ -61,10 +62,10 @@ void FileListBox::setPattern(const QString &pattern)
                 kept.append(listed.bytes(i));
         }
         if (kept.size() != listed.size())
-            replaceEntries(m_path, std::move(kept));
+            replaceEntries(m_path, {std::move(kept), m_identity});
         throw;
     }
-    replaceEntries(m_path, std::move(names));
+    replaceEntries(m_path, std::move(reading));
 }
 
 void FileListBox::Refresh()
@@ -72,19 +73,24 @@ void FileListBox::Refresh()
     replaceEntries(m_path, read(m_path));
 }
 
-files::NameList FileListBox::read(const QString &folder) const
+FileListBox::Reading FileListBox::read(const QString &folder) const
 {
-    return m_readings ? m_readings->fileNames(folder, m_pattern)
-                      : files::FolderListing::fileNames(folder, m_pattern);
+    const std::shared_ptr<const files::FolderSnapshot> reading =
+        m_readings ? m_readings->reading(folder)
+                   : std::make_shared<const files::FolderSnapshot>(folder);
+    return {files::FolderListing::fileNames(*reading, m_pattern),
+            {reading->device(), reading->inode()}};
 }
 
-void FileListBox::replaceEntries(QString folder, files::NameList names)
+void FileListBox::replaceEntries(QString folder, Reading reading)
 {
+    files::NameList &names = reading.names;
     // Where kept, a name that is still listed stays selected: re-reading a
     // folder is no new choice. Elsewhere, or once the name has gone, nothing is.
     const QString selected = FileName();
     const bool sameFolder = folder == m_path;
     m_path = std::move(folder);
+    m_identity = reading.identity;
     const int kept = m_keepSelection && sameFolder && !selected.isNull()
                          ? int(names.indexOf(files::encodeFileName(selected)))
                          : -1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/FolderIdentity.h"
 #include "files/NameList.h"
 #include "files/WildcardPattern.h"
 
@@ -28,6 +29,8 @@ public:
     explicit FileListBox(const QString &startFolder, QWidget *parent = nullptr);
 
     QString Path() const { return m_path; }
+    // The folder the entries were read from, as it was when read.
+    files::FolderIdentity folderIdentity() const { return m_identity; }
     // Reads folder; on failure throws FolderError and leaves everything as it was.
     void setPath(const QString &folder);
 
@@ -94,11 +97,17 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
-    void replaceEntries(QString folder, files::NameList names);
-    files::NameList read(const QString &folder) const;
+    struct Reading
+    {
+        files::NameList names;
+        files::FolderIdentity identity;
+    };
+    void replaceEntries(QString folder, Reading reading);
+    Reading read(const QString &folder) const;
 
     NameListModel *m_model;
     QString m_path;
+    files::FolderIdentity m_identity;
     files::WildcardPattern m_pattern;
     files::FolderReader *m_readings = nullptr;
     bool m_keepSelection = false;

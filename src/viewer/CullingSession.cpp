@@ -88,7 +88,7 @@ CullingSession::Rejection CullingSession::reject()
         return {Outcome::NotShown, name(m_index)};
     const QString rejectedName = name(m_index);
     platform::TrashedFile where;
-    const int result = m_recycle(reached, &where, nullptr);
+    const int result = m_recycle(trimming::RecycleTarget::ofPath(reached), &where, nullptr);
     if (result != 0)
         return {Outcome::Failed, rejectedName, result};
     m_rejections.append({rejectedName, where});

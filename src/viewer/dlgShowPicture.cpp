@@ -797,7 +797,7 @@ void dlgShowPicture::cmdDelete_Click()
     if (answer != platform::IDYES)
         return;
 
-    const int result = m_recycle(shown, nullptr, nullptr);
+    const int result = m_recycle(trimming::RecycleTarget::ofPath(shown), nullptr, nullptr);
     if (result == 0) {
         Image1->setPicture(pictures::Picture());
         m_messages.show(QStringLiteral("File deleted. ") + QStringLiteral("\r\n\r\n") +

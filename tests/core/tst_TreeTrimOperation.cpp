@@ -75,13 +75,22 @@ private slots:
                            "You have deleted 2 file(s)"}
             << shownOnce << QStringList{"B.nef", "100/C.nef", "100/D.nef"};
         // Another folder put under the name while the question is open: its
-        // files are not the ones listed, and none of them moves.
+        // files are not the ones listed, none of them moves, and it is said
+        // once for the folder.
         QTest::newRow("a folder swapped while asked")
             << "swap" << false
-            << QStringList{question, "For some reason the file 100/C.nef can't be deleted. ",
-                           "For some reason the file 100/D.nef can't be deleted. ",
+            << QStringList{question,
+                           "Nothing was moved from CARD/100: it is no longer the folder that was "
+                           "listed. Refresh the lists and look again before you trim.",
                            "You have deleted 1 file(s)"}
             << shownOnce << QStringList{"B.nef"};
+        // A picture copied back in while the question is open keeps its RAW
+        // file, and the summary says so.
+        QTest::newRow("a picture back while asked")
+            << "back" << false
+            << QStringList{question, "You have deleted 2 file(s)",
+                           "1 kept: their pictures are back"}
+            << shownOnce << QStringList{"B.nef", "100/D.nef"};
         QTest::newRow("nothing to trim, a folder left alone")
             << "nothing" << false << QStringList{"No files to trim. Change path or file pattern."}
             << QStringList{"show 3 rows at 0", "close at 1"} << QStringList{};
@@ -118,6 +127,8 @@ private slots:
             box.answer(platform::IDYES);
         if (situation == "fail")
             recycler.fail(card + "/100/C.nef", EACCES);
+        if (situation == "back")
+            box.onNextShow([&] { touchFiles(card + "/100", {"C.jpg"}); });
         if (situation == "swap") {
             box.onNextShow([&] {
                 QVERIFY(QDir(card).rename("100", "100 before"));
@@ -128,8 +139,14 @@ private slots:
         trim.run(plan, folders, sidecars);
 
         QStringList firstLines;
-        for (const test::FakeMessageBox::Message &message : box.messages())
-            firstLines << message.prompt.section(QStringLiteral("\r\n"), 0, 0);
+        for (const test::FakeMessageBox::Message &message : box.messages()) {
+            firstLines
+                << message.prompt.section(QStringLiteral("\r\n"), 0, 0).replace(card, "CARD");
+            // What the summary gains follows its first line.
+            if (message.prompt.startsWith("You have deleted") &&
+                message.prompt.contains("their pictures are back"))
+                firstLines << message.prompt.section(QStringLiteral("\r\n"), 1, 1);
+        }
         QCOMPARE(firstLines, messages);
         QCOMPARE(folders.events, window);
         QStringList went;

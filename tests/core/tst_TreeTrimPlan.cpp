@@ -70,17 +70,14 @@ private slots:
         // "relative path: pictures, RAW files" for each pair.
         QTest::addColumn<QStringList>("pairs");
 
-        QTest::newRow("one tree: each folder pairs with itself, names only within it")
-            << QList<QByteArray>{"card/DCIM/100NIKON/DSC_1.jpg",
-                                 "card/DCIM/100NIKON/DSC_1.NEF",
-                                 "card/DCIM/100NIKON/DSC_2.NEF",
-                                 "card/DCIM/101NIKON/DSC_2.jpg",
-                                 "card/DCIM/101NIKON/DSC_1.NEF",
-                                 "card/DCIM/101NIKON/DSC_2.NEF",
-                                 "card/MISC/"}
+        QTest::newRow("one tree: each folder pairs with itself, a picture anywhere in it keeps")
+            << QList<QByteArray>{"card/DCIM/100NIKON/DSC_1.jpg", "card/DCIM/100NIKON/DSC_1.NEF",
+                                 "card/DCIM/100NIKON/DSC_2.NEF", "card/DCIM/101NIKON/DSC_2.jpg",
+                                 "card/DCIM/101NIKON/DSC_1.NEF", "card/DCIM/101NIKON/DSC_2.NEF",
+                                 "card/DCIM/101NIKON/DSC_3.NEF", "card/MISC/"}
             << QByteArray("card") << QByteArray("card") << true
-            << QList<QByteArray>{"DCIM/100NIKON/DSC_2.NEF", "DCIM/101NIKON/DSC_1.NEF"}
-            << QStringList{} << QStringList{"DCIM/100NIKON: 1, 2", "DCIM/101NIKON: 1, 2"};
+            << QList<QByteArray>{"DCIM/101NIKON/DSC_3.NEF"} << QStringList{}
+            << QStringList{"DCIM/100NIKON: 1, 2", "DCIM/101NIKON: 1, 3"};
         QTest::newRow("two slots: a RAW folder pairs with the same place in the other tree")
             << QList<QByteArray>{"SLOT1/DCIM/100NIKON/DSC_1.JPG", "SLOT1/DCIM/100NIKON/DSC_2.JPG",
                                  "SLOT2/DCIM/100NIKON/DSC_1.NEF", "SLOT2/DCIM/100NIKON/DSC_2.NEF",
@@ -216,7 +213,7 @@ private slots:
     {
         ScratchFolder scratch;
         QVERIFY(make(scratch, {"card/a/DSC_1.jpg", "card/a/DSC_2.NEF", "card/a/DSC_2.NEF.xmp",
-                               "card/b/DSC_2.jpg", "card/b/DSC_2.NEF", "card/b/DSC_2.xmp"}));
+                               "card/b/DSC_3.jpg", "card/b/DSC_3.NEF", "card/b/DSC_2.xmp"}));
         const QString card = files::decodeFileName(scratch.at("card"));
         const TreeTrimPlan plan(card, card, files::WildcardPattern(u"*.jpg"),
                                 files::WildcardPattern(u"*.nef"), true, true);
@@ -226,6 +223,67 @@ private slots:
         QCOMPARE(plan.sidecarsToTrim(), 1);
     }
 
+    // With sub-folders, a RAW file stays while a picture of its base name is
+    // anywhere in the picture tree, and the plan says where.
+    void keptByAPictureElsewhere_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("paths");
+        QTest::addColumn<QByteArray>("rawRoot");
+        QTest::addColumn<QList<QByteArray>>("trimmed");
+        QTest::addColumn<QStringList>("kept"); // "RAW file <- picture folder"
+        QTest::newRow("a keeper moved into selects")
+            << QList<QByteArray>{"card/100NIKON/DSC_1.jpg", "card/100NIKON/DSC_1.NEF",
+                                 "card/100NIKON/DSC_7.NEF", "card/100NIKON/DSC_8.NEF",
+                                 "card/100NIKON/selects/DSC_7.jpg"}
+            << QByteArray("card") << QList<QByteArray>{"100NIKON/DSC_8.NEF"}
+            << QStringList{"100NIKON/DSC_7.NEF <- 100NIKON/selects"};
+        QTest::newRow("a picture at the root keeps a RAW file below")
+            << QList<QByteArray>{"card/DSC_9.jpg", "card/100/DSC_1.jpg", "card/100/DSC_9.NEF"}
+            << QByteArray("card") << QList<QByteArray>{} << QStringList{"100/DSC_9.NEF <- ."};
+        QTest::newRow("two slots: a picture in another folder of the picture slot")
+            << QList<QByteArray>{"SLOT1/100/DSC_1.jpg", "SLOT1/101/DSC_2.jpg",
+                                 "SLOT2/100/DSC_1.NEF", "SLOT2/100/DSC_2.NEF",
+                                 "SLOT2/100/DSC_3.NEF", "SLOT2/101/DSC_1.jpg"}
+            << QByteArray("SLOT2") << QList<QByteArray>{"100/DSC_3.NEF"}
+            << QStringList{"100/DSC_2.NEF <- 101"};
+    }
+    void keptByAPictureElsewhere()
+    {
+        QFETCH(QList<QByteArray>, paths);
+        QFETCH(QByteArray, rawRoot);
+        QFETCH(QList<QByteArray>, trimmed);
+        QFETCH(QStringList, kept);
+        ScratchFolder scratch;
+        QVERIFY(make(scratch, paths));
+        const QByteArray pictureRoot = rawRoot == "SLOT2" ? QByteArray("SLOT1") : rawRoot;
+        const TreeTrimPlan plan(files::decodeFileName(scratch.at(pictureRoot)),
+                                files::decodeFileName(scratch.at(rawRoot)),
+                                files::WildcardPattern(u"*.jpg"), files::WildcardPattern(u"*.nef"),
+                                true, false);
+        QList<QByteArray> actualTrimmed;
+        QStringList actualKept;
+        for (const TreeTrimPlan::Pair &pair : plan.pairs()) {
+            const QString prefix =
+                pair.relativePath.isEmpty() ? QString() : pair.relativePath + '/';
+            for (const int index : pair.toTrim)
+                actualTrimmed.append(files::encodeFileName(prefix) +
+                                     pair.rawNames->bytes(index).toByteArray());
+            for (const TreeTrimPlan::Pair::Kept &keeper : pair.keptElsewhere)
+                actualKept.append(prefix + pair.rawNames->at(keeper.rawIndex) + " <- " +
+                                  keeper.pictureFolder);
+        }
+        QCOMPARE(actualTrimmed, trimmed);
+        QCOMPARE(actualKept, kept);
+        QCOMPARE(plan.keptElsewhere(), int(kept.size()));
+        // Without sub-folders each folder keeps only by its own pictures.
+        if (!paths.first().contains("100NIKON"))
+            return;
+        const QString folder = files::decodeFileName(scratch.at("card/100NIKON"));
+        const TreeTrimPlan one(folder, folder, files::WildcardPattern(u"*.jpg"),
+                               files::WildcardPattern(u"*.nef"), false, false);
+        QCOMPARE(one.filesToTrim(), 2);
+    }
+
     // What ends a plan before it is made, with the error it ends with.
     void givesUp_data()
     {
@@ -233,6 +291,10 @@ private slots:
         QTest::addColumn<bool>("cancelled");
         QTest::addColumn<int>("errorNumber");
         QTest::newRow("RAW root missing") << QByteArray("missing") << false << ENOENT;
+        QTest::newRow("RAW root missing within the picture tree")
+            << QByteArray("pictures/missing") << false << ENOENT;
+        QTest::newRow("a path through a missing folder")
+            << QByteArray("missing/../pictures") << false << ENOENT;
         QTest::newRow("walk cancelled") << QByteArray("pictures") << true << ECANCELED;
     }
     void givesUp()

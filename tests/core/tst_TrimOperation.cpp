@@ -20,7 +20,7 @@ class tst_TrimOperation : public QObject
 private:
     RecordingTrimHost host;
     FakeMessageBox messages;
-    // Moves nothing: the paths are the host's, not files of the test's.
+    // Moves nothing: the names are the host's, not files of the test's.
     RecordingRecycler recycler;
 
     trimming::TrimOperation trim()
@@ -84,7 +84,8 @@ private slots:
         host.raws = {"IMG_0001.nef", "IMG_0002.nef", "IMG_0003.nef", "IMG_0004.nef"};
         messages.answer(platform::IDYES);
         trim().run();
-        QCOMPARE(recycler.paths(), (QStringList{"/photos/IMG_0002.nef", "/photos/IMG_0004.nef"}));
+        QCOMPARE(recycler.paths(),
+                 (QStringList{host.folder + "/IMG_0002.nef", host.folder + "/IMG_0004.nef"}));
         QCOMPARE(host.events, (QStringList{"begin", "progress 1/2", "progress 2/2", "select 3 1",
                                            "refresh", "end"}));
         QCOMPARE(messages.count(), 2);
@@ -115,8 +116,8 @@ private slots:
     {
         host.pictures = {"KEEP.jpg"};
         host.raws = {"A.nef", "B.nef", "C.nef"};
-        recycler.fail("/photos/A.nef", 2);
-        recycler.fail("/photos/C.nef", -5);
+        recycler.fail(host.folder + "/A.nef", 2);
+        recycler.fail(host.folder + "/C.nef", -5);
         messages.answer(platform::IDYES);
         trim().run();
         QCOMPARE(recycler.paths().size(), 3);
@@ -138,10 +139,10 @@ private slots:
     {
         host.pictures = {"KEEP.jpg"};
         host.raws = {"A\r\n\r\nReported error no: 0\r\nB.nef"};
-        recycler.fail("/photos/" + host.raws.first(), 13);
+        recycler.fail(host.folder + "/" + host.raws.first(), 13);
         messages.answer(platform::IDYES);
         trim().run();
-        QCOMPARE(recycler.paths(), QStringList{"/photos/" + host.raws.first()});
+        QCOMPARE(recycler.paths(), QStringList{host.folder + "/" + host.raws.first()});
         QCOMPARE(messages.messages()[1].prompt,
                  QStringLiteral("For some reason the file A\\r\\n\\r\\nReported error no: "
                                 "0\\r\\nB.nef can't be deleted. \r\n\r\nReported error no: 13"));

@@ -28,7 +28,9 @@ struct FakeTrash
     CullingSession session()
     {
         return CullingSession(
-            [this](const QString &path, platform::TrashedFile *where, platform::TrashSession *) {
+            [this](const trimming::RecycleTarget &file, platform::TrashedFile *where,
+                   platform::TrashSession *) {
+                const QString path = file.path();
                 recycled << path;
                 if (where && recycleResult == 0)
                     where->trashedPath = "/trash/" + QFile::encodeName(path.section('/', -1));

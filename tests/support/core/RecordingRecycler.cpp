@@ -6,8 +6,8 @@ namespace quorvel::test {
 
 trimming::RecycleFunction RecordingRecycler::function()
 {
-    return [this](const QString &path, platform::TrashedFile *where,
-                  platform::TrashSession *batch) { return recycle(path, where, batch); };
+    return [this](const trimming::RecycleTarget &file, platform::TrashedFile *where,
+                  platform::TrashSession *batch) { return recycle(file, where, batch); };
 }
 
 void RecordingRecycler::clear()
@@ -18,15 +18,16 @@ void RecordingRecycler::clear()
     m_trashNanoseconds = 0;
 }
 
-int RecordingRecycler::recycle(const QString &path, platform::TrashedFile *where,
+int RecordingRecycler::recycle(const trimming::RecycleTarget &file, platform::TrashedFile *where,
                                platform::TrashSession *batch)
 {
+    const QString path = file.path();
     m_paths.append(path);
     int result = m_failures.value(path, 0);
     if (result == 0 && m_messages) {
         QElapsedTimer timer;
         timer.start();
-        result = trimming::RecycleFile(path, false, *m_messages, where, batch);
+        result = trimming::recycleTarget(file, where, batch);
         m_trashNanoseconds += timer.nsecsElapsed();
     }
     if (m_onRecycled)

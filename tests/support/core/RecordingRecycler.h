@@ -42,7 +42,8 @@ public:
     qint64 trashNanoseconds() const { return m_trashNanoseconds; }
 
 private:
-    int recycle(const QString &path, platform::TrashedFile *where, platform::TrashSession *batch);
+    int recycle(const trimming::RecycleTarget &file, platform::TrashedFile *where,
+                platform::TrashSession *batch);
 
     platform::MessageBox *m_messages = nullptr;
     QStringList m_paths;

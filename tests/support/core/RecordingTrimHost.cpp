@@ -1,17 +1,26 @@
 #include "support/core/RecordingTrimHost.h"
 
+#include "files/FileNames.h"
 #include "files/NameList.h"
+
+#include <sys/stat.h>
 
 namespace quorvel::test {
 
-std::shared_ptr<const files::NameList> RecordingTrimHost::pictureNames() const
+trimming::TrimLists RecordingTrimHost::lists() const
 {
-    return std::make_shared<const files::NameList>(files::NameList::encoded(pictures));
-}
-
-std::shared_ptr<const files::NameList> RecordingTrimHost::rawNames() const
-{
-    return std::make_shared<const files::NameList>(files::NameList::encoded(raws));
+    files::FolderIdentity read = identity.value_or(files::FolderIdentity());
+    struct stat st
+    {
+    };
+    if (!identity && ::stat(files::encodeFileName(folder).constData(), &st) == 0)
+        read = {quint64(st.st_dev), quint64(st.st_ino)};
+    return {std::make_shared<const files::NameList>(files::NameList::encoded(pictures)),
+            std::make_shared<const files::NameList>(files::NameList::encoded(raws)),
+            folder,
+            folder,
+            QStringLiteral("*.jpg"),
+            read};
 }
 
 void RecordingTrimHost::beginWork()

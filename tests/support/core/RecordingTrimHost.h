@@ -1,9 +1,13 @@
 #pragma once
 
+#include "files/FolderIdentity.h"
 #include "trimming/TrimHost.h"
 
+#include <memory>
+#include <optional>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace quorvel::test {
 
@@ -15,7 +19,13 @@ class RecordingTrimHost : public trimming::TrimHost
 public:
     QStringList pictures;
     QStringList raws;
-    QString folder = QStringLiteral("/photos");
+    // Both lists' folder: a real one of the test's own, empty unless the test
+    // puts files in it, since a trim moves names only from the very folder
+    // they were listed in.
+    std::shared_ptr<QTemporaryDir> scratch = std::make_shared<QTemporaryDir>();
+    QString folder = scratch->path();
+    // The folder as the lists read it; unset, as it is when the trim asks.
+    std::optional<files::FolderIdentity> identity;
     QString rawPattern = QStringLiteral("*.nef (Nikon)");
     QString picturePattern = QStringLiteral("*.jpg");
     // Off, only the state below is kept: a benchmark's thousands of progress
@@ -27,9 +37,7 @@ public:
     int lastDone = 0;
     int refreshes = 0;
 
-    std::shared_ptr<const files::NameList> pictureNames() const override;
-    std::shared_ptr<const files::NameList> rawNames() const override;
-    QString rawFolder() const override { return folder; }
+    trimming::TrimLists lists() const override;
     QString rawPatternText() const override { return rawPattern; }
     QString picturePatternText() const override { return picturePattern; }
     void beginWork() override;
