@@ -662,19 +662,63 @@ private slots:
         QCOMPARE(QDir(photos).entryList(QDir::Files).size(), 9);
     }
 
-    // Another program removes a RAW file after the lists were read.
-    void rawFileRemovedAfterListing()
+    // The folder changes after the lists were read, while the question is
+    // open: the trim takes nothing it did not list, and from no other folder.
+    void changesWhileAsked_data()
     {
+        QTest::addColumn<QString>("change");
+        // The messages after the question, each up to its first blank line.
+        QTest::addColumn<QStringList>("told");
+        QTest::addColumn<QStringList>("trashed");
+        QTest::newRow("a RAW file removed by another program")
+            << "removed"
+            << QStringList{"For some reason the file DSC_0005.nef can't be deleted. ",
+                           "You have deleted 2 file(s)"}
+            << QStringList{"DSC_0004.NEF", "DSC_0006.nef"};
+        QTest::newRow("a picture back")
+            << "back"
+            << QStringList{"You have deleted 2 file(s)\r\n1 kept: their pictures are back"}
+            << QStringList{"DSC_0004.NEF", "DSC_0006.nef"};
+        QTest::newRow("the RAW folder swapped for another with its path")
+            << "swapped"
+            << QStringList{"Nothing was moved from PHOTOS: it is no longer the folder that was "
+                           "listed. Refresh the lists and look again before you trim.",
+                           "You have deleted 0 file(s)"}
+            << QStringList{};
+    }
+    void changesWhileAsked()
+    {
+        QFETCH(QString, change);
+        QFETCH(QStringList, told);
+        QFETCH(QStringList, trashed);
         main_window::frmMain &w = start();
+        const QStringList before = QDir(photos).entryList(QDir::Files, QDir::Name);
         messages.answer(platform::IDYES);
-        messages.onNextShow([this] { QFile::remove(photos + "/DSC_0005.nef"); });
+        messages.onNextShow([&] {
+            if (change == "removed")
+                QFile::remove(photos + "/DSC_0005.nef");
+            if (change == "back")
+                touchFiles(photos, {"DSC_0005.jpg"});
+            if (change == "swapped") {
+                // Another card of the same label, holding the same names.
+                QVERIFY(QDir().rename(photos, photos + " before"));
+                touchFiles(photos, before);
+            }
+        });
         w.cmdQuorvel_Click();
-        QCOMPARE(messages.count(), 3);
-        QCOMPARE(messages.messages()[1].prompt,
-                 QStringLiteral("For some reason the file DSC_0005.nef can't be deleted. \r\n\r\n"
-                                "Reported error no: 2"));
-        QCOMPARE(trashedNames(dataHome), (QStringList{"DSC_0004.NEF", "DSC_0006.nef"}));
-        QVERIFY(messages.last().prompt.startsWith("You have deleted 2 file(s)"));
+        QStringList actual;
+        for (const FakeMessageBox::Message &message : messages.messages().mid(1))
+            actual << message.prompt.section(QStringLiteral("\r\n\r\n"), 0, 0)
+                          .replace(photos, "PHOTOS");
+        QCOMPARE(actual, told);
+        if (change == "removed")
+            QVERIFY(messages.messages()[1].prompt.endsWith("Reported error no: 2"));
+        QCOMPARE(trashedNames(dataHome), trashed);
+        if (change == "swapped") {
+            QCOMPARE(QDir(photos).entryList(QDir::Files, QDir::Name), before);
+            QCOMPARE(QDir(photos + " before").entryList(QDir::Files, QDir::Name), before);
+            QVERIFY(!w.mnuUndoTrim->isEnabled());
+        }
     }
 
     void trimWithJpgAsTheRawPattern()
