@@ -702,7 +702,9 @@ void dlgShowPicture::rewriteStatus()
         if (!said.isEmpty())
             status += (status.isEmpty() ? QString() : QStringLiteral("    ")) + said;
     }
-    lblStatus->setCaption(status);
+    // One line, whatever the names in it hold: a line break in one would
+    // push the rest out of sight.
+    lblStatus->setCaption(files::visibleName(status));
 }
 
 // The folder is not read again: the name leaves the list, and the folder is

@@ -903,23 +903,31 @@ void tst_dlgShowPicture::rejectAndPutBack_data()
     // for nothing.
     QTest::addColumn<QString>("meanwhile");
     QTest::addColumn<QString>("stays");
+    // What DSC_0003.JPG is renamed to before the opening; empty for nothing.
+    QTest::addColumn<QString>("renamed");
 
     QTest::newRow("in the middle") << 1 << "DZ"
-                                   << "DSC_0003.JPG" << QString() << QString();
-    QTest::newRow("the last: the one before shows") << 4 << "DZ"
-                                                    << "DSC_0004.JPG" << QString() << QString();
+                                   << "DSC_0003.JPG" << QString() << QString() << QString();
+    QTest::newRow("the last: the one before shows")
+        << 4 << "DZ"
+        << "DSC_0004.JPG" << QString() << QString() << QString();
     QTest::newRow("two, walked back") << 1 << "DDZZ"
-                                      << "DSC_0004.JPG" << QString() << QString();
+                                      << "DSC_0004.JPG" << QString() << QString() << QString();
     QTest::newRow("name taken meanwhile")
         << 2 << "DZ"
         << "DSC_0004.JPG"
         << "name taken"
-        << "DSC_0003.JPG stays in the trash: another file has taken its name";
+        << "DSC_0003.JPG stays in the trash: another file has taken its name" << QString();
     QTest::newRow("another file in its place in the trash")
         << 2 << "DZ"
         << "DSC_0004.JPG"
         << "swapped in the trash"
-        << "DSC_0003.JPG stays in the trash: another file has taken its place in the trash";
+        << "DSC_0003.JPG stays in the trash: another file has taken its place in the trash"
+        << QString();
+    // Last: the folder is the test's own for all its rows.
+    QTest::newRow("a line break in the name: shown as \\n, on one line")
+        << 0 << "DZ"
+        << "DSC_0001.JPG" << QString() << QString() << "DSC\n0003.JPG";
 }
 
 void tst_dlgShowPicture::rejectAndPutBack()
@@ -929,8 +937,14 @@ void tst_dlgShowPicture::rejectAndPutBack()
     QFETCH(QString, shownAfterDeletes);
     QFETCH(QString, meanwhile);
     QFETCH(QString, stays);
+    QFETCH(QString, renamed);
 
     CullingFolder culling(m_folder.path(), m_dataHome);
+    if (!renamed.isEmpty()) {
+        QVERIFY(QFile::rename(m_folder.filePath("DSC_0003.JPG"), m_folder.filePath(renamed)));
+        culling.bytes[renamed] = culling.bytes.take("DSC_0003.JPG");
+        culling.list.Refresh();
+    }
     culling.open(from);
     QStringList rejected;
     bool firstUndo = true;
@@ -950,7 +964,8 @@ void tst_dlgShowPicture::rejectAndPutBack()
             QVERIFY(QFile::exists(culling.trash + QStringLiteral("/files/") + rejected.last()));
             QVERIFY(!culling.list.Names().contains(rejected.last()));
             QVERIFY(culling.dialog.lblStatus->Caption().contains(
-                rejected.last() + QStringLiteral(" moved to the trash")));
+                files::visibleName(rejected.last()) + QStringLiteral(" moved to the trash")));
+            QVERIFY(!culling.dialog.lblStatus->Caption().contains(u'\n'));
             continue;
         }
         if (std::exchange(firstUndo, false))
@@ -982,7 +997,9 @@ void tst_dlgShowPicture::rejectAndPutBack()
                                QStringLiteral(".trashinfo")));
         QCOMPARE(culling.shownName(), name);
         QCOMPARE(culling.list.FileName(), name);
-        QVERIFY(culling.dialog.lblStatus->Caption().contains(name + QStringLiteral(" is back")));
+        QVERIFY(culling.dialog.lblStatus->Caption().contains(files::visibleName(name) +
+                                                             QStringLiteral(" is back")));
+        QVERIFY(!culling.dialog.lblStatus->Caption().contains(u'\n'));
     }
     // A name taken meanwhile is listed again, by the newcomer.
     QCOMPARE(culling.list.ListCount(), meanwhile == QLatin1String("swapped in the trash") ? 4 : 5);
