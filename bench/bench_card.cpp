@@ -23,6 +23,7 @@
 #include "support/Timing.h"
 #include "trimming/RecycleFile.h"
 #include "trimming/TreeTrimPlan.h"
+#include "trimming/TrimRun.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -149,42 +150,40 @@ double trimFloor(const Card &card, const QByteArray &dcim, const QByteArray &tra
 }
 
 // Ours: the whole card trimmed as the window and the command trim it, the
-// folder pairs and what goes worked out, then each file moved to the trash
-// in one session, keeping where each went, as Undo Trim needs.
+// folder pairs and what goes worked out, then each pair's RAW folder checked
+// and its picture folder read again, and each file moved to the trash in one
+// session, keeping where each went, as Undo Trim needs.
 double trimOurs(const Card &card, const QByteArray &dcim, QString &problem)
 {
-    test::FakeMessageBox messages;
+    struct Counting : trimming::TrimRun::Observer
+    {
+        int failures = 0;
+        void failed(const trimming::TreeTrimPlan::Pair &, const QByteArray &, bool, int) override
+        {
+            ++failures;
+        }
+        void folderFailed(const trimming::TreeTrimPlan::Pair &, const QString &, int) override
+        {
+            ++failures;
+        }
+    } observer;
     QElapsedTimer timer;
     timer.start();
     const QString root = QFile::decodeName(dcim);
     const trimming::TreeTrimPlan plan(root, root, files::WildcardPattern(QStringLiteral("*.jpg")),
                                       files::WildcardPattern(QStringLiteral("*.nef")), true, false);
-    std::vector<platform::TrashedFile> trashed;
-    trashed.reserve(size_t(plan.filesToTrim()));
-    int failed = 0;
-    {
-        platform::TrashSession session;
-        for (const trimming::TreeTrimPlan::Pair &pair : plan.pairs()) {
-            for (const int index : pair.toTrim) {
-                platform::TrashedFile where;
-                const QString path = pair.rawFolder + u'/' + pair.rawNames->at(index);
-                if (trimming::RecycleFile(path, false, messages, &where, &session) == 0)
-                    trashed.push_back(std::move(where));
-                else
-                    ++failed;
-            }
-        }
-    }
+    trimming::TrimRun run(plan, &trimming::recycleTarget);
+    run.run(observer);
     const double elapsed = millisecondsSince(timer);
     if (int(plan.pairs().size()) != card.folders || !plan.skipped().empty() ||
-        plan.filesToTrim() != card.goners() || int(trashed.size()) != card.goners() ||
-        failed != 0 || messages.count() != 0)
+        plan.filesToTrim() != card.goners() || int(run.trashed().size()) != card.goners() ||
+        observer.failures != 0)
         problem = QStringLiteral("%1 folder pairs, %2 skipped, %3 to trim, %4 trashed, %5 failed")
                       .arg(plan.pairs().size())
                       .arg(plan.skipped().size())
                       .arg(plan.filesToTrim())
-                      .arg(trashed.size())
-                      .arg(failed);
+                      .arg(run.trashed().size())
+                      .arg(observer.failures);
     return elapsed;
 }
 

@@ -17,8 +17,8 @@ struct TrimLists;
 // from the whole trees under them: each RAW folder pairs with the picture
 // folder at the same place under the picture side (on a camera with two
 // slots SLOT2/DCIM/100NIKON with SLOT1/DCIM/100NIKON; with both sides one
-// tree, each folder with itself). Names match only within a pair:
-// DSC_0001.jpg in 100NIKON keeps nothing in 101NIKON.
+// tree, each folder with itself). A RAW file goes from its own folder
+// only, by the pictures of the folder it pairs with.
 //
 // A RAW folder whose picture folder is missing, can't be read or lists no
 // pictures is skipped, never emptied: that a folder was forgotten or pulled
