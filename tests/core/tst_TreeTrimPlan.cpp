@@ -46,6 +46,8 @@ QString reasonText(TreeTrimPlan::SkipReason reason)
         return QStringLiteral("no pictures");
     case TreeTrimPlan::SkipReason::Unreadable:
         return QStringLiteral("unreadable");
+    case TreeTrimPlan::SkipReason::LinkedPictureFolder:
+        return QStringLiteral("picture folder is a link");
     }
     return {};
 }
@@ -93,6 +95,11 @@ private slots:
             << QList<QByteArray>{"DCIM/100NIKON/DSC_2.NEF"}
             << QStringList{"DCIM/102NIKON: no picture folder"}
             << QStringList{"DCIM/100NIKON: 1, 2"};
+        QTest::newRow("a picture folder that is a link is named as one, not as missing")
+            << QList<QByteArray>{"SLOT1/DCIM/100NIKON -> ../../elsewhere", "elsewhere/DSC_1.JPG",
+                                 "SLOT2/DCIM/100NIKON/DSC_1.NEF", "SLOT2/DCIM/100NIKON/DSC_2.NEF"}
+            << QByteArray("SLOT1") << QByteArray("SLOT2") << true << QList<QByteArray>{}
+            << QStringList{"DCIM/100NIKON: picture folder is a link"} << QStringList{};
         QTest::newRow("a picture folder without pictures is skipped, not emptied")
             << QList<QByteArray>{"card/DCIM/100NIKON/DSC_1.jpg", "card/DCIM/100NIKON/DSC_2.NEF",
                                  "card/DCIM/101NIKON/DSC_3.NEF", "card/DCIM/101NIKON/DSC_3.tif"}
