@@ -691,10 +691,8 @@ void dlgShowPicture::rewriteStatus()
     QString status;
     const int index = m_session->index();
     if (index >= 0) {
-        status = QStringLiteral("%1 / %2  %3")
-                     .arg(index + 1)
-                     .arg(m_session->count())
-                     .arg(m_session->name(index));
+        const QString count = QString::number(m_session->count());
+        status = QStringLiteral("%1 / %2  %3").arg(index + 1).arg(count, m_session->name(index));
     }
     if (!m_colourSpace.isEmpty())
         status += (status.isEmpty() ? QString() : QStringLiteral("  ")) + m_colourSpace;
@@ -702,8 +700,7 @@ void dlgShowPicture::rewriteStatus()
         if (!said.isEmpty())
             status += (status.isEmpty() ? QString() : QStringLiteral("    ")) + said;
     }
-    // One line, whatever the names in it hold: a line break in one would
-    // push the rest out of sight.
+    // One line, whatever a name in it holds: a line break would hide the rest.
     lblStatus->setCaption(files::visibleName(status));
 }
 
