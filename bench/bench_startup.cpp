@@ -9,11 +9,20 @@
 // Both are timed as processes of their own, started by this benchmark as its
 // own children, so that loading the libraries and everything else before
 // main() counts. The child that stands for the program runs exactly what the
-// program runs, Program::start() with the QApplication made as main() makes
-// it, on the offscreen platform; where the program would then wait for the
+// program's windows run, Program::start() with the QApplication made as their
+// entry makes it, on the offscreen platform; where the program would then wait for the
 // user, the child notes the time of the window's first paint and ends. The
 // program itself takes no arguments and reads no settings, so it keeps no
 // switch of its own for this.
+//
+// The windows are a module the program opens at run time, and the child
+// above has them linked in. One more row times the program itself, started
+// as a user starts it, to the same first paint, next to a program that has
+// the same windows linked in as the program had them before
+// (floors/windows_linked.cpp): what the one adds to the other is what opening
+// the module costs a window's start. Both are timed through a small library
+// preloaded into them (preload/FirstPaintHook.cpp) that notes the time of the
+// first paint and ends them.
 
 #include "main_window/frmMain.h"
 #include "main_window/Program.h"
@@ -111,19 +120,23 @@ struct ChildRun
     double peakMegabytes = 0; // peak resident set size
 };
 
-// Starts this program again as the child named by mode, in folder, and waits
-// for it. Its environment keeps it on the offscreen platform, with a home and
-// runtime folder of its own.
-ChildRun runChild(const char *self, const char *mode, const QByteArray &folder,
-                  const QByteArray &home)
+// Starts program with arguments, in folder, and waits for it to print when it
+// painted. Its environment keeps it on the offscreen platform, with a home and
+// runtime folder of its own, and preloads preload when given.
+ChildRun runProcess(const char *program, const std::vector<const char *> &arguments,
+                    const QByteArray &folder, const QByteArray &home,
+                    const QByteArray &preload = {})
 {
     std::vector<QByteArray> environment;
     for (char **variable = environ; *variable; ++variable) {
         const QByteArray entry(*variable);
         if (!entry.startsWith("QT_QPA_PLATFORM=") && !entry.startsWith("HOME=") &&
-            !entry.startsWith("XDG_RUNTIME_DIR=") && !entry.startsWith("XDG_DATA_HOME="))
+            !entry.startsWith("XDG_RUNTIME_DIR=") && !entry.startsWith("XDG_DATA_HOME=") &&
+            !entry.startsWith("LD_PRELOAD="))
             environment.push_back(entry);
     }
+    if (!preload.isEmpty())
+        environment.push_back("LD_PRELOAD=" + preload);
     environment.push_back("QT_QPA_PLATFORM=offscreen");
     environment.push_back("HOME=" + home);
     environment.push_back("XDG_RUNTIME_DIR=" + home + "/runtime");
@@ -140,17 +153,19 @@ ChildRun runChild(const char *self, const char *mode, const QByteArray &folder,
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addchdir_np(&actions, folder.constData());
-    char childFlag[] = "--child";
-    char *argv[] = {const_cast<char *>(self), childFlag, const_cast<char *>(mode), nullptr};
+    std::vector<char *> argv{const_cast<char *>(program)};
+    for (const char *argument : arguments)
+        argv.push_back(const_cast<char *>(argument));
+    argv.push_back(nullptr);
 
     pid_t pid = 0;
     const qint64 started = monotonicNanoseconds();
-    const int spawned = posix_spawn(&pid, self, &actions, nullptr, argv, envp.data());
+    const int spawned = posix_spawn(&pid, program, &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeFds[1]);
     if (spawned != 0) {
         ::close(pipeFds[0]);
-        std::fprintf(stderr, "could not start %s: %s\n", self, std::strerror(spawned));
+        std::fprintf(stderr, "could not start %s: %s\n", program, std::strerror(spawned));
         return {};
     }
     QByteArray output;
@@ -170,7 +185,7 @@ ChildRun runChild(const char *self, const char *mode, const QByteArray &folder,
     ChildRun run;
     const qsizetype at = output.indexOf("painted ");
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || at < 0) {
-        std::fprintf(stderr, "%s child in %s failed (status %d): %s\n", mode, folder.constData(),
+        std::fprintf(stderr, "%s in %s failed (status %d): %s\n", program, folder.constData(),
                      status, output.constData());
         return run;
     }
@@ -180,6 +195,25 @@ ChildRun runChild(const char *self, const char *mode, const QByteArray &folder,
     return run;
 }
 
+// Starts this program again as the child named by mode.
+ChildRun runChild(const char *self, const char *mode, const QByteArray &folder,
+                  const QByteArray &home)
+{
+    return runProcess(self, {"--child", mode}, folder, home);
+}
+
+// A program started as a user starts it, with no argument, timed by the hook.
+struct HookedProgram
+{
+    QByteArray program;
+    QByteArray hook;
+
+    ChildRun run(const QByteArray &folder, const QByteArray &home) const
+    {
+        return runProcess(program.constData(), {}, folder, home, hook);
+    }
+};
+
 // The medians of several runs, each run taking every measurement once in
 // turn, so that all of them see the machine alike.
 struct Figures
@@ -188,24 +222,35 @@ struct Figures
     double bareStart = 0;    // a bare window, in the same folder
     double textStart = 0;    // a bare window with a line of text, in the same folder
     double cardStart = 0;    // ours, in the card's folder
+    double moduleStart = 0;  // the program itself, its windows' module opened, empty folder
+    double linkedStart = 0;  // the same windows linked into a program, empty folder
     double listingFloor = 0; // two readdir() passes of the card's folder
     double emptyPeak = 0;
     double barePeak = 0;
     bool failed = false;
 };
 
-Figures measureStartUps(const char *self, const QByteArray &empty, const QByteArray &card,
-                        const QByteArray &home, int runs)
+Figures measureStartUps(const char *self, const HookedProgram &program, const HookedProgram &linked,
+                        const QByteArray &empty, const QByteArray &card, const QByteArray &home,
+                        int runs)
 {
     Figures figures;
     // First runs: pages and caches in.
+    program.run(empty, home);
+    linked.run(empty, home);
     runChild(self, "program", empty, home);
     runChild(self, "bare", empty, home);
     runChild(self, "text", empty, home);
     runChild(self, "program", card, home);
     std::vector<double> emptyStarts, bareStarts, textStarts, cardStarts, listings, emptyPeaks,
-        barePeaks;
+        barePeaks, moduleStarts, linkedStarts;
     for (int run = 0; run < runs; ++run) {
+        // The two whose difference is a millisecond or so, in turns at going first.
+        const bool moduleFirst = run % 2 == 0;
+        const ChildRun first = (moduleFirst ? program : linked).run(empty, home);
+        const ChildRun second = (moduleFirst ? linked : program).run(empty, home);
+        const ChildRun &withModule = moduleFirst ? first : second;
+        const ChildRun &withLinked = moduleFirst ? second : first;
         const ChildRun inEmpty = runChild(self, "program", empty, home);
         const ChildRun bare = runChild(self, "bare", empty, home);
         const ChildRun text = runChild(self, "text", empty, home);
@@ -214,11 +259,13 @@ Figures measureStartUps(const char *self, const QByteArray &empty, const QByteAr
         // in an empty one: read the folder once for each side's list.
         const double listing = CardFiles::readdirPass(card) + CardFiles::readdirPass(card);
         if (inEmpty.milliseconds < 0 || bare.milliseconds < 0 || text.milliseconds < 0 ||
-            inCard.milliseconds < 0) {
+            inCard.milliseconds < 0 || withModule.milliseconds < 0 || withLinked.milliseconds < 0) {
             figures.failed = true;
             return figures;
         }
         emptyStarts.push_back(inEmpty.milliseconds);
+        moduleStarts.push_back(withModule.milliseconds);
+        linkedStarts.push_back(withLinked.milliseconds);
         bareStarts.push_back(bare.milliseconds);
         textStarts.push_back(text.milliseconds);
         cardStarts.push_back(inCard.milliseconds);
@@ -230,6 +277,8 @@ Figures measureStartUps(const char *self, const QByteArray &empty, const QByteAr
     figures.bareStart = median(bareStarts);
     figures.textStart = median(textStarts);
     figures.cardStart = median(cardStarts);
+    figures.moduleStart = median(moduleStarts);
+    figures.linkedStart = median(linkedStarts);
     figures.listingFloor = median(listings);
     figures.emptyPeak = median(emptyPeaks);
     figures.barePeak = median(barePeaks);
@@ -267,6 +316,8 @@ int main(int argc, char **argv)
     const int files = quick ? 1000 : 100000;
     const int runs = quick ? 2 : 11;
     const QByteArray self = QFile::encodeName(QCoreApplication::applicationFilePath());
+    const HookedProgram program{QUORVEL_PROGRAM, FIRST_PAINT_HOOK};
+    const HookedProgram linked{WINDOWS_LINKED_PROGRAM, FIRST_PAINT_HOOK};
 
     QTemporaryDir root;
     if (!root.isValid()) {
@@ -294,7 +345,7 @@ int main(int argc, char **argv)
     const QString half = QLocale(QLocale::English).toString(files / 2);
     std::printf("Start-up, process start to main window painted (offscreen); median of %d runs\n",
                 runs);
-    const Figures f = measureStartUps(self.constData(), empty, card, home, runs);
+    const Figures f = measureStartUps(self.constData(), program, linked, empty, card, home, runs);
     std::printf("(start-up in the card's folder: %.1f ms; bare readdir() pass: %.2f ms)\n",
                 f.cardStart, f.listingFloor / 2);
 
@@ -316,6 +367,24 @@ int main(int argc, char **argv)
     textStart.ratio = f.emptyStart / f.textStart;
     textStart.goal.clear();
     textStart.print();
+
+    // The program as started, next to the same windows linked in: what
+    // opening their module at run time adds to a window's start, for which
+    // `quorvel trim` is spared loading their libraries.
+    constexpr double moduleAllowance = 1.0;
+    TableRow moduleStart;
+    moduleStart.what =
+        QStringLiteral("Start-up, empty folder, the program itself, its windows' module opened");
+    const double added = f.moduleStart - f.linkedStart;
+    moduleStart.ours = TableRow::milliseconds(f.moduleStart) +
+                       QStringLiteral(" (%1%2)").arg(added < 0 ? QString() : QStringLiteral("+"),
+                                                     TableRow::milliseconds(added));
+    moduleStart.floor = TableRow::milliseconds(f.linkedStart) +
+                        QStringLiteral(" (the windows linked into the program)");
+    moduleStart.ratio = f.moduleStart / f.linkedStart;
+    moduleStart.goal = QStringLiteral("<= floor + %1 ms").arg(moduleAllowance);
+    moduleStart.met = !f.failed && added <= moduleAllowance;
+    moduleStart.print();
 
     // What a card's folder adds to the start: its listing and the two lists
     // showing it, next to reading the folder once for each side.

@@ -31,7 +31,9 @@ function(quorvel_layer folder)
 endfunction()
 
 # quorvel_check_includes(<folder> <target> <source>...): runs the include check
-# of folder's files before target builds.
+# of folder's files before target builds. A folder may hold the sources of more
+# than one target (main_window/ has the windows' module beside its library):
+# each target's files are checked on their own.
 function(quorvel_check_includes folder target)
     list(TRANSFORM ARGN PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/ OUTPUT_VARIABLE sources)
     list(FILTER sources INCLUDE REGEX "\\.(cpp|h)$")
@@ -41,7 +43,7 @@ function(quorvel_check_includes folder target)
         get_target_property(dirs Qt6::${module} INTERFACE_INCLUDE_DIRECTORIES)
         list(APPEND qt_includes ${dirs})
     endforeach()
-    set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${folder}_includes.checked)
+    set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${target}_includes.checked)
     add_custom_command(
         OUTPUT ${stamp}
         COMMAND ${CMAKE_COMMAND} "-DSOURCES=${sources}" -DFOLDER=${folder}

@@ -1,10 +1,10 @@
-#include "main_window/Program.h"
 #include "trimming/CommandLineTrim.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <QApplication>
+#include <dlfcn.h>
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QFile>
@@ -36,12 +36,59 @@ int runTrim(int argc, char *argv[])
     return trim.run(arguments, workingFolder);
 }
 
+// The windows live in a module of their own, opened here only when a window
+// is wanted: linked in, their fifty-odd libraries (Qt Widgets and Gui,
+// LibRaw, Exiv2, Little CMS, xcb...) were loaded before main() on every
+// start, some 18 ms of each `quorvel trim` from a script. The module is
+// looked for from the program's own file, never along a search path: beside
+// it in the build folder, else where the install puts it, lib/quorvel/ as
+// seen from bin/. Its entry is main_window/RunWindows.cpp.
+int runWindows(int argc, char *argv[])
+{
+    char self[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) {
+        std::fprintf(stderr, "quorvel: the windows can't be opened: where is the program? %s\n",
+                     std::strerror(errno));
+        return 1;
+    }
+    const QByteArray program(self, length);
+    const QByteArray beside = program.left(program.lastIndexOf('/') + 1);
+    const QByteArray installed = beside + QUORVEL_WINDOWS_INSTALLED "/";
+    QByteArray module;
+    for (const QByteArray &folder : {beside, installed}) {
+        if (access((folder + QUORVEL_WINDOWS_MODULE).constData(), F_OK) == 0) {
+            module = folder + QUORVEL_WINDOWS_MODULE;
+            break;
+        }
+    }
+    if (module.isEmpty()) {
+        std::fprintf(stderr,
+                     "quorvel: the windows can't be opened: " QUORVEL_WINDOWS_MODULE
+                     " is in neither %s nor %s\n",
+                     installed.constData(), beside.constData());
+        return 1;
+    }
+    // RTLD_NOW: a library missing a symbol fails here, with its name, rather
+    // than in the middle of the windows. RTLD_LOCAL: nothing of it is seen by
+    // what is loaded after it. Never closed: the windows' threads and exit
+    // handlers live in it until the process ends.
+    void *windows = dlopen(module.constData(), RTLD_NOW | RTLD_LOCAL);
+    using Entry = int (*)(int, char **);
+    const auto run =
+        windows ? reinterpret_cast<Entry>(dlsym(windows, "quorvel_run_windows")) : nullptr;
+    if (!run) {
+        std::fprintf(stderr, "quorvel: the windows can't be opened: %s\n", dlerror());
+        return 1;
+    }
+    return run(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     if (argc > 1 && std::strcmp(argv[1], "trim") == 0)
         return runTrim(argc, argv);
-    QApplication application(argc, argv);
-    return quorvel::main_window::Program::run(application);
+    return runWindows(argc, argv);
 }

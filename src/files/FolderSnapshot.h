@@ -58,7 +58,7 @@ private:
     };
 
     void read(int fd);
-    void store(const char *name, quint16 length);
+    void store(const char *name, quint16 length, Kind kind, bool link);
 
     // The names one after the other, in blocks that are filled and never
     // moved: one string grown to a card's 2.6 MB of names had twice that

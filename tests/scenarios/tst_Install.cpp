@@ -27,9 +27,11 @@ struct Run
 
 // Runs program to its end and returns its exit code with stdout and stderr
 // together; exitCode stays -1 when it could not be started or crashed.
-Run run(const QString &program, const QStringList &arguments)
+Run run(const QString &program, const QStringList &arguments,
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
     Run result;
@@ -109,6 +111,8 @@ private slots:
     void initTestCase_data();
     void initTestCase();
     void binaryInstalled();
+    void windowsModuleFound_data();
+    void windowsModuleFound();
     void desktopEntryValidates();
     void desktopEntryLaunchesTheProgram();
     void metainfoValidates();
@@ -202,6 +206,45 @@ void tst_Install::binaryInstalled()
     QVERIFY2(binary.isFile(), qPrintable(binary.filePath()));
     QVERIFY(binary.isExecutable());
     QVERIFY(binary.size() > 0);
+}
+
+void tst_Install::windowsModuleFound_data()
+{
+    QTest::addColumn<bool>("programAlone");
+    QTest::addColumn<QString>("expected");
+    // The installed program opens its windows' module and gets as far as Qt
+    // choosing its platform, which the module alone links: a platform that
+    // doesn't exist ends it there, with Qt's message naming it.
+    QTest::newRow("installed") << false << QStringLiteral("\"quorvel-no-such-platform\"");
+    // Copied away from it, the program says what is missing.
+    QTest::newRow("program alone")
+        << true << QStringLiteral("the windows can't be opened: quorvel-windows.so is in neither");
+}
+
+void tst_Install::windowsModuleFound()
+{
+    QFETCH(bool, programAlone);
+    QFETCH(QString, expected);
+    const QString module = installed(QStringLiteral(QUORVEL_WINDOWS_DIR "/quorvel-windows.so"));
+    QVERIFY2(QFileInfo(module).isFile(), qPrintable(module));
+
+    QString program = installed(QStringLiteral("bin/quorvel"));
+    QTemporaryDir alone;
+    if (programAlone) {
+        QVERIFY(alone.isValid());
+        const QString copy = alone.filePath(QStringLiteral("quorvel"));
+        QVERIFY(QFile::copy(program, copy));
+        program = copy;
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"),
+                       QStringLiteral("quorvel-no-such-platform"));
+    const Run started = run(program, {}, environment);
+    QVERIFY2(started.output.contains(expected), qPrintable(started.output));
+    if (programAlone)
+        QCOMPARE(started.exitCode, 1);
+    else
+        QVERIFY2(!started.output.contains(QLatin1String("quorvel: ")), qPrintable(started.output));
 }
 
 void tst_Install::desktopEntryValidates()
@@ -355,7 +398,7 @@ void tst_Install::packageDependsOnWhatIsLoadedAtRunTime_data()
 {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("dependency");
-    // The first is read off the binary by dpkg-shlibdeps; the others are
+    // The first is read off the windows' module by dpkg-shlibdeps; the others are
     // loaded as plugins or started as programs, so no linker names them.
     const QString depends = QStringLiteral("Depends");
     QTest::newRow("linked Qt Widgets") << depends << QStringLiteral("libqt6widgets6");
