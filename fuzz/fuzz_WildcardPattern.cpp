@@ -9,6 +9,7 @@
 #include "Property.h"
 
 #include <cstdint>
+#include <QList>
 #include <QString>
 #include <vector>
 
