@@ -62,12 +62,19 @@ TrimPrinter::~TrimPrinter()
 
 QByteArray TrimPrinter::escaped(QByteArrayView bytes)
 {
-    if (std::all_of(bytes.begin(), bytes.end(), plain))
-        return bytes.toByteArray();
+    QByteArray out;
+    appendEscaped(out, bytes);
+    return out;
+}
+
+void TrimPrinter::appendEscaped(QByteArray &out, QByteArrayView bytes)
+{
+    if (std::all_of(bytes.begin(), bytes.end(), plain)) {
+        out.append(bytes);
+        return;
+    }
     // Decoded, each byte that is not UTF-8 stands apart as U+DC80..U+DCFF.
     const QString text = files::decodeFileName(bytes);
-    QByteArray out;
-    out.reserve(bytes.size() + 16);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i].unicode();
         const bool pair =
@@ -97,7 +104,6 @@ QByteArray TrimPrinter::escaped(QByteArrayView bytes)
         if (pair)
             ++i;
     }
-    return out;
 }
 
 QByteArray TrimPrinter::errorText(int error)
@@ -117,10 +123,16 @@ void TrimPrinter::going(QByteArrayView what, QByteArrayView folder, QByteArrayVi
         m_gathered.append(name).append('\0');
         return;
     }
-    m_gathered.append(what).append(escaped(folder));
-    if (!separated)
-        m_gathered.append('/');
-    m_gathered.append(escaped(name));
+    // The folder escaped once for all its files, which come one folder
+    // after the other.
+    if (m_shownFolder.isEmpty() || folder != m_folder) {
+        m_folder = folder.toByteArray();
+        m_shownFolder = escaped(folder);
+        if (!separated)
+            m_shownFolder.append('/');
+    }
+    m_gathered.append(what).append(m_shownFolder);
+    appendEscaped(m_gathered, name);
     if (sidecar)
         m_gathered.append(" (sidecar)");
     m_gathered.append('\n');

@@ -56,6 +56,7 @@ public:
     // bytes as printed: the same bytes where they are plain printable ASCII
     // without a backslash, as a card's names are.
     static QByteArray escaped(QByteArrayView bytes);
+    static void appendEscaped(QByteArray &out, QByteArrayView bytes);
     // The system's words for an error, with its number.
     static QByteArray errorText(int error);
 
@@ -68,6 +69,8 @@ private:
     QIODevice &m_err;
     Settings m_settings;
     QByteArray m_gathered;
+    QByteArray m_folder;
+    QByteArray m_shownFolder;
     qsizetype m_writeAt;
 };
 
