@@ -1,13 +1,15 @@
 // The file pattern decides which files a list shows, and so which files the
 // trim may move. The matcher is checked against a plain dynamic-programming
 // matcher written from the rules, and against rules that hold for any name:
-// a name always matches itself taken as a pattern, and letter case never counts.
+// a name without ";" always matches itself taken as a pattern, another
+// pattern after ";" only adds names, and letter case never counts.
 
 #include "files/FileNames.h"
 #include "files/WildcardPattern.h"
 #include "Property.h"
 
 #include <cstdint>
+#include <QList>
 #include <QString>
 #include <vector>
 
@@ -58,7 +60,7 @@ bool tableMatch(QStringView pattern, QStringView name)
 // "*.tif" also takes scan.tiff: a pattern ending in a three-character
 // extension without "*" also matches a name cut after three characters of
 // its longer extension.
-bool referenceMatch(QStringView pattern, QStringView name)
+bool alternativeMatch(QStringView pattern, QStringView name)
 {
     if (tableMatch(pattern, name))
         return true;
@@ -70,6 +72,16 @@ bool referenceMatch(QStringView pattern, QStringView name)
     if (dot < 0 || name.size() - dot - 1 <= 3)
         return false;
     return tableMatch(pattern, name.first(dot + 4));
+}
+
+// Patterns separated by ";" take what any one of them takes.
+bool referenceMatch(QStringView pattern, QStringView name)
+{
+    for (const QStringView alternative : pattern.split(u';')) {
+        if (alternativeMatch(alternative, name))
+            return true;
+    }
+    return false;
 }
 
 QString swapAsciiCase(QStringView text)
@@ -108,9 +120,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QUORVEL_REQUIRE(matched == pattern.matches(swapAsciiCase(name)));
     QUORVEL_REQUIRE(matched == WildcardPattern(swapAsciiCase(patternText)).matches(name));
 
-    // Rules that hold for every name.
-    QUORVEL_REQUIRE(WildcardPattern(name).matches(name));
+    // Rules that hold for every name; one holding ";" can't be its own
+    // pattern, since that splits it.
     QUORVEL_REQUIRE(WildcardPattern(u"*").matches(name));
+    QUORVEL_REQUIRE(WildcardPattern(patternText + QStringLiteral(";*")).matches(name));
+    QUORVEL_REQUIRE(WildcardPattern(patternText + u';').matches(name) ==
+                    (matched || name.isEmpty()));
+    if (name.contains(u';'))
+        return 0;
+    QUORVEL_REQUIRE(WildcardPattern(name).matches(name));
+    QUORVEL_REQUIRE(WildcardPattern(patternText + u';' + name).matches(name));
     QUORVEL_REQUIRE(WildcardPattern(QStringLiteral("*") + name).matches(name));
     QUORVEL_REQUIRE(WildcardPattern(name + QStringLiteral("*")).matches(name));
     QString questions;

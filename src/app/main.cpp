@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
+#include <optional>
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QFile>
 #include <QList>
-#include <QTextStream>
 #include <unistd.h>
 
 namespace {
@@ -24,15 +24,16 @@ int runTrim(int argc, char *argv[])
     QList<QByteArray> arguments;
     for (int i = 2; i < argc; ++i)
         arguments.append(QByteArray(argv[i]));
+    // Empty when the working folder was deleted under the shell: a
+    // relative folder then means nothing, and is refused.
     char working[PATH_MAX];
-    const QByteArray workingFolder = getcwd(working, sizeof working) ? working : "/";
+    const QByteArray workingFolder =
+        getcwd(working, sizeof working) ? QByteArray(working) : QByteArray();
     QFile out;
     QFile err;
     out.open(stdout, QIODevice::WriteOnly);
     err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    QTextStream outText(&out);
-    QTextStream errText(&err);
-    quorvel::trimming::CommandLineTrim trim(outText, errText);
+    quorvel::trimming::CommandLineTrim trim(out, err);
     return trim.run(arguments, workingFolder);
 }
 
@@ -90,5 +91,14 @@ int main(int argc, char *argv[])
 {
     if (argc > 1 && std::strcmp(argv[1], "trim") == 0)
         return runTrim(argc, argv);
+    // Answered before any window is made, so that they need no display.
+    if (argc > 1) {
+        const std::optional<QByteArray> information =
+            quorvel::trimming::CommandLineTrim::programInformation(argv[1]);
+        if (information) {
+            std::fwrite(information->constData(), 1, size_t(information->size()), stdout);
+            return 0;
+        }
+    }
     return runWindows(argc, argv);
 }

@@ -81,32 +81,47 @@ bool endsWith(QStringView name, QStringView tail)
 
 WildcardPattern::WildcardPattern(QStringView pattern) : m_text(pattern.toString())
 {
-    m_folded.reserve(pattern.size());
-    for (QChar c : pattern)
-        m_folded.append(QChar(fold(c.unicode())));
-    const qsizetype dot = m_folded.lastIndexOf(u'.');
-    m_shortExtension = dot >= 0 && m_folded.size() - dot - 1 == 3 &&
-                       !QStringView(m_folded).sliced(dot + 1).contains(u'*');
-    // The patterns of the lists are nearly all "*.ext": those need no
-    // backtracking search, only a look at the end of each name, which on a
-    // card of 100,000 names makes matching several times cheaper.
-    qsizetype stars = 0;
-    while (stars < m_folded.size() && m_folded[stars] == u'*')
-        ++stars;
-    const QStringView tail = QStringView(m_folded).sliced(stars);
-    if (stars > 0 && !tail.contains(u'*') && !tail.contains(u'?'))
-        m_tail = stars;
+    for (const QStringView alternative : pattern.tokenize(u';'))
+        m_alternatives.emplace_back(alternative);
 }
 
 bool WildcardPattern::matches(QStringView name) const
 {
+    for (const Alternative &alternative : m_alternatives) {
+        if (alternative.matches(name))
+            return true;
+    }
+    return false;
+}
+
+WildcardPattern::Alternative::Alternative(QStringView pattern)
+{
+    folded.reserve(pattern.size());
+    for (QChar c : pattern)
+        folded.append(QChar(fold(c.unicode())));
+    const qsizetype dot = folded.lastIndexOf(u'.');
+    shortExtension = dot >= 0 && folded.size() - dot - 1 == 3 &&
+                     !QStringView(folded).sliced(dot + 1).contains(u'*');
+    // The patterns of the lists are nearly all "*.ext": those need no
+    // backtracking search, only a look at the end of each name, which on a
+    // card of 100,000 names makes matching several times cheaper.
+    qsizetype stars = 0;
+    while (stars < folded.size() && folded[stars] == u'*')
+        ++stars;
+    const QStringView literal = QStringView(folded).sliced(stars);
+    if (stars > 0 && !literal.contains(u'*') && !literal.contains(u'?'))
+        tail = stars;
+}
+
+bool WildcardPattern::Alternative::matches(QStringView name) const
+{
     const auto match = [this](QStringView candidate) {
-        return m_tail >= 0 ? endsWith(candidate, QStringView(m_folded).sliced(m_tail))
-                           : globMatch(m_folded, candidate);
+        return tail >= 0 ? endsWith(candidate, QStringView(folded).sliced(tail))
+                         : globMatch(folded, candidate);
     };
     if (match(name))
         return true;
-    if (!m_shortExtension)
+    if (!shortExtension)
         return false;
     // The short form of a name keeps only three characters of its extension.
     const qsizetype dot = name.lastIndexOf(u'.');

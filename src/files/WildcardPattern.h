@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <vector>
 
 namespace quorvel::files {
 
@@ -10,6 +11,11 @@ namespace quorvel::files {
 // characters also takes names whose extension is longer and starts with them, so
 // "*.tif" lists scan.tiff: photographers expect the classic short-name behaviour,
 // and the "*.tiff" entry, cut to five characters, relies on it.
+//
+// A pattern may also be several, separated by ";" as the classic list control
+// took them ("*.bmp;*.ico"): a name is listed when any of them takes it, so
+// "*.jpg;*.heic" lists a camera's JPEG and HEIF pictures alike. The rules
+// above hold for each on its own.
 class WildcardPattern
 {
 public:
@@ -19,12 +25,21 @@ public:
     const QString &text() const { return m_text; }
 
 private:
+    struct Alternative
+    {
+        QString folded;
+        bool shortExtension = false;
+        // Where the literal tail of a pattern such as "*.nef" begins in
+        // folded, or -1 when the pattern is not "*" followed by plain
+        // characters.
+        qsizetype tail = -1;
+
+        explicit Alternative(QStringView pattern);
+        bool matches(QStringView name) const;
+    };
+
     QString m_text;
-    QString m_folded;
-    bool m_shortExtension = false;
-    // Where the literal tail of a pattern such as "*.nef" begins in m_folded,
-    // or -1 when the pattern is not "*" followed by plain characters.
-    qsizetype m_tail = -1;
+    std::vector<Alternative> m_alternatives;
 };
 
 } // namespace quorvel::files

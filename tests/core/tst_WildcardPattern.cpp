@@ -162,6 +162,35 @@ void tst_WildcardPattern::matches_data()
                                  << true;
     QTest::newRow("raw byte: star")
         << "*.jpg" << QString(QChar(0xDC80)) + QStringLiteral("x.JPG") << true;
+
+    // Several patterns separated by ";": a name any one of them takes, each
+    // with its own rules.
+    QTest::newRow("alternatives: first") << "*.jpg;*.heic"
+                                         << "IMG_0001.JPG" << true;
+    QTest::newRow("alternatives: second") << "*.jpg;*.heic"
+                                          << "IMG_0001.HEIC" << true;
+    QTest::newRow("alternatives: neither") << "*.jpg;*.heic"
+                                           << "IMG_0001.NEF" << false;
+    QTest::newRow("alternatives: classic") << "*.bmp;*.ico"
+                                           << "icon.ico" << true;
+    QTest::newRow("alternatives: wildcard name") << "DSC_*.nef;*.cr2"
+                                                 << "dsc_0001.NEF" << true;
+    QTest::newRow("alternatives: wildcard name, other start") << "DSC_*.nef;*.cr2"
+                                                              << "IMG_0001.nef" << false;
+    QTest::newRow("alternatives: short ext of the first") << "*.nef;*.tiff"
+                                                          << "DSC_0001.nefx" << true;
+    QTest::newRow("alternatives: short ext of the last") << "*.jpg;*.tif"
+                                                         << "scan.tiff" << true;
+    QTest::newRow("alternatives: short ext before another") << "*.tif;x"
+                                                            << "scan.tiff" << true;
+    QTest::newRow("alternatives: four letters as written") << "*.tiff;*.jpg"
+                                                           << "scan.tif" << false;
+    QTest::newRow("alternatives: ? in one only") << "img_?.jpg;*.nef"
+                                                 << "img_12.jpg" << false;
+    QTest::newRow("alternatives: an empty one takes nothing") << "*.jpg;"
+                                                              << "x.nef" << false;
+    QTest::newRow("alternatives: ';' is never a name's") << "a;b"
+                                                         << "a;b" << false;
 }
 
 void tst_WildcardPattern::matches()
@@ -176,6 +205,7 @@ void tst_WildcardPattern::keepsItsText()
 {
     QCOMPARE(WildcardPattern(u"*.NEF").text(), QStringLiteral("*.NEF"));
     QCOMPARE(WildcardPattern().text(), QStringLiteral("*"));
+    QCOMPARE(WildcardPattern(u"*.jpg;*.heic").text(), QStringLiteral("*.jpg;*.heic"));
     QVERIFY(WildcardPattern().matches(u"anything.xyz"));
 }
 
