@@ -65,8 +65,15 @@ int UndoTrim::run(const std::vector<platform::TrashedFile> &files)
         const auto endWork = qScopeGuard([this] { m_host.endWork(); });
         const int total = int(files.size());
         int done = 0;
+        // Held for the run only: it keeps the trash's folders and the card's
+        // open, and with them the card's volume mounted.
+        platform::RestoreSession session;
+        const RestoreFunction restore =
+            m_restore ? m_restore : [&session](const platform::TrashedFile &file) {
+                return session.restoreFromTrash(file);
+            };
         for (const platform::TrashedFile &file : files) {
-            if (const int error = m_restore(file))
+            if (const int error = restore(file))
                 failures.append({files::decodeFileName(file.originalPath), error});
             else
                 ++restored;

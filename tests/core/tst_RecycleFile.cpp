@@ -727,26 +727,45 @@ void tst_RecycleFile::restoresWhatItTrashed_data()
     QTest::addColumn<bool>("otherVolume");
     QTest::addColumn<QString>("meanwhile");
     QTest::addColumn<int>("expected");
+    // Put back by a session that has already put a file back from that trash
+    // into that folder, and so holds them open while things change.
+    QTest::addColumn<bool>("inBatch");
 
-    for (const bool otherVolume : {false, true}) {
-        const char *volume = otherVolume ? "card" : "home";
-        const auto row = [&](const char *what, const char *meanwhile, int expected) {
-            QTest::addRow("%s, %s", volume, what)
-                << otherVolume << QString::fromLatin1(meanwhile) << expected;
-        };
-        row("untouched", "", 0);
-        row("name taken", "taken", EEXIST);
-        row("gone from the trash", "gone", ENOENT);
-        row("folder gone", "folder gone", ENOENT);
-        row("trash emptied", "emptied", ENOENT);
-        row("trash emptied, then another file of that name trashed", "emptied, refilled", ESTALE);
-        row("another file of that name and size in its place", "replaced", ESTALE);
-        row("its size changed in the trash", "resized", ESTALE);
-        row("record rewritten by another program", "record rewritten", ESTALE);
-        row("record gone", "record gone", ENOENT);
-        row("record made a symlink to a copy of itself", "record a symlink", ESTALE);
-        row("another file swapped in between the look and the rename", "swapped", ESTALE);
-        row("nothing recorded", "nothing recorded", EINVAL);
+    for (const bool inBatch : {false, true}) {
+        for (const bool otherVolume : {false, true}) {
+            const char *volume = otherVolume ? "card" : "home";
+            const auto row = [&](const char *what, const char *meanwhile, int expected,
+                                 int expectedInBatch) {
+                QTest::addRow("%s%s, %s", inBatch ? "batch, " : "", volume, what)
+                    << otherVolume << QString::fromLatin1(meanwhile)
+                    << (inBatch ? expectedInBatch : expected) << inBatch;
+            };
+            const auto same = [&](const char *what, const char *meanwhile, int expected) {
+                row(what, meanwhile, expected, expected);
+            };
+            same("untouched", "", 0);
+            same("name taken", "taken", EEXIST);
+            same("gone from the trash", "gone", ENOENT);
+            same("folder gone", "folder gone", ENOENT);
+            same("trash emptied", "emptied", ENOENT);
+            same("trash emptied, then another file of that name trashed", "emptied, refilled",
+                 ESTALE);
+            same("another file of that name and size in its place", "replaced", ESTALE);
+            same("its size changed in the trash", "resized", ESTALE);
+            same("record rewritten by another program", "record rewritten", ESTALE);
+            same("record gone", "record gone", ENOENT);
+            same("record made a symlink to a copy of itself", "record a symlink", ESTALE);
+            same("another file swapped in between the look and the rename", "swapped", ESTALE);
+            same("nothing recorded", "nothing recorded", EINVAL);
+            same("trash deleted whole", "trash deleted", ENOENT);
+            same("trash deleted whole, then another file of that name trashed",
+                 "trash deleted, refilled", ESTALE);
+            same("folder removed and made again", "folder made again", 0);
+            same("after files of many other folders", "many folders", 0);
+            // A batch holds on to the folder it found, as the trim's does: the
+            // file goes back beside the files that came back before it.
+            row("folder renamed", "folder renamed", ENOENT, 0);
+        }
     }
 }
 
@@ -755,6 +774,7 @@ void tst_RecycleFile::restoresWhatItTrashed()
     QFETCH(bool, otherVolume);
     QFETCH(QString, meanwhile);
     QFETCH(int, expected);
+    QFETCH(bool, inBatch);
     QByteArray top = m_root;
     if (otherVolume) {
         top = m_root + "/volume";
@@ -778,6 +798,16 @@ void tst_RecycleFile::restoresWhatItTrashed()
     QCOMPARE(where.size, qint64(11));
     QCOMPARE(where.info, readFile(where.infoPath));
     const QByteArray trash = where.trashedPath.left(where.trashedPath.lastIndexOf("/files/"));
+    platform::RestoreSession batch;
+    const QByteArray warmUp = top + "/DCIM/warm-up.NEF";
+    if (inBatch) {
+        QVERIFY(writeFile(warmUp, "warm-up"));
+        platform::TrashedFile warm;
+        QCOMPARE(platform::moveToTrash(warmUp, warm), 0);
+        QVERIFY(warm.trashedPath.startsWith(trash + "/files/"));
+        QCOMPARE(batch.restoreFromTrash(warm), 0);
+        QCOMPARE(readFile(warmUp), QByteArray("warm-up"));
+    }
 
     // Another card's file of the same name and size, for the trash to mix up.
     const QByteArray other =
@@ -788,13 +818,33 @@ void tst_RecycleFile::restoresWhatItTrashed()
         QVERIFY(writeFile(file, "a new file"));
     if (meanwhile == u"gone")
         QCOMPARE(::unlink(where.trashedPath.constData()), 0);
-    if (meanwhile == u"folder gone")
+    if (meanwhile == u"folder gone" || meanwhile == u"folder made again") {
+        if (inBatch)
+            QCOMPARE(::unlink(warmUp.constData()), 0);
         QCOMPARE(::rmdir((top + "/DCIM").constData()), 0);
+    }
+    if (meanwhile == u"folder made again")
+        QCOMPARE(::mkdir((top + "/DCIM").constData(), 0755), 0);
+    if (meanwhile == u"folder renamed")
+        QCOMPARE(::rename((top + "/DCIM").constData(), (top + "/DCIM renamed").constData()), 0);
+    if (meanwhile.startsWith(u"trash deleted"))
+        removeTree(trash);
+    // More folders than a batch holds at once.
+    for (int i = 0; meanwhile == u"many folders" && i < 40; ++i) {
+        const QByteArray each =
+            makeFolder((otherVolume ? "volume/" : "") + QByteArray::number(i)) + "/IMG_0001.NEF";
+        QVERIFY(writeFile(each, "x"));
+        platform::TrashedFile trashed;
+        QCOMPARE(platform::moveToTrash(each, trashed), 0);
+        QCOMPARE(inBatch ? batch.restoreFromTrash(trashed) : platform::restoreFromTrash(trashed),
+                 0);
+        QCOMPARE(readFile(each), QByteArray("x"));
+    }
     if (meanwhile.startsWith(u"emptied")) {
         QCOMPARE(::unlink(where.trashedPath.constData()), 0);
         QCOMPARE(::unlink(where.infoPath.constData()), 0);
     }
-    if (meanwhile == u"emptied, refilled") {
+    if (meanwhile.endsWith(u"refilled")) {
         platform::TrashedFile second;
         QCOMPARE(platform::moveToTrash(other, second), 0);
         QCOMPARE(second.trashedPath, where.trashedPath);
@@ -834,11 +884,14 @@ void tst_RecycleFile::restoresWhatItTrashed()
     QVERIFY(watch >= 0);
     const auto closeWatch = qScopeGuard([watch] { ::close(watch); });
 
-    QCOMPARE_ERRNO(platform::restoreFromTrash(where), expected);
+    QCOMPARE_ERRNO(inBatch ? batch.restoreFromTrash(where) : platform::restoreFromTrash(where),
+                   expected);
 
     if (expected == 0) {
-        QCOMPARE(statOf(file).st_ino, inode);
-        QCOMPARE(readFile(file), QByteArray("raw picture"));
+        const QByteArray back =
+            meanwhile == u"folder renamed" ? top + "/DCIM renamed/" + name : file;
+        QCOMPARE(statOf(back).st_ino, inode);
+        QCOMPARE(readFile(back), QByteArray("raw picture"));
         QVERIFY(!exists(where.trashedPath));
         QVERIFY(!exists(where.infoPath));
         return;
@@ -854,8 +907,14 @@ void tst_RecycleFile::restoresWhatItTrashed()
     // and had to be sent back.
     if (!gate)
         QCOMPARE(heardEntries(watch), ssize_t(0));
-    QCOMPARE(entries(top + "/DCIM"),
-             meanwhile == u"taken" ? QByteArrayList{name} : QByteArrayList());
+    QByteArrayList inFolder;
+    if (meanwhile == u"taken")
+        inFolder << name;
+    if (inBatch && exists(top + "/DCIM") && meanwhile != u"folder made again")
+        inFolder << "warm-up.NEF";
+    QCOMPARE(entries(top + "/DCIM"), inFolder);
+    if (meanwhile == u"folder renamed")
+        QCOMPARE(entries(top + "/DCIM renamed"), QByteArrayList());
     if (meanwhile == u"taken")
         QCOMPARE(readFile(file), QByteArray("a new file"));
 }
