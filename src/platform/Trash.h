@@ -72,4 +72,26 @@ private:
 // stays there with its record, and whatever took their place with its own.
 int restoreFromTrash(const TrashedFile &file);
 
+// Many trashed files put back, as restoreFromTrash puts one back and with each
+// of its checks and answers, for little more than the least each needs: the
+// folders of the trash and those the files go back to are found once and held
+// open. A folder removed while held is found again by its path; one moved
+// while held keeps its files, which come back into it where it now is. Like
+// TrashSession it keeps volumes from being unmounted while it lives, so it is
+// meant for one batch, such as an undo, and no longer.
+class RestoreSession
+{
+public:
+    RestoreSession();
+    ~RestoreSession();
+    RestoreSession(const RestoreSession &) = delete;
+    RestoreSession &operator=(const RestoreSession &) = delete;
+
+    int restoreFromTrash(const TrashedFile &file);
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
 } // namespace quorvel::platform

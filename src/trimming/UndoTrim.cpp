@@ -47,8 +47,10 @@ QString UndoTrim::reportPrompt(int restored, const QList<Failure> &failures)
     if (failures.isEmpty())
         return prompt;
     prompt += QStringLiteral("\r\n\r\n%1 file(s) stay in the trash:").arg(failures.size());
+    // Named as every message names a file: a line break in a name would
+    // otherwise read as the start of the next file's line.
     for (const Failure &failure : failures.first(std::min(namesShown, failures.size())))
-        prompt += QStringLiteral("\r\n") + failure.path + QStringLiteral(" (") +
+        prompt += QStringLiteral("\r\n") + files::visibleName(failure.path) + QStringLiteral(" (") +
                   reason(failure.error) + QStringLiteral(")");
     if (failures.size() > namesShown)
         prompt += QStringLiteral("\r\nand %1 more").arg(failures.size() - namesShown);
@@ -65,8 +67,15 @@ int UndoTrim::run(const std::vector<platform::TrashedFile> &files)
         const auto endWork = qScopeGuard([this] { m_host.endWork(); });
         const int total = int(files.size());
         int done = 0;
+        // Held for the run only: it keeps the trash's folders and the card's
+        // open, and with them the card's volume mounted.
+        platform::RestoreSession session;
+        const RestoreFunction restore =
+            m_restore ? m_restore : [&session](const platform::TrashedFile &file) {
+                return session.restoreFromTrash(file);
+            };
         for (const platform::TrashedFile &file : files) {
-            if (const int error = m_restore(file))
+            if (const int error = restore(file))
                 failures.append({files::decodeFileName(file.originalPath), error});
             else
                 ++restored;

@@ -21,11 +21,11 @@ class TrimHost;
 class UndoTrim
 {
 public:
-    // What puts one file back: the trash's own restore, or a stand-in.
+    // What puts one file back: a stand-in, or, when none is given, the
+    // trash's own restore, one platform::RestoreSession for the whole run.
     using RestoreFunction = std::function<int(const platform::TrashedFile &file)>;
 
-    UndoTrim(TrimHost &host, platform::MessageBox &messages,
-             RestoreFunction restore = platform::restoreFromTrash);
+    UndoTrim(TrimHost &host, platform::MessageBox &messages, RestoreFunction restore = {});
 
     // Puts files back, re-reads the lists and reports. Returns how many came back.
     int run(const std::vector<platform::TrashedFile> &files);

@@ -41,10 +41,10 @@ namespace {
 
 constexpr uid_t nobody = quorvel::test::UnprivilegedUser::id;
 
-int recycle(const QByteArray &path)
+int recycle(const QByteArray &path, platform::TrashedFile *where = nullptr)
 {
     test::FakeMessageBox messages;
-    const int result = trimming::RecycleFile(files::decodeFileName(path), false, messages);
+    const int result = trimming::RecycleFile(files::decodeFileName(path), false, messages, where);
     if (messages.count() != 0)
         qWarning("RecycleFile showed a message without being asked to confirm");
     return result;
@@ -262,25 +262,42 @@ void tst_RecycleFile::trashesFileIntoHomeTrash()
 void tst_RecycleFile::awkwardNames_data()
 {
     QTest::addColumn<QByteArray>("name");
+    // Moved by its name from the folder held open, as a trim moves it.
+    QTest::addColumn<bool>("byFolder");
 
-    QTest::newRow("space") << QByteArray("IMG 0001.NEF");
-    QTest::newRow("percent") << QByteArray("100% crop %41.NEF");
-    QTest::newRow("newline") << QByteArray("first\nsecond.NEF");
-    QTest::newRow("not utf-8") << QByteArray("caf\xe9 \xff\xfe.NEF");
-    QTest::newRow("utf-8") << QByteArray("\xc3\xa9t\xc3\xa9 \xe2\x82\xac.NEF");
-    QTest::newRow("250 bytes") << QByteArray(246, 'a') + ".NEF";
-    QTest::newRow("255 bytes") << QByteArray(251, 'b') + ".NEF";
+    QTest::newRow("space") << QByteArray("IMG 0001.NEF") << false;
+    QTest::newRow("percent") << QByteArray("100% crop %41.NEF") << false;
+    QTest::newRow("newline") << QByteArray("first\nsecond.NEF") << false;
+    QTest::newRow("not utf-8") << QByteArray("caf\xe9 \xff\xfe.NEF") << false;
+    QTest::newRow("utf-8") << QByteArray("\xc3\xa9t\xc3\xa9 \xe2\x82\xac.NEF") << false;
+    QTest::newRow("250 bytes") << QByteArray(246, 'a') + ".NEF" << false;
+    QTest::newRow("255 bytes") << QByteArray(251, 'b') + ".NEF" << false;
     QTest::newRow("255 bytes of 2-byte characters")
-        << QByteArray("\xc3\xa9").repeated(125) + "x.NEF";
+        << QByteArray("\xc3\xa9").repeated(125) + "x.NEF" << false;
+    QTest::newRow("not utf-8, from a folder held open")
+        << QByteArray("caf\xe9 \xff\xfe.NEF") << true;
+    QTest::newRow("newline, from a folder held open") << QByteArray("first\nsecond.NEF") << true;
+    QTest::newRow("255 bytes, from a folder held open") << QByteArray(251, 'b') + ".NEF" << true;
 }
 
 void tst_RecycleFile::awkwardNames()
 {
     QFETCH(QByteArray, name);
-    const QByteArray file = makeFolder("DCIM") + '/' + name;
+    QFETCH(bool, byFolder);
+    const QByteArray folder = makeFolder("DCIM");
+    const QByteArray file = folder + '/' + name;
     QVERIFY(writeFile(file, name));
+    const ino_t inode = statOf(file).st_ino;
 
-    QCOMPARE(recycle(file), 0);
+    platform::TrashedFile where;
+    if (byFolder) {
+        const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        QVERIFY(folderFd >= 0);
+        const auto closeFolder = qScopeGuard([folderFd] { ::close(folderFd); });
+        QCOMPARE(platform::TrashSession().moveToTrash(folderFd, folder, name, where), 0);
+    } else {
+        QCOMPARE(recycle(file, &where), 0);
+    }
 
     QVERIFY(!exists(file));
     const QByteArrayList files = entries(homeTrash() + "/files");
@@ -297,6 +314,15 @@ void tst_RecycleFile::awkwardNames()
     const QByteArray info = readFile(homeTrash() + "/info/" + inTrash + ".trashinfo");
     QCOMPARE(info.count('\n'), 3);
     QCOMPARE(platform::percentDecodePath(infoValue(info, "Path")), file);
+    QCOMPARE(where.originalPath, file);
+
+    // And it comes back under those bytes, the same file.
+    QCOMPARE(platform::restoreFromTrash(where), 0);
+    QCOMPARE(entries(folder), QByteArrayList{name});
+    QCOMPARE(statOf(file).st_ino, inode);
+    QCOMPARE(readFile(file), name);
+    QCOMPARE(entries(homeTrash() + "/files"), QByteArrayList());
+    QCOMPARE(entries(homeTrash() + "/info"), QByteArrayList());
 }
 
 void tst_RecycleFile::collisionsKeepExtension()
@@ -388,28 +414,63 @@ void tst_RecycleFile::failsWithoutTrace_data()
 {
     QTest::addColumn<QByteArray>("path");
     QTest::addColumn<int>("error");
+    // By name from the folder DCIM held open, which path then names as the
+    // caller gives it: "{root}" stands for the test's folder.
+    QTest::addColumn<bool>("byFolder");
+    QTest::addColumn<QByteArray>("name");
 
-    QTest::newRow("file gone") << QByteArray("DCIM/IMG_0009.NEF") << ENOENT;
-    QTest::newRow("folder gone") << QByteArray("gone/IMG_0001.NEF") << ENOENT;
-    QTest::newRow("through a file") << QByteArray("DCIM/IMG_0001.NEF/x") << ENOTDIR;
-    QTest::newRow("empty path") << QByteArray() << ENOENT;
-    QTest::newRow("file named as a folder") << QByteArray("DCIM/IMG_0001.NEF/") << ENOTDIR;
-    QTest::newRow("a folder") << QByteArray("DCIM") << EISDIR;
-    QTest::newRow("a folder named as one") << QByteArray("DCIM/") << EISDIR;
+    const auto row = [](const char *what, const char *path, int error) {
+        QTest::newRow(what) << QByteArray(path) << error << false << QByteArray();
+    };
+    row("file gone", "DCIM/IMG_0009.NEF", ENOENT);
+    row("folder gone", "gone/IMG_0001.NEF", ENOENT);
+    row("through a file", "DCIM/IMG_0001.NEF/x", ENOTDIR);
+    row("empty path", nullptr, ENOENT);
+    row("file named as a folder", "DCIM/IMG_0001.NEF/", ENOTDIR);
+    row("a folder", "DCIM", EISDIR);
+    row("a folder named as one", "DCIM/", EISDIR);
+
+    const auto held = [](const char *what, const char *folder, const char *name, int error) {
+        QTest::newRow(what) << QByteArray(folder) << error << true << QByteArray(name);
+    };
+    held("held folder, empty name", "{root}/DCIM", "", EINVAL);
+    held("held folder, name .", "{root}/DCIM", ".", EINVAL);
+    held("held folder, name ..", "{root}/DCIM", "..", EINVAL);
+    held("held folder, name through a folder", "{root}/DCIM", "a/b", EINVAL);
+    held("held folder given by a relative path", "DCIM", "IMG_0001.NEF", EINVAL);
+    held("held folder, file gone", "{root}/DCIM", "IMG_0009.NEF", ENOENT);
+    held("held folder, a folder", "{root}/DCIM", "a", EISDIR);
 }
 
 void tst_RecycleFile::failsWithoutTrace()
 {
     QFETCH(QByteArray, path);
     QFETCH(int, error);
+    QFETCH(bool, byFolder);
+    QFETCH(QByteArray, name);
     const QByteArray present = makeFolder("DCIM") + "/IMG_0001.NEF";
     QVERIFY(writeFile(present, "x"));
+    const QByteArray below = makeFolder("DCIM/a") + "/b";
+    QVERIFY(writeFile(below, "below"));
     // The trash exists already, so that a stray info file would show.
     QVERIFY(writeFile(makeFolder("DCIM") + "/warm-up", "x"));
     QCOMPARE(recycle(m_root + "/DCIM/warm-up"), 0);
 
-    QCOMPARE_ERRNO(recycle(path.isEmpty() ? path : m_root + '/' + path), error);
+    if (byFolder) {
+        const int folderFd = ::open((m_root + "/DCIM").constData(), O_RDONLY | O_DIRECTORY);
+        QVERIFY(folderFd >= 0);
+        const auto closeFolder = qScopeGuard([folderFd] { ::close(folderFd); });
+        platform::TrashedFile where;
+        QCOMPARE_ERRNO(platform::TrashSession().moveToTrash(
+                           folderFd, QByteArray(path).replace("{root}", m_root), name, where),
+                       error);
+    } else {
+        QCOMPARE_ERRNO(recycle(path.isEmpty() ? path : m_root + '/' + path), error);
+    }
 
+    QCOMPARE(entries(m_root + "/DCIM"), (QByteArrayList{"IMG_0001.NEF", "a"}));
+    QCOMPARE(entries(m_root + "/DCIM/a"), QByteArrayList{"b"});
+    QCOMPARE(readFile(below), QByteArray("below"));
     QCOMPARE(readFile(present), QByteArray("x"));
     QCOMPARE(entries(homeTrash() + "/info"), QByteArrayList{"warm-up.trashinfo"});
     QCOMPARE(entries(homeTrash() + "/files"), QByteArrayList{"warm-up"});
@@ -471,15 +532,28 @@ void tst_RecycleFile::batchFollowsChangesBetweenFiles_data()
     QTest::addColumn<int>("result");
     // Where the second file's info file says it was, below the test's root.
     QTest::addColumn<QByteArray>("recordedPath");
-    QTest::newRow("nothing") << QByteArray("none") << 0 << QByteArray("DCIM/IMG_0002.NEF");
-    QTest::newRow("trash deleted whole")
-        << QByteArray("trash") << 0 << QByteArray("DCIM/IMG_0002.NEF");
-    QTest::newRow("next file in another folder")
-        << QByteArray("other folder") << 0 << QByteArray("other/IMG_0002.NEF");
-    // The batch holds on to the folder it found: the files still go, saying
-    // where they were when it began.
-    QTest::newRow("folder renamed") << QByteArray("rename") << 0 << QByteArray("DCIM/IMG_0002.NEF");
-    QTest::newRow("a folder in the file's place") << QByteArray("folder") << EISDIR << QByteArray();
+    // Each file moved by its name from the folder the caller opened before
+    // the first, as a trim moves them.
+    QTest::addColumn<bool>("byFolder");
+    for (const bool byFolder : {false, true}) {
+        const auto row = [byFolder](const char *what, const char *change, int result,
+                                    const char *recorded) {
+            QTest::addRow("%s%s", byFolder ? "held folder, " : "", what)
+                << QByteArray(change) << result << QByteArray(recorded) << byFolder;
+        };
+        row("nothing", "none", 0, "DCIM/IMG_0002.NEF");
+        row("trash deleted whole", "trash", 0, "DCIM/IMG_0002.NEF");
+        if (!byFolder)
+            row("next file in another folder", "other folder", 0, "other/IMG_0002.NEF");
+        // The batch holds on to the folder it found: the files still go, saying
+        // where they were when it began.
+        row("folder renamed", "rename", 0, "DCIM/IMG_0002.NEF");
+        row("a folder in the file's place", "folder", EISDIR, nullptr);
+    }
+    // The file of the folder the caller opened and checked goes, never the
+    // one of the same name in a folder put in its place since.
+    QTest::newRow("held folder renamed, another made in its place")
+        << QByteArray("replace") << 0 << QByteArray("DCIM/IMG_0002.NEF") << true;
 }
 
 void tst_RecycleFile::batchFollowsChangesBetweenFiles()
@@ -487,6 +561,7 @@ void tst_RecycleFile::batchFollowsChangesBetweenFiles()
     QFETCH(QByteArray, change);
     QFETCH(int, result);
     QFETCH(QByteArray, recordedPath);
+    QFETCH(bool, byFolder);
     const QByteArray folder = makeFolder("DCIM");
     QVERIFY(writeFile(folder + "/IMG_0001.NEF", "first"));
     QByteArray second = folder + "/IMG_0002.NEF";
@@ -494,7 +569,12 @@ void tst_RecycleFile::batchFollowsChangesBetweenFiles()
     test::FakeMessageBox messages;
     platform::TrashSession batch;
     platform::TrashedFile where;
+    const int folderFd = byFolder ? ::open(folder.constData(), O_RDONLY | O_DIRECTORY) : -1;
+    const auto closeFolder = qScopeGuard([folderFd] { ::close(folderFd); });
     const auto recycleInBatch = [&](const QByteArray &path) {
+        if (byFolder)
+            return batch.moveToTrash(folderFd, folder,
+                                     QByteArrayView(path).sliced(folder.size() + 1), where);
         return trimming::RecycleFile(files::decodeFileName(path), false, messages, &where, &batch);
     };
     QCOMPARE(recycleInBatch(folder + "/IMG_0001.NEF"), 0);
@@ -504,8 +584,12 @@ void tst_RecycleFile::batchFollowsChangesBetweenFiles()
     } else if (change == "other folder") {
         second = makeFolder("other") + "/IMG_0002.NEF";
         QVERIFY(writeFile(second, "second"));
-    } else if (change == "rename") {
+    } else if (change == "rename" || change == "replace") {
         QCOMPARE(::rename(folder.constData(), (m_root + "/DCIM renamed").constData()), 0);
+    }
+    if (change == "replace") {
+        makeFolder("DCIM");
+        QVERIFY(writeFile(second, "the new folder's"));
     } else if (change == "folder") {
         QCOMPARE(::unlink(second.constData()), 0);
         makeFolder("DCIM/IMG_0002.NEF");
@@ -523,6 +607,12 @@ void tst_RecycleFile::batchFollowsChangesBetweenFiles()
     QCOMPARE(readFile(homeTrash() + "/files/IMG_0002.NEF"), QByteArray("second"));
     QCOMPARE(infoValue(info, "Path"), m_root + '/' + recordedPath);
     QCOMPARE(where.infoPath, homeTrash() + "/info/IMG_0002.NEF.trashinfo");
+    QCOMPARE(where.originalPath, m_root + '/' + recordedPath);
+    if (change == "replace") {
+        QCOMPARE(entries(folder), QByteArrayList{"IMG_0002.NEF"});
+        QCOMPARE(readFile(second), QByteArray("the new folder's"));
+        QCOMPARE(entries(m_root + "/DCIM renamed"), QByteArrayList());
+    }
 }
 
 void tst_RecycleFile::permissionFailures_data()
@@ -637,26 +727,45 @@ void tst_RecycleFile::restoresWhatItTrashed_data()
     QTest::addColumn<bool>("otherVolume");
     QTest::addColumn<QString>("meanwhile");
     QTest::addColumn<int>("expected");
+    // Put back by a session that has already put a file back from that trash
+    // into that folder, and so holds them open while things change.
+    QTest::addColumn<bool>("inBatch");
 
-    for (const bool otherVolume : {false, true}) {
-        const char *volume = otherVolume ? "card" : "home";
-        const auto row = [&](const char *what, const char *meanwhile, int expected) {
-            QTest::addRow("%s, %s", volume, what)
-                << otherVolume << QString::fromLatin1(meanwhile) << expected;
-        };
-        row("untouched", "", 0);
-        row("name taken", "taken", EEXIST);
-        row("gone from the trash", "gone", ENOENT);
-        row("folder gone", "folder gone", ENOENT);
-        row("trash emptied", "emptied", ENOENT);
-        row("trash emptied, then another file of that name trashed", "emptied, refilled", ESTALE);
-        row("another file of that name and size in its place", "replaced", ESTALE);
-        row("its size changed in the trash", "resized", ESTALE);
-        row("record rewritten by another program", "record rewritten", ESTALE);
-        row("record gone", "record gone", ENOENT);
-        row("record made a symlink to a copy of itself", "record a symlink", ESTALE);
-        row("another file swapped in between the look and the rename", "swapped", ESTALE);
-        row("nothing recorded", "nothing recorded", EINVAL);
+    for (const bool inBatch : {false, true}) {
+        for (const bool otherVolume : {false, true}) {
+            const char *volume = otherVolume ? "card" : "home";
+            const auto row = [&](const char *what, const char *meanwhile, int expected,
+                                 int expectedInBatch) {
+                QTest::addRow("%s%s, %s", inBatch ? "batch, " : "", volume, what)
+                    << otherVolume << QString::fromLatin1(meanwhile)
+                    << (inBatch ? expectedInBatch : expected) << inBatch;
+            };
+            const auto same = [&](const char *what, const char *meanwhile, int expected) {
+                row(what, meanwhile, expected, expected);
+            };
+            same("untouched", "", 0);
+            same("name taken", "taken", EEXIST);
+            same("gone from the trash", "gone", ENOENT);
+            same("folder gone", "folder gone", ENOENT);
+            same("trash emptied", "emptied", ENOENT);
+            same("trash emptied, then another file of that name trashed", "emptied, refilled",
+                 ESTALE);
+            same("another file of that name and size in its place", "replaced", ESTALE);
+            same("its size changed in the trash", "resized", ESTALE);
+            same("record rewritten by another program", "record rewritten", ESTALE);
+            same("record gone", "record gone", ENOENT);
+            same("record made a symlink to a copy of itself", "record a symlink", ESTALE);
+            same("another file swapped in between the look and the rename", "swapped", ESTALE);
+            same("nothing recorded", "nothing recorded", EINVAL);
+            same("trash deleted whole", "trash deleted", ENOENT);
+            same("trash deleted whole, then another file of that name trashed",
+                 "trash deleted, refilled", ESTALE);
+            same("folder removed and made again", "folder made again", 0);
+            same("after files of many other folders", "many folders", 0);
+            // A batch holds on to the folder it found, as the trim's does: the
+            // file goes back beside the files that came back before it.
+            row("folder renamed", "folder renamed", ENOENT, 0);
+        }
     }
 }
 
@@ -665,6 +774,7 @@ void tst_RecycleFile::restoresWhatItTrashed()
     QFETCH(bool, otherVolume);
     QFETCH(QString, meanwhile);
     QFETCH(int, expected);
+    QFETCH(bool, inBatch);
     QByteArray top = m_root;
     if (otherVolume) {
         top = m_root + "/volume";
@@ -688,6 +798,16 @@ void tst_RecycleFile::restoresWhatItTrashed()
     QCOMPARE(where.size, qint64(11));
     QCOMPARE(where.info, readFile(where.infoPath));
     const QByteArray trash = where.trashedPath.left(where.trashedPath.lastIndexOf("/files/"));
+    platform::RestoreSession batch;
+    const QByteArray warmUp = top + "/DCIM/warm-up.NEF";
+    if (inBatch) {
+        QVERIFY(writeFile(warmUp, "warm-up"));
+        platform::TrashedFile warm;
+        QCOMPARE(platform::moveToTrash(warmUp, warm), 0);
+        QVERIFY(warm.trashedPath.startsWith(trash + "/files/"));
+        QCOMPARE(batch.restoreFromTrash(warm), 0);
+        QCOMPARE(readFile(warmUp), QByteArray("warm-up"));
+    }
 
     // Another card's file of the same name and size, for the trash to mix up.
     const QByteArray other =
@@ -698,13 +818,33 @@ void tst_RecycleFile::restoresWhatItTrashed()
         QVERIFY(writeFile(file, "a new file"));
     if (meanwhile == u"gone")
         QCOMPARE(::unlink(where.trashedPath.constData()), 0);
-    if (meanwhile == u"folder gone")
+    if (meanwhile == u"folder gone" || meanwhile == u"folder made again") {
+        if (inBatch)
+            QCOMPARE(::unlink(warmUp.constData()), 0);
         QCOMPARE(::rmdir((top + "/DCIM").constData()), 0);
+    }
+    if (meanwhile == u"folder made again")
+        QCOMPARE(::mkdir((top + "/DCIM").constData(), 0755), 0);
+    if (meanwhile == u"folder renamed")
+        QCOMPARE(::rename((top + "/DCIM").constData(), (top + "/DCIM renamed").constData()), 0);
+    if (meanwhile.startsWith(u"trash deleted"))
+        removeTree(trash);
+    // More folders than a batch holds at once.
+    for (int i = 0; meanwhile == u"many folders" && i < 40; ++i) {
+        const QByteArray each =
+            makeFolder((otherVolume ? "volume/" : "") + QByteArray::number(i)) + "/IMG_0001.NEF";
+        QVERIFY(writeFile(each, "x"));
+        platform::TrashedFile trashed;
+        QCOMPARE(platform::moveToTrash(each, trashed), 0);
+        QCOMPARE(inBatch ? batch.restoreFromTrash(trashed) : platform::restoreFromTrash(trashed),
+                 0);
+        QCOMPARE(readFile(each), QByteArray("x"));
+    }
     if (meanwhile.startsWith(u"emptied")) {
         QCOMPARE(::unlink(where.trashedPath.constData()), 0);
         QCOMPARE(::unlink(where.infoPath.constData()), 0);
     }
-    if (meanwhile == u"emptied, refilled") {
+    if (meanwhile.endsWith(u"refilled")) {
         platform::TrashedFile second;
         QCOMPARE(platform::moveToTrash(other, second), 0);
         QCOMPARE(second.trashedPath, where.trashedPath);
@@ -744,11 +884,14 @@ void tst_RecycleFile::restoresWhatItTrashed()
     QVERIFY(watch >= 0);
     const auto closeWatch = qScopeGuard([watch] { ::close(watch); });
 
-    QCOMPARE_ERRNO(platform::restoreFromTrash(where), expected);
+    QCOMPARE_ERRNO(inBatch ? batch.restoreFromTrash(where) : platform::restoreFromTrash(where),
+                   expected);
 
     if (expected == 0) {
-        QCOMPARE(statOf(file).st_ino, inode);
-        QCOMPARE(readFile(file), QByteArray("raw picture"));
+        const QByteArray back =
+            meanwhile == u"folder renamed" ? top + "/DCIM renamed/" + name : file;
+        QCOMPARE(statOf(back).st_ino, inode);
+        QCOMPARE(readFile(back), QByteArray("raw picture"));
         QVERIFY(!exists(where.trashedPath));
         QVERIFY(!exists(where.infoPath));
         return;
@@ -764,8 +907,14 @@ void tst_RecycleFile::restoresWhatItTrashed()
     // and had to be sent back.
     if (!gate)
         QCOMPARE(heardEntries(watch), ssize_t(0));
-    QCOMPARE(entries(top + "/DCIM"),
-             meanwhile == u"taken" ? QByteArrayList{name} : QByteArrayList());
+    QByteArrayList inFolder;
+    if (meanwhile == u"taken")
+        inFolder << name;
+    if (inBatch && exists(top + "/DCIM") && meanwhile != u"folder made again")
+        inFolder << "warm-up.NEF";
+    QCOMPARE(entries(top + "/DCIM"), inFolder);
+    if (meanwhile == u"folder renamed")
+        QCOMPARE(entries(top + "/DCIM renamed"), QByteArrayList());
     if (meanwhile == u"taken")
         QCOMPARE(readFile(file), QByteArray("a new file"));
 }

@@ -68,14 +68,19 @@ private slots:
         QTest::addColumn<bool>("secondVolume");
         QTest::addColumn<bool>("sidecars");
         QTest::addColumn<QString>("meanwhile");
+        // The third RAW file, which no picture matches.
+        QTest::addColumn<QByteArray>("third");
+        const QByteArray plain = "IMG_0003.NEF";
         for (const bool second : {false, true}) {
             const char *volume = second ? "second volume" : "home volume";
-            QTest::addRow("%s, all back", volume) << second << false << "nothing";
-            QTest::addRow("%s, with sidecars", volume) << second << true << "nothing";
-            QTest::addRow("%s, a name taken", volume) << second << true << "name taken";
-            QTest::addRow("%s, one left the trash", volume) << second << false << "left";
+            QTest::addRow("%s, all back", volume) << second << false << "nothing" << plain;
+            QTest::addRow("%s, with sidecars", volume) << second << true << "nothing" << plain;
+            QTest::addRow("%s, a name taken", volume) << second << true << "name taken" << plain;
+            QTest::addRow("%s, one left the trash", volume) << second << false << "left" << plain;
             QTest::addRow("%s, a sidecar's place in the trash taken", volume)
-                << second << true << "replaced";
+                << second << true << "replaced" << plain;
+            QTest::addRow("%s, a name with a line break taken", volume)
+                << second << true << "third's name taken" << QByteArray("IMG\n0003.NEF");
         }
     }
     void trimThenUndo()
@@ -83,6 +88,7 @@ private slots:
         QFETCH(bool, secondVolume);
         QFETCH(bool, sidecars);
         QFETCH(QString, meanwhile);
+        QFETCH(QByteArray, third);
 
         QTemporaryDir temp;
         const QByteArray root = QFile::encodeName(temp.path());
@@ -100,14 +106,15 @@ private slots:
         QByteArray binary;
         for (int i = 0; i < 256; ++i)
             binary.append(char(i));
-        const QByteArrayList names = {"IMG_0001.nef",     "IMG_0001.jpg", "IMG_0001.xmp",
-                                      "IMG_0002.nef",     "IMG_0002.xmp", "IMG_0002.nef.xmp",
-                                      "IMG_0003.NEF.pp3", "IMG_0003.NEF"};
+        const QByteArrayList names = {"IMG_0001.nef", "IMG_0001.jpg", "IMG_0001.xmp",
+                                      "IMG_0002.nef", "IMG_0002.xmp", "IMG_0002.nef.xmp",
+                                      third + ".pp3", third};
         for (const QByteArray &name : names)
             QVERIFY(writeFile(folder + '/' + name, name + binary + name));
         const QMap<QByteArray, QByteArray> before = contents(folder);
 
         Host host;
+        host.raws.last() = files::decodeFileName(third);
         host.folder = QFile::decodeName(folder);
         test::FakeMessageBox messages;
         messages.answer(platform::IDYES);
@@ -116,11 +123,10 @@ private slots:
         trim.setSidecars(sidecars);
         trim.run();
 
-        QByteArrayList gone = {"IMG_0002.nef", "IMG_0003.NEF"};
+        QByteArrayList gone = {"IMG_0002.nef", third};
         if (sidecars)
             gone << "IMG_0002.nef.xmp"
-                 << "IMG_0002.xmp"
-                 << "IMG_0003.NEF.pp3";
+                 << "IMG_0002.xmp" << third + ".pp3";
         std::sort(gone.begin(), gone.end());
         QByteArrayList moved;
         for (const platform::TrashedFile &file : trim.trashed()) {
@@ -146,12 +152,12 @@ private slots:
         QByteArray stays;    // the one that must stay in the trash, with its record
         QByteArray left;     // the one taken out of the trash: its record stays
         QByteArray replaced; // the one whose place in the trash another file took
-        if (meanwhile == "name taken") {
-            stays = "IMG_0002.nef";
+        if (meanwhile.endsWith("name taken")) {
+            stays = meanwhile == "name taken" ? QByteArray("IMG_0002.nef") : third;
             QVERIFY(writeFile(folder + '/' + stays, "a new file under the old name"));
             expected[stays] = "a new file under the old name";
         } else if (meanwhile == "left") {
-            left = "IMG_0003.NEF";
+            left = third;
             QCOMPARE(::unlink(trashed(left).trashedPath.constData()), 0);
             expected.remove(left);
         } else if (meanwhile == "replaced") {
@@ -196,10 +202,13 @@ private slots:
                 : meanwhile == "replaced"
                     ? QStringLiteral("another file has taken its place in the trash")
                     : QStringLiteral("another file has taken its name");
+            // A line break in a name is shown, not made: the report's lines
+            // stay one a file.
+            const QString shown = QFile::decodeName(folder + '/' + name)
+                                      .replace(QStringLiteral("\n"), QStringLiteral("\\n"));
             QCOMPARE(messages.last().prompt,
-                     count + QStringLiteral("\r\n\r\n1 file(s) stay in the trash:\r\n") +
-                         QFile::decodeName(folder + '/' + name) + QStringLiteral(" (") + reason +
-                         QStringLiteral(")"));
+                     count + QStringLiteral("\r\n\r\n1 file(s) stay in the trash:\r\n") + shown +
+                         QStringLiteral(" (") + reason + QStringLiteral(")"));
             QCOMPARE(messages.last().flags, platform::MB_ICONWARNING);
         }
     }
