@@ -96,6 +96,10 @@ void keepPicturesElsewhere(std::vector<TreeTrimPlan::Pair> &pairs, const Side &p
     };
     QHash<QByteArrayView, std::vector<Candidate>> candidates;
     QHash<QString, size_t> pairAt;
+    size_t going = 0;
+    for (const TreeTrimPlan::Pair &pair : pairs)
+        going += pair.toTrim.size();
+    candidates.reserve(qsizetype(going));
     for (size_t p = 0; p < pairs.size(); ++p) {
         pairAt.insert(pairs[p].relativePath, p);
         for (size_t k = 0; k < pairs[p].toTrim.size(); ++k)
