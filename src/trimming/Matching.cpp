@@ -5,12 +5,6 @@
 
 namespace quorvel::trimming {
 
-QStringView baseName(QStringView fileName)
-{
-    const qsizetype dot = fileName.lastIndexOf(u'.');
-    return dot < 0 ? fileName : fileName.first(dot);
-}
-
 std::vector<int> unmatchedRawFiles(const QStringList &rawNames, const QStringList &pictureNames)
 {
     return PictureBaseNames(pictureNames).unmatched(files::NameList::encoded(rawNames));

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QByteArrayView>
+// Matching is by base name: whoever matches names gets the rule with it.
+#include "trimming/BaseName.h"
+
 #include <QStringList>
-#include <QStringView>
 #include <vector>
 
 namespace quorvel::files {
@@ -12,21 +13,6 @@ class NameList;
 namespace quorvel::trimming {
 
 class PictureBaseNames;
-
-// The base name of a file name: up to, not including, its last "."; a name
-// without a "." is its own base name. IMG_0001.edit.jpg gives IMG_0001.edit.
-QStringView baseName(QStringView fileName);
-// Inline, and a plain loop: a name is a dozen bytes, and the trim takes the
-// base name of every name of both lists, where a call into the general
-// search would cost more than the hash that follows.
-inline QByteArrayView baseName(QByteArrayView fileName)
-{
-    for (qsizetype i = fileName.size(); i-- > 0;) {
-        if (fileName[i] == '.')
-            return fileName.first(i);
-    }
-    return fileName;
-}
 
 // Indices, ascending, of the RAW names whose base name equals the base name of
 // no picture. Names compare exactly: case counts, nothing is normalised.

@@ -1,7 +1,7 @@
 #include "trimming/PictureBaseNames.h"
 
 #include "files/FileNames.h"
-#include "trimming/Matching.h"
+#include "trimming/BaseName.h"
 
 #include <algorithm>
 #include <bit>
