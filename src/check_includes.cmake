@@ -2,11 +2,17 @@
 # a Qt module, that the folder's row of the table in docs/ARCHITECTURE.md does
 # not allow. The standard library's and the system's headers, and those of
 # the libraries the folder links (LibRaw, Exiv2...), are always allowed.
-#   SOURCES      the folder's files
-#   FOLDER       the folder, as the table names it ("trimming")
-#   TABLE        docs/ARCHITECTURE.md
-#   QT_INCLUDES  the include folders of the Qt modules the folder may use
-#   STAMP        touched when every file passes
+# Fails too when files of the folder include each other in a loop: a class
+# whose header needs, however indirectly, the class that needs it can no
+# longer be understood, tested or moved on its own. A .h and its .cpp are one
+# unit, named after the class.
+#   SOURCES         the folder's files
+#   FOLDER          the folder, as the table names it ("trimming")
+#   TABLE           docs/ARCHITECTURE.md
+#   QT_INCLUDES     the include folders of the Qt modules the folder may use
+#   ALLOWED_CYCLES  loops, named as this check names them, that are only
+#                   reported, not refused, until they are ended
+#   STAMP           touched when every file passes
 cmake_minimum_required(VERSION 3.25)
 
 include(${CMAKE_CURRENT_LIST_DIR}/LayerTable.cmake)
@@ -14,9 +20,28 @@ quorvel_layer_rule(${TABLE} ${FOLDER} qt_modules allowed)
 list(APPEND allowed ${FOLDER})
 list(TRANSFORM qt_modules PREPEND "Qt" OUTPUT_VARIABLE qt_folders)
 
+# The unit of a file: its path in the folder without the extension
+# ("Matching", "linux/TrashInfo"); a file outside any folder of that name, as
+# the check's own samples are, is its file name.
+function(quorvel_include_unit path unit_out)
+    string(FIND "${path}" "/${FOLDER}/" at REVERSE)
+    if(at GREATER_EQUAL 0)
+        string(LENGTH "/${FOLDER}/" skip)
+        math(EXPR at "${at} + ${skip}")
+        string(SUBSTRING "${path}" ${at} -1 path)
+    else()
+        cmake_path(GET path FILENAME path)
+    endif()
+    string(REGEX REPLACE "\\.[^./]*$" "" unit "${path}")
+    set(${unit_out} ${unit} PARENT_SCOPE)
+endfunction()
+
 string(REPLACE " " ";" sources "${SOURCES}")
 set(failures "")
+set(units "")
 foreach(source IN LISTS sources)
+    quorvel_include_unit(${source} unit)
+    list(APPEND units ${unit})
     file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
     foreach(line IN LISTS includes)
         string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"].*$" "\\1" header "${line}")
@@ -25,6 +50,11 @@ foreach(source IN LISTS sources)
             string(REGEX MATCH "^[^/]+" folder "${header}")
             if(NOT header STREQUAL "QuorvelVersion.h" AND NOT folder IN_LIST allowed)
                 list(APPEND failures "${source}: ${header}")
+            elseif(folder STREQUAL FOLDER)
+                quorvel_include_unit(${header} included)
+                if(NOT included STREQUAL unit)
+                    list(APPEND uses_${unit} ${included})
+                endif()
             endif()
         elseif(header MATCHES "^(Qt[A-Za-z]+)/")
             if(NOT CMAKE_MATCH_1 IN_LIST qt_folders)
@@ -43,6 +73,53 @@ foreach(source IN LISTS sources)
         endif()
     endforeach()
 endforeach()
+
+# Every loop has a first unit in name order; the shortest loop back to each
+# unit through units after it (a breadth-first search) names each tangle of
+# the folder once at least, and always the same way.
+list(REMOVE_DUPLICATES units)
+list(SORT units)
+set(cycles "")
+foreach(start IN LISTS units)
+    set(queue ${start})
+    set(seen "")
+    set(found FALSE)
+    while(NOT queue STREQUAL "" AND NOT found)
+        list(POP_FRONT queue unit)
+        foreach(next IN LISTS uses_${unit})
+            if(next STREQUAL start)
+                set(found TRUE)
+                set(last ${unit})
+                break()
+            elseif(next STRGREATER start AND NOT next IN_LIST seen)
+                list(APPEND seen ${next})
+                set(reached_from_${next} ${unit})
+                list(APPEND queue ${next})
+            endif()
+        endforeach()
+    endwhile()
+    if(found)
+        set(loop ${start})
+        set(unit ${last})
+        while(NOT unit STREQUAL start)
+            list(INSERT loop 1 ${unit})
+            set(unit ${reached_from_${unit}})
+        endwhile()
+        list(APPEND loop ${start})
+        list(JOIN loop " -> " loop)
+        list(APPEND cycles "${FOLDER}/: ${loop}")
+    endif()
+endforeach()
+set(refused_cycles "")
+foreach(cycle IN LISTS cycles)
+    if(cycle IN_LIST ALLOWED_CYCLES)
+        message(WARNING "Files of ${FOLDER}/ include each other in a loop, allowed for now:\n  ${cycle}")
+    else()
+        list(APPEND refused_cycles "${cycle}")
+    endif()
+endforeach()
+
+set(report "")
 if(failures)
     list(JOIN failures "\n  " text)
     list(REMOVE_ITEM allowed ${FOLDER})
@@ -51,6 +128,14 @@ if(failures)
     else()
         set(folders "none")
     endif()
-    message(FATAL_ERROR "${FOLDER}/ may use Qt ${qt_modules} and of the other folders ${folders} only:\n  ${text}")
+    string(APPEND report "${FOLDER}/ may use Qt ${qt_modules} and of the other folders ${folders} only:\n  ${text}\n")
+endif()
+if(refused_cycles)
+    list(JOIN refused_cycles "\n  " text)
+    string(APPEND report "Files of ${FOLDER}/ include each other in a loop (a .h and its .cpp count as one):\n  ${text}\n")
+endif()
+if(report)
+    string(STRIP "${report}" report)
+    message(FATAL_ERROR "${report}")
 endif()
 file(TOUCH ${STAMP})
