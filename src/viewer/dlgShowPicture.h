@@ -4,33 +4,36 @@
 #include "trimming/RecycleFile.h"
 
 #include <functional>
-#include <optional>
-#include <QByteArray>
+#include <memory>
 #include <QDialog>
 #include <QPoint>
 #include <QPointer>
 #include <QString>
-#include <QStringList>
 
 namespace quorvel::platform {
 class MessageBox;
 class ScreenProfiles;
 } // namespace quorvel::platform
 
+namespace quorvel::culling {
+class BrowsedList;
+class CullingSession;
+class StatusLine;
+} // namespace quorvel::culling
+
 namespace quorvel::ui {
 class CommandButton;
-class FileListBox;
 class Image;
 class Label;
 } // namespace quorvel::ui
 
-class QScreen;
 class QWindow;
 
 namespace quorvel::viewer {
 
 class ActualPixels;
-class CullingSession;
+class PictureStage;
+class ViewerKeys;
 
 // The picture viewer: shows the picture named by Tag as large as its box
 // allows (in the dialog's own layout, 8000 twips on its longer side), or a
@@ -64,6 +67,7 @@ public:
                    pictures::PictureCache::Decoder decoder = {},
                    const platform::ScreenProfiles *screenProfiles = nullptr,
                    QWidget *parent = nullptr);
+    ~dlgShowPicture() override;
 
     // The full path of the picture to show.
     QString Tag() const { return m_tag; }
@@ -79,10 +83,11 @@ public:
 
     // The list the shown picture was chosen from, and which the keys move
     // through; null (the default) when there is none. Set before each opening.
-    void setBrowsedList(ui::FileListBox *list);
+    void setBrowsedList(std::unique_ptr<culling::BrowsedList> list);
 
     // The culling keys, public so that they can be driven like the user
-    // drives them. Each acts on the browsed list and does nothing without one.
+    // drives them (see ViewerKeys). Each acts on the browsed list and does
+    // nothing without one.
     void showNext();
     void showPrevious();
     void showFirst();
@@ -149,11 +154,7 @@ private:
     void clearDisplay();
     // The rest of the display, from a picture measured and decoded.
     void display(const pictures::PictureCache::Decoded &decoded);
-    void showStandIn();
-    void pictureDecoded(const QString &path);
-    void thumbnailRead(const QString &path);
-    // Asks for the pictures the next keys will want, and lets the others go.
-    void decodeAhead();
+    void showStandIn(const QImage &thumbnail);
     // The controls where the dialog's size puts them, and the box with them.
     void placeControls();
     // Where every opening starts: the dialog's own size, place and box.
@@ -162,8 +163,6 @@ private:
     // The shown picture again, for a box of another size.
     void redisplay();
     void leaveActualPixels();
-    // True when event was one of the culling keys, which it then carries out.
-    bool cullingKey(const QKeyEvent *event);
     void showEntry(int index, const QString &news = QString());
     // The browsed list read again: the session goes on over its names, on
     // the entry called name where it is still listed.
@@ -171,48 +170,20 @@ private:
     void writeStatus(const QString &news = QString());
     // The status line again with what it last said, for the picture shown now.
     void rewriteStatus();
-    // The profile of the screen the dialog is on, for the pictures to come.
-    // True when it differs from the one before.
-    bool followScreen(QScreen *screen);
-    // What the status line says once about the picture just displayed.
-    void noteColourProblems(const pictures::PictureCache::Decoded &decoded);
 
     platform::MessageBox &m_messages;
-    trimming::RecycleFunction m_recycle;
     std::function<void()> m_refreshFileLists;
     QString m_tag;
-    QPointer<ui::FileListBox> m_list;
-    CullingSession *const m_session;
-    pictures::PictureCache *const m_cache;
+    std::unique_ptr<culling::BrowsedList> m_list;
+    culling::CullingSession *const m_session;
+    PictureStage *const m_stage;
     ActualPixels *const m_actualPixels;
-    // The picture shown while its decode is on its way; empty when the
-    // picture shown is the one Tag names.
-    QString m_waitingFor;
-    // The picture whose decode the opening started before the window was
-    // shown; the display takes it instead of reading the file again.
-    QString m_decodingForOpening;
-    // The opening's picture is shown and waits to be painted before the
-    // decodes ahead begin.
-    bool m_decodeAheadOncePainted = false;
+    ViewerKeys *const m_keys;
+    std::unique_ptr<culling::StatusLine> m_status;
     // Where the dialog was before full screen, to go back to.
     QPoint m_placeBeforeFullScreen;
-    int m_requestRound = 0;
-    const platform::ScreenProfiles *const m_screenProfiles;
     // The window whose moves between screens the dialog follows.
     QPointer<QWindow> m_followedWindow;
-    // What the last key did, kept for when the picture lands.
-    QString m_news;
-    // The colour space of the picture on screen, when it is not sRGB.
-    QString m_colourSpace;
-    // The problems said with the picture on screen, each once an opening:
-    // the pictures and the screen profile they have been said for.
-    QString m_colourNotes;
-    QStringList m_colourProblemsSaid;
-    // The screen's profile in use, empty for sRGB, and the screen it was
-    // read for.
-    QByteArray m_screenProfile;
-    QPointer<QScreen> m_profileScreen;
-    std::optional<QByteArray> m_screenProblemSaidFor;
 };
 
 } // namespace quorvel::viewer

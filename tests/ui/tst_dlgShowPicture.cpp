@@ -1,4 +1,5 @@
 #include "files/FileNames.h"
+#include "main_window/BrowsedFileList.h"
 #include "platform/ScreenProfiles.h"
 #include "support/core/CameraFiles.h"
 #include "support/core/FakeMessageBox.h"
@@ -687,8 +688,8 @@ void tst_dlgShowPicture::deleteAnsweredNo()
     dialog.cmdDelete->click();
 
     QCOMPARE(m_messages.count(), 1);
-    QCOMPARE(m_messages.last().prompt, QStringLiteral("You are about to delete file:\r\n") + path +
-                                           QStringLiteral("\r\n\r\nAre you absolutly you want "
+    QCOMPARE(m_messages.last().prompt, QStringLiteral("You are about to delete file:\n") + path +
+                                           QStringLiteral("\n\nAre you absolutly you want "
                                                           "to delete file ?"));
     QCOMPARE(m_messages.last().flags, 0x134);
     QCOMPARE(m_messages.last().title, QStringLiteral("Delete file"));
@@ -722,7 +723,7 @@ void tst_dlgShowPicture::deleteMovesPictureToTrash()
     QCOMPARE(messages.count(), 2);
     QCOMPARE(messages.messages().at(0).flags, 0x134);
     QCOMPARE(messages.last().prompt,
-             QStringLiteral("File deleted. \r\n\r\nIf you REGRET the file can be found\r\n"
+             QStringLiteral("File deleted. \n\nIf you REGRET the file can be found\n"
                             "in the Recycle Bin and restored :-)"));
     QCOMPARE(messages.last().flags, 0x40);
     QVERIFY(messages.last().title.isEmpty());
@@ -761,10 +762,9 @@ void tst_dlgShowPicture::deleteFailureIsReported()
 
     QCOMPARE(m_recycler.paths(), QStringList{path});
     QCOMPARE(m_messages.count(), 2);
-    QCOMPARE(
-        m_messages.last().prompt,
-        QStringLiteral("For some reason the file can't be deleted. \r\n\r\nReported error no: ") +
-            number);
+    QCOMPARE(m_messages.last().prompt,
+             QStringLiteral("For some reason the file can't be deleted. \n\nReported error no: ") +
+                 number);
     QCOMPARE(m_messages.last().flags, 0);
     QVERIFY(m_messages.last().title.isEmpty());
     QCOMPARE(m_refreshes, 1);
@@ -818,7 +818,7 @@ struct CullingFolder
         }
         list.setPattern(QStringLiteral("*.JPG"));
         list.setPath(folder);
-        dialog.setBrowsedList(&list);
+        dialog.setBrowsedList(std::make_unique<main_window::BrowsedFileList>(&list));
     }
 
     void open(int index)
@@ -1203,8 +1203,8 @@ void tst_dlgShowPicture::deleteActsOnWhatIsShown()
         culling.dialog.cmdDelete->click();
         QVERIFY(landed);
         QCOMPARE(culling.messages.messages().at(0).prompt,
-                 QStringLiteral("You are about to delete file:\r\n") + before +
-                     QStringLiteral("\r\n\r\nAre you absolutly you want to delete file ?"));
+                 QStringLiteral("You are about to delete file:\n") + before +
+                     QStringLiteral("\n\nAre you absolutly you want to delete file ?"));
         QCOMPARE(culling.messages.last().flags, 0x40);
         QVERIFY(!left().contains(QStringLiteral("DSC_0002.JPG")));
         QCOMPARE(left().size(), 4);
@@ -1382,7 +1382,7 @@ void tst_dlgShowPicture::coloursOfPictureAndScreen()
     HeldDecoder decoder(picturePath(QStringLiteral("A.jpg")));
     viewer::dlgShowPicture dialog(
         messages, recycler.function(), [] {}, decoder.function(), &profiles);
-    dialog.setBrowsedList(&list);
+    dialog.setBrowsedList(std::make_unique<main_window::BrowsedFileList>(&list));
     list.setListIndex(1);
     dialog.setTag(picturePath(QStringLiteral("B.jpg")));
     dialog.show();
