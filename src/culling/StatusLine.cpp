@@ -3,6 +3,8 @@
 #include "culling/CullingSession.h"
 #include "files/FileNames.h"
 
+#include <cerrno>
+
 namespace quorvel::culling {
 
 namespace {
@@ -44,25 +46,22 @@ QString StatusLine::notMovedToTrash(const QString &name, int error)
         .arg(name, qt_error_string(error));
 }
 
-QString StatusLine::backFromTrash(const QString &name)
+QString StatusLine::putBack(const CullingSession::PutBack &back)
 {
-    return QStringLiteral("%1 is back from the trash").arg(name);
-}
-
-QString StatusLine::nameTaken(const QString &name)
-{
-    return QStringLiteral("%1 stays in the trash: another file has taken its name").arg(name);
-}
-
-QString StatusLine::placeInTrashTaken(const QString &name)
-{
-    return QStringLiteral("%1 stays in the trash: another file has taken its place in the trash")
-        .arg(name);
-}
-
-QString StatusLine::notPutBack(const QString &name, int error)
-{
-    return QStringLiteral("%1 could not be put back: %2").arg(name, qt_error_string(error));
+    switch (back.error) {
+    case 0:
+        return QStringLiteral("%1 is back from the trash").arg(back.name);
+    case EEXIST:
+        return QStringLiteral("%1 stays in the trash: another file has taken its name")
+            .arg(back.name);
+    case ESTALE:
+        return QStringLiteral(
+                   "%1 stays in the trash: another file has taken its place in the trash")
+            .arg(back.name);
+    default:
+        return QStringLiteral("%1 could not be put back: %2")
+            .arg(back.name, qt_error_string(back.error));
+    }
 }
 
 QString StatusLine::nothingToPutBack()

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "culling/CullingSession.h"
+
 #include <QString>
 
 namespace quorvel::culling {
-
-class CullingSession;
 
 // The viewer's status line: where in the list the user is, the colour space
 // of the picture on screen when it is not sRGB, what the last key did, and
@@ -25,10 +25,8 @@ public:
     // What a key did, as the line says it.
     static QString movedToTrash(const QString &name);
     static QString notMovedToTrash(const QString &name, int error);
-    static QString backFromTrash(const QString &name);
-    static QString nameTaken(const QString &name);
-    static QString placeInTrashTaken(const QString &name);
-    static QString notPutBack(const QString &name, int error);
+    // How an undo went.
+    static QString putBack(const CullingSession::PutBack &back);
     static QString nothingToPutBack();
     static QString noMorePictures();
     static QString notShownYet();

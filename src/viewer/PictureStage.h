@@ -10,7 +10,6 @@
 #include <QString>
 #include <QStringList>
 
-
 namespace quorvel::culling {
 class CullingSession;
 }

@@ -3,24 +3,24 @@
 #include "about/ProgramIcon.h"
 #include "culling/BrowsedList.h"
 #include "culling/CullingSession.h"
+#include "culling/DeleteQuestion.h"
 #include "culling/StatusLine.h"
 #include "files/FileNames.h"
 #include "pictures/Picture.h"
 #include "platform/MessageBox.h"
 #include "platform/Trash.h"
 #include "ui/CommandButton.h"
-#include "ui/ForeColor.h"
 #include "ui/Image.h"
 #include "ui/Label.h"
 #include "ui/Layout.h"
 #include "ui/Screen.h"
 #include "viewer/ActualPixels.h"
 #include "viewer/PictureStage.h"
+#include "viewer/PictureView.h"
 #include "viewer/ViewerKeys.h"
 
 #include <cerrno>
 #include <QAction>
-#include <QCursor>
 #include <QHideEvent>
 #include <QIcon>
 #include <QKeyEvent>
@@ -52,6 +52,7 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages, trimming::Recycle
       m_refreshFileLists(std::move(refreshFileLists)),
       m_session(new culling::CullingSession(std::move(recycle), &platform::restoreFromTrash, this)),
       m_stage(new PictureStage(*m_session, std::move(decoder), screenProfiles, this)),
+      m_view(new PictureView(*m_stage, *Image1, *Image2, *Label1, this)),
       m_actualPixels(new ActualPixels(this)), m_keys(new ViewerKeys(this)),
       m_status(std::make_unique<culling::StatusLine>()),
       m_placeBeforeFullScreen(ui::pixels(2760), ui::pixels(3750))
@@ -90,12 +91,7 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages, trimming::Recycle
         if (m_actualPixels->isVisible())
             m_actualPixels->setImage(whole);
     });
-    connect(m_stage, &PictureStage::landed, this, [this](const PictureStage::Decoded &decoded) {
-        clearDisplay();
-        display(decoded);
-        rewriteStatus();
-    });
-    connect(m_stage, &PictureStage::standIn, this, &dlgShowPicture::showStandIn);
+    connect(m_view, &PictureView::landed, this, &dlgShowPicture::rewriteStatus);
     connect(m_session, &culling::CullingSession::removed, this,
             [this](int index, const QString &name) {
                 if (!m_list)
@@ -129,10 +125,7 @@ dlgShowPicture::~dlgShowPicture() = default;
 // to be complete on return.
 void dlgShowPicture::showPicture(const QString &)
 {
-    ui::Screen::setMousePointer(ui::Screen::vbHourglass);
-    const PictureStage::Decoded &decoded = m_stage->open(Tag());
-    clearDisplay();
-    display(decoded);
+    m_view->open(Tag());
     m_stage->opened(isVisible());
 }
 
@@ -153,67 +146,6 @@ QString dlgShowPicture::shownPath() const
 bool dlgShowPicture::showsStandIn() const
 {
     return m_stage->state() == PictureStage::State::StandingIn;
-}
-
-void dlgShowPicture::clearDisplay()
-{
-    m_stage->clear();
-    Label1->setCaption(QString());
-    Image1->setPicture(pictures::Picture());
-    Image1->setVisible(false);
-    Image2->setStretch(false);
-    Image2->setVisible(false);
-}
-
-void dlgShowPicture::display(const pictures::PictureCache::Decoded &decoded)
-{
-    if (decoded.errorNumber > 0) {
-        showLoadFailure();
-        return;
-    }
-    Image2->setPicture(decoded.picture);
-
-    const float W = Image2->Width();
-    const float H = Image2->Height();
-    const pictures::DisplayBox::Placement place = m_stage->box().place(W, H);
-    // In the dialog's own box the corner stays where it is; it moves only
-    // after full screen, or to centre a picture there.
-    if (Image1->Left() != place.left || Image1->Top() != place.top)
-        Image1->Move(place.left, place.top, Image1->Width(), Image1->Height());
-    Image1->setHeight(place.height);
-    if (place.width)
-        Image1->setWidth(*place.width);
-    Image1->setStretch(true);
-    Image1->setPicture(Image2->Picture(), decoded.image);
-    // A file whose header reads well can still be cut off or damaged further
-    // in. That shows only when it is decoded at the size shown, and to the
-    // user it is the same failure.
-    if (Image1->RenderError() > 0) {
-        Image1->setPicture(pictures::Picture());
-        showLoadFailure();
-        return;
-    }
-    Image1->setVisible(true);
-    m_stage->shown(decoded);
-    ui::Screen::setMousePointer(ui::Screen::vbDefault);
-}
-
-void dlgShowPicture::showStandIn(const QImage &thumbnail)
-{
-    const pictures::DisplayBox::Placement place =
-        m_stage->box().place(float(thumbnail.width()), float(thumbnail.height()));
-    Image1->Move(place.left, place.top, place.width.value_or(Image1->Width()), place.height);
-    Image1->setStretch(true);
-    Image1->setStandIn(thumbnail);
-    Image1->setVisible(true);
-}
-
-void dlgShowPicture::showLoadFailure()
-{
-    Label1->setCaption(QStringLiteral("CAN'T LOAD PICTURE FORMAT ..."));
-    Label1->setForeColor(ui::vbRed);
-    m_stage->failed();
-    ui::Screen::setMousePointer(ui::Screen::vbDefault);
 }
 
 // Tag is emptied once the last picture has gone: nothing is left to name.
@@ -342,13 +274,7 @@ void dlgShowPicture::placeControls()
 
 void dlgShowPicture::redisplay()
 {
-    const bool pictureUp = Image1->Visible() && !Image1->Picture().isNull();
-    if (pictureUp) {
-        const pictures::DisplayBox::Placement place =
-            m_stage->box().place(Image2->Width(), Image2->Height());
-        Image1->Move(place.left, place.top, place.width.value_or(Image1->Width()), place.height);
-    }
-    m_stage->restage(pictureUp, m_actualPixels->isVisible());
+    m_view->rescale(m_actualPixels->isVisible());
 }
 
 void dlgShowPicture::restoreOwnLayout()
@@ -358,9 +284,7 @@ void dlgShowPicture::restoreOwnLayout()
     // The screen's density is known once the dialog is on it.
     m_stage->setBox(pictures::DisplayBox::classic(devicePixelRatioF()));
     placeControls();
-    const QRectF box = m_stage->box().areaTwips();
-    if (Image1->Left() != float(box.left()) || Image1->Top() != float(box.top()))
-        Image1->Move(float(box.left()), float(box.top()), Image1->Width(), Image1->Height());
+    m_view->placeCorner();
 }
 
 // Hidden, the window is only told its state, for when it is shown again; it
@@ -406,18 +330,7 @@ void dlgShowPicture::toggleActualPixels()
     }
     if (!m_stage->showsPicture())
         return;
-    // The point under the pointer stays under it; with the pointer elsewhere,
-    // the middle of the picture goes to the middle.
-    const QPoint pointer = Image1->mapFromGlobal(QCursor::pos());
-    const bool onPicture = Image1->rect().contains(pointer);
-    const QPointF focus = onPicture ? QPointF(double(pointer.x()) / Image1->width(),
-                                              double(pointer.y()) / Image1->height())
-                                    : QPointF(0.5, 0.5);
-    const QPoint at = onPicture ? m_actualPixels->mapFromGlobal(QCursor::pos())
-                                : Image1->geometry().center() - m_actualPixels->pos();
-    m_actualPixels->showPicture(Image1->Rendition(), Image1->Picture().size(), focus, at);
-    m_actualPixels->show();
-    m_actualPixels->raise();
+    m_actualPixels->showOver(*Image1);
     if (const QImage *whole = m_stage->whole())
         m_actualPixels->setImage(*whole);
     else
@@ -480,12 +393,7 @@ void dlgShowPicture::showEntry(int index, const QString &news)
     leaveActualPixels();
     m_list->followIndex(index);
     setTag(m_session->path(index));
-    if (const PictureStage::Decoded *decoded = m_stage->moveTo(Tag())) {
-        clearDisplay();
-        display(*decoded);
-    } else {
-        Label1->setCaption(QString());
-    }
+    m_view->moveTo(Tag());
     m_stage->decodeAhead();
     writeStatus(news);
 }
@@ -529,7 +437,7 @@ void dlgShowPicture::rejectShown()
         return;
     }
     // Its picture goes with it: what stays on screen can be deleted.
-    clearDisplay();
+    m_view->clear();
     const QString news = culling::StatusLine::movedToTrash(rejection.name);
     if (m_session->index() < 0) {
         // The last picture has gone: nothing is left to show or to name.
@@ -551,59 +459,30 @@ void dlgShowPicture::undoReject()
         writeStatus(culling::StatusLine::nothingToPutBack());
         return;
     }
-    if (back->error == EEXIST) {
-        // The folder has changed under the viewer: the list shows the newcomer.
-        const QString shown = m_session->name(m_session->index());
-        m_refreshFileLists();
-        relist(shown);
-        writeStatus(culling::StatusLine::nameTaken(back->name));
-        return;
-    }
-    if (back->error != 0) {
-        writeStatus(back->error == ESTALE
-                        ? culling::StatusLine::placeInTrashTaken(back->name)
-                        : culling::StatusLine::notPutBack(back->name, back->error));
-        return;
-    }
-    m_refreshFileLists();
-    relist(back->name);
-    const QString news = culling::StatusLine::backFromTrash(back->name);
-    if (m_session->index() < 0)
+    const QString news = culling::StatusLine::putBack(*back);
+    if (back->error != 0 && back->error != EEXIST) {
         writeStatus(news);
-    else
+        return;
+    }
+    // Back, or the folder has changed under the viewer: the list shows the
+    // newcomer, and the user stays where they were.
+    const QString name = back->error == 0 ? back->name : m_session->name(m_session->index());
+    m_refreshFileLists();
+    relist(name);
+    if (back->error == 0 && m_session->index() >= 0)
         showEntry(m_session->index(), news);
+    else
+        writeStatus(news);
 }
 
-// The file asked about is the one on screen, read once: a picture landing
-// while the question is open changes the screen, not the answer's meaning.
 void dlgShowPicture::cmdDelete_Click()
 {
-    const QString shown = m_session->onScreen();
-    if (shown.isEmpty()) {
+    const culling::DeleteQuestion::Result result = culling::DeleteQuestion::ask(
+        m_messages, *m_session, [this] { Image1->setPicture(pictures::Picture()); });
+    if (result == culling::DeleteQuestion::Result::NothingShown)
         tellNothingDeleted();
+    if (result != culling::DeleteQuestion::Result::Answered)
         return;
-    }
-    const QString prompt = QStringLiteral("You are about to delete file:\n") +
-                           files::visibleName(shown) +
-                           QStringLiteral("\n\nAre you absolutly you want to delete file ?");
-    const int answer = m_messages.show(
-        prompt, platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2,
-        QStringLiteral("Delete file"));
-    if (answer != platform::IDYES)
-        return;
-
-    const culling::CullingSession::Rejection rejection = m_session->rejectConfirmed(shown);
-    if (rejection.outcome == culling::CullingSession::Outcome::Rejected) {
-        Image1->setPicture(pictures::Picture());
-        m_messages.show(QStringLiteral("File deleted. \n\nIf you REGRET the file can be found\n"
-                                       "in the Recycle Bin and restored :-)"),
-                        platform::MB_OK | platform::MB_ICONINFORMATION);
-    } else {
-        m_messages.show(QStringLiteral("For some reason the file can't be deleted. \n\n"
-                                       "Reported error no: ") +
-                            QString::number(rejection.error),
-                        platform::MB_OK);
-    }
     m_refreshFileLists();
     hide();
 }

@@ -33,6 +33,7 @@ namespace quorvel::viewer {
 
 class ActualPixels;
 class PictureStage;
+class PictureView;
 class ViewerKeys;
 
 // The picture viewer: shows the picture named by Tag as large as its box
@@ -147,14 +148,8 @@ private:
     void Form_Activate();
     void cmdDelete_Click();
     void OKButton_Click();
-    void showLoadFailure();
     // Why Delete had nothing to act on, on the status line.
     void tellNothingDeleted();
-    // Steps of the display that clear what the last one showed.
-    void clearDisplay();
-    // The rest of the display, from a picture measured and decoded.
-    void display(const pictures::PictureCache::Decoded &decoded);
-    void showStandIn(const QImage &thumbnail);
     // The controls where the dialog's size puts them, and the box with them.
     void placeControls();
     // Where every opening starts: the dialog's own size, place and box.
@@ -177,6 +172,7 @@ private:
     std::unique_ptr<culling::BrowsedList> m_list;
     culling::CullingSession *const m_session;
     PictureStage *const m_stage;
+    PictureView *const m_view;
     ActualPixels *const m_actualPixels;
     ViewerKeys *const m_keys;
     std::unique_ptr<culling::StatusLine> m_status;
