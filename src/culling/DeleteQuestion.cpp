@@ -6,8 +6,7 @@
 
 namespace quorvel::culling {
 
-DeleteQuestion::Result DeleteQuestion::ask(platform::MessageBox &messages,
-                                           CullingSession &session,
+DeleteQuestion::Result DeleteQuestion::ask(platform::MessageBox &messages, CullingSession &session,
                                            const std::function<void()> &gone)
 {
     const QString shown = session.onScreen();

@@ -117,6 +117,12 @@ void PictureStage::clear()
     m_colourNotes.clear();
 }
 
+void PictureStage::leave()
+{
+    clear();
+    m_reached.clear();
+}
+
 // Hidden, the viewer holds no pictures and decodes none: a whole decode for
 // one to one is a lot of memory, and the next opening's picture must not wait
 // behind this one's neighbours.

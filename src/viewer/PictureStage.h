@@ -79,6 +79,8 @@ public:
     void failed();
     // Nothing on screen any more.
     void clear();
+    // Nothing on screen, nor any picture left to reach.
+    void leave();
     // The dialog is hidden: nothing kept, nothing decoded.
     void close();
 

@@ -1,10 +1,8 @@
 #include "viewer/dlgShowPicture.h"
 
 #include "about/ProgramIcon.h"
-#include "culling/BrowsedList.h"
 #include "culling/CullingSession.h"
 #include "culling/DeleteQuestion.h"
-#include "culling/StatusLine.h"
 #include "files/FileNames.h"
 #include "pictures/Picture.h"
 #include "platform/MessageBox.h"
@@ -19,7 +17,6 @@
 #include "viewer/PictureView.h"
 #include "viewer/ViewerKeys.h"
 
-#include <cerrno>
 #include <QAction>
 #include <QHideEvent>
 #include <QIcon>
@@ -49,12 +46,12 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages, trimming::Recycle
       Label1(new ui::Label(QString(), this)), lblStatus(new ui::Label(QString(), this)),
       OKButton(new ui::CommandButton(QStringLiteral("&Close"), this)),
       cmdDelete(new ui::CommandButton(QStringLiteral("&Delete"), this)), m_messages(messages),
-      m_refreshFileLists(std::move(refreshFileLists)),
+      m_refreshFileLists(refreshFileLists),
       m_session(new culling::CullingSession(std::move(recycle), &platform::restoreFromTrash, this)),
       m_stage(new PictureStage(*m_session, std::move(decoder), screenProfiles, this)),
       m_view(new PictureView(*m_stage, *Image1, *Image2, *Label1, this)),
+      m_culler(new Culler(*m_session, *m_stage, *m_view, std::move(refreshFileLists), this)),
       m_actualPixels(new ActualPixels(this)), m_keys(new ViewerKeys(this)),
-      m_status(std::make_unique<culling::StatusLine>()),
       m_placeBeforeFullScreen(ui::pixels(2760), ui::pixels(3750))
 {
     setWindowTitle(QStringLiteral("Quorvel - Show picture"));
@@ -91,24 +88,20 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages, trimming::Recycle
         if (m_actualPixels->isVisible())
             m_actualPixels->setImage(whole);
     });
-    connect(m_view, &PictureView::landed, this, &dlgShowPicture::rewriteStatus);
-    connect(m_session, &culling::CullingSession::removed, this,
-            [this](int index, const QString &name) {
-                if (!m_list)
-                    return;
-                m_list->takeOut(index, name);
-                emit nameRemoved();
-            });
-    const std::pair<ViewerKeys::Command, void (dlgShowPicture::*)()> commands[] = {
-        {ViewerKeys::Next, &dlgShowPicture::showNext},
-        {ViewerKeys::Previous, &dlgShowPicture::showPrevious},
-        {ViewerKeys::First, &dlgShowPicture::showFirst},
-        {ViewerKeys::Last, &dlgShowPicture::showLast},
-        {ViewerKeys::Reject, &dlgShowPicture::rejectShown},
-        {ViewerKeys::Undo, &dlgShowPicture::undoReject},
-        {ViewerKeys::FullScreen, &dlgShowPicture::toggleFullScreen},
-        {ViewerKeys::LeaveFullScreen, &dlgShowPicture::leaveFullScreen},
-        {ViewerKeys::ActualPixels, &dlgShowPicture::toggleActualPixels}};
+    connect(m_culler, &Culler::leaving, this, &dlgShowPicture::leaveActualPixels);
+    connect(m_culler, &Culler::reached, this, &dlgShowPicture::setTag);
+    connect(m_culler, &Culler::statusChanged, lblStatus, &ui::Label::setCaption);
+    connect(m_culler, &Culler::nameRemoved, this, &dlgShowPicture::nameRemoved);
+    const std::pair<ViewerKeys::Command, std::function<void()>> commands[] = {
+        {ViewerKeys::Next, [this] { m_culler->next(); }},
+        {ViewerKeys::Previous, [this] { m_culler->previous(); }},
+        {ViewerKeys::First, [this] { m_culler->first(); }},
+        {ViewerKeys::Last, [this] { m_culler->last(); }},
+        {ViewerKeys::Reject, [this] { m_culler->reject(); }},
+        {ViewerKeys::Undo, [this] { m_culler->undo(); }},
+        {ViewerKeys::FullScreen, [this] { toggleFullScreen(); }},
+        {ViewerKeys::LeaveFullScreen, [this] { leaveFullScreen(); }},
+        {ViewerKeys::ActualPixels, [this] { toggleActualPixels(); }}};
     for (const auto &[command, slot] : commands)
         connect(m_keys->action(command), &QAction::triggered, this, slot);
     connect(OKButton, &ui::CommandButton::Click, this, &dlgShowPicture::OKButton_Click);
@@ -146,13 +139,6 @@ QString dlgShowPicture::shownPath() const
 bool dlgShowPicture::showsStandIn() const
 {
     return m_stage->state() == PictureStage::State::StandingIn;
-}
-
-// Tag is emptied once the last picture has gone: nothing is left to name.
-void dlgShowPicture::tellNothingDeleted()
-{
-    writeStatus(Tag().isEmpty() ? culling::StatusLine::noMorePictures()
-                                : culling::StatusLine::notShownYet());
 }
 
 void dlgShowPicture::ShowModal()
@@ -349,130 +335,9 @@ void dlgShowPicture::leaveActualPixels()
 void dlgShowPicture::Form_Activate()
 {
     leaveActualPixels();
-    if (m_list)
-        m_session->start(m_list->folder(), m_list->names(), m_list->currentIndex());
-    else
-        m_session->startWithoutList();
+    m_culler->start();
     showPicture(Tag());
-    writeStatus();
-}
-
-void dlgShowPicture::setBrowsedList(std::unique_ptr<culling::BrowsedList> list)
-{
-    m_list = std::move(list);
-}
-
-void dlgShowPicture::showNext()
-{
-    showEntry(m_session->index() + 1);
-}
-
-void dlgShowPicture::showPrevious()
-{
-    showEntry(m_session->index() - 1);
-}
-
-void dlgShowPicture::showFirst()
-{
-    showEntry(0);
-}
-
-void dlgShowPicture::showLast()
-{
-    showEntry(m_session->count() - 1);
-}
-
-// Past either end nothing moves: the first and last pictures are where a
-// held key comes to rest. The list's selection follows without a Click: the
-// main window has nothing to do for a selection it does not show while the
-// viewer is open.
-void dlgShowPicture::showEntry(int index, const QString &news)
-{
-    if (!m_list || !m_session->moveTo(index))
-        return;
-    leaveActualPixels();
-    m_list->followIndex(index);
-    setTag(m_session->path(index));
-    m_view->moveTo(Tag());
-    m_stage->decodeAhead();
-    writeStatus(news);
-}
-
-void dlgShowPicture::relist(const QString &name)
-{
-    const QString onScreen = m_session->onScreen();
-    const std::shared_ptr<const files::NameList> names = m_list->names();
-    const int index = int(names->indexOf(files::encodeFileName(name)));
-    m_session->relist(names, index);
-    m_session->setOnScreen(onScreen);
-    m_list->followIndex(index);
-}
-
-void dlgShowPicture::writeStatus(const QString &news)
-{
-    m_status->setNews(news);
-    rewriteStatus();
-}
-
-void dlgShowPicture::rewriteStatus()
-{
-    lblStatus->setCaption(
-        m_status->text(*m_session, m_stage->colourSpace(), m_stage->colourNotes()));
-}
-
-// The folder is not read again: the name leaves the list, and the folder is
-// read when the main window reads it, as after anything else.
-void dlgShowPicture::rejectShown()
-{
-    const culling::CullingSession::Rejection rejection = m_session->reject();
-    using Outcome = culling::CullingSession::Outcome;
-    if (rejection.outcome == Outcome::NoList)
-        return;
-    if (rejection.outcome != Outcome::Rejected && rejection.outcome != Outcome::Failed) {
-        tellNothingDeleted();
-        return;
-    }
-    if (rejection.outcome == Outcome::Failed) {
-        writeStatus(culling::StatusLine::notMovedToTrash(rejection.name, rejection.error));
-        return;
-    }
-    // Its picture goes with it: what stays on screen can be deleted.
-    m_view->clear();
-    const QString news = culling::StatusLine::movedToTrash(rejection.name);
-    if (m_session->index() < 0) {
-        // The last picture has gone: nothing is left to show or to name.
-        if (m_list)
-            m_list->followIndex(-1);
-        setTag(QString());
-        writeStatus(news + QStringLiteral("    ") + culling::StatusLine::noMorePictures());
-        return;
-    }
-    showEntry(m_session->index(), news);
-}
-
-void dlgShowPicture::undoReject()
-{
-    if (!m_list)
-        return;
-    const std::optional<culling::CullingSession::PutBack> back = m_session->undo();
-    if (!back) {
-        writeStatus(culling::StatusLine::nothingToPutBack());
-        return;
-    }
-    const QString news = culling::StatusLine::putBack(*back);
-    if (back->error != 0 && back->error != EEXIST) {
-        writeStatus(news);
-        return;
-    }
-    // Back, or the folder has changed under the viewer: the list shows the
-    // newcomer, and the user stays where they were.
-    const QString name = back->error == 0 ? back->name : m_session->name(m_session->index());
-    m_refreshFileLists();
-    relist(name);
-    if (back->error == 0 && m_session->index() >= 0)
-        showEntry(m_session->index(), news);
-    else
-        writeStatus(news);
+    m_culler->writeStatus();
 }
 
 void dlgShowPicture::cmdDelete_Click()
@@ -480,7 +345,7 @@ void dlgShowPicture::cmdDelete_Click()
     const culling::DeleteQuestion::Result result = culling::DeleteQuestion::ask(
         m_messages, *m_session, [this] { Image1->setPicture(pictures::Picture()); });
     if (result == culling::DeleteQuestion::Result::NothingShown)
-        tellNothingDeleted();
+        m_culler->tellNothingDeleted();
     if (result != culling::DeleteQuestion::Result::Answered)
         return;
     m_refreshFileLists();

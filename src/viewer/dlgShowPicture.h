@@ -1,7 +1,9 @@
 #pragma once
 
+#include "culling/BrowsedList.h"
 #include "pictures/PictureCache.h"
 #include "trimming/RecycleFile.h"
+#include "viewer/Culler.h"
 
 #include <functional>
 #include <memory>
@@ -16,10 +18,8 @@ class ScreenProfiles;
 } // namespace quorvel::platform
 
 namespace quorvel::culling {
-class BrowsedList;
 class CullingSession;
-class StatusLine;
-} // namespace quorvel::culling
+}
 
 namespace quorvel::ui {
 class CommandButton;
@@ -84,21 +84,24 @@ public:
 
     // The list the shown picture was chosen from, and which the keys move
     // through; null (the default) when there is none. Set before each opening.
-    void setBrowsedList(std::unique_ptr<culling::BrowsedList> list);
+    void setBrowsedList(std::unique_ptr<culling::BrowsedList> list)
+    {
+        m_culler->setBrowsedList(std::move(list));
+    }
 
     // The culling keys, public so that they can be driven like the user
     // drives them (see ViewerKeys). Each acts on the browsed list and does
     // nothing without one.
-    void showNext();
-    void showPrevious();
-    void showFirst();
-    void showLast();
+    void showNext() { m_culler->next(); }
+    void showPrevious() { m_culler->previous(); }
+    void showFirst() { m_culler->first(); }
+    void showLast() { m_culler->last(); }
     // Moves the shown picture to the trash, without a question, and shows the
     // next one (the previous one at the end of the list). Does nothing but
     // say so when the picture the list is on is not on screen yet.
-    void rejectShown();
+    void rejectShown() { m_culler->reject(); }
     // Puts the last rejected picture of this opening back and shows it.
-    void undoReject();
+    void undoReject() { m_culler->undo(); }
     // F11: the picture fills the screen left of the buttons; again, or Esc,
     // and the dialog is back at its own size, as it is once hidden.
     void toggleFullScreen();
@@ -148,8 +151,6 @@ private:
     void Form_Activate();
     void cmdDelete_Click();
     void OKButton_Click();
-    // Why Delete had nothing to act on, on the status line.
-    void tellNothingDeleted();
     // The controls where the dialog's size puts them, and the box with them.
     void placeControls();
     // Where every opening starts: the dialog's own size, place and box.
@@ -158,24 +159,16 @@ private:
     // The shown picture again, for a box of another size.
     void redisplay();
     void leaveActualPixels();
-    void showEntry(int index, const QString &news = QString());
-    // The browsed list read again: the session goes on over its names, on
-    // the entry called name where it is still listed.
-    void relist(const QString &name);
-    void writeStatus(const QString &news = QString());
-    // The status line again with what it last said, for the picture shown now.
-    void rewriteStatus();
 
     platform::MessageBox &m_messages;
     std::function<void()> m_refreshFileLists;
     QString m_tag;
-    std::unique_ptr<culling::BrowsedList> m_list;
     culling::CullingSession *const m_session;
     PictureStage *const m_stage;
     PictureView *const m_view;
+    Culler *const m_culler;
     ActualPixels *const m_actualPixels;
     ViewerKeys *const m_keys;
-    std::unique_ptr<culling::StatusLine> m_status;
     // Where the dialog was before full screen, to go back to.
     QPoint m_placeBeforeFullScreen;
     // The window whose moves between screens the dialog follows.
