@@ -104,8 +104,7 @@ void Culler::writeStatus(const QString &news)
 
 void Culler::rewriteStatus()
 {
-    emit statusChanged(
-        m_status->text(m_session, m_stage.colourSpace(), m_stage.colourNotes()));
+    emit statusChanged(m_status->text(m_session, m_stage.colourSpace(), m_stage.colourNotes()));
 }
 
 // The folder is not read again: the name leaves the list, and the folder is

@@ -58,6 +58,8 @@ public:
     QString reached() const { return m_reached; }
     bool showsPicture() const { return m_state == State::Shown || m_state == State::Unpainted; }
     bool awaits() const { return m_state == State::Awaiting || m_state == State::StandingIn; }
+    // Whether the decode of path is at hand.
+    bool hasDecoded(const QString &path) const { return m_cache->find(path); }
 
     // Before the window is made: the opening's decode goes on meanwhile, for
     // box and in the colours of screen.
