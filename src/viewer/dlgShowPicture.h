@@ -4,6 +4,7 @@
 #include "pictures/PictureCache.h"
 #include "trimming/RecycleFile.h"
 #include "viewer/Culler.h"
+#include "viewer/ViewerKeys.h"
 
 #include <functional>
 #include <memory>
@@ -34,7 +35,6 @@ namespace quorvel::viewer {
 class ActualPixels;
 class PictureStage;
 class PictureView;
-class ViewerKeys;
 
 // The picture viewer: shows the picture named by Tag as large as its box
 // allows (in the dialog's own layout, 8000 twips on its longer side), or a
@@ -102,6 +102,9 @@ public:
     void rejectShown() { m_culler->reject(); }
     // Puts the last rejected picture of this opening back and shows it.
     void undoReject() { m_culler->undo(); }
+    // The action each key triggers (see ViewerKeys), for triggering it
+    // without a key.
+    QAction *keyAction(ViewerKeys::Command command) const { return m_keys->action(command); }
     // F11: the picture fills the screen left of the buttons; again, or Esc,
     // and the dialog is back at its own size, as it is once hidden.
     void toggleFullScreen();

@@ -54,7 +54,8 @@ void tst_DeleteQuestion::ask()
 
     QStringList recycled;
     CullingSession session(
-        [&](const trimming::RecycleTarget &file, platform::TrashedFile *, platform::TrashSession *) {
+        [&](const trimming::RecycleTarget &file, platform::TrashedFile *,
+            platform::TrashSession *) {
             recycled << file.path();
             return recycleResult;
         },

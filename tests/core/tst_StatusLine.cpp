@@ -30,23 +30,37 @@ void tst_StatusLine::line_data()
     QTest::addColumn<QString>("line");
 
     const QStringList abc{"a.jpg", "b.jpg", "c.jpg"};
-    QTest::newRow("where the user is") << abc << 1 << "" << "" << "" << "2 / 3  b.jpg";
-    QTest::newRow("a colour space close by")
-        << abc << 0 << "Adobe RGB" << "" << "" << "1 / 3  a.jpg  Adobe RGB";
+    QTest::newRow("where the user is") << abc << 1 << ""
+                                       << ""
+                                       << ""
+                                       << "2 / 3  b.jpg";
+    QTest::newRow("a colour space close by") << abc << 0 << "Adobe RGB"
+                                             << ""
+                                             << ""
+                                             << "1 / 3  a.jpg  Adobe RGB";
     QTest::newRow("news set apart")
         << abc << 2 << "" << StatusLine::movedToTrash("b.jpg") << ""
         << "3 / 3  c.jpg    b.jpg moved to the trash (Ctrl+Z puts it back)";
     QTest::newRow("everything, in its order")
-        << abc << 0 << "Adobe RGB" << "Nothing to put back" << "Its profile can't be used"
+        << abc << 0 << "Adobe RGB"
+        << "Nothing to put back"
+        << "Its profile can't be used"
         << "1 / 3  a.jpg  Adobe RGB    Nothing to put back    Its profile can't be used";
     QTest::newRow("on no entry: the news alone")
         << QStringList() << -1 << "" << StatusLine::notShownYet() << ""
         << "Not shown yet: nothing deleted";
-    QTest::newRow("no entry, a colour space first")
-        << QStringList() << -1 << "Display P3" << "" << "A note" << "Display P3    A note";
-    QTest::newRow("nothing at all") << QStringList() << -1 << "" << "" << "" << "";
-    QTest::newRow("a line break in a name: one line")
-        << QStringList{"DSC\n0003.JPG"} << 0 << "" << "" << "" << "1 / 1  DSC\\n0003.JPG";
+    QTest::newRow("no entry, a colour space first") << QStringList() << -1 << "Display P3"
+                                                    << ""
+                                                    << "A note"
+                                                    << "Display P3    A note";
+    QTest::newRow("nothing at all") << QStringList() << -1 << ""
+                                    << ""
+                                    << ""
+                                    << "";
+    QTest::newRow("a line break in a name: one line") << QStringList{"DSC\n0003.JPG"} << 0 << ""
+                                                      << ""
+                                                      << ""
+                                                      << "1 / 1  DSC\\n0003.JPG";
     QTest::newRow("last gone")
         << QStringList() << -1 << ""
         << StatusLine::movedToTrash("a.jpg") + "    " + StatusLine::noMorePictures() << ""

@@ -83,32 +83,36 @@ void tst_PictureStage::transitions_data()
     QTest::newRow("an opening waits for its paint before decoding ahead")
         << QStringList{"prepare:A=Opening@-", "open:A=Shown@A", "opened:visible=Unpainted@A",
                        "paint:due=Shown@A", "paint:none=Shown@A"};
-    QTest::newRow("an opening not on screen decodes ahead at once")
-        << QStringList{"prepare:A=Opening@-", "open:A=Shown@A", "opened:hidden=Shown@A",
-                       "paint:none=Shown@A"};
+    QTest::newRow("an opening not on screen decodes ahead at once") << QStringList{
+        "prepare:A=Opening@-", "open:A=Shown@A", "opened:hidden=Shown@A", "paint:none=Shown@A"};
     QTest::newRow("a picture that can't be loaded: its line stands for it")
         << QStringList{"open:bad=Failed@bad", "opened:visible=Failed@bad", "paint:none=Failed@bad"};
     QTest::newRow("a key ahead of the decode: the picture before stays until it lands")
-        << QStringList{"open:A=Shown@A", "opened:hidden=Shown@A", "hold:C", "move:C=Awaiting@A",
-                       "release:C=Shown@C", "landed:1"};
+        << QStringList{"open:A=Shown@A",    "opened:hidden=Shown@A", "hold:C",
+                       "move:C=Awaiting@A", "release:C=Shown@C",     "landed:1"};
     QTest::newRow("from the failure line: it goes, and nothing is shown meanwhile")
         << QStringList{"open:bad=Failed@bad", "hold:B", "move:B=Awaiting@-", "release:B=Shown@B"};
     QTest::newRow("a picture decoded ahead is shown at once")
         << QStringList{"open:A=Shown@A", "opened:hidden=Shown@A", "decoded:B", "move:B=Shown@B"};
-    QTest::newRow("a picture passed by lands unseen")
-        << QStringList{"open:A=Shown@A", "hold:B", "hold:C", "move:B=Awaiting@A",
-                       "move:C=Awaiting@A", "release:B", "release:C=Shown@C", "landed:1"};
+    QTest::newRow("a picture passed by lands unseen") << QStringList{"open:A=Shown@A",
+                                                                     "hold:B",
+                                                                     "hold:C",
+                                                                     "move:B=Awaiting@A",
+                                                                     "move:C=Awaiting@A",
+                                                                     "release:B",
+                                                                     "release:C=Shown@C",
+                                                                     "landed:1"};
     QTest::newRow("a new box: the picture stands in for itself")
-        << QStringList{"open:A=Shown@A", "box=Shown@A", "restage:up=StandingIn@A",
+        << QStringList{"open:A=Shown@A",          "box=Shown@A",  "restage:up=StandingIn@A",
                        "paint:none=StandingIn@A", "wait=Shown@A", "landed:1"};
     QTest::newRow("a new box with nothing shown or awaited: nothing to do")
         << QStringList{"open:bad=Failed@bad", "restage:none=Failed@bad"};
     QTest::newRow("a new box while awaiting: still awaiting")
         << QStringList{"open:A=Shown@A", "hold:C", "move:C=Awaiting@A", "restage:up=Awaiting@A",
                        "release:C=Shown@C"};
-    QTest::newRow("a key before the opening's paint")
-        << QStringList{"prepare:A=Opening@-", "open:A=Shown@A", "opened:visible=Unpainted@A",
-                       "hold:B", "move:B=Awaiting@A", "paint:none=Awaiting@A"};
+    QTest::newRow("a key before the opening's paint") << QStringList{
+        "prepare:A=Opening@-", "open:A=Shown@A",       "opened:visible=Unpainted@A", "hold:B",
+        "move:B=Awaiting@A",   "paint:none=Awaiting@A"};
     QTest::newRow("closed: nothing kept, the screen left as it is")
         << QStringList{"open:A=Shown@A", "close=Idle@A"};
     QTest::newRow("the last picture gone: nothing shown, nothing reached")
@@ -174,8 +178,7 @@ void tst_PictureStage::transitions()
         } else if (verb == u"landed") {
             QCOMPARE(landed.count(), argument.toInt());
         } else if (verb == u"restage") {
-            QCOMPARE(stage.restage(argument == u"up", false),
-                     argument == u"up" || stage.awaits());
+            QCOMPARE(stage.restage(argument == u"up", false), argument == u"up" || stage.awaits());
         } else if (verb == u"box") {
             stage.setBox(pictures::DisplayBox::area(QRectF(240, 480, 16000, 9000), 1));
         } else if (verb == u"wait") {
@@ -193,8 +196,9 @@ void tst_PictureStage::transitions()
         const QString state = expected.section('@', 0, 0);
         const QString shown = expected.section('@', 1);
         // A decode let go lands a moment later.
-        QTRY_COMPARE(QString::fromLatin1(QMetaEnum::fromType<State>().valueToKey(int(stage.state()))),
-                     state);
+        QTRY_COMPARE(
+            QString::fromLatin1(QMetaEnum::fromType<State>().valueToKey(int(stage.state()))),
+            state);
         QCOMPARE(session.onScreen(), shown == u"-" ? QString() : path(shown));
     }
 }

@@ -101,12 +101,12 @@ void tst_ViewerKeys::press_data()
     const int none = Qt::NoModifier;
     QTest::newRow("Right") << int(Qt::Key_Right) << none << false << false << true << int(K::Next);
     QTest::newRow("Space") << int(Qt::Key_Space) << none << false << false << true << int(K::Next);
-    QTest::newRow("Page Down")
-        << int(Qt::Key_PageDown) << none << false << false << true << int(K::Next);
-    QTest::newRow("Backspace")
-        << int(Qt::Key_Backspace) << none << false << false << true << int(K::Previous);
-    QTest::newRow("Up on the keypad") << int(Qt::Key_Up) << int(Qt::KeypadModifier) << false
-                                      << false << true << int(K::Previous);
+    QTest::newRow("Page Down") << int(Qt::Key_PageDown) << none << false << false << true
+                               << int(K::Next);
+    QTest::newRow("Backspace") << int(Qt::Key_Backspace) << none << false << false << true
+                               << int(K::Previous);
+    QTest::newRow("Up on the keypad")
+        << int(Qt::Key_Up) << int(Qt::KeypadModifier) << false << false << true << int(K::Previous);
     QTest::newRow("End") << int(Qt::Key_End) << none << false << false << true << int(K::Last);
     QTest::newRow("held Right repeats")
         << int(Qt::Key_Right) << none << true << false << true << int(K::Next);
@@ -128,8 +128,8 @@ void tst_ViewerKeys::press_data()
         << int(Qt::Key_Escape) << none << false << true << true << int(K::LeaveFullScreen);
     QTest::newRow("Esc otherwise: not the viewer's")
         << int(Qt::Key_Escape) << none << false << false << false << -1;
-    QTest::newRow("Enter presses a button") << int(Qt::Key_Return) << none << false << false
-                                            << false << -1;
+    QTest::newRow("Enter presses a button")
+        << int(Qt::Key_Return) << none << false << false << false << -1;
 }
 
 void tst_ViewerKeys::press()

@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cmath>
 #include <future>
+#include <QAction>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -239,6 +240,8 @@ private slots:
     void deleteWhileFailureShows();
     void navigationKeys_data();
     void navigationKeys();
+    void keyActions_data();
+    void keyActions();
     void rejectAndPutBack_data();
     void rejectAndPutBack();
     void rawPreview_data();
@@ -892,6 +895,53 @@ void tst_dlgShowPicture::navigationKeys()
         QVERIFY(culling.dialog.Label1->Caption().isEmpty());
         culling.dialog.hide();
     }
+}
+
+void tst_dlgShowPicture::keyActions_data()
+{
+    using K = viewer::ViewerKeys;
+    QTest::addColumn<QList<int>>("commands");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("fullScreen");
+    QTest::addColumn<bool>("actualPixels");
+
+    QTest::newRow("next") << QList<int>{K::Next} << 2 << 3 << 5 << false << false;
+    QTest::newRow("previous") << QList<int>{K::Previous} << 2 << 1 << 5 << false << false;
+    QTest::newRow("first") << QList<int>{K::First} << 3 << 0 << 5 << false << false;
+    QTest::newRow("last") << QList<int>{K::Last} << 1 << 4 << 5 << false << false;
+    QTest::newRow("reject") << QList<int>{K::Reject} << 2 << 2 << 4 << false << false;
+    QTest::newRow("reject, put back")
+        << QList<int>{K::Reject, K::Undo} << 2 << 2 << 5 << false << false;
+    QTest::newRow("full screen") << QList<int>{K::FullScreen} << 2 << 2 << 5 << true << false;
+    QTest::newRow("full screen, left")
+        << QList<int>{K::FullScreen, K::LeaveFullScreen} << 2 << 2 << 5 << false << false;
+    QTest::newRow("one to one") << QList<int>{K::ActualPixels} << 2 << 2 << 5 << false << true;
+}
+
+// Each key's action does its work triggered by itself, with no key pressed.
+void tst_dlgShowPicture::keyActions()
+{
+    QFETCH(QList<int>, commands);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(int, count);
+    QFETCH(bool, fullScreen);
+    QFETCH(bool, actualPixels);
+
+    CullingFolder culling(m_folder.path(), m_dataHome);
+    culling.open(from);
+    for (int command : commands) {
+        QTRY_COMPARE(culling.dialog.shownPath(), culling.dialog.Tag());
+        culling.dialog.keyAction(viewer::ViewerKeys::Command(command))->trigger();
+    }
+    QCOMPARE(culling.list.ListCount(), count);
+    QCOMPARE(culling.list.ListIndex(), to);
+    QCOMPARE(culling.shownName(), culling.list.List(to));
+    QCOMPARE(culling.dialog.isFullScreen(), fullScreen);
+    QCOMPARE(culling.dialog.showsActualPixels(), actualPixels);
+    culling.dialog.hide();
 }
 
 void tst_dlgShowPicture::rejectAndPutBack_data()
