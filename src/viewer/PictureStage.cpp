@@ -10,12 +10,24 @@
 
 namespace quorvel::viewer {
 
+namespace {
+
+// Pictures are decoded at the device pixels they cover in the box.
+pictures::PictureCache::Sizing sizingOf(const ui::DisplayBox &box)
+{
+    return {[box](const QSize &natural) { return box.devicePixels(natural); },
+            box.devicePixelRatio()};
+}
+
+} // namespace
+
 PictureStage::PictureStage(culling::CullingSession &session,
                            pictures::PictureCache::Decoder decoder,
                            const platform::ScreenProfiles *profiles, QObject *parent)
     : QObject(parent), m_session(session),
       m_cache(new pictures::PictureCache(std::move(decoder), this)), m_profiles(profiles)
 {
+    m_cache->setSizing(sizingOf(m_box));
     connect(m_cache, &pictures::PictureCache::decoded, this, &PictureStage::pictureDecoded);
     connect(m_cache, &pictures::PictureCache::thumbnailRead, this, [this](const QString &path) {
         if (awaits() && path == m_reached)
@@ -31,10 +43,9 @@ PictureStage::PictureStage(culling::CullingSession &session,
 // The screen's density and colours are known before the window is made; the
 // opening's own layout gives the box the same ones, so that this decode is
 // the one the display waits for.
-void PictureStage::prepareOpening(const QString &path, const pictures::DisplayBox &box,
-                                  QScreen *screen)
+void PictureStage::prepareOpening(const QString &path, const ui::DisplayBox &box, QScreen *screen)
 {
-    m_cache->setBox(box);
+    setBox(box);
     followScreen(screen);
     m_cache->forget(path);
     m_cache->request(path, INT_MAX);
@@ -54,6 +65,14 @@ const PictureStage::Decoded &PictureStage::open(const QString &path)
     if (!prepared)
         m_cache->forget(path);
     return m_cache->wait(path);
+}
+
+void PictureStage::setBox(const ui::DisplayBox &box)
+{
+    if (box == m_box)
+        return;
+    m_box = box;
+    m_cache->setSizing(sizingOf(box));
 }
 
 // Started before the paint, the decodes ahead take the cores the opening

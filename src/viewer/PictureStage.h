@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pictures/PictureCache.h"
+#include "ui/DisplayBox.h"
 
 #include <optional>
 #include <QByteArray>
@@ -63,7 +64,7 @@ public:
 
     // Before the window is made: the opening's decode goes on meanwhile, for
     // box and in the colours of screen.
-    void prepareOpening(const QString &path, const pictures::DisplayBox &box, QScreen *screen);
+    void prepareOpening(const QString &path, const ui::DisplayBox &box, QScreen *screen);
     // The decode the opening waits for: the one prepared for path, else the
     // file read again, never an earlier decode of it. Things said once about
     // colours are said again in this opening.
@@ -86,8 +87,10 @@ public:
     // The dialog is hidden: nothing kept, nothing decoded.
     void close();
 
-    void setBox(const pictures::DisplayBox &box) { m_cache->setBox(box); }
-    const pictures::DisplayBox &box() const { return m_cache->box(); }
+    // Where pictures go, and so the size they are decoded at: a new box
+    // drops all that was decoded for the old.
+    void setBox(const ui::DisplayBox &box);
+    const ui::DisplayBox &box() const { return m_box; }
     // The box has changed while shown; pictureUp: a decoded picture is still
     // up, scaled to the new box. False when nothing is shown or awaited.
     bool restage(bool pictureUp, bool wholeShown);
@@ -123,6 +126,7 @@ private:
     culling::CullingSession &m_session;
     pictures::PictureCache *const m_cache;
     const platform::ScreenProfiles *const m_profiles;
+    ui::DisplayBox m_box = ui::DisplayBox::classic(1);
     State m_state = State::Idle;
     QString m_reached;
     int m_requestRound = 0;

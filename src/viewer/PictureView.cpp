@@ -57,7 +57,7 @@ void PictureView::show(const PictureStage::Decoded &decoded)
         return;
     }
     m_measure.setPicture(decoded.picture);
-    const pictures::DisplayBox::Placement place =
+    const ui::DisplayBox::Placement place =
         m_stage.box().place(m_measure.Width(), m_measure.Height());
     // In the dialog's own box the corner stays where it is; it moves only
     // after full screen, or to centre a picture there.
@@ -83,7 +83,7 @@ void PictureView::show(const PictureStage::Decoded &decoded)
 
 void PictureView::showStandIn(const QImage &thumbnail)
 {
-    const pictures::DisplayBox::Placement place =
+    const ui::DisplayBox::Placement place =
         m_stage.box().place(float(thumbnail.width()), float(thumbnail.height()));
     m_box.Move(place.left, place.top, place.width.value_or(m_box.Width()), place.height);
     m_box.setStretch(true);
@@ -103,7 +103,7 @@ void PictureView::rescale(bool wholeShown)
 {
     const bool pictureUp = m_box.Visible() && !m_box.Picture().isNull();
     if (pictureUp) {
-        const pictures::DisplayBox::Placement place =
+        const ui::DisplayBox::Placement place =
             m_stage.box().place(m_measure.Width(), m_measure.Height());
         m_box.Move(place.left, place.top, place.width.value_or(m_box.Width()), place.height);
     }

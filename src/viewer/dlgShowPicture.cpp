@@ -126,7 +126,7 @@ void dlgShowPicture::setVisible(bool visible)
 {
     if (visible && isHidden() && !Tag().isEmpty()) {
         const qreal ratio = screen() ? screen()->devicePixelRatio() : devicePixelRatioF();
-        m_stage->prepareOpening(Tag(), pictures::DisplayBox::classic(ratio), screen());
+        m_stage->prepareOpening(Tag(), ui::DisplayBox::classic(ratio), screen());
     }
     QDialog::setVisible(visible);
 }
@@ -231,7 +231,7 @@ void dlgShowPicture::placeControls()
 {
     const int buttonsLeft = 8280;
     const int statusTop = 8580;
-    pictures::DisplayBox box = pictures::DisplayBox::classic(devicePixelRatioF());
+    ui::DisplayBox box = ui::DisplayBox::classic(devicePixelRatioF());
     if (isFullScreen()) {
         const int screenWidth = int(width() * ui::twipsPerPixel);
         const int screenHeight = int(height() * ui::twipsPerPixel);
@@ -240,8 +240,8 @@ void dlgShowPicture::placeControls()
         ui::placeTwips(cmdDelete, left, 6600, 1215, 375);
         ui::placeTwips(OKButton, left, 7200, 1215, 375);
         ui::placeTwips(lblStatus, 360, top, left - 400, 255);
-        box = pictures::DisplayBox::area(QRectF(240, 480, left - 40 - 240, top - 100 - 480),
-                                         devicePixelRatioF());
+        box = ui::DisplayBox::area(QRectF(240, 480, left - 40 - 240, top - 100 - 480),
+                                   devicePixelRatioF());
     } else {
         ui::placeTwips(cmdDelete, buttonsLeft, 6600, 1215, 375);
         ui::placeTwips(OKButton, buttonsLeft, 7200, 1215, 375);
@@ -268,7 +268,7 @@ void dlgShowPicture::restoreOwnLayout()
     leaveFullScreen();
     setFixedSize(ui::pixels(clientWidth), ui::pixels(clientHeight));
     // The screen's density is known once the dialog is on it.
-    m_stage->setBox(pictures::DisplayBox::classic(devicePixelRatioF()));
+    m_stage->setBox(ui::DisplayBox::classic(devicePixelRatioF()));
     placeControls();
     m_view->placeCorner();
 }

@@ -3,6 +3,7 @@
 #include "culling/BrowsedList.h"
 #include "pictures/PictureCache.h"
 #include "trimming/RecycleFile.h"
+#include "ui/DisplayBox.h"
 #include "viewer/Culler.h"
 #include "viewer/ViewerKeys.h"
 
@@ -120,10 +121,10 @@ public:
 
     // Length in twips of the displayed picture's longer side in the dialog's
     // own layout, and the size a picture of W x H twips is shown at there
-    // (see pictures::DisplayBox).
-    static constexpr qint16 boxEdge = pictures::DisplayBox::boxEdge;
-    using BoxSize = pictures::DisplayBox::BoxSize;
-    static BoxSize fitToBox(float W, float H) { return pictures::DisplayBox::fitToBox(W, H); }
+    // (see ui::DisplayBox).
+    static constexpr qint16 boxEdge = ui::DisplayBox::boxEdge;
+    using BoxSize = ui::DisplayBox::BoxSize;
+    static BoxSize fitToBox(float W, float H) { return ui::DisplayBox::fitToBox(W, H); }
 
     ui::Image *const Image1;
     ui::Image *const Image2;

@@ -36,7 +36,7 @@ public:
 
     pictures::PictureCache::Decoder function()
     {
-        return [this](const QString &path, const pictures::DisplayBox &,
+        return [this](const QString &path, const pictures::PictureCache::Sizing &,
                       const std::atomic<bool> &cancelled) {
             std::shared_future<void> gate;
             {
@@ -153,7 +153,7 @@ void tst_PictureStage::transitions()
         const QString verb = action.section(':', 0, 0);
         const QString argument = action.section(':', 1);
         if (verb == u"prepare") {
-            stage.prepareOpening(path(argument), pictures::DisplayBox::classic(1),
+            stage.prepareOpening(path(argument), ui::DisplayBox::classic(1),
                                  QGuiApplication::primaryScreen());
         } else if (verb == u"open") {
             const PictureStage::Decoded &decoded = stage.open(path(argument));
@@ -180,7 +180,7 @@ void tst_PictureStage::transitions()
         } else if (verb == u"restage") {
             QCOMPARE(stage.restage(argument == u"up", false), argument == u"up" || stage.awaits());
         } else if (verb == u"box") {
-            stage.setBox(pictures::DisplayBox::area(QRectF(240, 480, 16000, 9000), 1));
+            stage.setBox(ui::DisplayBox::area(QRectF(240, 480, 16000, 9000), 1));
         } else if (verb == u"wait") {
         } else if (verb == u"close") {
             stage.close();

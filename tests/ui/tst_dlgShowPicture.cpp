@@ -156,14 +156,14 @@ public:
 
     pictures::PictureCache::Decoder function()
     {
-        return [this](const QString &path, const pictures::DisplayBox &box,
+        return [this](const QString &path, const pictures::PictureCache::Sizing &sizing,
                       const std::atomic<bool> &cancelled) {
             if (path == m_held) {
                 while (m_gate.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
                     if (cancelled)
                         return pictures::PictureCache::Decoded();
             }
-            return pictures::PictureCache::decode(path, box, cancelled);
+            return pictures::PictureCache::decode(path, sizing, cancelled);
         };
     }
     void release() { m_open.set_value(); }
