@@ -43,11 +43,11 @@ class PictureView;
 // trash. The dialog is made once and only hidden and shown again; every
 // opening displays the picture Tag names at that moment.
 //
-// Given the list it was opened from, it is also a culling tool (see
-// CullingSession): keys move through the list (its selection follows without
-// a Click, so closing leaves the user on the last picture seen), Delete
-// sends the shown picture to the trash at once, takes its name out of the
-// list and moves on, and Ctrl+Z walks back through this opening's
+// Given the list it was opened from, it is also a culling tool (see Culler
+// and culling::CullingSession): keys move through the list (its selection
+// follows without a Click, so closing leaves the user on the last picture
+// seen), Delete sends the shown picture to the trash at once, takes its name
+// out of the list and moves on, and Ctrl+Z walks back through this opening's
 // rejections. Keys may run ahead of the decodes; Delete, key or button, acts
 // only on the picture on screen (shownPath), never on one still on its way.
 //
