@@ -1,9 +1,12 @@
 #include "culling/CullingSession.h"
 #include "files/NameList.h"
+#include "support/core/CameraFiles.h"
+#include "support/gui/Photograph.h"
 #include "viewer/PictureStage.h"
 
 #include <future>
 #include <map>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMetaEnum>
 #include <QMutex>
@@ -26,12 +29,13 @@ public:
     void hold(const QString &path)
     {
         const QMutexLocker lock(&m_mutex);
-        m_gates[path];
+        Gate &gate = m_gates[path];
+        gate.opened = gate.open.get_future().share();
     }
     void release(const QString &path)
     {
         const QMutexLocker lock(&m_mutex);
-        m_gates[path].set_value();
+        m_gates[path].open.set_value();
     }
 
     pictures::PictureCache::Decoder function()
@@ -42,7 +46,7 @@ public:
             {
                 const QMutexLocker lock(&m_mutex);
                 if (const auto found = m_gates.find(path); found != m_gates.end())
-                    gate = found->second.get_future().share();
+                    gate = found->second.opened;
             }
             while (gate.valid() &&
                    gate.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
@@ -59,8 +63,13 @@ public:
     }
 
 private:
+    struct Gate
+    {
+        std::promise<void> open;
+        std::shared_future<void> opened;
+    };
     QMutex m_mutex;
-    std::map<QString, std::promise<void>> m_gates;
+    std::map<QString, Gate> m_gates;
 };
 
 } // namespace
@@ -113,6 +122,13 @@ void tst_PictureStage::transitions_data()
     QTest::newRow("a key before the opening's paint") << QStringList{
         "prepare:A=Opening@-", "open:A=Shown@A",       "opened:visible=Unpainted@A", "hold:B",
         "move:B=Awaiting@A",   "paint:none=Awaiting@A"};
+    QTest::newRow("a thumbnail stands in until its picture lands")
+        << QStringList{"open:A=Shown@A",    "hold:T",  "move:T=Awaiting@A", "wait=StandingIn@T",
+                       "release:T=Shown@T", "landed:1"};
+    QTest::newRow("a new box while a thumbnail stands in: it is placed again")
+        << QStringList{"open:A=Shown@A",    "hold:T",           "move:T=Awaiting@A",
+                       "wait=StandingIn@T", "box=StandingIn@T", "restage:none=StandingIn@T",
+                       "standIns:2"};
     QTest::newRow("closed: nothing kept, the screen left as it is")
         << QStringList{"open:A=Shown@A", "close=Idle@A"};
     QTest::newRow("the last picture gone: nothing shown, nothing reached")
@@ -131,8 +147,15 @@ void tst_PictureStage::transitions()
     culling::CullingSession session([](auto &&...) { return 0; }, [](auto &&) { return 0; });
     session.start(folder.path(),
                   std::make_shared<const files::NameList>(
-                      files::NameList::encoded({"A.jpg", "B.jpg", "C.jpg", "bad.jpg"})),
+                      files::NameList::encoded({"A.jpg", "B.jpg", "C.jpg", "bad.jpg", "T.jpg"})),
                   0);
+    // T alone has a file, with the thumbnail a camera embeds: the others
+    // have none to stand in.
+    QFile withThumbnail(path(QStringLiteral("T")));
+    QVERIFY(withThumbnail.open(QIODevice::WriteOnly));
+    withThumbnail.write(test::withExifThumbnail(test::jpegOf(test::photograph(QSize(64, 48))),
+                                                test::jpegOf(test::photograph(QSize(32, 24))), 1));
+    withThumbnail.close();
     GatedDecoder decoder;
     PictureStage stage(session, decoder.function(), nullptr);
     // The dialog's part: it displays what it is given and says how it went.
@@ -147,6 +170,7 @@ void tst_PictureStage::transitions()
         display(decoded);
     });
     QSignalSpy landed(&stage, &PictureStage::landed);
+    QSignalSpy standIns(&stage, &PictureStage::standIn);
 
     for (const QString &step : std::as_const(steps)) {
         const QString action = step.section('=', 0, 0);
@@ -177,6 +201,8 @@ void tst_PictureStage::transitions()
             QTRY_VERIFY(stage.hasDecoded(path(argument)));
         } else if (verb == u"landed") {
             QCOMPARE(landed.count(), argument.toInt());
+        } else if (verb == u"standIns") {
+            QCOMPARE(standIns.count(), argument.toInt());
         } else if (verb == u"restage") {
             QCOMPARE(stage.restage(argument == u"up", false), argument == u"up" || stage.awaits());
         } else if (verb == u"box") {
