@@ -9,6 +9,7 @@
 // rejection is the trash's own time for the file.
 
 #include "files/VolumeTable.h"
+#include "main_window/BrowsedFileList.h"
 #include "main_window/frmMain.h"
 #include "pictures/EmbeddedThumbnail.h"
 #include "platform/HeapReuse.h"
@@ -354,7 +355,7 @@ int main(int argc, char *argv[])
     list.setPattern(QStringLiteral("*.JPG"));
     list.setPath(folder.path());
     viewer::dlgShowPicture dialog(messages, recycler.function(), [] {});
-    dialog.setBrowsedList(&list);
+    dialog.setBrowsedList(std::make_unique<main_window::BrowsedFileList>(&list));
     bool allShown = true;
 
     // The first picture, as the main window opens the viewer: pictures far

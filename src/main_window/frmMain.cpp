@@ -6,6 +6,7 @@
 #include "files/FolderError.h"
 #include "files/VolumeTable.h"
 #include "files/WildcardPattern.h"
+#include "main_window/BrowsedFileList.h"
 #include "main_window/dlgTrimFolders.h"
 #include "main_window/modQuorvel.h"
 #include "platform/MessageBox.h"
@@ -646,7 +647,7 @@ void frmMain::showInViewer(FileListBox *list)
     Screen::setMousePointer(Screen::vbHourglass);
     viewer::dlgShowPicture &dialog = viewerDialog();
     dialog.setTag(files::joinPath(list->Path(), list->FileName()));
-    dialog.setBrowsedList(list);
+    dialog.setBrowsedList(std::make_unique<BrowsedFileList>(list));
     dialog.ShowModal();
 }
 

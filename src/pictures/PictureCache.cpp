@@ -9,8 +9,7 @@
 namespace quorvel::pictures {
 
 PictureCache::PictureCache(Decoder decoder, QObject *parent)
-    : QObject(parent), m_decode(decoder ? std::move(decoder) : Decoder(&PictureCache::decode)),
-      m_box(DisplayBox::classic(1))
+    : QObject(parent), m_decode(decoder ? std::move(decoder) : Decoder(&PictureCache::decode))
 {
     m_pool.setMaxThreadCount(2);
     m_thumbnailPool.setMaxThreadCount(1);
@@ -67,11 +66,9 @@ void PictureCache::manageColours(Decoded &decoded, const ColourSpace &screen)
     m_transforms.apply(decoded.image, picture, screen);
 }
 
-void PictureCache::setBox(const DisplayBox &box)
+void PictureCache::setSizing(Sizing sizing)
 {
-    if (box == m_box)
-        return;
-    m_box = box;
+    m_sizing = std::move(sizing);
     for (const auto &job : std::as_const(m_jobs))
         job->cancelled = true;
     m_jobs.clear();
@@ -95,16 +92,16 @@ std::shared_ptr<PictureCache::Job> PictureCache::start(const QString &path, int 
 {
     auto job = std::make_shared<Job>();
     job->result = job->promise.get_future().share();
-    const DisplayBox box = m_box;
+    const Sizing sizing = m_sizing;
     const ColourSpace screen = m_screen;
     m_pool.start(
-        [this, job, path, box, screen] {
+        [this, job, path, sizing, screen] {
             if (job->cancelled) {
                 job->promise.set_value({});
                 return;
             }
             job->started = true;
-            Decoded decoded = m_decode(path, box, job->cancelled);
+            Decoded decoded = m_decode(path, sizing, job->cancelled);
             manageColours(decoded, screen);
             job->promise.set_value(std::move(decoded));
             QMetaObject::invokeMethod(
@@ -114,7 +111,7 @@ std::shared_ptr<PictureCache::Job> PictureCache::start(const QString &path, int 
     return job;
 }
 
-PictureCache::Decoded PictureCache::decode(const QString &path, const DisplayBox &box,
+PictureCache::Decoded PictureCache::decode(const QString &path, const Sizing &sizing,
                                            const std::atomic<bool> &cancelled)
 {
     QElapsedTimer timer;
@@ -122,8 +119,8 @@ PictureCache::Decoded PictureCache::decode(const QString &path, const DisplayBox
     Decoded decoded;
     decoded.picture = pictures::LoadPicture(path, decoded.errorNumber);
     if (decoded.errorNumber == 0) {
-        decoded.image = decoded.picture.render(box.devicePixels(decoded.picture.size()), cancelled);
-        decoded.image.setDevicePixelRatio(box.devicePixelRatio());
+        decoded.image = decoded.picture.render(sizing.of(decoded.picture.size()), cancelled);
+        decoded.image.setDevicePixelRatio(sizing.devicePixelRatio);
     }
     decoded.milliseconds = double(timer.nsecsElapsed()) / 1e6;
     return decoded;

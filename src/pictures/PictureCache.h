@@ -2,7 +2,6 @@
 
 #include "pictures/ColourSpace.h"
 #include "pictures/ColourTransforms.h"
-#include "pictures/DisplayBox.h"
 #include "pictures/Picture.h"
 
 #include <atomic>
@@ -49,23 +48,38 @@ public:
         QString colourProblem;
     };
 
-    // Reads the picture in path and decodes it at the size box shows it at,
-    // on a worker thread; gives up early once cancelled is set. decode() is
-    // the program's own; another lets a test hold a picture back on purpose,
-    // as a slow card or a huge file would.
-    using Decoder = std::function<Decoded(const QString &path, const DisplayBox &box,
+    // The size a picture is decoded at: the device pixels it covers on
+    // screen, from its natural size (empty for a picture without extent),
+    // worked out by whoever places it; its natural size when none is given.
+    // A plain function, so that a worker thread sizes its decode without
+    // asking a window.
+    struct Sizing
+    {
+        std::function<QSize(const QSize &natural)> devicePixels;
+        qreal devicePixelRatio = 1;
+
+        QSize of(const QSize &natural) const
+        {
+            return devicePixels ? devicePixels(natural) : natural;
+        }
+    };
+
+    // Reads the picture in path and decodes it at the size sizing gives, on a
+    // worker thread; gives up early once cancelled is set. decode() is the
+    // program's own; another lets a test hold a picture back on purpose, as
+    // a slow card or a huge file would.
+    using Decoder = std::function<Decoded(const QString &path, const Sizing &sizing,
                                           const std::atomic<bool> &cancelled)>;
-    static Decoded decode(const QString &path, const DisplayBox &box,
+    static Decoded decode(const QString &path, const Sizing &sizing,
                           const std::atomic<bool> &cancelled);
 
     // An empty decoder stands for decode().
     explicit PictureCache(Decoder decoder = {}, QObject *parent = nullptr);
     ~PictureCache() override;
 
-    // The size pictures are decoded for. A new one drops all that was decoded
+    // The size pictures are decoded at. A new one drops all that was decoded
     // or asked for under the old.
-    void setBox(const DisplayBox &box);
-    const DisplayBox &box() const { return m_box; }
+    void setSizing(Sizing sizing);
 
     // The ICC profile of the screen the pictures are shown on; empty means
     // sRGB. A profile other than the one in use drops all that was decoded,
@@ -145,7 +159,7 @@ private:
     // A look at one to one is asked for by the user, who waits for it: it
     // never queues behind the decodes ahead.
     QThreadPool m_actualPool;
-    DisplayBox m_box;
+    Sizing m_sizing;
     QByteArray m_screenProfile;
     // Each job takes a copy with it: a new screen's never reaches a decode
     // already under way, which is dropped instead.

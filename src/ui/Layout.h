@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pictures/Twips.h"
+#include "ui/Twips.h"
 
 #include <QFont>
 
@@ -8,11 +8,7 @@ class QWidget;
 
 namespace quorvel::ui {
 
-// Layouts are in twips (see pictures/Twips.h).
-using pictures::pixels;
-using pictures::pixelsFromTwips;
-using pictures::twipsPerPixel;
-
+// Layouts are in twips (see ui/Twips.h).
 // Places widget at left, top with size width x height, all in twips.
 void placeTwips(QWidget *widget, int left, int top, int width, int height);
 

@@ -1,6 +1,9 @@
 #include "viewer/ActualPixels.h"
 
+#include "ui/Image.h"
+
 #include <algorithm>
+#include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -16,6 +19,19 @@ ActualPixels::ActualPixels(QWidget *parent) : QWidget(parent)
 QSizeF ActualPixels::shownSize() const
 {
     return QSizeF(m_natural) / devicePixelRatioF();
+}
+
+void ActualPixels::showOver(const ui::Image &box)
+{
+    const QPoint pointer = box.mapFromGlobal(QCursor::pos());
+    const bool onPicture = box.rect().contains(pointer);
+    const QPointF focus =
+        onPicture ? QPointF(double(pointer.x()) / box.width(), double(pointer.y()) / box.height())
+                  : QPointF(0.5, 0.5);
+    const QPoint at = onPicture ? mapFromGlobal(QCursor::pos()) : box.geometry().center() - pos();
+    showPicture(box.Rendition(), box.Picture().size(), focus, at);
+    show();
+    raise();
 }
 
 void ActualPixels::showPicture(const QImage &image, QSize natural, QPointF focus, QPoint at)

@@ -4,6 +4,10 @@
 #include <QPointF>
 #include <QWidget>
 
+namespace quorvel::ui {
+class Image;
+}
+
 namespace quorvel::viewer {
 
 // A picture at one of its pixels to one pixel of the screen, for checking
@@ -21,6 +25,10 @@ public:
     // its width and height) under the point at of this widget. image is the
     // picture decoded at any size; it is drawn scaled to natural size.
     void showPicture(const QImage &image, QSize natural, QPointF focus, QPoint at);
+    // Shows box's picture over it, and raises itself: the point under the
+    // pointer stays under it; with the pointer elsewhere, the middle of the
+    // picture goes to the middle.
+    void showOver(const ui::Image &box);
     // The same picture, now decoded whole: its place does not move.
     void setImage(const QImage &image);
     bool showsWholeDecode() const;

@@ -1,36 +1,41 @@
 #pragma once
 
+#include "culling/BrowsedList.h"
 #include "pictures/PictureCache.h"
 #include "trimming/RecycleFile.h"
+#include "ui/DisplayBox.h"
+#include "viewer/Culler.h"
+#include "viewer/ViewerKeys.h"
 
 #include <functional>
-#include <optional>
-#include <QByteArray>
+#include <memory>
 #include <QDialog>
 #include <QPoint>
 #include <QPointer>
 #include <QString>
-#include <QStringList>
 
 namespace quorvel::platform {
 class MessageBox;
 class ScreenProfiles;
 } // namespace quorvel::platform
 
+namespace quorvel::culling {
+class CullingSession;
+}
+
 namespace quorvel::ui {
 class CommandButton;
-class FileListBox;
 class Image;
 class Label;
 } // namespace quorvel::ui
 
-class QScreen;
 class QWindow;
 
 namespace quorvel::viewer {
 
 class ActualPixels;
-class CullingSession;
+class PictureStage;
+class PictureView;
 
 // The picture viewer: shows the picture named by Tag as large as its box
 // allows (in the dialog's own layout, 8000 twips on its longer side), or a
@@ -38,11 +43,11 @@ class CullingSession;
 // trash. The dialog is made once and only hidden and shown again; every
 // opening displays the picture Tag names at that moment.
 //
-// Given the list it was opened from, it is also a culling tool (see
-// CullingSession): keys move through the list (its selection follows without
-// a Click, so closing leaves the user on the last picture seen), Delete
-// sends the shown picture to the trash at once, takes its name out of the
-// list and moves on, and Ctrl+Z walks back through this opening's
+// Given the list it was opened from, it is also a culling tool (see Culler
+// and culling::CullingSession): keys move through the list (its selection
+// follows without a Click, so closing leaves the user on the last picture
+// seen), Delete sends the shown picture to the trash at once, takes its name
+// out of the list and moves on, and Ctrl+Z walks back through this opening's
 // rejections. Keys may run ahead of the decodes; Delete, key or button, acts
 // only on the picture on screen (shownPath), never on one still on its way.
 //
@@ -64,6 +69,7 @@ public:
                    pictures::PictureCache::Decoder decoder = {},
                    const platform::ScreenProfiles *screenProfiles = nullptr,
                    QWidget *parent = nullptr);
+    ~dlgShowPicture() override;
 
     // The full path of the picture to show.
     QString Tag() const { return m_tag; }
@@ -79,20 +85,27 @@ public:
 
     // The list the shown picture was chosen from, and which the keys move
     // through; null (the default) when there is none. Set before each opening.
-    void setBrowsedList(ui::FileListBox *list);
+    void setBrowsedList(std::unique_ptr<culling::BrowsedList> list)
+    {
+        m_culler->setBrowsedList(std::move(list));
+    }
 
     // The culling keys, public so that they can be driven like the user
-    // drives them. Each acts on the browsed list and does nothing without one.
-    void showNext();
-    void showPrevious();
-    void showFirst();
-    void showLast();
+    // drives them (see ViewerKeys). Each acts on the browsed list and does
+    // nothing without one.
+    void showNext() { m_culler->next(); }
+    void showPrevious() { m_culler->previous(); }
+    void showFirst() { m_culler->first(); }
+    void showLast() { m_culler->last(); }
     // Moves the shown picture to the trash, without a question, and shows the
     // next one (the previous one at the end of the list). Does nothing but
     // say so when the picture the list is on is not on screen yet.
-    void rejectShown();
+    void rejectShown() { m_culler->reject(); }
     // Puts the last rejected picture of this opening back and shows it.
-    void undoReject();
+    void undoReject() { m_culler->undo(); }
+    // The action each key triggers (see ViewerKeys), for triggering it
+    // without a key.
+    QAction *keyAction(ViewerKeys::Command command) const { return m_keys->action(command); }
     // F11: the picture fills the screen left of the buttons; again, or Esc,
     // and the dialog is back at its own size, as it is once hidden.
     void toggleFullScreen();
@@ -108,10 +121,10 @@ public:
 
     // Length in twips of the displayed picture's longer side in the dialog's
     // own layout, and the size a picture of W x H twips is shown at there
-    // (see pictures::DisplayBox).
-    static constexpr qint16 boxEdge = pictures::DisplayBox::boxEdge;
-    using BoxSize = pictures::DisplayBox::BoxSize;
-    static BoxSize fitToBox(float W, float H) { return pictures::DisplayBox::fitToBox(W, H); }
+    // (see ui::DisplayBox).
+    static constexpr qint16 boxEdge = ui::DisplayBox::boxEdge;
+    using BoxSize = ui::DisplayBox::BoxSize;
+    static BoxSize fitToBox(float W, float H) { return ui::DisplayBox::fitToBox(W, H); }
 
     ui::Image *const Image1;
     ui::Image *const Image2;
@@ -142,18 +155,6 @@ private:
     void Form_Activate();
     void cmdDelete_Click();
     void OKButton_Click();
-    void showLoadFailure();
-    // Why Delete had nothing to act on, on the status line.
-    void tellNothingDeleted();
-    // Steps of the display that clear what the last one showed.
-    void clearDisplay();
-    // The rest of the display, from a picture measured and decoded.
-    void display(const pictures::PictureCache::Decoded &decoded);
-    void showStandIn();
-    void pictureDecoded(const QString &path);
-    void thumbnailRead(const QString &path);
-    // Asks for the pictures the next keys will want, and lets the others go.
-    void decodeAhead();
     // The controls where the dialog's size puts them, and the box with them.
     void placeControls();
     // Where every opening starts: the dialog's own size, place and box.
@@ -162,57 +163,20 @@ private:
     // The shown picture again, for a box of another size.
     void redisplay();
     void leaveActualPixels();
-    // True when event was one of the culling keys, which it then carries out.
-    bool cullingKey(const QKeyEvent *event);
-    void showEntry(int index, const QString &news = QString());
-    // The browsed list read again: the session goes on over its names, on
-    // the entry called name where it is still listed.
-    void relist(const QString &name);
-    void writeStatus(const QString &news = QString());
-    // The status line again with what it last said, for the picture shown now.
-    void rewriteStatus();
-    // The profile of the screen the dialog is on, for the pictures to come.
-    // True when it differs from the one before.
-    bool followScreen(QScreen *screen);
-    // What the status line says once about the picture just displayed.
-    void noteColourProblems(const pictures::PictureCache::Decoded &decoded);
 
     platform::MessageBox &m_messages;
-    trimming::RecycleFunction m_recycle;
     std::function<void()> m_refreshFileLists;
     QString m_tag;
-    QPointer<ui::FileListBox> m_list;
-    CullingSession *const m_session;
-    pictures::PictureCache *const m_cache;
+    culling::CullingSession *const m_session;
+    PictureStage *const m_stage;
+    PictureView *const m_view;
+    Culler *const m_culler;
     ActualPixels *const m_actualPixels;
-    // The picture shown while its decode is on its way; empty when the
-    // picture shown is the one Tag names.
-    QString m_waitingFor;
-    // The picture whose decode the opening started before the window was
-    // shown; the display takes it instead of reading the file again.
-    QString m_decodingForOpening;
-    // The opening's picture is shown and waits to be painted before the
-    // decodes ahead begin.
-    bool m_decodeAheadOncePainted = false;
+    ViewerKeys *const m_keys;
     // Where the dialog was before full screen, to go back to.
     QPoint m_placeBeforeFullScreen;
-    int m_requestRound = 0;
-    const platform::ScreenProfiles *const m_screenProfiles;
     // The window whose moves between screens the dialog follows.
     QPointer<QWindow> m_followedWindow;
-    // What the last key did, kept for when the picture lands.
-    QString m_news;
-    // The colour space of the picture on screen, when it is not sRGB.
-    QString m_colourSpace;
-    // The problems said with the picture on screen, each once an opening:
-    // the pictures and the screen profile they have been said for.
-    QString m_colourNotes;
-    QStringList m_colourProblemsSaid;
-    // The screen's profile in use, empty for sRGB, and the screen it was
-    // read for.
-    QByteArray m_screenProfile;
-    QPointer<QScreen> m_profileScreen;
-    std::optional<QByteArray> m_screenProblemSaidFor;
 };
 
 } // namespace quorvel::viewer

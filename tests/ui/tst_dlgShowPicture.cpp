@@ -1,4 +1,5 @@
 #include "files/FileNames.h"
+#include "main_window/BrowsedFileList.h"
 #include "platform/ScreenProfiles.h"
 #include "support/core/CameraFiles.h"
 #include "support/core/FakeMessageBox.h"
@@ -16,6 +17,7 @@
 #include <chrono>
 #include <cmath>
 #include <future>
+#include <QAction>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -154,14 +156,14 @@ public:
 
     pictures::PictureCache::Decoder function()
     {
-        return [this](const QString &path, const pictures::DisplayBox &box,
+        return [this](const QString &path, const pictures::PictureCache::Sizing &sizing,
                       const std::atomic<bool> &cancelled) {
             if (path == m_held) {
                 while (m_gate.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
                     if (cancelled)
                         return pictures::PictureCache::Decoded();
             }
-            return pictures::PictureCache::decode(path, box, cancelled);
+            return pictures::PictureCache::decode(path, sizing, cancelled);
         };
     }
     void release() { m_open.set_value(); }
@@ -238,6 +240,8 @@ private slots:
     void deleteWhileFailureShows();
     void navigationKeys_data();
     void navigationKeys();
+    void keyActions_data();
+    void keyActions();
     void rejectAndPutBack_data();
     void rejectAndPutBack();
     void rawPreview_data();
@@ -687,8 +691,8 @@ void tst_dlgShowPicture::deleteAnsweredNo()
     dialog.cmdDelete->click();
 
     QCOMPARE(m_messages.count(), 1);
-    QCOMPARE(m_messages.last().prompt, QStringLiteral("You are about to delete file:\r\n") + path +
-                                           QStringLiteral("\r\n\r\nAre you absolutly you want "
+    QCOMPARE(m_messages.last().prompt, QStringLiteral("You are about to delete file:\n") + path +
+                                           QStringLiteral("\n\nAre you absolutly you want "
                                                           "to delete file ?"));
     QCOMPARE(m_messages.last().flags, 0x134);
     QCOMPARE(m_messages.last().title, QStringLiteral("Delete file"));
@@ -722,7 +726,7 @@ void tst_dlgShowPicture::deleteMovesPictureToTrash()
     QCOMPARE(messages.count(), 2);
     QCOMPARE(messages.messages().at(0).flags, 0x134);
     QCOMPARE(messages.last().prompt,
-             QStringLiteral("File deleted. \r\n\r\nIf you REGRET the file can be found\r\n"
+             QStringLiteral("File deleted. \n\nIf you REGRET the file can be found\n"
                             "in the Recycle Bin and restored :-)"));
     QCOMPARE(messages.last().flags, 0x40);
     QVERIFY(messages.last().title.isEmpty());
@@ -761,10 +765,9 @@ void tst_dlgShowPicture::deleteFailureIsReported()
 
     QCOMPARE(m_recycler.paths(), QStringList{path});
     QCOMPARE(m_messages.count(), 2);
-    QCOMPARE(
-        m_messages.last().prompt,
-        QStringLiteral("For some reason the file can't be deleted. \r\n\r\nReported error no: ") +
-            number);
+    QCOMPARE(m_messages.last().prompt,
+             QStringLiteral("For some reason the file can't be deleted. \n\nReported error no: ") +
+                 number);
     QCOMPARE(m_messages.last().flags, 0);
     QVERIFY(m_messages.last().title.isEmpty());
     QCOMPARE(m_refreshes, 1);
@@ -818,7 +821,7 @@ struct CullingFolder
         }
         list.setPattern(QStringLiteral("*.JPG"));
         list.setPath(folder);
-        dialog.setBrowsedList(&list);
+        dialog.setBrowsedList(std::make_unique<main_window::BrowsedFileList>(&list));
     }
 
     void open(int index)
@@ -892,6 +895,53 @@ void tst_dlgShowPicture::navigationKeys()
         QVERIFY(culling.dialog.Label1->Caption().isEmpty());
         culling.dialog.hide();
     }
+}
+
+void tst_dlgShowPicture::keyActions_data()
+{
+    using K = viewer::ViewerKeys;
+    QTest::addColumn<QList<int>>("commands");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("fullScreen");
+    QTest::addColumn<bool>("actualPixels");
+
+    QTest::newRow("next") << QList<int>{K::Next} << 2 << 3 << 5 << false << false;
+    QTest::newRow("previous") << QList<int>{K::Previous} << 2 << 1 << 5 << false << false;
+    QTest::newRow("first") << QList<int>{K::First} << 3 << 0 << 5 << false << false;
+    QTest::newRow("last") << QList<int>{K::Last} << 1 << 4 << 5 << false << false;
+    QTest::newRow("reject") << QList<int>{K::Reject} << 2 << 2 << 4 << false << false;
+    QTest::newRow("reject, put back")
+        << QList<int>{K::Reject, K::Undo} << 2 << 2 << 5 << false << false;
+    QTest::newRow("full screen") << QList<int>{K::FullScreen} << 2 << 2 << 5 << true << false;
+    QTest::newRow("full screen, left")
+        << QList<int>{K::FullScreen, K::LeaveFullScreen} << 2 << 2 << 5 << false << false;
+    QTest::newRow("one to one") << QList<int>{K::ActualPixels} << 2 << 2 << 5 << false << true;
+}
+
+// Each key's action does its work triggered by itself, with no key pressed.
+void tst_dlgShowPicture::keyActions()
+{
+    QFETCH(QList<int>, commands);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(int, count);
+    QFETCH(bool, fullScreen);
+    QFETCH(bool, actualPixels);
+
+    CullingFolder culling(m_folder.path(), m_dataHome);
+    culling.open(from);
+    for (int command : commands) {
+        QTRY_COMPARE(culling.dialog.shownPath(), culling.dialog.Tag());
+        culling.dialog.keyAction(viewer::ViewerKeys::Command(command))->trigger();
+    }
+    QCOMPARE(culling.list.ListCount(), count);
+    QCOMPARE(culling.list.ListIndex(), to);
+    QCOMPARE(culling.shownName(), culling.list.List(to));
+    QCOMPARE(culling.dialog.isFullScreen(), fullScreen);
+    QCOMPARE(culling.dialog.showsActualPixels(), actualPixels);
+    culling.dialog.hide();
 }
 
 void tst_dlgShowPicture::rejectAndPutBack_data()
@@ -1203,8 +1253,8 @@ void tst_dlgShowPicture::deleteActsOnWhatIsShown()
         culling.dialog.cmdDelete->click();
         QVERIFY(landed);
         QCOMPARE(culling.messages.messages().at(0).prompt,
-                 QStringLiteral("You are about to delete file:\r\n") + before +
-                     QStringLiteral("\r\n\r\nAre you absolutly you want to delete file ?"));
+                 QStringLiteral("You are about to delete file:\n") + before +
+                     QStringLiteral("\n\nAre you absolutly you want to delete file ?"));
         QCOMPARE(culling.messages.last().flags, 0x40);
         QVERIFY(!left().contains(QStringLiteral("DSC_0002.JPG")));
         QCOMPARE(left().size(), 4);
@@ -1382,7 +1432,7 @@ void tst_dlgShowPicture::coloursOfPictureAndScreen()
     HeldDecoder decoder(picturePath(QStringLiteral("A.jpg")));
     viewer::dlgShowPicture dialog(
         messages, recycler.function(), [] {}, decoder.function(), &profiles);
-    dialog.setBrowsedList(&list);
+    dialog.setBrowsedList(std::make_unique<main_window::BrowsedFileList>(&list));
     list.setListIndex(1);
     dialog.setTag(picturePath(QStringLiteral("B.jpg")));
     dialog.show();

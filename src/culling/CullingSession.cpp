@@ -1,10 +1,10 @@
-#include "viewer/CullingSession.h"
+#include "culling/CullingSession.h"
 
 #include "files/FileNames.h"
 
 #include <algorithm>
 
-namespace quorvel::viewer {
+namespace quorvel::culling {
 
 CullingSession::CullingSession(trimming::RecycleFunction recycle, RestoreFunction restore,
                                QObject *parent)
@@ -102,6 +102,19 @@ CullingSession::Rejection CullingSession::reject()
     return {Outcome::Rejected, rejectedName};
 }
 
+CullingSession::Rejection CullingSession::rejectConfirmed(const QString &asked)
+{
+    if (asked.isEmpty())
+        return {Outcome::NotShown};
+    const QString name = asked.section(QLatin1Char('/'), -1);
+    const int result = m_recycle(trimming::RecycleTarget::ofPath(asked), nullptr, nullptr);
+    if (result != 0)
+        return {Outcome::Failed, name, result};
+    if (m_onScreen == asked)
+        m_onScreen.clear();
+    return {Outcome::Rejected, name};
+}
+
 std::optional<CullingSession::PutBack> CullingSession::undo()
 {
     if (m_rejections.isEmpty())
@@ -110,4 +123,4 @@ std::optional<CullingSession::PutBack> CullingSession::undo()
     return PutBack{last.name, m_restore(last.where)};
 }
 
-} // namespace quorvel::viewer
+} // namespace quorvel::culling

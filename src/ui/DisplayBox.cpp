@@ -1,11 +1,11 @@
-#include "pictures/DisplayBox.h"
+#include "ui/DisplayBox.h"
 
-#include "pictures/Twips.h"
+#include "ui/Twips.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace quorvel::pictures {
+namespace quorvel::ui {
 
 DisplayBox DisplayBox::classic(qreal devicePixelRatio)
 {
@@ -64,4 +64,4 @@ QSize DisplayBox::devicePixels(const QSize &natural) const
                  int(std::lround(pixels(placement.height) * m_ratio)));
 }
 
-} // namespace quorvel::pictures
+} // namespace quorvel::ui

@@ -12,7 +12,7 @@
 #include <QObject>
 #include <QString>
 
-namespace quorvel::viewer {
+namespace quorvel::culling {
 
 // One opening of the viewer over a list, without its widgets: the names
 // being culled as they were listed when it opened, where the user is, which
@@ -85,6 +85,11 @@ public:
     // next one (the one before at the end), or on none when none are left.
     // Raises removed() before it returns.
     Rejection reject();
+    // Moves asked to the trash: the file on screen when the user was asked
+    // about it and said yes, whether or not it is still there. The names are
+    // left as they are: whoever asked reads them again. Its picture goes
+    // with it.
+    Rejection rejectConfirmed(const QString &asked);
 
     // Puts the last rejection back; nullopt when there is none. It is taken
     // off the walk back however the restore ends, or every later undo would
@@ -122,4 +127,4 @@ private:
     double m_moveMilliseconds = 0;
 };
 
-} // namespace quorvel::viewer
+} // namespace quorvel::culling

@@ -2,12 +2,12 @@
 
 #include <cmath>
 
-namespace quorvel::pictures {
+namespace quorvel::ui {
 
 // Window layouts are given in twips, the classic device-independent unit:
-// 15 twips make one logical pixel, so layouts scale with the screen. Here
-// because the size a picture is decoded at is worked out in them, on worker
-// threads that know no window.
+// 15 twips make one logical pixel, so layouts scale with the screen. Plain
+// arithmetic, so that the size a picture is decoded at can be worked out in
+// them on a worker thread.
 inline constexpr double twipsPerPixel = 15.0;
 
 constexpr double pixelsFromTwips(double twips)
@@ -22,4 +22,4 @@ inline int pixels(double twips)
     return int(std::lround(pixelsFromTwips(twips)));
 }
 
-} // namespace quorvel::pictures
+} // namespace quorvel::ui

@@ -2,7 +2,7 @@
 
 #include <QList>
 
-namespace quorvel::viewer {
+namespace quorvel::culling {
 
 // Which pictures around the one shown to decode, to keep decoded, and whose
 // thumbnails to read, from where the user is and how fast the keys come. It
@@ -36,4 +36,4 @@ struct DecodeAheadPlan
     friend bool operator==(const DecodeAheadPlan &, const DecodeAheadPlan &) = default;
 };
 
-} // namespace quorvel::viewer
+} // namespace quorvel::culling

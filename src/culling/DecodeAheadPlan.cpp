@@ -1,9 +1,9 @@
-#include "viewer/DecodeAheadPlan.h"
+#include "culling/DecodeAheadPlan.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace quorvel::viewer {
+namespace quorvel::culling {
 
 namespace {
 
@@ -53,4 +53,4 @@ DecodeAheadPlan DecodeAheadPlan::make(int index, int direction, Pace pace, int c
     return plan;
 }
 
-} // namespace quorvel::viewer
+} // namespace quorvel::culling

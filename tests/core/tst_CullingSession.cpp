@@ -1,5 +1,5 @@
+#include "culling/CullingSession.h"
 #include "files/NameList.h"
-#include "viewer/CullingSession.h"
 
 #include <cerrno>
 #include <QFile>
@@ -7,7 +7,7 @@
 #include <QTest>
 
 using namespace quorvel;
-using viewer::CullingSession;
+using culling::CullingSession;
 using Outcome = CullingSession::Outcome;
 
 Q_DECLARE_METATYPE(CullingSession::Outcome)
@@ -57,6 +57,8 @@ class tst_CullingSession : public QObject
 private slots:
     void rejectTakesOnlyWhatIsShown_data();
     void rejectTakesOnlyWhatIsShown();
+    void rejectConfirmed_data();
+    void rejectConfirmed();
     void undoWalksBack_data();
     void undoWalksBack();
     void directionAndPace_data();
@@ -139,6 +141,63 @@ void tst_CullingSession::rejectTakesOnlyWhatIsShown()
     QCOMPARE(session.reject().outcome,
              namesAfter.isEmpty() ? Outcome::NoMorePictures : Outcome::NotShown);
     QCOMPARE(trash.recycled.size(), 1);
+}
+
+void tst_CullingSession::rejectConfirmed_data()
+{
+    QTest::addColumn<bool>("withList");
+    QTest::addColumn<QString>("asked"); // the file the question named
+    QTest::addColumn<QString>("onScreen");
+    QTest::addColumn<int>("recycleResult");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<QString>("onScreenAfter");
+
+    const QString a = folder + "/a.jpg";
+    const QString b = folder + "/b.jpg";
+    QTest::newRow("the picture asked about, still shown")
+        << true << a << a << 0 << Outcome::Rejected << "";
+    QTest::newRow("opened without a list") << false << a << a << 0 << Outcome::Rejected << "";
+    QTest::newRow("another picture landed during the question: the one asked about goes")
+        << true << a << b << 0 << Outcome::Rejected << b;
+    QTest::newRow("nothing was shown to ask about") << true << ""
+                                                    << "" << 0 << Outcome::NotShown << "";
+    QTest::newRow("the trash refuses: still shown")
+        << true << a << a << EACCES << Outcome::Failed << a;
+}
+
+// The Delete button's way: the question named the file, and only the answer
+// decides; the names are read again by whoever asked.
+void tst_CullingSession::rejectConfirmed()
+{
+    QFETCH(bool, withList);
+    QFETCH(QString, asked);
+    QFETCH(QString, onScreen);
+    QFETCH(int, recycleResult);
+    QFETCH(Outcome, outcome);
+    QFETCH(QString, onScreenAfter);
+
+    FakeTrash trash;
+    trash.recycleResult = recycleResult;
+    CullingSession session = trash.session();
+    const QStringList names{"a.jpg", "b.jpg"};
+    if (withList)
+        session.start(folder,
+                      std::make_shared<const files::NameList>(files::NameList::encoded(names)), 0);
+    else
+        session.startWithoutList();
+    session.setOnScreen(onScreen);
+    QSignalSpy removed(&session, &CullingSession::removed);
+
+    const CullingSession::Rejection rejection = session.rejectConfirmed(asked);
+    QCOMPARE(rejection.outcome, outcome);
+    QCOMPARE(trash.recycled, asked.isEmpty() ? QStringList() : QStringList{asked});
+    QCOMPARE(rejection.error, recycleResult);
+    QCOMPARE(rejection.name, asked.section('/', -1));
+    QCOMPARE(session.onScreen(), onScreenAfter);
+    QCOMPARE(removed.count(), 0);
+    QCOMPARE(namesOf(session), withList ? names : QStringList());
+    // Not one of the rejections Ctrl+Z walks back through: the viewer closes.
+    QVERIFY(!session.undo());
 }
 
 void tst_CullingSession::undoWalksBack_data()

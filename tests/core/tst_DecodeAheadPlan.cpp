@@ -1,8 +1,8 @@
-#include "viewer/DecodeAheadPlan.h"
+#include "culling/DecodeAheadPlan.h"
 
 #include <QTest>
 
-using quorvel::viewer::DecodeAheadPlan;
+using quorvel::culling::DecodeAheadPlan;
 
 class tst_DecodeAheadPlan : public QObject
 {

@@ -4,13 +4,13 @@
 #include <QRectF>
 #include <QSize>
 
-namespace quorvel::pictures {
+namespace quorvel::ui {
 
 // Where the viewer puts a picture, and so the size it is decoded at: in the
 // dialog's own box, its longer side 8000 twips with its top-left corner
 // fixed, or at full screen scaled to fit and centred in the space left of
 // the buttons. A plain value, so that a worker thread sizes its decode
-// without asking the dialog.
+// without asking the dialog (devicePixels()).
 class DisplayBox
 {
 public:
@@ -67,4 +67,4 @@ private:
     qreal m_ratio = 1;
 };
 
-} // namespace quorvel::pictures
+} // namespace quorvel::ui
