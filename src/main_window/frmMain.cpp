@@ -2,18 +2,16 @@
 
 #include "about/frmAbout.h"
 #include "about/Maker.h"
+#include "files/CameraFormats.h"
 #include "files/FileNames.h"
 #include "files/FolderError.h"
+#include "files/FolderList.h"
 #include "files/VolumeTable.h"
 #include "files/WildcardPattern.h"
-#include "main_window/dlgTrimFolders.h"
 #include "main_window/modQuorvel.h"
+#include "main_window/TrimCommands.h"
 #include "platform/MessageBox.h"
 #include "platform/MountWatcher.h"
-#include "trimming/TreeTrimOperation.h"
-#include "trimming/TreeTrimPlan.h"
-#include "trimming/TrimOperation.h"
-#include "trimming/UndoTrim.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
 #include "ui/CommandButton.h"
@@ -21,7 +19,6 @@
 #include "ui/DriveListBox.h"
 #include "ui/FileListBox.h"
 #include "ui/ForeColor.h"
-#include "ui/InputBlocker.h"
 #include "ui/Label.h"
 #include "ui/Layout.h"
 #include "ui/MarkedItemDelegate.h"
@@ -49,40 +46,9 @@ namespace {
 const QString sidecarsKey = QStringLiteral("trim/sidecars");
 const QString subfoldersKey = QStringLiteral("trim/subfolders");
 
-const QString trimProgressText = QStringLiteral("Moving RAW files to the trash: %1 of %2");
-
 // Client area of the window, in twips.
 constexpr int clientWidth = 15090;
 constexpr int clientHeight = 6180;
-
-const QStringList &rawPatternEntries()
-{
-    static const QStringList entries = {
-        QStringLiteral("*.nef (Nikon)"),   QStringLiteral("*.crw (Canon)"),
-        QStringLiteral("*.cr2 (Canon)"),   QStringLiteral("*.kdc (Kodak)"),
-        QStringLiteral("*.dcr (Kodak)"),   QStringLiteral("*.mrw (Minolta)"),
-        QStringLiteral("*.orf (Olympus)"), QStringLiteral("*.dng (Adobe)"),
-        QStringLiteral("*.ptx (Pentax)"),  QStringLiteral("*.pef (Pentax)"),
-        QStringLiteral("*.arw (Sony)"),    QStringLiteral("*.raf (Fuji)"),
-        QStringLiteral("*.x3f (Sigma)"),   QStringLiteral("*.raw"),
-        QStringLiteral("-------"),         QStringLiteral("*.jpg"),
-        QStringLiteral("*.tif"),           QStringLiteral("*.tiff")};
-    return entries;
-}
-
-QStringList picturePatternEntries()
-{
-    QStringList entries = {QStringLiteral("*.jpg"), QStringLiteral("*.tif"),
-                           QStringLiteral("*.tiff"), QStringLiteral("-------")};
-    entries += rawPatternEntries().mid(0, 14);
-    return entries;
-}
-
-// The file pattern a pattern entry stands for: its first five characters.
-QString patternOf(const QString &entry)
-{
-    return entry.left(5);
-}
 
 // A drive list follows its folder list onto another volume without raising
 // Change: the folder has moved already, nothing more is to happen.
@@ -98,8 +64,7 @@ frmMain::frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, co
                  platform::Launcher &launcher, trimming::RecycleFunction recycle,
                  QSettings &settings, const QString &startFolder, QWidget *parent)
     : QMainWindow(parent), m_messages(messages), m_volumes(volumes), m_app(app),
-      m_launcher(launcher), m_recycle(std::move(recycle)), m_settings(settings), m_guard(messages),
-      m_progress(this, m_app.Title), m_progressText(trimProgressText)
+      m_launcher(launcher), m_recycle(std::move(recycle)), m_settings(settings), m_guard(messages)
 {
     setWindowTitle(m_app.Title);
     // Building the window and loading it are one step of start-up: the folder
@@ -111,6 +76,10 @@ frmMain::frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, co
     QTimer::singleShot(0, this, [this] { m_loading.reset(); });
     createControls(startFolder);
     createMenus();
+    m_trimCommands = std::make_unique<TrimCommands>(
+        TrimCommands::Controls{this, m_app.Title, *this, ComboPicture, ComboRaw, lblToTrim,
+                               mnuUndoTrim, mnuTrimSidecars, mnuTrimSubfolders},
+        m_messages, m_recycle, m_guard);
     connectHandlers();
 }
 
@@ -212,7 +181,8 @@ frmMain::createSide(QWidget *client, const QString &startFolder)
 {
     return {new DriveListBox(m_volumes, startFolder, client),
             new DirListBox(m_volumes, startFolder, client, &m_readings), new ComboBox(client),
-            new FileListBox(startFolder, client), new TextBox(client)};
+            new FileListBox(*new files::FolderList(startFolder, this), client),
+            new TextBox(client)};
 }
 
 void frmMain::createMenus()
@@ -287,8 +257,6 @@ void frmMain::connectHandlers()
     // without a choice, the entry in force is shown again.
     for (ComboBox *box : {ComboPicture, ComboRaw})
         connect(box, &ComboBox::TypingEnded, box, &ComboBox::showChosen);
-    connect(&m_treePlanner, &trimming::TreePlanner::planned, this,
-            [this] { m_guard.run([this] { showTreePreview(); }); });
 }
 
 bool frmMain::Form_Load()
@@ -317,15 +285,15 @@ bool frmMain::Form_Load()
         step([&] { ComboPicture->setText(QStringLiteral("*.jpg")); });
         step([&] { fb1->setPattern(ComboPicture->Text()); });
         step([&] { ComboRaw->setText(QStringLiteral("*.nef (Nikon)")); });
-        step([&] { fb2->setPattern(patternOf(ComboRaw->Text())); });
+        step([&] { fb2->setPattern(files::CameraFormats::patternOf(ComboRaw->Text())); });
         step([&] { writeCount(pictureSide()); });
         step([&] { writeCount(rawSide()); });
         step([&] {
-            for (const QString &entry : rawPatternEntries())
+            for (const QString &entry : files::CameraFormats::rawSideEntries())
                 ComboRaw->AddItem(entry);
         });
         step([&] {
-            for (const QString &entry : picturePatternEntries())
+            for (const QString &entry : files::CameraFormats::pictureSideEntries())
                 ComboPicture->AddItem(entry);
         });
         step([&] { cmdInfo->setEnabled(false); });
@@ -362,7 +330,7 @@ void frmMain::listFolder(const Side &side, const QString &folder)
 void frmMain::applyPattern(const Side &side)
 {
     const auto sharing = m_readings.share(); // setPattern and Refresh both read the folder
-    side.files->setPattern(patternOf(side.pattern->Text()));
+    side.files->setPattern(files::CameraFormats::patternOf(side.pattern->Text()));
     side.files->Refresh();
     writeCount(side);
 }
@@ -370,6 +338,22 @@ void frmMain::applyPattern(const Side &side)
 void frmMain::writeCount(const Side &side)
 {
     side.count->setText(QString::number(side.files->ListCount()));
+}
+
+files::FolderList &frmMain::pictureList()
+{
+    return fb1->folderList();
+}
+
+files::FolderList &frmMain::rawList()
+{
+    return fb2->folderList();
+}
+
+void frmMain::selectEntries(int rawIndex, int pictureIndex)
+{
+    fb2->setListIndex(rawIndex);
+    fb1->setListIndex(pictureIndex);
 }
 
 void frmMain::writeCounts()
@@ -483,60 +467,12 @@ void frmMain::cmdQuorvel_Click()
     // the focus leaving the box.
     ComboPicture->showChosen();
     ComboRaw->showChosen();
-    if (mnuTrimSubfolders->isChecked()) {
-        trimTree();
-        return;
-    }
-    trimming::TrimOperation trim(*this, m_messages, m_recycle,
-                                 QString::fromLatin1(about::makerAddress));
-    trim.setSidecars(mnuTrimSidecars->isChecked());
-    // Kept however the run ends: a refresh that fails after the files went
-    // must not take the way back with it.
-    const auto keepForUndo = qScopeGuard([this, &trim] {
-        if (trim.trashed().empty())
-            return;
-        m_trims.push_back(trim.trashed());
-        mnuUndoTrim->setEnabled(true);
-    });
-    trim.run();
-}
-
-void frmMain::trimTree()
-{
-    // The plan the preview counted, waited for should the walk still be under
-    // way: the one the user is shown before the question is the one that runs.
-    m_treePlanner.request(treePlanSource());
-    std::shared_ptr<const trimming::TreeTrimPlan> plan;
-    {
-        Screen::setMousePointer(Screen::vbHourglass);
-        const auto restore = qScopeGuard([] { Screen::setMousePointer(Screen::vbDefault); });
-        plan = m_treePlanner.wait();
-    }
-    if (!plan) // a folder that can't be read: the failure is the user's answer
-        plan = trimming::TreePlanner::plan(treePlanSource(), std::atomic<bool>(false));
-    if (!m_trimFolders)
-        m_trimFolders = new dlgTrimFolders(this);
-    trimming::TreeTrimOperation trim(*this, m_messages, m_recycle,
-                                     QString::fromLatin1(about::makerAddress));
-    const auto keepForUndo = qScopeGuard([this, &trim] {
-        if (trim.trashed().empty())
-            return;
-        m_trims.push_back(trim.trashed());
-        mnuUndoTrim->setEnabled(true);
-    });
-    trim.run(*plan, *m_trimFolders, mnuTrimSidecars->isChecked());
+    m_trimCommands->trim();
 }
 
 void frmMain::mnuUndoTrim_Click()
 {
-    if (m_trims.empty())
-        return;
-    const std::vector<platform::TrashedFile> files = std::move(m_trims.back());
-    m_trims.pop_back();
-    mnuUndoTrim->setEnabled(!m_trims.empty());
-    m_progressText = QStringLiteral("Putting files back from the trash: %1 of %2");
-    const auto restoreText = qScopeGuard([this] { m_progressText = trimProgressText; });
-    trimming::UndoTrim(*this, m_messages).run(files);
+    m_trimCommands->undo();
 }
 
 void frmMain::mnuTrimSidecars_Click()
@@ -551,72 +487,14 @@ void frmMain::mnuTrimSubfolders_Click()
     m_settings.sync();
 }
 
-trimming::TreePlanner::Source frmMain::treePlanSource() const
-{
-    // The patterns as the lists go by them, not as the boxes show them.
-    return {
-        fb1->sharedNames(), fb2->sharedNames(),          fb1->Path(), fb2->Path(), fb1->Pattern(),
-        fb2->Pattern(),     mnuTrimSidecars->isChecked()};
-}
-
 void frmMain::showTrimPreview()
 {
-    const bool listsChanged = m_preview.update(fb2->sharedNames(), fb1->sharedNames(), fb2->Path(),
-                                               mnuTrimSidecars->isChecked());
-    const bool ofTree = mnuTrimSubfolders->isChecked();
-    const bool modeChanged = ofTree != m_previewOfTree;
-    m_previewOfTree = ofTree;
-    if (!ofTree) {
-        // No walk of a tree runs, and no plan is kept, while none is wanted.
-        m_treePlanner.clear();
-        if (listsChanged || modeChanged)
-            showFolderPreview();
-        return;
-    }
-    const bool newWalk = m_treePlanner.request(treePlanSource());
-    if (newWalk || listsChanged || modeChanged)
-        showTreePreview();
+    m_trimCommands->showPreview();
 }
 
-void frmMain::showFolderPreview()
+dlgTrimFolders *frmMain::trimFolders() const
 {
-    const std::vector<int> &rows = m_preview.rawFiles();
-    fb2->setMarkedRows(rows, m_preview.sidecarNotes());
-    lblToTrim->setCaption(QStringLiteral("%1 to trim").arg(rows.size()));
-}
-
-void frmMain::showTreePreview()
-{
-    // Until the walk below has ended, or when a folder could not be read,
-    // what the folder shown would lose.
-    const std::shared_ptr<const trimming::TreeTrimPlan> plan = m_treePlanner.current();
-    if (!plan) {
-        showFolderPreview();
-        return;
-    }
-    // The marks are those of the folder shown: its pair in the plan, which is
-    // read from the same folder the list was. Should a file have come or gone
-    // between the two readings, the list's own names are marked.
-    const trimming::TreeTrimPlan::Pair *shown = nullptr;
-    for (const trimming::TreeTrimPlan::Pair &pair : plan->pairs()) {
-        if (pair.relativePath.isEmpty())
-            shown = &pair;
-    }
-    if (shown && *shown->rawNames == *fb2->sharedNames()) {
-        QHash<int, QString> notes;
-        for (size_t k = 0; k < shown->toTrim.size(); ++k) {
-            if (!shown->sidecars[k].isEmpty())
-                notes.insert(shown->toTrim[k],
-                             QStringLiteral("+ ") + shown->sidecars[k].join(u", "));
-        }
-        fb2->setMarkedRows(shown->toTrim, notes);
-    } else if (shown) {
-        fb2->setMarkedRows(m_preview.rawFiles(), m_preview.sidecarNotes());
-    } else {
-        // The folder shown is left alone (no pictures beside its RAW files).
-        fb2->setMarkedRows({}, {});
-    }
-    lblToTrim->setCaption(QStringLiteral("%1 to trim").arg(plan->filesToTrim()));
+    return m_trimCommands->trimFolders();
 }
 
 void frmMain::fb1_Click()
@@ -692,11 +570,11 @@ void frmMain::mnuAbout_Click()
 
 QString frmMain::farewellPrompt()
 {
-    return QStringLiteral("Thanks for using Quorvel :-) ") + QStringLiteral("\r\n\r\n") +
+    return QStringLiteral("Thanks for using Quorvel :-) ") + QStringLiteral("\n\n") +
            QStringLiteral("Don't forget to support the development by comments, suggestions and "
                           "donations(paypal) to ") +
-           QStringLiteral("\r\n\r\n") + QString::fromLatin1(about::makerAddress) +
-           QStringLiteral("  ") + QStringLiteral("\r\n\r\n") +
+           QStringLiteral("\n\n") + QString::fromLatin1(about::makerAddress) +
+           QStringLiteral("  ") + QStringLiteral("\n\n") +
            QStringLiteral("I will immediately send you a link, where you can find the latest "
                           "updated version for your future use.");
 }
@@ -745,56 +623,6 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     if (watched == centralWidget() && event->type() == QEvent::MouseButtonRelease)
         guarded(&frmMain::Form_Click);
     return QMainWindow::eventFilter(watched, event);
-}
-
-// What the trim reads and does on this window.
-
-trimming::TrimLists frmMain::lists() const
-{
-    // The folders the names were read from: the folder lists' own, except
-    // after a failed move of a list, when only these are safe.
-    return {fb1->sharedNames(), fb2->sharedNames(), fb1->Path(),
-            fb2->Path(),        fb1->Pattern(),     fb2->folderIdentity()};
-}
-
-QString frmMain::rawPatternText() const
-{
-    return ComboRaw->Text();
-}
-
-QString frmMain::picturePatternText() const
-{
-    return ComboPicture->Text();
-}
-
-void frmMain::beginWork()
-{
-    m_progress.begin(m_progressText);
-    Screen::setMousePointer(Screen::vbHourglass);
-    m_inputBlocker = std::make_unique<InputBlocker>(this);
-}
-
-void frmMain::progress(int done, int total)
-{
-    m_progress.update(done, total);
-}
-
-void frmMain::endWork()
-{
-    m_progress.end();
-    m_inputBlocker.reset();
-    Screen::setMousePointer(Screen::vbDefault);
-}
-
-void frmMain::selectEntries(int rawIndex, int pictureIndex)
-{
-    fb2->setListIndex(rawIndex);
-    fb1->setListIndex(pictureIndex);
-}
-
-void frmMain::refreshFileLists()
-{
-    modQuorvel::RefreshFileLists(*this);
 }
 
 } // namespace quorvel::main_window

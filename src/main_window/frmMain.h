@@ -2,12 +2,8 @@
 
 #include "files/FolderReader.h"
 #include "files/Volume.h"
-#include "main_window/WorkProgress.h"
-#include "platform/Trash.h"
+#include "main_window/FileLists.h"
 #include "trimming/RecycleFile.h"
-#include "trimming/TreePlanner.h"
-#include "trimming/TrimHost.h"
-#include "trimming/TrimPreview.h"
 #include "ui/App.h"
 #include "ui/HandlerGuard.h"
 
@@ -17,7 +13,6 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <tuple>
-#include <vector>
 
 class QAction;
 class QMenu;
@@ -41,17 +36,12 @@ class CommandButton;
 class DirListBox;
 class DriveListBox;
 class FileListBox;
-class InputBlocker;
 class Label;
 class TextBox;
 } // namespace quorvel::ui
 
 namespace quorvel::viewer {
 class dlgShowPicture;
-}
-
-namespace quorvel::trimming {
-class TreeTrimPlan;
 }
 
 namespace quorvel::about {
@@ -61,15 +51,16 @@ class frmAbout;
 namespace quorvel::main_window {
 
 class dlgTrimFolders;
+class TrimCommands;
 
 // The main window: the picture side (Drive1, Dir1, fb1) and the RAW side
 // (Drive2, Dir2, fb2) with their patterns and counts, kept in step while
 // "Synchronise directories" is checked, and the commands that act on them.
 // Its controls are public under their own names: the viewer and the list
-// refresh work on them, and tests drive them as a user would. The trim and
-// its undo see the window only as their TrimHost: snapshots of the two lists'
-// names, the RAW folder and the patterns, the busy state and the refresh.
-class frmMain : public QMainWindow, private trimming::TrimHost
+// refresh work on them, and tests drive them as a user would. The trims and
+// their undo are TrimCommands'; the list refresh sees the window only as its
+// FileLists.
+class frmMain : public QMainWindow, public FileLists
 {
     Q_OBJECT
 
@@ -108,11 +99,13 @@ public:
     void mnuTrimSubfolders_Click();
     void ShowFarewell();
 
-    // Rewrites both count boxes from their lists.
-    void writeCounts();
-    // Marks on the RAW list what "Trim files" would take now, with the
-    // sidecars that would go along, and writes their number beside the count:
-    // with sub-folders trimmed too, the number of the whole tree.
+    // FileLists
+    void writeCounts() override;
+    files::FolderReader &folderReadings() override { return m_readings; }
+    files::FolderList &pictureList() override;
+    files::FolderList &rawList() override;
+    void selectEntries(int rawIndex, int pictureIndex) override;
+    // Marks on the RAW list what "Trim files" would take now (TrimCommands).
     // Runs after every handler, so the marks follow every change of the lists.
     void showTrimPreview();
 
@@ -135,11 +128,9 @@ public:
     // True once the program has begun to end.
     bool isEnding() const { return m_ending; }
     about::frmAbout *aboutBox() const;
-    // What the four folder and file lists read their folders through.
-    files::FolderReader &folderReadings() { return m_readings; }
     viewer::dlgShowPicture *viewer() const { return m_viewer.get(); }
     // The folders of a trim of sub-folders too; null before the first.
-    dlgTrimFolders *trimFolders() const { return m_trimFolders; }
+    dlgTrimFolders *trimFolders() const;
 
     ui::DriveListBox *Drive1;
     ui::DirListBox *Dir1;
@@ -205,22 +196,6 @@ private:
     viewer::dlgShowPicture &viewerDialog();
     // Opens the viewer on the list's selected name, browsing that list.
     void showInViewer(ui::FileListBox *list);
-    void trimTree();
-    // What a trim of sub-folders too is planned from: the lists as they stand.
-    trimming::TreePlanner::Source treePlanSource() const;
-    // The marks and count of a trim of the folder shown, and of the tree.
-    void showFolderPreview();
-    void showTreePreview();
-
-    // TrimHost
-    trimming::TrimLists lists() const override;
-    QString rawPatternText() const override;
-    QString picturePatternText() const override;
-    void beginWork() override;
-    void progress(int done, int total) override;
-    void endWork() override;
-    void selectEntries(int rawIndex, int pictureIndex) override;
-    void refreshFileLists() override;
 
     platform::MessageBox &m_messages;
     files::VolumeTable &m_volumes;
@@ -237,22 +212,9 @@ private:
     std::unique_ptr<viewer::dlgShowPicture> m_viewer;
     const platform::ScreenProfiles *m_screenProfiles = nullptr;
     QPointer<about::frmAbout> m_about;
-    std::unique_ptr<ui::InputBlocker> m_inputBlocker;
-    WorkProgress m_progress;
-    QString m_progressText;
     // Handlers running, nested ones counted: the marks follow the outermost.
     int m_handlerDepth = 0;
-    trimming::TrimPreview m_preview;
-    // With sub-folders trimmed too, what the trim takes from the whole tree,
-    // made on a thread of its own for the lists as read and kept until one is
-    // read again, so that neither keys moving through a list nor a folder
-    // with a huge tree below wait for a walk. What the preview counts is what
-    // the trim then shows and takes.
-    trimming::TreePlanner m_treePlanner;
-    bool m_previewOfTree = false;
-    dlgTrimFolders *m_trimFolders = nullptr;
-    // What each trim of this run moved, the latest last: what Undo puts back.
-    std::vector<std::vector<platform::TrashedFile>> m_trims;
+    std::unique_ptr<TrimCommands> m_trimCommands;
 };
 
 } // namespace quorvel::main_window
