@@ -2,8 +2,8 @@
 
 #include "about/Maker.h"
 #include "files/FolderList.h"
-#include "main_window/FileLists.h"
 #include "main_window/dlgTrimFolders.h"
+#include "main_window/FileLists.h"
 #include "main_window/modQuorvel.h"
 #include "trimming/TreeTrimOperation.h"
 #include "trimming/TreeTrimPlan.h"
@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QScopeGuard>
+#include <QSettings>
 
 namespace quorvel::main_window {
 
@@ -24,18 +25,34 @@ namespace {
 
 const QString trimProgressText = QStringLiteral("Moving RAW files to the trash: %1 of %2");
 
+// The settings: whether a trim takes the RAW files' sidecars along, and
+// whether it covers the folders below too.
+const QString sidecarsKey = QStringLiteral("trim/sidecars");
+const QString subfoldersKey = QStringLiteral("trim/subfolders");
+
 } // namespace
 
 TrimCommands::TrimCommands(Controls controls, platform::MessageBox &messages,
-                           trimming::RecycleFunction recycle, ui::HandlerGuard &guard)
+                           trimming::RecycleFunction recycle, ui::HandlerGuard &guard,
+                           QSettings &settings)
     : m_controls(std::move(controls)), m_messages(messages), m_recycle(std::move(recycle)),
-      m_progress(m_controls.window, m_controls.title), m_progressText(trimProgressText)
+      m_settings(settings), m_progress(m_controls.window, m_controls.title),
+      m_progressText(trimProgressText)
 {
+    m_controls.sidecars->setChecked(m_settings.value(sidecarsKey, false).toBool());
+    m_controls.subfolders->setChecked(m_settings.value(subfoldersKey, false).toBool());
     QObject::connect(&m_treePlanner, &trimming::TreePlanner::planned, &m_treePlanner,
                      [this, &guard] { guard.run([this] { showTreePreview(); }); });
 }
 
 TrimCommands::~TrimCommands() = default;
+
+void TrimCommands::keepOptions()
+{
+    m_settings.setValue(sidecarsKey, m_controls.sidecars->isChecked());
+    m_settings.setValue(subfoldersKey, m_controls.subfolders->isChecked());
+    m_settings.sync();
+}
 
 void TrimCommands::trim()
 {
@@ -179,8 +196,8 @@ trimming::TrimLists TrimCommands::lists() const
     // after a failed move of a list, when only these are safe.
     const files::FolderList &pictures = m_controls.lists.pictureList();
     const files::FolderList &raws = m_controls.lists.rawList();
-    return {pictures.sharedNames(), raws.sharedNames(), pictures.path(),
-            raws.path(),            pictures.pattern(), raws.folderIdentity()};
+    return {pictures.sharedNames(), raws.sharedNames(),   pictures.path(), raws.path(),
+            pictures.pattern(),     raws.folderIdentity()};
 }
 
 QString TrimCommands::rawPatternText() const

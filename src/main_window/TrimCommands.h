@@ -12,6 +12,7 @@
 #include <vector>
 
 class QAction;
+class QSettings;
 class QWidget;
 
 namespace quorvel::platform {
@@ -52,8 +53,9 @@ public:
         QAction *sidecars;
         QAction *subfolders;
     };
+    // The trim's options (sidecars, sub-folders) start as settings last kept.
     TrimCommands(Controls controls, platform::MessageBox &messages,
-                 trimming::RecycleFunction recycle, ui::HandlerGuard &guard);
+                 trimming::RecycleFunction recycle, ui::HandlerGuard &guard, QSettings &settings);
     ~TrimCommands() override;
     TrimCommands(const TrimCommands &) = delete;
     TrimCommands &operator=(const TrimCommands &) = delete;
@@ -63,6 +65,8 @@ public:
     void trim();
     // Puts back what the latest trim not yet undone moved.
     void undo();
+    // Keeps the trim's options as chosen now for the next run of the program.
+    void keepOptions();
     // Marks on the RAW list what "Trim files" would take now, with the
     // sidecars that would go along, and writes their number beside the count:
     // with sub-folders trimmed too, the number of the whole tree.
@@ -94,6 +98,7 @@ private:
     Controls m_controls;
     platform::MessageBox &m_messages;
     trimming::RecycleFunction m_recycle;
+    QSettings &m_settings;
     WorkProgress m_progress;
     QString m_progressText;
     std::unique_ptr<ui::InputBlocker> m_inputBlocker;

@@ -4,21 +4,16 @@
 #include "about/Maker.h"
 #include "files/CameraFormats.h"
 #include "files/FileNames.h"
-#include "files/FolderError.h"
 #include "files/FolderList.h"
-#include "files/VolumeTable.h"
-#include "files/WildcardPattern.h"
 #include "main_window/modQuorvel.h"
 #include "main_window/TrimCommands.h"
 #include "platform/MessageBox.h"
-#include "platform/MountWatcher.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
 #include "ui/CommandButton.h"
 #include "ui/DirListBox.h"
 #include "ui/DriveListBox.h"
 #include "ui/FileListBox.h"
-#include "ui/ForeColor.h"
 #include "ui/Label.h"
 #include "ui/Layout.h"
 #include "ui/MarkedItemDelegate.h"
@@ -32,7 +27,6 @@
 #include <QCoreApplication>
 #include <QMenuBar>
 #include <QScopeGuard>
-#include <QSettings>
 #include <QTimer>
 
 namespace quorvel::main_window {
@@ -41,30 +35,18 @@ using namespace ui;
 
 namespace {
 
-// The settings: whether a trim takes the RAW files' sidecars along, and
-// whether it covers the folders below too.
-const QString sidecarsKey = QStringLiteral("trim/sidecars");
-const QString subfoldersKey = QStringLiteral("trim/subfolders");
-
 // Client area of the window, in twips.
 constexpr int clientWidth = 15090;
 constexpr int clientHeight = 6180;
-
-// A drive list follows its folder list onto another volume without raising
-// Change: the folder has moved already, nothing more is to happen.
-void showDriveOf(DriveListBox *drive, const files::VolumeTable &volumes, const QString &folder)
-{
-    const QSignalBlocker blocker(drive);
-    drive->setDrive(volumes.volumeOf(folder));
-}
 
 } // namespace
 
 frmMain::frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, const App &app,
                  platform::Launcher &launcher, trimming::RecycleFunction recycle,
                  QSettings &settings, const QString &startFolder, QWidget *parent)
-    : QMainWindow(parent), m_messages(messages), m_volumes(volumes), m_app(app),
-      m_launcher(launcher), m_recycle(std::move(recycle)), m_settings(settings), m_guard(messages)
+    : QMainWindow(parent), ListSides(volumes, m_guard), m_messages(messages), m_volumes(volumes),
+      m_app(app), m_launcher(launcher), m_recycle(std::move(recycle)), m_settings(settings),
+      m_guard(messages)
 {
     setWindowTitle(m_app.Title);
     // Building the window and loading it are one step of start-up: the folder
@@ -72,14 +54,14 @@ frmMain::frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, co
     // start folder, and on a card of 100,000 files one reading of it for all
     // four saves a whole pass. Nothing waits for the user in between; should
     // Form_Load not follow, the event loop's first pass ends the span.
-    m_loading.emplace(m_readings.share());
+    m_loading.emplace(folderReadings().share());
     QTimer::singleShot(0, this, [this] { m_loading.reset(); });
     createControls(startFolder);
     createMenus();
     m_trimCommands = std::make_unique<TrimCommands>(
         TrimCommands::Controls{this, m_app.Title, *this, ComboPicture, ComboRaw, lblToTrim,
                                mnuUndoTrim, mnuTrimSidecars, mnuTrimSubfolders},
-        m_messages, m_recycle, m_guard);
+        m_messages, m_recycle, m_guard, m_settings);
     connectHandlers();
 }
 
@@ -157,8 +139,8 @@ void frmMain::createControls(const QString &startFolder)
     ComboPicture->raise();
     ComboRaw->raise();
 
-    // As laid out: the RAW side's folder and drive follow the picture side.
-    enableRawFolders(false);
+    setSides({Drive1, Dir1, ComboPicture, fb1, txtNoFiles1},
+             {Drive2, Dir2, ComboRaw, fb2, txtNoFiles2});
     checkSync->blockSignals(true);
     checkSync->setValue(CheckBox::vbChecked);
     checkSync->blockSignals(false);
@@ -166,8 +148,8 @@ void frmMain::createControls(const QString &startFolder)
     ComboPicture->setText(QStringLiteral("*.jpg"));
     Dir1->setGuard(&m_guard);
     Dir2->setGuard(&m_guard);
-    fb1->setReadings(&m_readings);
-    fb2->setReadings(&m_readings);
+    fb1->setReadings(&folderReadings());
+    fb2->setReadings(&folderReadings());
     // "Show Picture" needs a selected picture; a refresh that still lists
     // it must not take it away from under the button.
     fb1->setKeepSelection(true);
@@ -180,7 +162,7 @@ std::tuple<DriveListBox *, DirListBox *, ComboBox *, FileListBox *, TextBox *>
 frmMain::createSide(QWidget *client, const QString &startFolder)
 {
     return {new DriveListBox(m_volumes, startFolder, client),
-            new DirListBox(m_volumes, startFolder, client, &m_readings), new ComboBox(client),
+            new DirListBox(m_volumes, startFolder, client, &folderReadings()), new ComboBox(client),
             new FileListBox(*new files::FolderList(startFolder, this), client),
             new TextBox(client)};
 }
@@ -196,10 +178,8 @@ void frmMain::createMenus()
     mnuEdit->addSeparator();
     mnuTrimSidecars = mnuEdit->addAction(QStringLiteral("Trim &sidecar files too"));
     mnuTrimSidecars->setCheckable(true);
-    mnuTrimSidecars->setChecked(m_settings.value(sidecarsKey, false).toBool());
     mnuTrimSubfolders = mnuEdit->addAction(QStringLiteral("Trim Sub&folders Too"));
     mnuTrimSubfolders->setCheckable(true);
-    mnuTrimSubfolders->setChecked(m_settings.value(subfoldersKey, false).toBool());
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuAbout = mnuHelp->addAction(QStringLiteral("&About Quorvel"));
 }
@@ -273,7 +253,7 @@ bool frmMain::Form_Load()
     // and counts; the first failure is reported once they have all run.
     std::exception_ptr failure;
     {
-        const auto sharing = m_readings.share();
+        const auto sharing = folderReadings().share();
         const auto step = [&failure](auto &&action) {
             try {
                 action();
@@ -288,20 +268,16 @@ bool frmMain::Form_Load()
         step([&] { fb2->setPattern(files::CameraFormats::patternOf(ComboRaw->Text())); });
         step([&] { writeCount(pictureSide()); });
         step([&] { writeCount(rawSide()); });
-        step([&] {
-            for (const QString &entry : files::CameraFormats::rawSideEntries())
-                ComboRaw->AddItem(entry);
-        });
-        step([&] {
-            for (const QString &entry : files::CameraFormats::pictureSideEntries())
-                ComboPicture->AddItem(entry);
-        });
+        for (const QString &entry : files::CameraFormats::rawSideEntries())
+            ComboRaw->AddItem(entry);
+        for (const QString &entry : files::CameraFormats::pictureSideEntries())
+            ComboPicture->AddItem(entry);
         step([&] { cmdInfo->setEnabled(false); });
-        m_syncDirs = true;
+        startInStep();
         step([&] {
             const QSignalBlocker blocker(
                 checkSync); // already checked in the layout: no folder moves
-            checkSync->setValue(m_syncDirs ? CheckBox::vbChecked : CheckBox::vbUnchecked);
+            checkSync->setValue(syncDirs() ? CheckBox::vbChecked : CheckBox::vbUnchecked);
         });
     }
     m_loading.reset();
@@ -309,73 +285,6 @@ bool frmMain::Form_Load()
         m_guard.run([&failure] { std::rethrow_exception(failure); });
     m_guard.run([this] { showTrimPreview(); });
     return true;
-}
-
-void frmMain::moveToChosenDrive(const Side &side)
-{
-    // Whatever happens, the drive list ends up showing the drive its folder
-    // list is on: after a drive without a medium, that is the drive before.
-    const auto showDrive =
-        qScopeGuard([&] { showDriveOf(side.drive, m_volumes, side.folders->Path()); });
-    const auto sharing = m_readings.share();
-    side.folders->setPath(side.drive->Drive());
-}
-
-void frmMain::listFolder(const Side &side, const QString &folder)
-{
-    side.files->setPath(folder);
-    writeCount(side);
-}
-
-void frmMain::applyPattern(const Side &side)
-{
-    const auto sharing = m_readings.share(); // setPattern and Refresh both read the folder
-    side.files->setPattern(files::CameraFormats::patternOf(side.pattern->Text()));
-    side.files->Refresh();
-    writeCount(side);
-}
-
-void frmMain::writeCount(const Side &side)
-{
-    side.count->setText(QString::number(side.files->ListCount()));
-}
-
-files::FolderList &frmMain::pictureList()
-{
-    return fb1->folderList();
-}
-
-files::FolderList &frmMain::rawList()
-{
-    return fb2->folderList();
-}
-
-void frmMain::selectEntries(int rawIndex, int pictureIndex)
-{
-    fb2->setListIndex(rawIndex);
-    fb1->setListIndex(pictureIndex);
-}
-
-void frmMain::writeCounts()
-{
-    writeCount(pictureSide());
-    writeCount(rawSide());
-}
-
-void frmMain::followVolumes(platform::MountWatcher &watcher,
-                            std::function<QList<files::Volume>()> mounted)
-{
-    connect(&watcher, &platform::MountWatcher::changed, this, [this, mounted = std::move(mounted)] {
-        m_guard.run([&] {
-            m_volumes.setVolumes(mounted());
-            // Each drive list goes on showing the drive its folder
-            // list is on; no folder moves.
-            for (const Side &side : {pictureSide(), rawSide()}) {
-                side.drive->Refresh();
-                showDriveOf(side.drive, m_volumes, side.folders->Path());
-            }
-        });
-    });
 }
 
 void frmMain::Drive1_Change()
@@ -392,53 +301,17 @@ void frmMain::Drive2_Change()
 
 void frmMain::Dir1_Change()
 {
-    // In step, the folder goes into four lists; it is read from the disk once.
-    const auto sharing = m_readings.share();
-    showDriveOf(Drive1, m_volumes, Dir1->Path());
-    if (m_syncDirs) {
-        fb1->setPath(Dir1->Path());
-        fb2->setPath(Dir1->Path());
-        Dir2->setPath(Dir1->Path());
-        writeCounts();
-    } else {
-        listFolder(pictureSide(), Dir1->Path());
-    }
+    pictureFolderChosen();
 }
 
 void frmMain::Dir2_Change()
 {
-    const auto sharing = m_readings.share();
-    showDriveOf(Drive2, m_volumes, Dir2->Path());
-    listFolder(rawSide(), Dir2->Path());
+    rawFolderChosen();
 }
 
 void frmMain::checkSync_Click()
 {
-    m_syncDirs = checkSync->Value() != CheckBox::vbUnchecked;
-    const auto sharing = m_readings.share();
-    enableRawFolders(!m_syncDirs);
-    if (!m_syncDirs)
-        return;
-    {
-        const QSignalBlocker blocker(Drive2); // Drive2 follows; Dir2 is moved below
-        Drive2->setDrive(Drive1->Drive());
-    }
-    Dir2->setPath(Dir1->Path());
-    fb2->setPath(Dir1->Path());
-    fb2->Refresh();
-    // When Dir2 was on that folder already, nothing above wrote the count of
-    // the list just re-read; a count always tells what its list holds.
-    writeCount(rawSide());
-}
-
-void frmMain::enableRawFolders(bool enabled)
-{
-    // While the RAW side follows the picture side, its folder and drive lists
-    // can't be chosen, and their grey text says so.
-    for (QWidget *control : {static_cast<QWidget *>(Dir2), static_cast<QWidget *>(Drive2)}) {
-        control->setEnabled(enabled);
-        applyForeColor(control, enabled ? vbBlack : vbGrayText);
-    }
+    setSyncDirs(checkSync->Value() != CheckBox::vbUnchecked);
 }
 
 void frmMain::ComboPicture_Click()
@@ -477,14 +350,12 @@ void frmMain::mnuUndoTrim_Click()
 
 void frmMain::mnuTrimSidecars_Click()
 {
-    m_settings.setValue(sidecarsKey, mnuTrimSidecars->isChecked());
-    m_settings.sync();
+    m_trimCommands->keepOptions();
 }
 
 void frmMain::mnuTrimSubfolders_Click()
 {
-    m_settings.setValue(subfoldersKey, mnuTrimSubfolders->isChecked());
-    m_settings.sync();
+    m_trimCommands->keepOptions();
 }
 
 void frmMain::showTrimPreview()
@@ -570,13 +441,11 @@ void frmMain::mnuAbout_Click()
 
 QString frmMain::farewellPrompt()
 {
-    return QStringLiteral("Thanks for using Quorvel :-) ") + QStringLiteral("\n\n") +
-           QStringLiteral("Don't forget to support the development by comments, suggestions and "
-                          "donations(paypal) to ") +
-           QStringLiteral("\n\n") + QString::fromLatin1(about::makerAddress) +
-           QStringLiteral("  ") + QStringLiteral("\n\n") +
-           QStringLiteral("I will immediately send you a link, where you can find the latest "
-                          "updated version for your future use.");
+    return QStringLiteral("Thanks for using Quorvel :-) \n\nDon't forget to support the "
+                          "development by comments, suggestions and donations(paypal) to \n\n") +
+           QString::fromLatin1(about::makerAddress) +
+           QStringLiteral("  \n\nI will immediately send you a link, where you can find the "
+                          "latest updated version for your future use.");
 }
 
 void frmMain::ShowFarewell()

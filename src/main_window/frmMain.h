@@ -2,7 +2,7 @@
 
 #include "files/FolderReader.h"
 #include "files/Volume.h"
-#include "main_window/FileLists.h"
+#include "main_window/ListSides.h"
 #include "trimming/RecycleFile.h"
 #include "ui/App.h"
 #include "ui/HandlerGuard.h"
@@ -60,7 +60,7 @@ class TrimCommands;
 // refresh work on them, and tests drive them as a user would. The trims and
 // their undo are TrimCommands'; the list refresh sees the window only as its
 // FileLists.
-class frmMain : public QMainWindow, public FileLists
+class frmMain : public QMainWindow, public ListSides
 {
     Q_OBJECT
 
@@ -99,22 +99,10 @@ public:
     void mnuTrimSubfolders_Click();
     void ShowFarewell();
 
-    // FileLists
-    void writeCounts() override;
-    files::FolderReader &folderReadings() override { return m_readings; }
-    files::FolderList &pictureList() override;
-    files::FolderList &rawList() override;
-    void selectEntries(int rawIndex, int pictureIndex) override;
     // Marks on the RAW list what "Trim files" would take now (TrimCommands).
     // Runs after every handler, so the marks follow every change of the lists.
     void showTrimPreview();
 
-    // Keeps both drive lists in step with the mounted volumes: whenever
-    // watcher tells of a change, the volume table takes what mounted reads,
-    // and the drive lists show it. A card put in after start-up can be
-    // chosen; one taken out leaves the lists.
-    void followVolumes(platform::MountWatcher &watcher,
-                       std::function<QList<files::Volume>()> mounted);
     // The screens' colour profiles, for the viewer to show pictures in each
     // screen's colours; set before the viewer first opens. Without them every
     // screen is taken for sRGB.
@@ -124,7 +112,6 @@ public:
     }
 
     static QString farewellPrompt();
-    bool syncDirs() const { return m_syncDirs; }
     // True once the program has begun to end.
     bool isEnding() const { return m_ending; }
     about::frmAbout *aboutBox() const;
@@ -167,23 +154,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // One side of the window: the picture side (1) or the RAW side (2).
-    struct Side
-    {
-        ui::DriveListBox *drive;
-        ui::DirListBox *folders;
-        ui::ComboBox *pattern;
-        ui::FileListBox *files;
-        ui::TextBox *count;
-    };
-    Side pictureSide() const { return {Drive1, Dir1, ComboPicture, fb1, txtNoFiles1}; }
-    Side rawSide() const { return {Drive2, Dir2, ComboRaw, fb2, txtNoFiles2}; }
-    void moveToChosenDrive(const Side &side);
-    void listFolder(const Side &side, const QString &folder);
-    void applyPattern(const Side &side);
-    static void writeCount(const Side &side);
-    void enableRawFolders(bool enabled);
-
     void createControls(const QString &startFolder);
     // The drive, folder, pattern, file and count controls of one side.
     std::tuple<ui::DriveListBox *, ui::DirListBox *, ui::ComboBox *, ui::FileListBox *,
@@ -204,10 +174,8 @@ private:
     trimming::RecycleFunction m_recycle;
     QSettings &m_settings;
     ui::HandlerGuard m_guard;
-    files::FolderReader m_readings;
     // From construction to the end of Form_Load: see the constructor.
     std::optional<files::FolderReader::Sharing> m_loading;
-    bool m_syncDirs = true;
     bool m_ending = false;
     std::unique_ptr<viewer::dlgShowPicture> m_viewer;
     const platform::ScreenProfiles *m_screenProfiles = nullptr;
