@@ -18,6 +18,10 @@ FileListBox::FileListBox(files::FolderList &list, QWidget *parent)
     // every row, and 100,000 names take most of a second to show instead of
     // a few milliseconds.
     setUniformItemSizes(true);
+    // The scroll bar measures the rows' height, not how many the layout has
+    // placed: a row taken out shortens it without a layout (see
+    // rowsAboutToBeRemoved).
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setModel(m_list);
@@ -170,6 +174,26 @@ void FileListBox::RemoveItem(int index)
     }
     if (wasSelected && ListIndex() < 0)
         emit SelectionLost();
+}
+
+void FileListBox::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
+{
+    // QListView lays every row out again after any removal: a rejection in
+    // the viewer would measure 50,000 rows to take one out. Rows of one size
+    // need none of it: those before the gap stay, and each after it moves up
+    // into the place the layout already has for the row before it. Only the
+    // height of the whole shrinks. A list emptied is laid out as usual.
+    const int rows = m_list->count();
+    if (parent.isValid() || end - start + 1 >= rows) {
+        QListView::rowsAboutToBeRemoved(parent, start, end);
+        return;
+    }
+    executeDelayedItemsLayout(); // a layout still to come would be of the old rows
+    const int step = rectForIndex(m_list->index(start)).height() + spacing();
+    QAbstractItemView::rowsAboutToBeRemoved(parent, start, end);
+    const QSize contents = contentsSize();
+    resizeContents(contents.width(), contents.height() - (end - start + 1) * step);
+    updateGeometries();
 }
 
 void FileListBox::mousePressEvent(QMouseEvent *event)

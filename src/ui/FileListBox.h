@@ -94,6 +94,7 @@ signals:
     void SelectionLost();
 
 protected:
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 

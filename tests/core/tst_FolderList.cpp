@@ -93,22 +93,22 @@ void tst_FolderList::reading_data()
     QTest::newRow("read again") << "refresh" << listed << false << true << 1 << -1;
     QTest::newRow("a file added") << "add" << listed + QStringList{"d.jpg"} << false << true << 1
                                   << -1;
-    QTest::newRow("pattern changes") << "pattern *.nef" << QStringList{"a.nef"} << false << true
-                                     << 1 << -1;
-    QTest::newRow("folder replaced") << "replace" << QStringList{"x.jpg"} << false << false << 1
-                                     << -1;
+    QTest::newRow("pattern changes")
+        << "pattern *.nef" << QStringList{"a.nef"} << false << true << 1 << -1;
+    QTest::newRow("folder replaced")
+        << "replace" << QStringList{"x.jpg"} << false << false << 1 << -1;
     QTest::newRow("folder gone") << "remove folder" << listed << true << true << 0 << -1;
     QTest::newRow("pattern changes, folder gone")
         << "remove folder, pattern b*" << QStringList{"b.JPG"} << true << true << 1 << -1;
     QTest::newRow("pattern changes, folder gone, all kept")
         << "remove folder, pattern *.jpg" << listed << true << true << 0 << -1;
-    QTest::newRow("a row removed") << "remove row 1" << QStringList{"a.jpg", "c.jpg"} << false
-                                   << true << 0 << 1;
+    QTest::newRow("a row removed")
+        << "remove row 1" << QStringList{"a.jpg", "c.jpg"} << false << true << 0 << 1;
     QTest::newRow("the last row removed")
         << "remove row 2" << QStringList{"a.jpg", "b.JPG"} << false << true << 0 << 2;
     QTest::newRow("a row outside") << "remove row 3" << listed << false << true << 0 << -1;
-    QTest::newRow("another folder") << "path sub" << QStringList{"in-sub.jpg"} << false << false
-                                    << 1 << -1;
+    QTest::newRow("another folder")
+        << "path sub" << QStringList{"in-sub.jpg"} << false << false << 1 << -1;
 }
 
 void tst_FolderList::reading()

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <QProcess>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <sys/stat.h>
@@ -34,6 +35,8 @@ class tst_FileListBox : public QObject
     Q_OBJECT
 
 private slots:
+    void removedRowNeedsNoLayout_data();
+    void removedRowNeedsNoLayout();
     void writingPathListsAtOnce();
     void patternChangeRereads();
     void refreshSeesOtherProgramsChanges();
@@ -239,6 +242,94 @@ void tst_FileListBox::removeItemReadsNothing()
     // The list shared before the removal is as it was: a trim holding it
     // works on what its question named.
     QCOMPARE(shared->toStringList(), names);
+}
+
+namespace {
+
+// Counts the view's layouts of all its rows.
+class CountingListBox : public FileListBox
+{
+public:
+    using FileListBox::FileListBox;
+    void doItemsLayout() override
+    {
+        ++layouts;
+        FileListBox::doItemsLayout();
+    }
+    int layouts = 0;
+};
+
+} // namespace
+
+void tst_FileListBox::removedRowNeedsNoLayout_data()
+{
+    QTest::addColumn<int>("removed");
+    QTest::addColumn<bool>("atTheEnd");
+    QTest::newRow("the first, at the top") << 0 << false;
+    QTest::newRow("one on screen, at the top") << 3 << false;
+    QTest::newRow("one below the screen") << 150 << false;
+    QTest::newRow("the last, at the top") << 199 << false;
+    QTest::newRow("the first, at the end") << 0 << true;
+    QTest::newRow("one on screen, at the end") << 197 << true;
+    QTest::newRow("the last, at the end") << 199 << true;
+}
+
+// A rejection in the viewer takes one name out of a list of 50,000: the rows
+// are placed by arithmetic, and none is laid out again for it.
+void tst_FileListBox::removedRowNeedsNoLayout()
+{
+    QFETCH(int, removed);
+    QFETCH(bool, atTheEnd);
+    ScratchFolder dir;
+    QVERIFY(dir.isValid());
+    for (int i = 0; i < 200; ++i)
+        QVERIFY(dir.touch(QByteArray::number(1000 + i) + ".jpg"));
+    CountingListBox box(dir.path());
+    box.setPath(dir.path());
+    box.resize(200, 150);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    if (atTheEnd)
+        box.scrollToBottom();
+    QCoreApplication::processEvents();
+    const int step = box.visualRect(box.model()->index(1, 0)).top() -
+                     box.visualRect(box.model()->index(0, 0)).top();
+    QVERIFY(step > 0);
+    box.layouts = 0;
+
+    box.RemoveItem(removed);
+    QCoreApplication::processEvents();
+    QCOMPARE(box.layouts, 0);
+    QCOMPARE(box.ListCount(), 199);
+    const auto placed = [&box] {
+        QList<QRect> rects;
+        for (int row = 0; row < box.ListCount(); ++row)
+            rects.append(box.visualRect(box.model()->index(row, 0)));
+        return rects;
+    };
+    const QList<QRect> rects = placed();
+    for (int row = 0; row < box.ListCount(); ++row) {
+        QCOMPARE(rects[row].top(), rects[0].top() + row * step);
+        if (box.viewport()->rect().contains(rects[row].center())) {
+            QCOMPARE(box.indexAt(rects[row].center()).row(), row);
+            QCOMPARE(box.indexAt(rects[row].center()).data().toString(), box.List(row));
+        }
+    }
+    // Where a layout of the rows left would put them, and as far down.
+    const int scrolledTo = box.verticalScrollBar()->value();
+    const int scrollEnd = box.verticalScrollBar()->maximum();
+    box.doItemsLayout();
+    box.verticalScrollBar()->setValue(scrolledTo);
+    QCOMPARE(placed(), rects);
+    QCOMPARE(box.verticalScrollBar()->maximum(), scrollEnd);
+
+    // The keys reach the last row, and no further.
+    box.setFocus();
+    box.setListIndex(0);
+    QTest::keyClick(&box, Qt::Key_End);
+    QCOMPARE(box.ListIndex(), 198);
+    QTest::keyClick(&box, Qt::Key_Down);
+    QCOMPARE(box.ListIndex(), 198);
 }
 
 void tst_FileListBox::userClicksAndOpens()
