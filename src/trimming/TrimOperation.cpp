@@ -76,7 +76,7 @@ QString TrimOperation::summaryPrompt(int deleted, const QString &makerAddress,
            QStringLiteral("\n\n") +
            QStringLiteral("If you enjoy using the program and want to support the development "
                           "please send comments and suggestions. ") +
-           QStringLiteral("\n\r") +
+           QStringLiteral("\n") +
            QStringLiteral("Your are also welcome to donate $5 to my paypal account ") +
            QStringLiteral("\n\n") + makerAddress + QStringLiteral("  ") + QStringLiteral("\n\n") +
            QStringLiteral("and send me an e-mail to the same address. ") + QStringLiteral("\n") +

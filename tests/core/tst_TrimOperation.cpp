@@ -104,7 +104,7 @@ private slots:
                 "If you REGRET the file(s) can be found in the Recycle Bin and restored :-)\n\n"
                 "This program is fully functional but still under development.\n\n"
                 "If you enjoy using the program and want to support the development please send "
-                "comments and suggestions. \n\r"
+                "comments and suggestions. \n"
                 "Your are also welcome to donate $5 to my paypal account \n\n"
                 "quorvel@example.org  \n\n"
                 "and send me an e-mail to the same address. \n"
