@@ -153,9 +153,9 @@ void frmAbout::lblDisclaimer_Click()
     const QUrl page = productPage();
     if (m_launcher.openUrl(page))
         return;
-    m_messages.show(QStringLiteral("No web browser could be started.\r\n\r\n"
+    m_messages.show(QStringLiteral("No web browser could be started.\n\n"
                                    "To visit the Quorvel website, open this address in your "
-                                   "browser:\r\n") +
+                                   "browser:\n") +
                         page.toString(),
                     platform::MB_OK | platform::MB_ICONWARNING);
 }

@@ -2,6 +2,7 @@
 
 #include "files/FileNames.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -23,12 +24,20 @@ QStringList NameList::toStringList() const
 
 NameList NameList::without(qsizetype index) const
 {
+    // What lies either side of the name, copied whole: a name at a time, a
+    // list of 50,000 took longer than the trash takes to move the file.
+    const size_t at = size_t(index);
+    const quint32 begin = at == 0 ? 0 : m_ends[at - 1];
+    const quint32 length = m_ends[at] - begin;
     NameList rest;
-    rest.reserve(size() - 1, qsizetype(m_bytes.size()) - bytes(index).size());
-    for (qsizetype i = 0; i < size(); ++i) {
-        if (i != index)
-            rest.append(bytes(i));
-    }
+    rest.m_bytes.reserve(m_bytes.size() - length);
+    rest.m_bytes.append(m_bytes, 0, begin);
+    rest.m_bytes.append(m_bytes, begin + length);
+    rest.m_ends.resize(m_ends.size() - 1);
+    std::copy(m_ends.begin(), m_ends.begin() + qsizetype(at), rest.m_ends.begin());
+    std::transform(m_ends.begin() + qsizetype(at) + 1, m_ends.end(),
+                   rest.m_ends.begin() + qsizetype(at),
+                   [length](quint32 end) { return end - length; });
     return rest;
 }
 

@@ -2,27 +2,19 @@
 
 #include "about/frmAbout.h"
 #include "about/Maker.h"
+#include "files/CameraFormats.h"
 #include "files/FileNames.h"
-#include "files/FolderError.h"
-#include "files/VolumeTable.h"
-#include "files/WildcardPattern.h"
+#include "files/FolderList.h"
 #include "main_window/BrowsedFileList.h"
-#include "main_window/dlgTrimFolders.h"
 #include "main_window/modQuorvel.h"
+#include "main_window/TrimCommands.h"
 #include "platform/MessageBox.h"
-#include "platform/MountWatcher.h"
-#include "trimming/TreeTrimOperation.h"
-#include "trimming/TreeTrimPlan.h"
-#include "trimming/TrimOperation.h"
-#include "trimming/UndoTrim.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
 #include "ui/CommandButton.h"
 #include "ui/DirListBox.h"
 #include "ui/DriveListBox.h"
 #include "ui/FileListBox.h"
-#include "ui/ForeColor.h"
-#include "ui/InputBlocker.h"
 #include "ui/Label.h"
 #include "ui/Layout.h"
 #include "ui/MarkedItemDelegate.h"
@@ -36,7 +28,6 @@
 #include <QCoreApplication>
 #include <QMenuBar>
 #include <QScopeGuard>
-#include <QSettings>
 #include <QTimer>
 
 namespace quorvel::main_window {
@@ -45,62 +36,18 @@ using namespace ui;
 
 namespace {
 
-// The settings: whether a trim takes the RAW files' sidecars along, and
-// whether it covers the folders below too.
-const QString sidecarsKey = QStringLiteral("trim/sidecars");
-const QString subfoldersKey = QStringLiteral("trim/subfolders");
-
-const QString trimProgressText = QStringLiteral("Moving RAW files to the trash: %1 of %2");
-
 // Client area of the window, in twips.
 constexpr int clientWidth = 15090;
 constexpr int clientHeight = 6180;
-
-const QStringList &rawPatternEntries()
-{
-    static const QStringList entries = {
-        QStringLiteral("*.nef (Nikon)"),   QStringLiteral("*.crw (Canon)"),
-        QStringLiteral("*.cr2 (Canon)"),   QStringLiteral("*.kdc (Kodak)"),
-        QStringLiteral("*.dcr (Kodak)"),   QStringLiteral("*.mrw (Minolta)"),
-        QStringLiteral("*.orf (Olympus)"), QStringLiteral("*.dng (Adobe)"),
-        QStringLiteral("*.ptx (Pentax)"),  QStringLiteral("*.pef (Pentax)"),
-        QStringLiteral("*.arw (Sony)"),    QStringLiteral("*.raf (Fuji)"),
-        QStringLiteral("*.x3f (Sigma)"),   QStringLiteral("*.raw"),
-        QStringLiteral("-------"),         QStringLiteral("*.jpg"),
-        QStringLiteral("*.tif"),           QStringLiteral("*.tiff")};
-    return entries;
-}
-
-QStringList picturePatternEntries()
-{
-    QStringList entries = {QStringLiteral("*.jpg"), QStringLiteral("*.tif"),
-                           QStringLiteral("*.tiff"), QStringLiteral("-------")};
-    entries += rawPatternEntries().mid(0, 14);
-    return entries;
-}
-
-// The file pattern a pattern entry stands for: its first five characters.
-QString patternOf(const QString &entry)
-{
-    return entry.left(5);
-}
-
-// A drive list follows its folder list onto another volume without raising
-// Change: the folder has moved already, nothing more is to happen.
-void showDriveOf(DriveListBox *drive, const files::VolumeTable &volumes, const QString &folder)
-{
-    const QSignalBlocker blocker(drive);
-    drive->setDrive(volumes.volumeOf(folder));
-}
 
 } // namespace
 
 frmMain::frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, const App &app,
                  platform::Launcher &launcher, trimming::RecycleFunction recycle,
                  QSettings &settings, const QString &startFolder, QWidget *parent)
-    : QMainWindow(parent), m_messages(messages), m_volumes(volumes), m_app(app),
-      m_launcher(launcher), m_recycle(std::move(recycle)), m_settings(settings), m_guard(messages),
-      m_progress(this, m_app.Title), m_progressText(trimProgressText)
+    : QMainWindow(parent), ListSides(volumes, m_guard), m_messages(messages), m_volumes(volumes),
+      m_app(app), m_launcher(launcher), m_recycle(std::move(recycle)), m_settings(settings),
+      m_guard(messages)
 {
     setWindowTitle(m_app.Title);
     // Building the window and loading it are one step of start-up: the folder
@@ -108,10 +55,14 @@ frmMain::frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, co
     // start folder, and on a card of 100,000 files one reading of it for all
     // four saves a whole pass. Nothing waits for the user in between; should
     // Form_Load not follow, the event loop's first pass ends the span.
-    m_loading.emplace(m_readings.share());
+    m_loading.emplace(folderReadings().share());
     QTimer::singleShot(0, this, [this] { m_loading.reset(); });
     createControls(startFolder);
     createMenus();
+    m_trimCommands = std::make_unique<TrimCommands>(
+        TrimCommands::Controls{this, m_app.Title, *this, ComboPicture, ComboRaw, lblToTrim,
+                               mnuUndoTrim, mnuTrimSidecars, mnuTrimSubfolders},
+        m_messages, m_recycle, m_guard, m_settings);
     connectHandlers();
 }
 
@@ -189,8 +140,8 @@ void frmMain::createControls(const QString &startFolder)
     ComboPicture->raise();
     ComboRaw->raise();
 
-    // As laid out: the RAW side's folder and drive follow the picture side.
-    enableRawFolders(false);
+    setSides({Drive1, Dir1, ComboPicture, fb1, txtNoFiles1},
+             {Drive2, Dir2, ComboRaw, fb2, txtNoFiles2});
     checkSync->blockSignals(true);
     checkSync->setValue(CheckBox::vbChecked);
     checkSync->blockSignals(false);
@@ -198,8 +149,8 @@ void frmMain::createControls(const QString &startFolder)
     ComboPicture->setText(QStringLiteral("*.jpg"));
     Dir1->setGuard(&m_guard);
     Dir2->setGuard(&m_guard);
-    fb1->setReadings(&m_readings);
-    fb2->setReadings(&m_readings);
+    fb1->setReadings(&folderReadings());
+    fb2->setReadings(&folderReadings());
     // "Show Picture" needs a selected picture; a refresh that still lists
     // it must not take it away from under the button.
     fb1->setKeepSelection(true);
@@ -212,8 +163,9 @@ std::tuple<DriveListBox *, DirListBox *, ComboBox *, FileListBox *, TextBox *>
 frmMain::createSide(QWidget *client, const QString &startFolder)
 {
     return {new DriveListBox(m_volumes, startFolder, client),
-            new DirListBox(m_volumes, startFolder, client, &m_readings), new ComboBox(client),
-            new FileListBox(startFolder, client), new TextBox(client)};
+            new DirListBox(m_volumes, startFolder, client, &folderReadings()), new ComboBox(client),
+            new FileListBox(*new files::FolderList(startFolder, this), client),
+            new TextBox(client)};
 }
 
 void frmMain::createMenus()
@@ -227,10 +179,8 @@ void frmMain::createMenus()
     mnuEdit->addSeparator();
     mnuTrimSidecars = mnuEdit->addAction(QStringLiteral("Trim &sidecar files too"));
     mnuTrimSidecars->setCheckable(true);
-    mnuTrimSidecars->setChecked(m_settings.value(sidecarsKey, false).toBool());
     mnuTrimSubfolders = mnuEdit->addAction(QStringLiteral("Trim Sub&folders Too"));
     mnuTrimSubfolders->setCheckable(true);
-    mnuTrimSubfolders->setChecked(m_settings.value(subfoldersKey, false).toBool());
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuAbout = mnuHelp->addAction(QStringLiteral("&About Quorvel"));
 }
@@ -288,8 +238,6 @@ void frmMain::connectHandlers()
     // without a choice, the entry in force is shown again.
     for (ComboBox *box : {ComboPicture, ComboRaw})
         connect(box, &ComboBox::TypingEnded, box, &ComboBox::showChosen);
-    connect(&m_treePlanner, &trimming::TreePlanner::planned, this,
-            [this] { m_guard.run([this] { showTreePreview(); }); });
 }
 
 bool frmMain::Form_Load()
@@ -306,7 +254,7 @@ bool frmMain::Form_Load()
     // and counts; the first failure is reported once they have all run.
     std::exception_ptr failure;
     {
-        const auto sharing = m_readings.share();
+        const auto sharing = folderReadings().share();
         const auto step = [&failure](auto &&action) {
             try {
                 action();
@@ -318,23 +266,19 @@ bool frmMain::Form_Load()
         step([&] { ComboPicture->setText(QStringLiteral("*.jpg")); });
         step([&] { fb1->setPattern(ComboPicture->Text()); });
         step([&] { ComboRaw->setText(QStringLiteral("*.nef (Nikon)")); });
-        step([&] { fb2->setPattern(patternOf(ComboRaw->Text())); });
+        step([&] { fb2->setPattern(files::CameraFormats::patternOf(ComboRaw->Text())); });
         step([&] { writeCount(pictureSide()); });
         step([&] { writeCount(rawSide()); });
-        step([&] {
-            for (const QString &entry : rawPatternEntries())
-                ComboRaw->AddItem(entry);
-        });
-        step([&] {
-            for (const QString &entry : picturePatternEntries())
-                ComboPicture->AddItem(entry);
-        });
+        for (const QString &entry : files::CameraFormats::rawSideEntries())
+            ComboRaw->AddItem(entry);
+        for (const QString &entry : files::CameraFormats::pictureSideEntries())
+            ComboPicture->AddItem(entry);
         step([&] { cmdInfo->setEnabled(false); });
-        m_syncDirs = true;
+        startInStep();
         step([&] {
             const QSignalBlocker blocker(
                 checkSync); // already checked in the layout: no folder moves
-            checkSync->setValue(m_syncDirs ? CheckBox::vbChecked : CheckBox::vbUnchecked);
+            checkSync->setValue(syncDirs() ? CheckBox::vbChecked : CheckBox::vbUnchecked);
         });
     }
     m_loading.reset();
@@ -342,57 +286,6 @@ bool frmMain::Form_Load()
         m_guard.run([&failure] { std::rethrow_exception(failure); });
     m_guard.run([this] { showTrimPreview(); });
     return true;
-}
-
-void frmMain::moveToChosenDrive(const Side &side)
-{
-    // Whatever happens, the drive list ends up showing the drive its folder
-    // list is on: after a drive without a medium, that is the drive before.
-    const auto showDrive =
-        qScopeGuard([&] { showDriveOf(side.drive, m_volumes, side.folders->Path()); });
-    const auto sharing = m_readings.share();
-    side.folders->setPath(side.drive->Drive());
-}
-
-void frmMain::listFolder(const Side &side, const QString &folder)
-{
-    side.files->setPath(folder);
-    writeCount(side);
-}
-
-void frmMain::applyPattern(const Side &side)
-{
-    const auto sharing = m_readings.share(); // setPattern and Refresh both read the folder
-    side.files->setPattern(patternOf(side.pattern->Text()));
-    side.files->Refresh();
-    writeCount(side);
-}
-
-void frmMain::writeCount(const Side &side)
-{
-    side.count->setText(QString::number(side.files->ListCount()));
-}
-
-void frmMain::writeCounts()
-{
-    writeCount(pictureSide());
-    writeCount(rawSide());
-}
-
-void frmMain::followVolumes(platform::MountWatcher &watcher,
-                            std::function<QList<files::Volume>()> mounted)
-{
-    connect(&watcher, &platform::MountWatcher::changed, this, [this, mounted = std::move(mounted)] {
-        m_guard.run([&] {
-            m_volumes.setVolumes(mounted());
-            // Each drive list goes on showing the drive its folder
-            // list is on; no folder moves.
-            for (const Side &side : {pictureSide(), rawSide()}) {
-                side.drive->Refresh();
-                showDriveOf(side.drive, m_volumes, side.folders->Path());
-            }
-        });
-    });
 }
 
 void frmMain::Drive1_Change()
@@ -409,53 +302,17 @@ void frmMain::Drive2_Change()
 
 void frmMain::Dir1_Change()
 {
-    // In step, the folder goes into four lists; it is read from the disk once.
-    const auto sharing = m_readings.share();
-    showDriveOf(Drive1, m_volumes, Dir1->Path());
-    if (m_syncDirs) {
-        fb1->setPath(Dir1->Path());
-        fb2->setPath(Dir1->Path());
-        Dir2->setPath(Dir1->Path());
-        writeCounts();
-    } else {
-        listFolder(pictureSide(), Dir1->Path());
-    }
+    pictureFolderChosen();
 }
 
 void frmMain::Dir2_Change()
 {
-    const auto sharing = m_readings.share();
-    showDriveOf(Drive2, m_volumes, Dir2->Path());
-    listFolder(rawSide(), Dir2->Path());
+    rawFolderChosen();
 }
 
 void frmMain::checkSync_Click()
 {
-    m_syncDirs = checkSync->Value() != CheckBox::vbUnchecked;
-    const auto sharing = m_readings.share();
-    enableRawFolders(!m_syncDirs);
-    if (!m_syncDirs)
-        return;
-    {
-        const QSignalBlocker blocker(Drive2); // Drive2 follows; Dir2 is moved below
-        Drive2->setDrive(Drive1->Drive());
-    }
-    Dir2->setPath(Dir1->Path());
-    fb2->setPath(Dir1->Path());
-    fb2->Refresh();
-    // When Dir2 was on that folder already, nothing above wrote the count of
-    // the list just re-read; a count always tells what its list holds.
-    writeCount(rawSide());
-}
-
-void frmMain::enableRawFolders(bool enabled)
-{
-    // While the RAW side follows the picture side, its folder and drive lists
-    // can't be chosen, and their grey text says so.
-    for (QWidget *control : {static_cast<QWidget *>(Dir2), static_cast<QWidget *>(Drive2)}) {
-        control->setEnabled(enabled);
-        applyForeColor(control, enabled ? vbBlack : vbGrayText);
-    }
+    setSyncDirs(checkSync->Value() != CheckBox::vbUnchecked);
 }
 
 void frmMain::ComboPicture_Click()
@@ -484,140 +341,32 @@ void frmMain::cmdQuorvel_Click()
     // the focus leaving the box.
     ComboPicture->showChosen();
     ComboRaw->showChosen();
-    if (mnuTrimSubfolders->isChecked()) {
-        trimTree();
-        return;
-    }
-    trimming::TrimOperation trim(*this, m_messages, m_recycle,
-                                 QString::fromLatin1(about::makerAddress));
-    trim.setSidecars(mnuTrimSidecars->isChecked());
-    // Kept however the run ends: a refresh that fails after the files went
-    // must not take the way back with it.
-    const auto keepForUndo = qScopeGuard([this, &trim] {
-        if (trim.trashed().empty())
-            return;
-        m_trims.push_back(trim.trashed());
-        mnuUndoTrim->setEnabled(true);
-    });
-    trim.run();
-}
-
-void frmMain::trimTree()
-{
-    // The plan the preview counted, waited for should the walk still be under
-    // way: the one the user is shown before the question is the one that runs.
-    m_treePlanner.request(treePlanSource());
-    std::shared_ptr<const trimming::TreeTrimPlan> plan;
-    {
-        Screen::setMousePointer(Screen::vbHourglass);
-        const auto restore = qScopeGuard([] { Screen::setMousePointer(Screen::vbDefault); });
-        plan = m_treePlanner.wait();
-    }
-    if (!plan) // a folder that can't be read: the failure is the user's answer
-        plan = trimming::TreePlanner::plan(treePlanSource(), std::atomic<bool>(false));
-    if (!m_trimFolders)
-        m_trimFolders = new dlgTrimFolders(this);
-    trimming::TreeTrimOperation trim(*this, m_messages, m_recycle,
-                                     QString::fromLatin1(about::makerAddress));
-    const auto keepForUndo = qScopeGuard([this, &trim] {
-        if (trim.trashed().empty())
-            return;
-        m_trims.push_back(trim.trashed());
-        mnuUndoTrim->setEnabled(true);
-    });
-    trim.run(*plan, *m_trimFolders, mnuTrimSidecars->isChecked());
+    m_trimCommands->trim();
 }
 
 void frmMain::mnuUndoTrim_Click()
 {
-    if (m_trims.empty())
-        return;
-    const std::vector<platform::TrashedFile> files = std::move(m_trims.back());
-    m_trims.pop_back();
-    mnuUndoTrim->setEnabled(!m_trims.empty());
-    m_progressText = QStringLiteral("Putting files back from the trash: %1 of %2");
-    const auto restoreText = qScopeGuard([this] { m_progressText = trimProgressText; });
-    trimming::UndoTrim(*this, m_messages).run(files);
+    m_trimCommands->undo();
 }
 
 void frmMain::mnuTrimSidecars_Click()
 {
-    m_settings.setValue(sidecarsKey, mnuTrimSidecars->isChecked());
-    m_settings.sync();
+    m_trimCommands->keepOptions();
 }
 
 void frmMain::mnuTrimSubfolders_Click()
 {
-    m_settings.setValue(subfoldersKey, mnuTrimSubfolders->isChecked());
-    m_settings.sync();
-}
-
-trimming::TreePlanner::Source frmMain::treePlanSource() const
-{
-    // The patterns as the lists go by them, not as the boxes show them.
-    return {
-        fb1->sharedNames(), fb2->sharedNames(),          fb1->Path(), fb2->Path(), fb1->Pattern(),
-        fb2->Pattern(),     mnuTrimSidecars->isChecked()};
+    m_trimCommands->keepOptions();
 }
 
 void frmMain::showTrimPreview()
 {
-    const bool listsChanged = m_preview.update(fb2->sharedNames(), fb1->sharedNames(), fb2->Path(),
-                                               mnuTrimSidecars->isChecked());
-    const bool ofTree = mnuTrimSubfolders->isChecked();
-    const bool modeChanged = ofTree != m_previewOfTree;
-    m_previewOfTree = ofTree;
-    if (!ofTree) {
-        // No walk of a tree runs, and no plan is kept, while none is wanted.
-        m_treePlanner.clear();
-        if (listsChanged || modeChanged)
-            showFolderPreview();
-        return;
-    }
-    const bool newWalk = m_treePlanner.request(treePlanSource());
-    if (newWalk || listsChanged || modeChanged)
-        showTreePreview();
+    m_trimCommands->showPreview();
 }
 
-void frmMain::showFolderPreview()
+dlgTrimFolders *frmMain::trimFolders() const
 {
-    const std::vector<int> &rows = m_preview.rawFiles();
-    fb2->setMarkedRows(rows, m_preview.sidecarNotes());
-    lblToTrim->setCaption(QStringLiteral("%1 to trim").arg(rows.size()));
-}
-
-void frmMain::showTreePreview()
-{
-    // Until the walk below has ended, or when a folder could not be read,
-    // what the folder shown would lose.
-    const std::shared_ptr<const trimming::TreeTrimPlan> plan = m_treePlanner.current();
-    if (!plan) {
-        showFolderPreview();
-        return;
-    }
-    // The marks are those of the folder shown: its pair in the plan, which is
-    // read from the same folder the list was. Should a file have come or gone
-    // between the two readings, the list's own names are marked.
-    const trimming::TreeTrimPlan::Pair *shown = nullptr;
-    for (const trimming::TreeTrimPlan::Pair &pair : plan->pairs()) {
-        if (pair.relativePath.isEmpty())
-            shown = &pair;
-    }
-    if (shown && *shown->rawNames == *fb2->sharedNames()) {
-        QHash<int, QString> notes;
-        for (size_t k = 0; k < shown->toTrim.size(); ++k) {
-            if (!shown->sidecars[k].isEmpty())
-                notes.insert(shown->toTrim[k],
-                             QStringLiteral("+ ") + shown->sidecars[k].join(u", "));
-        }
-        fb2->setMarkedRows(shown->toTrim, notes);
-    } else if (shown) {
-        fb2->setMarkedRows(m_preview.rawFiles(), m_preview.sidecarNotes());
-    } else {
-        // The folder shown is left alone (no pictures beside its RAW files).
-        fb2->setMarkedRows({}, {});
-    }
-    lblToTrim->setCaption(QStringLiteral("%1 to trim").arg(plan->filesToTrim()));
+    return m_trimCommands->trimFolders();
 }
 
 void frmMain::fb1_Click()
@@ -693,13 +442,11 @@ void frmMain::mnuAbout_Click()
 
 QString frmMain::farewellPrompt()
 {
-    return QStringLiteral("Thanks for using Quorvel :-) ") + QStringLiteral("\r\n\r\n") +
-           QStringLiteral("Don't forget to support the development by comments, suggestions and "
-                          "donations(paypal) to ") +
-           QStringLiteral("\r\n\r\n") + QString::fromLatin1(about::makerAddress) +
-           QStringLiteral("  ") + QStringLiteral("\r\n\r\n") +
-           QStringLiteral("I will immediately send you a link, where you can find the latest "
-                          "updated version for your future use.");
+    return QStringLiteral("Thanks for using Quorvel :-) \n\nDon't forget to support the "
+                          "development by comments, suggestions and donations(paypal) to \n\n") +
+           QString::fromLatin1(about::makerAddress) +
+           QStringLiteral("  \n\nI will immediately send you a link, where you can find the "
+                          "latest updated version for your future use.");
 }
 
 void frmMain::ShowFarewell()
@@ -746,56 +493,6 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     if (watched == centralWidget() && event->type() == QEvent::MouseButtonRelease)
         guarded(&frmMain::Form_Click);
     return QMainWindow::eventFilter(watched, event);
-}
-
-// What the trim reads and does on this window.
-
-trimming::TrimLists frmMain::lists() const
-{
-    // The folders the names were read from: the folder lists' own, except
-    // after a failed move of a list, when only these are safe.
-    return {fb1->sharedNames(), fb2->sharedNames(), fb1->Path(),
-            fb2->Path(),        fb1->Pattern(),     fb2->folderIdentity()};
-}
-
-QString frmMain::rawPatternText() const
-{
-    return ComboRaw->Text();
-}
-
-QString frmMain::picturePatternText() const
-{
-    return ComboPicture->Text();
-}
-
-void frmMain::beginWork()
-{
-    m_progress.begin(m_progressText);
-    Screen::setMousePointer(Screen::vbHourglass);
-    m_inputBlocker = std::make_unique<InputBlocker>(this);
-}
-
-void frmMain::progress(int done, int total)
-{
-    m_progress.update(done, total);
-}
-
-void frmMain::endWork()
-{
-    m_progress.end();
-    m_inputBlocker.reset();
-    Screen::setMousePointer(Screen::vbDefault);
-}
-
-void frmMain::selectEntries(int rawIndex, int pictureIndex)
-{
-    fb2->setListIndex(rawIndex);
-    fb1->setListIndex(pictureIndex);
-}
-
-void frmMain::refreshFileLists()
-{
-    modQuorvel::RefreshFileLists(*this);
 }
 
 } // namespace quorvel::main_window

@@ -2,12 +2,8 @@
 
 #include "files/FolderReader.h"
 #include "files/Volume.h"
-#include "main_window/WorkProgress.h"
-#include "platform/Trash.h"
+#include "main_window/ListSides.h"
 #include "trimming/RecycleFile.h"
-#include "trimming/TreePlanner.h"
-#include "trimming/TrimHost.h"
-#include "trimming/TrimPreview.h"
 #include "ui/App.h"
 #include "ui/HandlerGuard.h"
 
@@ -17,7 +13,6 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <tuple>
-#include <vector>
 
 class QAction;
 class QMenu;
@@ -41,17 +36,12 @@ class CommandButton;
 class DirListBox;
 class DriveListBox;
 class FileListBox;
-class InputBlocker;
 class Label;
 class TextBox;
 } // namespace quorvel::ui
 
 namespace quorvel::viewer {
 class dlgShowPicture;
-}
-
-namespace quorvel::trimming {
-class TreeTrimPlan;
 }
 
 namespace quorvel::about {
@@ -61,15 +51,16 @@ class frmAbout;
 namespace quorvel::main_window {
 
 class dlgTrimFolders;
+class TrimCommands;
 
 // The main window: the picture side (Drive1, Dir1, fb1) and the RAW side
 // (Drive2, Dir2, fb2) with their patterns and counts, kept in step while
 // "Synchronise directories" is checked, and the commands that act on them.
 // Its controls are public under their own names: the viewer and the list
-// refresh work on them, and tests drive them as a user would. The trim and
-// its undo see the window only as their TrimHost: snapshots of the two lists'
-// names, the RAW folder and the patterns, the busy state and the refresh.
-class frmMain : public QMainWindow, private trimming::TrimHost
+// refresh work on them, and tests drive them as a user would. The trims and
+// their undo are TrimCommands'; the list refresh sees the window only as its
+// FileLists.
+class frmMain : public QMainWindow, public ListSides
 {
     Q_OBJECT
 
@@ -108,20 +99,10 @@ public:
     void mnuTrimSubfolders_Click();
     void ShowFarewell();
 
-    // Rewrites both count boxes from their lists.
-    void writeCounts();
-    // Marks on the RAW list what "Trim files" would take now, with the
-    // sidecars that would go along, and writes their number beside the count:
-    // with sub-folders trimmed too, the number of the whole tree.
+    // Marks on the RAW list what "Trim files" would take now (TrimCommands).
     // Runs after every handler, so the marks follow every change of the lists.
     void showTrimPreview();
 
-    // Keeps both drive lists in step with the mounted volumes: whenever
-    // watcher tells of a change, the volume table takes what mounted reads,
-    // and the drive lists show it. A card put in after start-up can be
-    // chosen; one taken out leaves the lists.
-    void followVolumes(platform::MountWatcher &watcher,
-                       std::function<QList<files::Volume>()> mounted);
     // The screens' colour profiles, for the viewer to show pictures in each
     // screen's colours; set before the viewer first opens. Without them every
     // screen is taken for sRGB.
@@ -131,15 +112,12 @@ public:
     }
 
     static QString farewellPrompt();
-    bool syncDirs() const { return m_syncDirs; }
     // True once the program has begun to end.
     bool isEnding() const { return m_ending; }
     about::frmAbout *aboutBox() const;
-    // What the four folder and file lists read their folders through.
-    files::FolderReader &folderReadings() { return m_readings; }
     viewer::dlgShowPicture *viewer() const { return m_viewer.get(); }
     // The folders of a trim of sub-folders too; null before the first.
-    dlgTrimFolders *trimFolders() const { return m_trimFolders; }
+    dlgTrimFolders *trimFolders() const;
 
     ui::DriveListBox *Drive1;
     ui::DirListBox *Dir1;
@@ -176,23 +154,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // One side of the window: the picture side (1) or the RAW side (2).
-    struct Side
-    {
-        ui::DriveListBox *drive;
-        ui::DirListBox *folders;
-        ui::ComboBox *pattern;
-        ui::FileListBox *files;
-        ui::TextBox *count;
-    };
-    Side pictureSide() const { return {Drive1, Dir1, ComboPicture, fb1, txtNoFiles1}; }
-    Side rawSide() const { return {Drive2, Dir2, ComboRaw, fb2, txtNoFiles2}; }
-    void moveToChosenDrive(const Side &side);
-    void listFolder(const Side &side, const QString &folder);
-    void applyPattern(const Side &side);
-    static void writeCount(const Side &side);
-    void enableRawFolders(bool enabled);
-
     void createControls(const QString &startFolder);
     // The drive, folder, pattern, file and count controls of one side.
     std::tuple<ui::DriveListBox *, ui::DirListBox *, ui::ComboBox *, ui::FileListBox *,
@@ -205,22 +166,6 @@ private:
     viewer::dlgShowPicture &viewerDialog();
     // Opens the viewer on the list's selected name, browsing that list.
     void showInViewer(ui::FileListBox *list);
-    void trimTree();
-    // What a trim of sub-folders too is planned from: the lists as they stand.
-    trimming::TreePlanner::Source treePlanSource() const;
-    // The marks and count of a trim of the folder shown, and of the tree.
-    void showFolderPreview();
-    void showTreePreview();
-
-    // TrimHost
-    trimming::TrimLists lists() const override;
-    QString rawPatternText() const override;
-    QString picturePatternText() const override;
-    void beginWork() override;
-    void progress(int done, int total) override;
-    void endWork() override;
-    void selectEntries(int rawIndex, int pictureIndex) override;
-    void refreshFileLists() override;
 
     platform::MessageBox &m_messages;
     files::VolumeTable &m_volumes;
@@ -229,30 +174,15 @@ private:
     trimming::RecycleFunction m_recycle;
     QSettings &m_settings;
     ui::HandlerGuard m_guard;
-    files::FolderReader m_readings;
     // From construction to the end of Form_Load: see the constructor.
     std::optional<files::FolderReader::Sharing> m_loading;
-    bool m_syncDirs = true;
     bool m_ending = false;
     std::unique_ptr<viewer::dlgShowPicture> m_viewer;
     const platform::ScreenProfiles *m_screenProfiles = nullptr;
     QPointer<about::frmAbout> m_about;
-    std::unique_ptr<ui::InputBlocker> m_inputBlocker;
-    WorkProgress m_progress;
-    QString m_progressText;
     // Handlers running, nested ones counted: the marks follow the outermost.
     int m_handlerDepth = 0;
-    trimming::TrimPreview m_preview;
-    // With sub-folders trimmed too, what the trim takes from the whole tree,
-    // made on a thread of its own for the lists as read and kept until one is
-    // read again, so that neither keys moving through a list nor a folder
-    // with a huge tree below wait for a walk. What the preview counts is what
-    // the trim then shows and takes.
-    trimming::TreePlanner m_treePlanner;
-    bool m_previewOfTree = false;
-    dlgTrimFolders *m_trimFolders = nullptr;
-    // What each trim of this run moved, the latest last: what Undo puts back.
-    std::vector<std::vector<platform::TrashedFile>> m_trims;
+    std::unique_ptr<TrimCommands> m_trimCommands;
 };
 
 } // namespace quorvel::main_window

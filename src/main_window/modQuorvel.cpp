@@ -1,17 +1,18 @@
 #include "main_window/modQuorvel.h"
 
-#include "main_window/frmMain.h"
-#include "ui/FileListBox.h"
+#include "files/FolderList.h"
+#include "files/FolderReader.h"
+#include "main_window/FileLists.h"
 
 namespace quorvel::main_window::modQuorvel {
 
-void RefreshFileLists(frmMain &form)
+void RefreshFileLists(FileLists &lists)
 {
     // In step both lists show one folder: one reading of it serves both.
-    const auto sharing = form.folderReadings().share();
-    form.fb1->Refresh();
-    form.fb2->Refresh();
-    form.writeCounts();
+    const auto sharing = lists.folderReadings().share();
+    lists.pictureList().refresh();
+    lists.rawList().refresh();
+    lists.writeCounts();
 }
 
 } // namespace quorvel::main_window::modQuorvel

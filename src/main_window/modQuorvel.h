@@ -2,14 +2,14 @@
 
 namespace quorvel::main_window {
 
-class frmMain;
+class FileLists;
 
 namespace modQuorvel {
 
 // Re-reads both file lists of the main window and rewrites both counts, after
 // files were moved away. Changes no folder and no pattern. A list that can't
 // be read throws FolderError to the caller.
-void RefreshFileLists(frmMain &form);
+void RefreshFileLists(FileLists &lists);
 
 } // namespace modQuorvel
 

@@ -1,12 +1,12 @@
 #include "pictures/Picture.h"
 
+#include "files/CameraFormats.h"
 #include "files/FileNames.h"
 #include "files/RegularFile.h"
 #include "pictures/ColourSpace.h"
 #include "pictures/FileFormat.h"
 #include "pictures/Orientation.h"
 
-#include <array>
 #include <cerrno>
 #include <libraw/libraw.h>
 #include <memory>
@@ -46,18 +46,9 @@ namespace {
 // viewer's box, that would pass for the photograph. They are shown through
 // the preview LibRaw finds in them, the one the camera made for its own
 // screen, which is the photograph as the camera rendered it.
-constexpr std::array rawExtensions{"3fr", "arw", "cr2", "cr3", "crw", "dcr", "dng", "erf", "iiq",
-                                   "kdc", "mef", "mos", "mrw", "nef", "nrw", "orf", "pef", "ptx",
-                                   "raf", "raw", "rw2", "rwl", "sr2", "srf", "srw", "x3f"};
-
 bool isCameraRaw(const QString &fileName)
 {
-    const QString suffix = QFileInfo(fileName).suffix().toLower();
-    for (const char *extension : rawExtensions) {
-        if (suffix == QLatin1String(extension))
-            return true;
-    }
-    return false;
+    return files::CameraFormats::isRawExtension(QFileInfo(fileName).suffix());
 }
 
 // A picture is decoded at the size shown, so the reader's guard against

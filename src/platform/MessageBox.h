@@ -25,7 +25,7 @@ public:
     virtual ~MessageBox() = default;
 
     // Shows prompt modally and returns the button pressed (IDOK, IDYES, IDNO).
-    // Line breaks in prompt are "\r\n". An empty title means the program's title.
+    // Line breaks in prompt are "\n". An empty title means the program's title.
     virtual int show(const QString &prompt, int flags, const QString &title = QString()) = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "trimming/CommandLineTrim.h"
 
+#include "files/CameraFormats.h"
 #include "files/FileNames.h"
 #include "files/FolderError.h"
 #include "files/FolderListing.h"
@@ -275,14 +276,14 @@ std::optional<QString> CommandLineTrim::patternOf(const QString &argument, QStri
             return refuse(QStringLiteral("'%1' has no extension: a pattern is '*.ext' or a "
                                          "name with wildcards such as 'DSC_*.nef'")
                               .arg(shownText(pattern.toString())));
-        // The window takes an entry's first five characters: "*.tiff" is
-        // "*.tif", which lists the .tiff files through the three-letter
-        // rule. A name with wildcards such as "DSC_*.nef" is not cut.
+        // An extension goes by the window's rule: "*.tiff" is "*.tif".
+        // A name with wildcards such as "DSC_*.nef" is not cut.
         const QStringView extension = pattern.sliced(2);
         const bool plainExtension = pattern.startsWith(u"*.") && extension.size() > 3 &&
                                     !extension.contains(u'*') && !extension.contains(u'?') &&
                                     !pattern[4].isHighSurrogate();
-        patterns.append((plainExtension ? pattern.first(5) : pattern).toString());
+        patterns.append(plainExtension ? files::CameraFormats::patternOf(pattern)
+                                       : pattern.toString());
     }
     return patterns.join(u';');
 }

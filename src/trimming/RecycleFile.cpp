@@ -15,9 +15,8 @@ int RecycleFile(const QString &filePath, bool confirm, platform::MessageBox &mes
     // exactly the file that moves.
     const QByteArray path = files::encodeFileName(filePath);
     if (confirm) {
-        const QString prompt =
-            QStringLiteral("Do you want to move this file to the trash?\r\n\r\n") +
-            files::visibleName(filePath);
+        const QString prompt = QStringLiteral("Do you want to move this file to the trash?\n\n") +
+                               files::visibleName(filePath);
         const int answer = messages.show(prompt, platform::MB_YESNO | platform::MB_ICONWARNING |
                                                      platform::MB_DEFBUTTON2);
         if (answer != platform::IDYES)

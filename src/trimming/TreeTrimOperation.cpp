@@ -35,10 +35,9 @@ void TreeTrimOperation::run(const TreeTrimPlan &plan, FolderWindow &window, bool
         });
         if (table.filesToTrim() == 0) {
             const QString skipped = table.skippedLine();
-            m_messages.show(
-                QStringLiteral("No files to trim. Change path or file pattern.") +
-                    (skipped.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + skipped),
-                MB_OK | MB_ICONINFORMATION);
+            m_messages.show(QStringLiteral("No files to trim. Change path or file pattern.") +
+                                (skipped.isEmpty() ? QString() : QStringLiteral("\n\n") + skipped),
+                            MB_OK | MB_ICONINFORMATION);
             return;
         }
         const QString rawPattern = m_host.rawPatternText();

@@ -23,16 +23,16 @@ TrimOperation::TrimOperation(TrimHost &host, MessageBox &messages, RecycleFuncti
 QString TrimOperation::confirmationPrompt(const QString &rawPattern, const QString &picturePattern,
                                           std::optional<int> sidecars, const QString &total)
 {
-    const QString totalLine = total.isEmpty() ? QString() : QStringLiteral("\r\n") + total;
+    const QString totalLine = total.isEmpty() ? QString() : QStringLiteral("\n") + total;
     const QString sidecarLine =
-        sidecars ? QStringLiteral("\r\n%1 sidecar file(s) go to the trash with their RAW files")
+        sidecars ? QStringLiteral("\n%1 sidecar file(s) go to the trash with their RAW files")
                        .arg(*sidecars)
                  : QString();
     return QStringLiteral("You are about to trim your RAW-files (pattern: ") + rawPattern +
-           QStringLiteral(") so only ") + QStringLiteral("\r\n") +
+           QStringLiteral(") so only ") + QStringLiteral("\n") +
            QStringLiteral("the files with the same name as your picture files (pattern: ") +
            picturePattern + QStringLiteral(") remains") + totalLine + sidecarLine +
-           QStringLiteral("\r\n\r\n") +
+           QStringLiteral("\n\n") +
            QStringLiteral("Are you absolutly sure you want to delete file(s) ?");
 }
 
@@ -44,7 +44,7 @@ QString TrimOperation::confirmationTitle(const QString &rawPattern)
 QString TrimOperation::failurePrompt(const QString &fileName, int result)
 {
     return QStringLiteral("For some reason the file ") + files::visibleName(fileName) +
-           QStringLiteral(" can't be deleted. ") + QStringLiteral("\r\n\r\n") +
+           QStringLiteral(" can't be deleted. ") + QStringLiteral("\n\n") +
            QStringLiteral("Reported error no: ") + QString::number(result);
 }
 
@@ -55,7 +55,7 @@ QString TrimOperation::folderFailurePrompt(const QString &folder, int result)
                                              "the lists and look again before you trim.")
                             : QStringLiteral("it can't be read.");
     return QStringLiteral("Nothing was moved from ") + files::visibleName(folder) +
-           QStringLiteral(": ") + why + QStringLiteral("\r\n\r\n") +
+           QStringLiteral(": ") + why + QStringLiteral("\n\n") +
            QStringLiteral("Reported error no: ") + QString::number(result);
 }
 
@@ -63,25 +63,23 @@ QString TrimOperation::summaryPrompt(int deleted, const QString &makerAddress,
                                      std::optional<int> sidecars, int picturesBack)
 {
     const QString sidecarLine =
-        sidecars ? QStringLiteral("\r\nand %1 sidecar file(s) with them").arg(*sidecars)
-                 : QString();
+        sidecars ? QStringLiteral("\nand %1 sidecar file(s) with them").arg(*sidecars) : QString();
     const QString backLine =
-        picturesBack > 0 ? QStringLiteral("\r\n%1 kept: their pictures are back").arg(picturesBack)
+        picturesBack > 0 ? QStringLiteral("\n%1 kept: their pictures are back").arg(picturesBack)
                          : QString();
     return QStringLiteral("You have deleted ") + QString::number(deleted) +
-           QStringLiteral(" file(s)") + sidecarLine + backLine + QStringLiteral("\r\n\r\n") +
+           QStringLiteral(" file(s)") + sidecarLine + backLine + QStringLiteral("\n\n") +
            QStringLiteral(
                "If you REGRET the file(s) can be found in the Recycle Bin and restored :-)") +
-           QStringLiteral("\r\n\r\n") +
+           QStringLiteral("\n\n") +
            QStringLiteral("This program is fully functional but still under development.") +
-           QStringLiteral("\r\n\r\n") +
+           QStringLiteral("\n\n") +
            QStringLiteral("If you enjoy using the program and want to support the development "
                           "please send comments and suggestions. ") +
-           QStringLiteral("\n\r") +
+           QStringLiteral("\n") +
            QStringLiteral("Your are also welcome to donate $5 to my paypal account ") +
-           QStringLiteral("\r\n\r\n") + makerAddress + QStringLiteral("  ") +
-           QStringLiteral("\r\n\r\n") +
-           QStringLiteral("and send me an e-mail to the same address. ") + QStringLiteral("\r\n") +
+           QStringLiteral("\n\n") + makerAddress + QStringLiteral("  ") + QStringLiteral("\n\n") +
+           QStringLiteral("and send me an e-mail to the same address. ") + QStringLiteral("\n") +
            QStringLiteral("I will immediately send you a link, where you can find the latest "
                           "updated version for your future use.");
 }

@@ -46,14 +46,14 @@ QString UndoTrim::reportPrompt(int restored, const QList<Failure> &failures)
     QString prompt = QStringLiteral("%1 file(s) put back where they were.").arg(restored);
     if (failures.isEmpty())
         return prompt;
-    prompt += QStringLiteral("\r\n\r\n%1 file(s) stay in the trash:").arg(failures.size());
+    prompt += QStringLiteral("\n\n%1 file(s) stay in the trash:").arg(failures.size());
     // Named as every message names a file: a line break in a name would
     // otherwise read as the start of the next file's line.
     for (const Failure &failure : failures.first(std::min(namesShown, failures.size())))
-        prompt += QStringLiteral("\r\n") + files::visibleName(failure.path) + QStringLiteral(" (") +
+        prompt += QStringLiteral("\n") + files::visibleName(failure.path) + QStringLiteral(" (") +
                   reason(failure.error) + QStringLiteral(")");
     if (failures.size() > namesShown)
-        prompt += QStringLiteral("\r\nand %1 more").arg(failures.size() - namesShown);
+        prompt += QStringLiteral("\nand %1 more").arg(failures.size() - namesShown);
     return prompt;
 }
 

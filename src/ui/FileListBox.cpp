@@ -1,28 +1,34 @@
 #include "ui/FileListBox.h"
 
 #include "files/FileNames.h"
-#include "files/FolderListing.h"
-#include "files/FolderReader.h"
-#include "files/FolderSnapshot.h"
+#include "files/FolderList.h"
 #include "ui/Keys.h"
-#include "ui/NameListModel.h"
 
-#include <algorithm>
-#include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <utility>
 
 namespace quorvel::ui {
-FileListBox::FileListBox(const QString &startFolder, QWidget *parent)
-    : QListView(parent), m_model(new NameListModel(this)), m_path(startFolder)
+
+FileListBox::FileListBox(files::FolderList &list, QWidget *parent)
+    : QListView(parent), m_list(&list)
 {
-    // Without uniform item sizes the view measures every row: 100,000 names
-    // then take most of a second to show instead of a few milliseconds.
+    // Rows placed by arithmetic: without uniform item sizes the view measures
+    // every row, and 100,000 names take most of a second to show instead of
+    // a few milliseconds.
     setUniformItemSizes(true);
+    // The scroll bar measures the rows' height, not how many the layout has
+    // placed: a row taken out shortens it without a layout (see
+    // rowsAboutToBeRemoved).
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setModel(m_model);
+    setModel(m_list);
+    // Connected after the view's and the selection model's own, so that a
+    // kept selection is set once they have dropped theirs.
+    connect(m_list, &files::FolderList::modelAboutToBeReset, this, &FileListBox::rememberSelection);
+    connect(m_list, &files::FolderList::modelReset, this, &FileListBox::restoreSelection);
     // Click follows the selection, not the keyboard focus: a list gets a
     // current row as soon as it takes the focus, with nothing selected yet.
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -37,99 +43,90 @@ FileListBox::FileListBox(const QString &startFolder, QWidget *parent)
     connect(this, &QListView::doubleClicked, this, &FileListBox::DblClick);
 }
 
+FileListBox::FileListBox(const QString &startFolder, QWidget *parent)
+    : FileListBox(*new files::FolderList(startFolder), parent)
+{
+    m_list->setParent(this);
+}
+
+QString FileListBox::Path() const
+{
+    return m_list->path();
+}
+
+files::FolderIdentity FileListBox::folderIdentity() const
+{
+    return m_list->folderIdentity();
+}
+
 void FileListBox::setPath(const QString &folder)
 {
-    const QString clean = QDir::cleanPath(QDir(m_path).absoluteFilePath(folder));
-    replaceEntries(clean, read(clean));
+    m_list->setPath(folder);
+}
+
+QString FileListBox::Pattern() const
+{
+    return m_list->pattern();
 }
 
 void FileListBox::setPattern(const QString &pattern)
 {
-    // The new pattern holds even when the folder can't be read just now (a
-    // card pulled out, to be put back): the list must only ever hold what
-    // the pattern named beside it takes, or a trim would move files of a
-    // kind its question never named. Until the folder is read again, the
-    // list keeps those of its entries that the new pattern takes.
-    m_pattern = files::WildcardPattern(pattern);
-    Reading reading;
-    try {
-        reading = read(m_path);
-    } catch (...) {
-        const files::NameList &listed = m_model->names();
-        files::NameList kept;
-        for (qsizetype i = 0; i < listed.size(); ++i) {
-            if (m_pattern.matches(listed.at(i)))
-                kept.append(listed.bytes(i));
-        }
-        if (kept.size() != listed.size())
-            replaceEntries(m_path, {std::move(kept), m_identity});
-        throw;
-    }
-    replaceEntries(m_path, std::move(reading));
+    m_list->setPattern(pattern);
 }
 
 void FileListBox::Refresh()
 {
-    replaceEntries(m_path, read(m_path));
+    m_list->refresh();
 }
 
-FileListBox::Reading FileListBox::read(const QString &folder) const
+void FileListBox::setReadings(files::FolderReader *readings)
 {
-    const std::shared_ptr<const files::FolderSnapshot> reading =
-        m_readings ? m_readings->reading(folder)
-                   : std::make_shared<const files::FolderSnapshot>(folder);
-    return {files::FolderListing::fileNames(*reading, m_pattern),
-            {reading->device(), reading->inode()}};
+    m_list->setReadings(readings);
 }
 
-void FileListBox::replaceEntries(QString folder, Reading reading)
+void FileListBox::rememberSelection()
 {
-    files::NameList &names = reading.names;
+    m_selectedBefore = FileName();
+    m_pathBefore = m_list->path();
+    // A new listing starts without a selection, and a kept one is no new
+    // choice: no Click is raised for either.
+    m_keepingSelection = true;
+}
+
+void FileListBox::restoreSelection()
+{
     // Where kept, a name that is still listed stays selected: re-reading a
     // folder is no new choice. Elsewhere, or once the name has gone, nothing is.
-    const QString selected = FileName();
-    const bool sameFolder = folder == m_path;
-    m_path = std::move(folder);
-    m_identity = reading.identity;
+    const QString selected = std::exchange(m_selectedBefore, QString());
+    const bool sameFolder = m_list->path() == m_pathBefore;
     const int kept = m_keepSelection && sameFolder && !selected.isNull()
-                         ? int(names.indexOf(files::encodeFileName(selected)))
+                         ? int(m_list->names().indexOf(files::encodeFileName(selected)))
                          : -1;
-    {
-        // A new listing starts without a selection, and a kept one is no new
-        // choice: no Click is raised for either.
-        const QScopedValueRollback keeping(m_keepingSelection, true);
-        m_model->setNames(std::move(names));
-        if (kept >= 0)
-            selectionModel()->setCurrentIndex(m_model->index(kept),
-                                              QItemSelectionModel::ClearAndSelect);
-    }
+    if (kept >= 0)
+        selectionModel()->setCurrentIndex(m_list->index(kept), QItemSelectionModel::ClearAndSelect);
+    m_keepingSelection = false;
     if (!selected.isNull() && kept < 0)
         emit SelectionLost();
 }
 
 int FileListBox::ListCount() const
 {
-    return int(m_model->names().size());
+    return m_list->count();
 }
 
 QString FileListBox::List(int index) const
 {
-    return index >= 0 && index < ListCount() ? m_model->names().at(index) : QString();
-}
-
-QStringList FileListBox::Names() const
-{
-    return m_model->names().toStringList();
+    return m_list->name(index);
 }
 
 const files::NameList &FileListBox::names() const
 {
-    return m_model->names();
+    return m_list->names();
 }
 
 std::shared_ptr<const files::NameList> FileListBox::sharedNames() const
 {
-    return m_model->sharedNames();
+    return m_list->sharedNames();
 }
 
 int FileListBox::ListIndex() const
@@ -146,7 +143,7 @@ void FileListBox::setListIndex(int index)
         return;
     }
     const bool changed = index != ListIndex();
-    selectionModel()->setCurrentIndex(m_model->index(index), QItemSelectionModel::ClearAndSelect);
+    selectionModel()->setCurrentIndex(m_list->index(index), QItemSelectionModel::ClearAndSelect);
     if (!changed)
         emit Click();
 }
@@ -159,7 +156,7 @@ void FileListBox::followIndex(int index)
         selectionModel()->clearSelection();
         return;
     }
-    selectionModel()->setCurrentIndex(m_model->index(index), QItemSelectionModel::ClearAndSelect);
+    selectionModel()->setCurrentIndex(m_list->index(index), QItemSelectionModel::ClearAndSelect);
 }
 
 void FileListBox::RemoveItem(int index)
@@ -169,25 +166,34 @@ void FileListBox::RemoveItem(int index)
     const bool wasSelected = index == ListIndex();
     {
         const QScopedValueRollback keeping(m_keepingSelection, true);
-        m_model->removeName(index);
+        m_list->removeName(index);
         // The view would select the entry that moved into its place: a name
         // the user never chose.
         if (wasSelected)
             selectionModel()->clearSelection();
     }
-    std::vector<int> marked;
-    QHash<int, QString> notes;
-    for (int row : m_marked) {
-        if (row == index)
-            continue;
-        const int now = row > index ? row - 1 : row;
-        marked.push_back(now);
-        if (m_markNotes.contains(row))
-            notes.insert(now, m_markNotes.value(row));
-    }
-    setMarkedRows(std::move(marked), std::move(notes));
     if (wasSelected && ListIndex() < 0)
         emit SelectionLost();
+}
+
+void FileListBox::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
+{
+    // QListView lays every row out again after any removal: a rejection in
+    // the viewer would measure 50,000 rows to take one out. Rows of one size
+    // need none of it: those before the gap stay, and each after it moves up
+    // into the place the layout already has for the row before it. Only the
+    // height of the whole shrinks. A list emptied is laid out as usual.
+    const int rows = m_list->count();
+    if (parent.isValid() || end - start + 1 >= rows) {
+        QListView::rowsAboutToBeRemoved(parent, start, end);
+        return;
+    }
+    executeDelayedItemsLayout(); // a layout still to come would be of the old rows
+    const int step = rectForIndex(m_list->index(start)).height() + spacing();
+    QAbstractItemView::rowsAboutToBeRemoved(parent, start, end);
+    const QSize contents = contentsSize();
+    resizeContents(contents.width(), contents.height() - (end - start + 1) * step);
+    updateGeometries();
 }
 
 void FileListBox::mousePressEvent(QMouseEvent *event)
@@ -209,16 +215,22 @@ QString FileListBox::FileName() const
 
 void FileListBox::setMarkedRows(std::vector<int> rows, QHash<int, QString> notes)
 {
-    if (rows == m_marked && notes == m_markNotes)
-        return;
-    m_marked = std::move(rows);
-    m_markNotes = std::move(notes);
-    viewport()->update();
+    m_list->setMarkedRows(std::move(rows), std::move(notes));
 }
 
 bool FileListBox::isMarked(int row) const
 {
-    return std::binary_search(m_marked.begin(), m_marked.end(), row);
+    return m_list->isMarked(row);
+}
+
+QString FileListBox::markNote(int row) const
+{
+    return m_list->markNote(row);
+}
+
+const std::vector<int> &FileListBox::markedRows() const
+{
+    return m_list->markedRows();
 }
 
 void FileListBox::keyPressEvent(QKeyEvent *event)

@@ -2,39 +2,42 @@
 
 #include "files/FolderIdentity.h"
 #include "files/NameList.h"
-#include "files/WildcardPattern.h"
 
+#include <memory>
 #include <QHash>
 #include <QListView>
-#include <QStringList>
 #include <vector>
 
 namespace quorvel::files {
+class FolderList;
 class FolderReader;
-}
+} // namespace quorvel::files
 
 namespace quorvel::ui {
 
-class NameListModel;
-
-// The classic file list: the names of the files in one folder that match one
-// pattern, read synchronously so that the statement after a write of Path or
-// a Refresh already sees the new entries and count.
+// The classic file list: a view over a FolderList, the names of the files in
+// one folder that match one pattern, read synchronously so that the statement
+// after a write of Path or a Refresh already sees the new entries and count.
 class FileListBox : public QListView
 {
     Q_OBJECT
 
 public:
-    // The list starts on startFolder, unread until a Path, Pattern or Refresh.
+    // A view over list, which its owner keeps for as long as the view lives.
+    explicit FileListBox(files::FolderList &list, QWidget *parent = nullptr);
+    // A list of its own, starting on startFolder, unread until a Path,
+    // Pattern or Refresh.
     explicit FileListBox(const QString &startFolder, QWidget *parent = nullptr);
 
-    QString Path() const { return m_path; }
+    files::FolderList &folderList() const { return *m_list; }
+
+    QString Path() const;
     // The folder the entries were read from, as it was when read.
-    files::FolderIdentity folderIdentity() const { return m_identity; }
+    files::FolderIdentity folderIdentity() const;
     // Reads folder; on failure throws FolderError and leaves everything as it was.
     void setPath(const QString &folder);
 
-    QString Pattern() const { return m_pattern.text(); }
+    QString Pattern() const;
     // Re-reads the current folder with the new pattern, as the classic list
     // does. When the folder can't be read, the pattern is taken all the same,
     // the entries it does not take are dropped, and FolderError is thrown.
@@ -45,7 +48,7 @@ public:
 
     // Where the list reads its folder from, so that the lists of a window can
     // share one reading of it (see FolderReader); null reads it directly.
-    void setReadings(files::FolderReader *readings) { m_readings = readings; }
+    void setReadings(files::FolderReader *readings);
 
     // Whether a new reading of the same folder keeps the selected name
     // selected where it is still listed. The classic list starts every
@@ -71,9 +74,7 @@ public:
     QString FileName() const;
     // The entry's name, or "" for an index outside the list.
     QString List(int index) const;
-    // Every entry as text: made on each call, for work on the whole list
-    // such as a trim. The list itself keeps its names as bytes (NameList).
-    QStringList Names() const;
+    // The entries as the list keeps them, as bytes.
     const files::NameList &names() const;
     std::shared_ptr<const files::NameList> sharedNames() const;
 
@@ -82,8 +83,8 @@ public:
     // the entries listed now: whoever re-reads the list sets them anew.
     void setMarkedRows(std::vector<int> rows, QHash<int, QString> notes = {});
     bool isMarked(int row) const;
-    QString markNote(int row) const { return m_markNotes.value(row); }
-    const std::vector<int> &markedRows() const { return m_marked; }
+    QString markNote(int row) const;
+    const std::vector<int> &markedRows() const;
 
 signals:
     // A click on a name, also on the one already selected, or a new selection.
@@ -93,27 +94,22 @@ signals:
     void SelectionLost();
 
 protected:
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
-    struct Reading
-    {
-        files::NameList names;
-        files::FolderIdentity identity;
-    };
-    void replaceEntries(QString folder, Reading reading);
-    Reading read(const QString &folder) const;
+    // A new listing drops the selection, as the classic list does, or keeps
+    // the selected name selected where told to and it is still listed.
+    void rememberSelection();
+    void restoreSelection();
 
-    NameListModel *m_model;
-    QString m_path;
-    files::FolderIdentity m_identity;
-    files::WildcardPattern m_pattern;
-    files::FolderReader *m_readings = nullptr;
+    files::FolderList *m_list;
     bool m_keepSelection = false;
     bool m_keepingSelection = false;
-    std::vector<int> m_marked;
-    QHash<int, QString> m_markNotes;
+    // The selected name and folder while the list is read again.
+    QString m_selectedBefore;
+    QString m_pathBefore;
 };
 
 } // namespace quorvel::ui

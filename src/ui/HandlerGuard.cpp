@@ -40,10 +40,10 @@ void HandlerGuard::report(const std::exception_ptr &failure)
     try {
         std::rethrow_exception(failure);
     } catch (const files::FolderError &error) {
-        prompt = QStringLiteral("The folder %1 can't be read.\r\n\r\n%2")
+        prompt = QStringLiteral("The folder %1 can't be read.\n\n%2")
                      .arg(files::visibleName(error.folder()), error.reason());
     } catch (const std::exception &error) {
-        prompt = QStringLiteral("Something went wrong and the last step was not done.\r\n\r\n%1")
+        prompt = QStringLiteral("Something went wrong and the last step was not done.\n\n%1")
                      .arg(QString::fromLocal8Bit(error.what()));
     } catch (...) {
         prompt = QStringLiteral("Something went wrong and the last step was not done.");

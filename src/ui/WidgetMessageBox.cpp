@@ -10,19 +10,11 @@ WidgetMessageBox::WidgetMessageBox(QString applicationTitle)
     : m_applicationTitle(std::move(applicationTitle))
 {}
 
-QString WidgetMessageBox::displayText(const QString &prompt)
-{
-    QString text = prompt;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.remove(u'\r');
-    return text;
-}
-
 int WidgetMessageBox::show(const QString &prompt, int flags, const QString &title)
 {
     QMessageBox box;
     box.setWindowTitle(title.isEmpty() ? m_applicationTitle : title);
-    box.setText(displayText(prompt));
+    box.setText(prompt);
     box.setTextFormat(Qt::PlainText);
     box.setWindowIcon(QApplication::windowIcon());
 

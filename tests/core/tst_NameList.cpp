@@ -55,6 +55,21 @@ void tst_NameList::keepsEachNameApart()
     for (const QByteArray &name : names)
         reserved.append(name);
     QVERIFY(reserved == list);
+
+    // Each name taken out in turn: the others keep their bytes and order,
+    // and the list it came from is left as it was.
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        NameList expected;
+        for (qsizetype k = 0; k < names.size(); ++k) {
+            if (k != i)
+                expected.append(names.at(k));
+        }
+        const NameList rest = list.without(i);
+        QVERIFY(rest == expected);
+        for (qsizetype k = 0; k < rest.size(); ++k)
+            QCOMPARE(rest.bytes(k), expected.bytes(k));
+        QVERIFY(reserved == list);
+    }
 }
 
 void tst_NameList::startsEmpty()

@@ -140,12 +140,11 @@ private slots:
 
         QStringList firstLines;
         for (const test::FakeMessageBox::Message &message : box.messages()) {
-            firstLines
-                << message.prompt.section(QStringLiteral("\r\n"), 0, 0).replace(card, "CARD");
+            firstLines << message.prompt.section(QStringLiteral("\n"), 0, 0).replace(card, "CARD");
             // What the summary gains follows its first line.
             if (message.prompt.startsWith("You have deleted") &&
                 message.prompt.contains("their pictures are back"))
-                firstLines << message.prompt.section(QStringLiteral("\r\n"), 1, 1);
+                firstLines << message.prompt.section(QStringLiteral("\n"), 1, 1);
         }
         QCOMPARE(firstLines, messages);
         QCOMPARE(folders.events, window);
@@ -167,14 +166,14 @@ private slots:
         }
         // The question names the whole run; the summary counts it all.
         QVERIFY(box.messages()[0].prompt.contains(
-            "remains\r\n3 RAW file(s) in 2 folder(s) go to the trash; 1 RAW folder(s) left "
-            "alone\r\n"));
+            "remains\n3 RAW file(s) in 2 folder(s) go to the trash; 1 RAW folder(s) left "
+            "alone\n"));
         QCOMPARE(box.messages()[0].flags, 0x134);
         if (sidecars) {
             QVERIFY(box.messages()[0].prompt.contains(
-                "left alone\r\n1 sidecar file(s) go to the trash with their RAW files\r\n\r\n"));
+                "left alone\n1 sidecar file(s) go to the trash with their RAW files\n\n"));
             QVERIFY(box.last().prompt.startsWith(
-                "You have deleted 3 file(s)\r\nand 1 sidecar file(s) with them\r\n"));
+                "You have deleted 3 file(s)\nand 1 sidecar file(s) with them\n"));
         }
         QCOMPARE(host.events.first(), QStringLiteral("begin"));
         QCOMPARE(host.events.mid(host.events.size() - 3),

@@ -69,9 +69,9 @@ private slots:
         const auto &question = messages.last();
         QCOMPARE(question.prompt,
                  QStringLiteral(
-                     "You are about to trim your RAW-files (pattern: *.nef (Nikon)) so only \r\n"
+                     "You are about to trim your RAW-files (pattern: *.nef (Nikon)) so only \n"
                      "the files with the same name as your picture files (pattern: *.jpg) remains"
-                     "\r\n\r\nAre you absolutly sure you want to delete file(s) ?"));
+                     "\n\nAre you absolutly sure you want to delete file(s) ?"));
         QCOMPARE(question.title, QStringLiteral("Delete *.nef (Nikon) files"));
         QCOMPARE(question.flags, 0x134);
         QVERIFY(recycler.paths().isEmpty());
@@ -91,8 +91,8 @@ private slots:
         QCOMPARE(messages.count(), 2);
         QCOMPARE(messages.last().title, QStringLiteral("Thanks using Quorvel "));
         QCOMPARE(messages.last().flags, 0x40);
-        QVERIFY(messages.last().prompt.startsWith(
-            QStringLiteral("You have deleted 2 file(s)\r\n\r\n")));
+        QVERIFY(
+            messages.last().prompt.startsWith(QStringLiteral("You have deleted 2 file(s)\n\n")));
     }
 
     void summaryText()
@@ -100,14 +100,14 @@ private slots:
         QCOMPARE(
             trimming::TrimOperation::summaryPrompt(1, QStringLiteral("quorvel@example.org")),
             QStringLiteral(
-                "You have deleted 1 file(s)\r\n\r\n"
-                "If you REGRET the file(s) can be found in the Recycle Bin and restored :-)\r\n\r\n"
-                "This program is fully functional but still under development.\r\n\r\n"
+                "You have deleted 1 file(s)\n\n"
+                "If you REGRET the file(s) can be found in the Recycle Bin and restored :-)\n\n"
+                "This program is fully functional but still under development.\n\n"
                 "If you enjoy using the program and want to support the development please send "
-                "comments and suggestions. \n\r"
-                "Your are also welcome to donate $5 to my paypal account \r\n\r\n"
-                "quorvel@example.org  \r\n\r\n"
-                "and send me an e-mail to the same address. \r\n"
+                "comments and suggestions. \n"
+                "Your are also welcome to donate $5 to my paypal account \n\n"
+                "quorvel@example.org  \n\n"
+                "and send me an e-mail to the same address. \n"
                 "I will immediately send you a link, where you can find the latest updated "
                 "version for your future use."));
     }
@@ -122,10 +122,9 @@ private slots:
         trim().run();
         QCOMPARE(recycler.paths().size(), 3);
         QCOMPARE(messages.count(), 4);
-        QCOMPARE(
-            messages.messages()[1].prompt,
-            QStringLiteral(
-                "For some reason the file A.nef can't be deleted. \r\n\r\nReported error no: 2"));
+        QCOMPARE(messages.messages()[1].prompt,
+                 QStringLiteral(
+                     "For some reason the file A.nef can't be deleted. \n\nReported error no: 2"));
         QCOMPARE(messages.messages()[1].flags, 0);
         QCOMPARE(messages.messages()[1].title, QString());
         QVERIFY(messages.messages()[2].prompt.endsWith(QStringLiteral("Reported error no: -5")));
@@ -145,7 +144,7 @@ private slots:
         QCOMPARE(recycler.paths(), QStringList{host.folder + "/" + host.raws.first()});
         QCOMPARE(messages.messages()[1].prompt,
                  QStringLiteral("For some reason the file A\\r\\n\\r\\nReported error no: "
-                                "0\\r\\nB.nef can't be deleted. \r\n\r\nReported error no: 13"));
+                                "0\\r\\nB.nef can't be deleted. \n\nReported error no: 13"));
     }
 
     void joinsAtAVolumeRoot()

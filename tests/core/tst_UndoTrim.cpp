@@ -207,7 +207,7 @@ private slots:
             const QString shown = QFile::decodeName(folder + '/' + name)
                                       .replace(QStringLiteral("\n"), QStringLiteral("\\n"));
             QCOMPARE(messages.last().prompt,
-                     count + QStringLiteral("\r\n\r\n1 file(s) stay in the trash:\r\n") + shown +
+                     count + QStringLiteral("\n\n1 file(s) stay in the trash:\n") + shown +
                          QStringLiteral(" (") + reason + QStringLiteral(")"));
             QCOMPARE(messages.last().flags, platform::MB_ICONWARNING);
         }
@@ -220,9 +220,9 @@ private slots:
         for (int i = 0; i < 25; ++i)
             failures.append({QStringLiteral("/card/F%1.nef").arg(i), EXDEV});
         const QString prompt = trimming::UndoTrim::reportPrompt(3, failures);
-        QVERIFY(prompt.startsWith("3 file(s) put back where they were.\r\n\r\n25 file(s) stay "
-                                  "in the trash:\r\n/card/F0.nef (error no: 18)\r\n"));
-        QVERIFY(prompt.contains("/card/F19.nef (error no: 18)\r\nand 5 more"));
+        QVERIFY(prompt.startsWith("3 file(s) put back where they were.\n\n25 file(s) stay "
+                                  "in the trash:\n/card/F0.nef (error no: 18)\n"));
+        QVERIFY(prompt.contains("/card/F19.nef (error no: 18)\nand 5 more"));
         QVERIFY(!prompt.contains("F20"));
     }
 };

@@ -85,8 +85,7 @@ bool chownTree(const QByteArray &root)
 QString failurePrompt(const QByteArray &name, int error)
 {
     return QStringLiteral("For some reason the file ") + files::decodeFileName(name) +
-           QStringLiteral(" can't be deleted. \r\n\r\nReported error no: ") +
-           QString::number(error);
+           QStringLiteral(" can't be deleted. \n\nReported error no: ") + QString::number(error);
 }
 
 } // namespace
@@ -308,7 +307,7 @@ private slots:
         if (action == u"refresh") {
             QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
             QCOMPARE(prompts(messages),
-                     QStringList{QStringLiteral("The folder %1 can't be read.\r\n\r\n%2")
+                     QStringList{QStringLiteral("The folder %1 can't be read.\n\n%2")
                                      .arg(shown, QString::fromLocal8Bit(std::strerror(ENOENT)))});
             QCOMPARE(messages.last().flags, platform::MB_ICONERROR);
         } else if (action == u"open") {
@@ -636,7 +635,7 @@ private slots:
 
         // The user is told once, whether the folder was opened or started in.
         QCOMPARE(got.size(), 1);
-        QCOMPARE(got.first(), QStringLiteral("The folder %1 can't be read.\r\n\r\n%2")
+        QCOMPARE(got.first(), QStringLiteral("The folder %1 can't be read.\n\n%2")
                                   .arg(QFile::decodeName(closed),
                                        QString::fromLocal8Bit(std::strerror(EACCES))));
         QCOMPARE(report.value("flags").toArray().first().toInt(), platform::MB_ICONERROR);

@@ -1,16 +1,19 @@
 #include "files/FileNames.h"
 #include "files/FolderError.h"
 #include "support/core/ScratchFolder.h"
+#include "support/widgets/ListedNames.h"
 #include "ui/FileListBox.h"
 
 #include <cerrno>
 #include <QProcess>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using quorvel::files::FolderError;
+using quorvel::test::listedNames;
 using quorvel::test::ScratchFolder;
 using quorvel::ui::FileListBox;
 
@@ -32,6 +35,8 @@ class tst_FileListBox : public QObject
     Q_OBJECT
 
 private slots:
+    void removedRowNeedsNoLayout_data();
+    void removedRowNeedsNoLayout();
     void writingPathListsAtOnce();
     void patternChangeRereads();
     void refreshSeesOtherProgramsChanges();
@@ -65,7 +70,7 @@ void tst_FileListBox::writingPathListsAtOnce()
                                   "line\nbreak.jpg"};
     QCOMPARE(box.Path(), dir.path());
     QCOMPARE(box.ListCount(), 4);
-    QCOMPARE(box.Names(), expected);
+    QCOMPARE(listedNames(box), expected);
     QCOMPARE(shownNames(box), expected);
     QCOMPARE(box.List(3), expected.at(3));
     QCOMPARE(box.ListIndex(), -1);
@@ -76,7 +81,7 @@ void tst_FileListBox::writingPathListsAtOnce()
     QVERIFY(dir.touch("sub/in-sub.jpg"));
     box.setPath(dir.path() + QStringLiteral("/sub/../sub/."));
     QCOMPARE(box.Path(), dir.path() + QStringLiteral("/sub"));
-    QCOMPARE(box.Names(), QStringList({"in-sub.jpg"}));
+    QCOMPARE(listedNames(box), QStringList({"in-sub.jpg"}));
 }
 
 void tst_FileListBox::patternChangeRereads()
@@ -88,13 +93,13 @@ void tst_FileListBox::patternChangeRereads()
     FileListBox box(dir.path());
     box.setPattern(QStringLiteral("*.jpg"));
     box.setPath(dir.path());
-    QCOMPARE(box.Names(), QStringList({"DSC_0001.JPG"}));
+    QCOMPARE(listedNames(box), QStringList({"DSC_0001.JPG"}));
 
     // Written after the last reading: a new pattern reads the folder again.
     QVERIFY(dir.touch("DSC_0002.nef"));
     box.setPattern(QStringLiteral("*.nef"));
     QCOMPARE(box.Pattern(), QStringLiteral("*.nef"));
-    QCOMPARE(box.Names(), QStringList({"DSC_0001.NEF", "DSC_0002.nef"}));
+    QCOMPARE(listedNames(box), QStringList({"DSC_0001.NEF", "DSC_0002.nef"}));
     QCOMPARE(box.ListCount(), 2);
 
     box.setPattern(QStringLiteral("-----"));
@@ -103,7 +108,7 @@ void tst_FileListBox::patternChangeRereads()
     QCOMPARE(box.ListCount(), 0);
     QVERIFY(dir.touch("scan.tiff"));
     box.setPattern(QStringLiteral("*.tif"));
-    QCOMPARE(box.Names(), QStringList({"scan.tiff"}));
+    QCOMPARE(listedNames(box), QStringList({"scan.tiff"}));
 }
 
 void tst_FileListBox::refreshSeesOtherProgramsChanges()
@@ -114,7 +119,7 @@ void tst_FileListBox::refreshSeesOtherProgramsChanges()
     FileListBox box(dir.path());
     box.setPattern(QStringLiteral("*.jpg"));
     box.setPath(dir.path());
-    QCOMPARE(box.Names(), QStringList({"old.jpg"}));
+    QCOMPARE(listedNames(box), QStringList({"old.jpg"}));
 
     QProcess other;
     other.setWorkingDirectory(dir.path());
@@ -123,11 +128,11 @@ void tst_FileListBox::refreshSeesOtherProgramsChanges()
     QCOMPARE(other.exitCode(), 0);
 
     // Until it is told to, the list shows its last reading.
-    QCOMPARE(box.Names(), QStringList({"old.jpg"}));
+    QCOMPARE(listedNames(box), QStringList({"old.jpg"}));
     QCOMPARE(box.ListCount(), 1);
 
     box.Refresh();
-    QCOMPARE(box.Names(), QStringList({"new.jpg", "NEW2.JPG"}));
+    QCOMPARE(listedNames(box), QStringList({"new.jpg", "NEW2.JPG"}));
     QCOMPARE(shownNames(box), QStringList({"new.jpg", "NEW2.JPG"}));
     QCOMPARE(box.ListCount(), 2);
 }
@@ -226,7 +231,7 @@ void tst_FileListBox::removeItemReadsNothing()
     QStringList left = names;
     if (removed < names.size())
         left.removeAt(removed);
-    QCOMPARE(box.Names(), left);
+    QCOMPARE(listedNames(box), left);
     QCOMPARE(shownNames(box), left);
     QCOMPARE(box.ListCount(), int(left.size()));
     QCOMPARE(box.ListIndex(), selectedAfter);
@@ -237,6 +242,94 @@ void tst_FileListBox::removeItemReadsNothing()
     // The list shared before the removal is as it was: a trim holding it
     // works on what its question named.
     QCOMPARE(shared->toStringList(), names);
+}
+
+namespace {
+
+// Counts the view's layouts of all its rows.
+class CountingListBox : public FileListBox
+{
+public:
+    using FileListBox::FileListBox;
+    void doItemsLayout() override
+    {
+        ++layouts;
+        FileListBox::doItemsLayout();
+    }
+    int layouts = 0;
+};
+
+} // namespace
+
+void tst_FileListBox::removedRowNeedsNoLayout_data()
+{
+    QTest::addColumn<int>("removed");
+    QTest::addColumn<bool>("atTheEnd");
+    QTest::newRow("the first, at the top") << 0 << false;
+    QTest::newRow("one on screen, at the top") << 3 << false;
+    QTest::newRow("one below the screen") << 150 << false;
+    QTest::newRow("the last, at the top") << 199 << false;
+    QTest::newRow("the first, at the end") << 0 << true;
+    QTest::newRow("one on screen, at the end") << 197 << true;
+    QTest::newRow("the last, at the end") << 199 << true;
+}
+
+// A rejection in the viewer takes one name out of a list of 50,000: the rows
+// are placed by arithmetic, and none is laid out again for it.
+void tst_FileListBox::removedRowNeedsNoLayout()
+{
+    QFETCH(int, removed);
+    QFETCH(bool, atTheEnd);
+    ScratchFolder dir;
+    QVERIFY(dir.isValid());
+    for (int i = 0; i < 200; ++i)
+        QVERIFY(dir.touch(QByteArray::number(1000 + i) + ".jpg"));
+    CountingListBox box(dir.path());
+    box.setPath(dir.path());
+    box.resize(200, 150);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    if (atTheEnd)
+        box.scrollToBottom();
+    QCoreApplication::processEvents();
+    const int step = box.visualRect(box.model()->index(1, 0)).top() -
+                     box.visualRect(box.model()->index(0, 0)).top();
+    QVERIFY(step > 0);
+    box.layouts = 0;
+
+    box.RemoveItem(removed);
+    QCoreApplication::processEvents();
+    QCOMPARE(box.layouts, 0);
+    QCOMPARE(box.ListCount(), 199);
+    const auto placed = [&box] {
+        QList<QRect> rects;
+        for (int row = 0; row < box.ListCount(); ++row)
+            rects.append(box.visualRect(box.model()->index(row, 0)));
+        return rects;
+    };
+    const QList<QRect> rects = placed();
+    for (int row = 0; row < box.ListCount(); ++row) {
+        QCOMPARE(rects[row].top(), rects[0].top() + row * step);
+        if (box.viewport()->rect().contains(rects[row].center())) {
+            QCOMPARE(box.indexAt(rects[row].center()).row(), row);
+            QCOMPARE(box.indexAt(rects[row].center()).data().toString(), box.List(row));
+        }
+    }
+    // Where a layout of the rows left would put them, and as far down.
+    const int scrolledTo = box.verticalScrollBar()->value();
+    const int scrollEnd = box.verticalScrollBar()->maximum();
+    box.doItemsLayout();
+    box.verticalScrollBar()->setValue(scrolledTo);
+    QCOMPARE(placed(), rects);
+    QCOMPARE(box.verticalScrollBar()->maximum(), scrollEnd);
+
+    // The keys reach the last row, and no further.
+    box.setFocus();
+    box.setListIndex(0);
+    QTest::keyClick(&box, Qt::Key_End);
+    QCOMPARE(box.ListIndex(), 198);
+    QTest::keyClick(&box, Qt::Key_Down);
+    QCOMPARE(box.ListIndex(), 198);
 }
 
 void tst_FileListBox::userClicksAndOpens()
@@ -355,7 +448,7 @@ void tst_FileListBox::failureLeavesListAsItWas()
 
     QCOMPARE(box.Path(), folder);
     QCOMPARE(box.Pattern(), QStringLiteral("*.jpg"));
-    QCOMPARE(box.Names(), QStringList({"a.jpg", "b.jpg"}));
+    QCOMPARE(listedNames(box), QStringList({"a.jpg", "b.jpg"}));
     QCOMPARE(shownNames(box), QStringList({"a.jpg", "b.jpg"}));
     QCOMPARE(box.ListCount(), 2);
     QCOMPARE(box.ListIndex(), 1);
@@ -401,7 +494,7 @@ void tst_FileListBox::patternHoldsWhenTheFolderCantBeRead()
     }
     QCOMPARE(box.Path(), folder);
     QCOMPARE(box.Pattern(), pattern);
-    QCOMPARE(box.Names(), kept);
+    QCOMPARE(listedNames(box), kept);
     QCOMPARE(shownNames(box), kept);
     QCOMPARE(box.ListCount(), int(kept.size()));
 
@@ -409,7 +502,7 @@ void tst_FileListBox::patternHoldsWhenTheFolderCantBeRead()
     QVERIFY(::rename(dir.at("away"), dir.at("pics")) == 0);
     box.Refresh();
     QCOMPARE(box.Pattern(), pattern);
-    QCOMPARE(box.Names().size(), pattern == u"*.nef" ? 1 : int(kept.size()));
+    QCOMPARE(listedNames(box).size(), pattern == u"*.nef" ? 1 : int(kept.size()));
 }
 
 QTEST_MAIN(tst_FileListBox)

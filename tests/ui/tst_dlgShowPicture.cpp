@@ -6,6 +6,7 @@
 #include "support/core/RecordingRecycler.h"
 #include "support/gui/ColourProfiles.h"
 #include "support/gui/Photograph.h"
+#include "support/widgets/ListedNames.h"
 #include "ui/CommandButton.h"
 #include "ui/FileListBox.h"
 #include "ui/Image.h"
@@ -736,7 +737,7 @@ void tst_dlgShowPicture::deleteMovesPictureToTrash()
     QVERIFY(QFile::exists(m_dataHome + QStringLiteral("/Trash/files/IMG_0010.jpg")));
     QVERIFY(QFile::exists(m_dataHome + QStringLiteral("/Trash/info/IMG_0010.jpg.trashinfo")));
     QCOMPARE(fb1.ListCount(), 2);
-    QVERIFY(!fb1.Names().contains(QStringLiteral("IMG_0010.jpg")));
+    QVERIFY(!test::listedNames(fb1).contains(QStringLiteral("IMG_0010.jpg")));
     QVERIFY(dialog.isHidden());
     QVERIFY(dialog.Image1->Picture().isNull());
 }
@@ -1012,7 +1013,7 @@ void tst_dlgShowPicture::rejectAndPutBack()
             QCOMPARE(culling.messages.count(), 0);
             QVERIFY(!QFile::exists(m_folder.filePath(rejected.last())));
             QVERIFY(QFile::exists(culling.trash + QStringLiteral("/files/") + rejected.last()));
-            QVERIFY(!culling.list.Names().contains(rejected.last()));
+            QVERIFY(!test::listedNames(culling.list).contains(rejected.last()));
             QVERIFY(culling.dialog.lblStatus->Caption().contains(
                 files::visibleName(rejected.last()) + QStringLiteral(" moved to the trash")));
             QVERIFY(!culling.dialog.lblStatus->Caption().contains(u'\n'));

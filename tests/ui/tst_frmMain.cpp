@@ -8,6 +8,7 @@
 #include "support/core/FakeLauncher.h"
 #include "support/core/FakeMessageBox.h"
 #include "support/core/TestFiles.h"
+#include "support/widgets/ListedNames.h"
 #include "support/widgets/MainWindowFixture.h"
 #include "trimming/RecycleFile.h"
 #include "trimming/TrimOperation.h"
@@ -108,7 +109,8 @@ private slots:
         QCOMPARE(w.fb2->Pattern(), QStringLiteral("*.nef"));
         QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3"));
         QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("5"));
-        QCOMPARE(w.fb1->Names(), (QStringList{"DSC_0001.jpg", "DSC_0002.JPG", "DSC_0003.jpg"}));
+        QCOMPARE(test::listedNames(*w.fb1),
+                 (QStringList{"DSC_0001.jpg", "DSC_0002.JPG", "DSC_0003.jpg"}));
 
         const QStringList raw = {"*.nef (Nikon)",   "*.crw (Canon)", "*.cr2 (Canon)",
                                  "*.kdc (Kodak)",   "*.dcr (Kodak)", "*.mrw (Minolta)",
@@ -244,7 +246,7 @@ private slots:
         touchFiles(photos, {QStringLiteral("LATER.JPG")});
         w.fb1->setPattern(QStringLiteral("*.jpg"));
         w.fb1->setPath(photos);
-        QVERIFY(w.fb1->Names().contains(QStringLiteral("LATER.JPG")));
+        QVERIFY(test::listedNames(*w.fb1).contains(QStringLiteral("LATER.JPG")));
     }
 
     void subfolderInStep()
@@ -376,7 +378,7 @@ private slots:
         ui::FileListBox *list = pictureSide ? w.fb1 : w.fb2;
         ui::TextBox *count = pictureSide ? w.txtNoFiles1 : w.txtNoFiles2;
         choose(box, entry);
-        QCOMPARE(list->Names(), listed);
+        QCOMPARE(test::listedNames(*list), listed);
         QCOMPARE(count->Text(), QString::number(listed.size()));
     }
 
@@ -385,7 +387,7 @@ private slots:
         touchFiles(photos, {"-----"});
         main_window::frmMain &w = start();
         choose(w.ComboRaw, "-------");
-        QCOMPARE(w.fb2->Names(), QStringList{"-----"});
+        QCOMPARE(test::listedNames(*w.fb2), QStringList{"-----"});
     }
 
     void typingAPatternChangesNothing()
@@ -437,7 +439,7 @@ private slots:
 
         const FakeMessageBox::Message question = messages.messages().first();
         QVERIFY(question.prompt.startsWith(
-            "You are about to trim your RAW-files (pattern: *.nef (Nikon)) so only \r\n"
+            "You are about to trim your RAW-files (pattern: *.nef (Nikon)) so only \n"
             "the files with the same name as your picture files (pattern: *.jpg) remains"));
         QCOMPARE(question.title, QStringLiteral("Delete *.nef (Nikon) files"));
         QCOMPARE(trashedNames(dataHome),
@@ -470,8 +472,8 @@ private slots:
             QTest::mouseClick(w.Dir2->viewport(), Qt::LeftButton);
         }
         QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3"));
-        QVERIFY(w.fb1->Names().contains("NEW.jpg"));
-        QVERIFY(!w.fb1->Names().contains("DSC_0001.jpg"));
+        QVERIFY(test::listedNames(*w.fb1).contains("NEW.jpg"));
+        QVERIFY(!test::listedNames(*w.fb1).contains("DSC_0001.jpg"));
         QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("7"));
     }
 
@@ -621,7 +623,7 @@ private slots:
                  (QStringList{"DSC_0004.NEF", "DSC_0005.nef", "DSC_0006.nef"}));
         QVERIFY(messages.last().prompt.startsWith("You have deleted 3 file(s)"));
         QCOMPARE(w.txtNoFiles2->Text(), QStringLiteral("2"));
-        QCOMPARE(w.fb2->Names(), (QStringList{"DSC_0001.nef", "DSC_0002.nef"}));
+        QCOMPARE(test::listedNames(*w.fb2), (QStringList{"DSC_0001.nef", "DSC_0002.nef"}));
         QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("3"));
         QCOMPARE(ui::Screen::MousePointer(), 0);
     }
@@ -676,8 +678,7 @@ private slots:
                            "You have deleted 2 file(s)"}
             << QStringList{"DSC_0004.NEF", "DSC_0006.nef"};
         QTest::newRow("a picture back")
-            << "back"
-            << QStringList{"You have deleted 2 file(s)\r\n1 kept: their pictures are back"}
+            << "back" << QStringList{"You have deleted 2 file(s)\n1 kept: their pictures are back"}
             << QStringList{"DSC_0004.NEF", "DSC_0006.nef"};
         QTest::newRow("the RAW folder swapped for another with its path")
             << "swapped"
@@ -708,8 +709,8 @@ private slots:
         w.cmdQuorvel_Click();
         QStringList actual;
         for (const FakeMessageBox::Message &message : messages.messages().mid(1))
-            actual << message.prompt.section(QStringLiteral("\r\n\r\n"), 0, 0)
-                          .replace(photos, "PHOTOS");
+            actual
+                << message.prompt.section(QStringLiteral("\n\n"), 0, 0).replace(photos, "PHOTOS");
         QCOMPARE(actual, told);
         if (change == "removed")
             QVERIFY(messages.messages()[1].prompt.endsWith("Reported error no: 2"));
@@ -865,14 +866,14 @@ private slots:
         QVERIFY(QFile::exists(photos + "/.Trash-1000/DSC_0010.nef"));
         const auto &question = messages.messages()[messages.count() - 2];
         QVERIFY(messages.last().prompt.startsWith(
-            QStringLiteral("You have deleted %1 file(s)\r\n").arg(trashed.size())));
+            QStringLiteral("You have deleted %1 file(s)\n").arg(trashed.size())));
         QTRY_COMPARE(w.lblToTrim->Caption(), QStringLiteral("0 to trim"));
         if (subfolders) {
             QVERIFY(shownWhileAsked);
             QCOMPARE(rows, (QStringList{".|3|5|3|0", "100NIKON|1|2|1|0", "101NIKON|1|2|1|0",
                                         "Total|5|9|5|0"}));
             QVERIFY(question.prompt.contains(
-                "remains\r\n5 RAW file(s) in 3 folder(s) go to the trash\r\n\r\nAre"));
+                "remains\n5 RAW file(s) in 3 folder(s) go to the trash\n\nAre"));
             QVERIFY(!w.trimFolders()->isVisible());
         } else {
             QVERIFY(!w.trimFolders());
@@ -920,7 +921,7 @@ private slots:
         QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(messages.count(), 1);
         QCOMPARE(messages.last().prompt, QStringLiteral("1 file(s) put back where they were."));
-        QCOMPARE(w.fb2->Names(), (QStringList{"DSC_0001.nef", "DSC_0002.nef"}));
+        QCOMPARE(test::listedNames(*w.fb2), (QStringList{"DSC_0001.nef", "DSC_0002.nef"}));
         QCOMPARE(w.lblToTrim->Caption(), QStringLiteral("1 to trim"));
         QVERIFY(w.mnuUndoTrim->isEnabled());
 
@@ -947,7 +948,7 @@ private slots:
         }
         main_window::frmMain &w = start(); // a new window reads the choice back
         QVERIFY(w.mnuTrimSidecars->isChecked());
-        const int row = int(w.fb2->Names().indexOf("DSC_0005.nef"));
+        const int row = int(test::listedNames(*w.fb2).indexOf("DSC_0005.nef"));
         QCOMPARE(w.fb2->markNote(row), QStringLiteral("+ DSC_0005.nef.xmp, DSC_0005.xmp"));
         QCOMPARE(w.lblToTrim->Caption(), QStringLiteral("3 to trim"));
 
@@ -959,9 +960,9 @@ private slots:
         // The question and the summary each say how many sidecars go.
         const auto &question = messages.messages()[messages.count() - 2];
         QVERIFY(question.prompt.contains(
-            "remains\r\n3 sidecar file(s) go to the trash with their RAW files\r\n\r\nAre"));
+            "remains\n3 sidecar file(s) go to the trash with their RAW files\n\nAre"));
         QVERIFY(messages.last().prompt.startsWith(
-            "You have deleted 3 file(s)\r\nand 3 sidecar file(s) with them\r\n\r\nIf"));
+            "You have deleted 3 file(s)\nand 3 sidecar file(s) with them\n\nIf"));
         QVERIFY(QFile::exists(photos + "/DSC_0001.xmp"));
         QVERIFY(QFile::exists(photos + "/DSC_0002.nef.dop"));
 
@@ -1068,7 +1069,7 @@ private slots:
         w.fb1_DblClick();
         QCOMPARE(trashedNames(dataHome), QStringList{"DSC_0001.jpg"});
         QCOMPARE(w.txtNoFiles1->Text(), QStringLiteral("2"));
-        QVERIFY(!w.fb1->Names().contains("DSC_0001.jpg"));
+        QVERIFY(!test::listedNames(*w.fb1).contains("DSC_0001.jpg"));
     }
 
     void oneAboutBox()
@@ -1097,10 +1098,10 @@ private slots:
     void farewellText()
     {
         QCOMPARE(main_window::frmMain::farewellPrompt(),
-                 QStringLiteral("Thanks for using Quorvel :-) \r\n\r\n"
+                 QStringLiteral("Thanks for using Quorvel :-) \n\n"
                                 "Don't forget to support the development by comments, suggestions "
-                                "and donations(paypal) to \r\n\r\n"
-                                "quorvel@example.org  \r\n\r\n"
+                                "and donations(paypal) to \n\n"
+                                "quorvel@example.org  \n\n"
                                 "I will immediately send you a link, where you can find the latest "
                                 "updated version for your future use."));
     }
