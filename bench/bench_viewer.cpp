@@ -96,18 +96,19 @@ double percentile(std::vector<double> values, double fraction)
 }
 
 // Runs the event loop until done() or timeoutMs, asleep between events as
-// the program's own loop is. processEvents() given a time never sleeps: it
-// polled, and took a core of the two from the decoders it was waiting for.
-// A tick each millisecond looks at done() as often.
+// the program's own loop is: what done() looks at changes only with an
+// event. processEvents() given a time never sleeps: it polled, and took a
+// core of the two from the decoders it was waiting for.
 template <typename Done> bool waitFor(Done done, int timeoutMs = 20000)
 {
     QElapsedTimer timer;
     timer.start();
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    tick.start(1);
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    wake.start(timeoutMs);
     while (!done()) {
-        if (timer.elapsed() > timeoutMs)
+        if (timer.elapsed() >= timeoutMs)
             return false;
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
