@@ -5,6 +5,7 @@
 #include "files/RegularFile.h"
 #include "pictures/ColourSpace.h"
 #include "pictures/FileFormat.h"
+#include "pictures/JpegDecoder.h"
 #include "pictures/Orientation.h"
 
 #include <cerrno>
@@ -70,24 +71,58 @@ QImage readPhotograph(QImageReader &reader)
     return reader.read();
 }
 
-// A file whose reads fail once the decode reading it is no longer wanted: the
-// readers have no way to be stopped, but they do stop at a failed read.
+// A file whose reads fail once the decode reading it is no longer wanted: Qt's
+// readers have no way to be stopped, but they do stop at a failed read. Only
+// once its header has been read, though: a JPEG reader that finds nothing
+// where the file starts reads on from the end marker it makes up, and says
+// the file starts with one.
 class CancellableFile : public QFile
 {
 public:
     explicit CancellableFile(const std::atomic<bool> &cancelled) : m_cancelled(cancelled) {}
 
+    void failOnceCancelled() { m_armed = true; }
+
 protected:
     qint64 readData(char *data, qint64 maxSize) override
     {
-        if (m_cancelled.load(std::memory_order_relaxed))
+        if (m_armed && m_cancelled.load(std::memory_order_relaxed))
             return -1;
         return QFile::readData(data, maxSize);
     }
 
 private:
     const std::atomic<bool> &m_cancelled;
+    bool m_armed = false;
 };
+
+// The picture in device decoded at stored, its size as the file holds it:
+// by JpegDecoder for a JPEG it takes, else by Qt's reader for format. Null
+// when damaged or cancelled.
+QImage decodeStored(QIODevice &device, const QByteArray &format, const QSize &stored,
+                    const std::atomic<bool> &cancelled)
+{
+    if (format == "jpeg") {
+        QImage image;
+        switch (JpegDecoder::decode(device, stored, cancelled, image)) {
+        case JpegDecoder::Outcome::Decoded:
+            return image;
+        case JpegDecoder::Outcome::Cancelled:
+        case JpegDecoder::Outcome::Damaged:
+            return {};
+        case JpegDecoder::Outcome::NotHandled:
+            break;
+        }
+    }
+    if (cancelled)
+        return {};
+    QImageReader reader(&device, format);
+    reader.setAutoTransform(false);
+    reader.setScaledSize(stored);
+    if (auto *file = dynamic_cast<CancellableFile *>(&device))
+        file->failOnceCancelled();
+    return readPhotograph(reader);
+}
 
 struct RawPreview
 {
@@ -182,7 +217,8 @@ std::shared_ptr<Picture::Data> loadRawPreview(const QString &fileName)
 
 // A RAW file's preview at pixels, upright. The camera's own turn is LibRaw's
 // to tell, so an orientation tag inside the preview is not applied again.
-QImage renderRawPreview(const Picture::Data &data, const QSize &pixels)
+QImage renderRawPreview(const Picture::Data &data, const QSize &pixels,
+                        const std::atomic<bool> &cancelled)
 {
     const bool onItsSide = data.transformation.testFlag(QImageIOHandler::TransformationRotate90);
     const QSize stored = onItsSide ? pixels.transposed() : pixels;
@@ -191,10 +227,7 @@ QImage renderRawPreview(const Picture::Data &data, const QSize &pixels)
         QBuffer buffer;
         buffer.setData(data.embeddedJpeg);
         buffer.open(QIODevice::ReadOnly);
-        QImageReader reader(&buffer, "jpeg");
-        reader.setAutoTransform(false);
-        reader.setScaledSize(stored);
-        image = readPhotograph(reader);
+        image = decodeStored(buffer, "jpeg", stored, cancelled);
     } else {
         image = data.embeddedPixels.scaled(stored, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
@@ -230,22 +263,28 @@ QImage Picture::render(const QSize &pixels) const
 
 QImage Picture::render(const QSize &pixels, const std::atomic<bool> &cancelled) const
 {
-    if (!m_data || pixels.isEmpty())
+    if (!m_data || pixels.isEmpty() || cancelled)
         return {};
     if (!m_data->embeddedJpeg.isEmpty() || !m_data->embeddedPixels.isNull())
-        return renderRawPreview(*m_data, pixels);
+        return renderRawPreview(*m_data, pixels, cancelled);
     CancellableFile file(cancelled);
     if (files::openRegularFile(file, m_data->fileName) != 0)
         return {};
-    QImageReader reader(&file, m_data->format);
-    // A file changed since it was measured is no longer this picture.
-    if (reader.size() != m_data->stored || reader.transformation() != m_data->transformation)
-        return {};
-    reader.setAutoTransform(true);
-    // The reader scales the picture as stored, before it turns it upright.
+    {
+        QImageReader header(&file, m_data->format);
+        // A file changed since it was measured is no longer this picture.
+        if (header.size() != m_data->stored || header.transformation() != m_data->transformation)
+            return {};
+    }
+    // The decoders scale the picture as stored, before it is turned upright.
     const bool onItsSide = m_data->transformation.testFlag(QImageIOHandler::TransformationRotate90);
-    reader.setScaledSize(onItsSide ? pixels.transposed() : pixels);
-    QImage image = readPhotograph(reader);
+    if (!file.seek(0))
+        return {};
+    QImage image =
+        decodeStored(file, m_data->format, onItsSide ? pixels.transposed() : pixels, cancelled);
+    if (image.isNull())
+        return {};
+    image = turned(std::move(image), m_data->transformation);
     if (image.size() != pixels)
         return {};
     return image;

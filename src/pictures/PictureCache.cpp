@@ -241,7 +241,7 @@ void PictureCache::requestActualPixels(const QString &path)
         int errorNumber = 0;
         const pictures::Picture picture = pictures::LoadPicture(path, errorNumber);
         if (errorNumber == 0) {
-            job->image = picture.render(picture.size());
+            job->image = picture.render(picture.size(), job->cancelled);
             m_transforms.apply(job->image, picture.colourSpace(), screen);
         }
         QMetaObject::invokeMethod(

@@ -5,6 +5,8 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
+#include <QMutex>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,9 +37,48 @@ bool near(QRgb shown, QRgb expected)
 
 enum class Look { DecodedAhead, OneToOne, Thumbnail };
 
+// Where a decode is held while the test cancels it.
+enum class HeldAt { BeforeMeasuring, BeforeDecoding };
+
+// What the picture readers say, from whichever thread: a decode given up
+// must not say anything about a file that is fine.
+QMutex spokenMutex;
+QStringList spoken;
+QtMessageHandler previousHandler = nullptr;
+
+void recordMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type != QtDebugMsg) {
+        const QMutexLocker lock(&spokenMutex);
+        spoken << message;
+    }
+    previousHandler(type, context, message);
+}
+
+// Lets the first decode to reach it through only once the test opens it.
+class Gate
+{
+public:
+    void holdFirst()
+    {
+        if (m_passed.exchange(true))
+            return;
+        m_arrived.release();
+        m_open.acquire();
+    }
+    void waitForArrival() { m_arrived.acquire(); }
+    void open() { m_open.release(); }
+
+private:
+    std::atomic<bool> m_passed{false};
+    QSemaphore m_arrived;
+    QSemaphore m_open;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Look)
+Q_DECLARE_METATYPE(HeldAt)
 
 class tst_PictureCache : public QObject
 {
@@ -47,6 +88,8 @@ private slots:
     void handsOutPicturesInTheScreensColours_data();
     void handsOutPicturesInTheScreensColours();
     void aNewScreenDropsWhatWasMadeForTheOld();
+    void aDecodeGivenUpSaysNothing_data();
+    void aDecodeGivenUpSaysNothing();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -159,6 +202,56 @@ void tst_PictureCache::aNewScreenDropsWhatWasMadeForTheOld()
     QVERIFY(!shown.colourProblem.isEmpty());
     QVERIFY(shown.colourSpace.isEmpty());
     QVERIFY(near(shown.image.pixel(10, 10), sky));
+}
+
+void tst_PictureCache::aDecodeGivenUpSaysNothing_data()
+{
+    QTest::addColumn<HeldAt>("heldAt");
+    QTest::newRow("cancelled before it is measured") << HeldAt::BeforeMeasuring;
+    QTest::newRow("cancelled between measuring and decoding") << HeldAt::BeforeDecoding;
+}
+
+// A key moving on drops the decodes of the pictures it passed, and a key back
+// asks for one of them again: the decode given up stops without a word and
+// never lands, the one asked for again shows the picture.
+void tst_PictureCache::aDecodeGivenUpSaysNothing()
+{
+    QFETCH(HeldAt, heldAt);
+    const QString path = write(QStringLiteral("DSC_0004.JPG"), flatJpeg(QSize(640, 480)));
+    Gate gate;
+    const auto decoder = [&gate, heldAt](const QString &file, const pictures::DisplayBox &box,
+                                         const std::atomic<bool> &cancelled) {
+        if (heldAt == HeldAt::BeforeMeasuring)
+            gate.holdFirst();
+        pictures::PictureCache::Decoded decoded;
+        decoded.picture = pictures::LoadPicture(file, decoded.errorNumber);
+        if (heldAt == HeldAt::BeforeDecoding)
+            gate.holdFirst();
+        decoded.image = decoded.picture.render(box.devicePixels(decoded.picture.size()), cancelled);
+        return decoded;
+    };
+    {
+        const QMutexLocker lock(&spokenMutex);
+        spoken.clear();
+    }
+    previousHandler = qInstallMessageHandler(recordMessage);
+    const auto restored = qScopeGuard([] { qInstallMessageHandler(previousHandler); });
+    {
+        pictures::PictureCache cache(decoder);
+        QSignalSpy landed(&cache, &pictures::PictureCache::decoded);
+        cache.request(path, 0);
+        gate.waitForArrival();
+        cache.keepOnly({});
+        cache.request(path, 0);
+        gate.open();
+        QVERIFY(landed.wait(10000));
+        QCOMPARE(landed.count(), 1);
+        QVERIFY(near(cache.find(path)->image.pixel(10, 10), sky));
+        // The cache waits for its workers as it goes: the one given up is done.
+    }
+    QCoreApplication::processEvents();
+    const QMutexLocker lock(&spokenMutex);
+    QVERIFY2(spoken.isEmpty(), qPrintable(spoken.join(QLatin1Char('\n'))));
 }
 
 QTEST_MAIN(tst_PictureCache)
