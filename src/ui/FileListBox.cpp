@@ -166,6 +166,12 @@ void FileListBox::RemoveItem(int index)
     const bool wasSelected = index == ListIndex();
     {
         const QScopedValueRollback keeping(m_keepingSelection, true);
+        // Left current, the row would hand that on to the entry moving into
+        // its place, select it and scroll to it, only for the selection to
+        // be dropped below: most of what a rejection in the viewer cost the
+        // list.
+        if (wasSelected && currentIndex().row() == index)
+            selectionModel()->clearCurrentIndex();
         m_list->removeName(index);
         // The view would select the entry that moved into its place: a name
         // the user never chose.

@@ -196,6 +196,7 @@ void tst_FileListBox::removeItemReadsNothing_data()
     QTest::newRow("an entry before the selected") << 2 << 1 << 1 << std::vector<int>{0, 1} << false;
     QTest::newRow("an entry after the selected") << 0 << 3 << 0 << std::vector<int>{0, 2} << false;
     QTest::newRow("the selected one") << 1 << 1 << -1 << std::vector<int>{0, 1} << true;
+    QTest::newRow("the selected one, the last") << 3 << 3 << -1 << std::vector<int>{0, 2} << true;
     QTest::newRow("a marked one") << 1 << 2 << 1 << std::vector<int>{0} << false;
     QTest::newRow("outside the list: nothing") << 1 << 4 << 1 << std::vector<int>{0, 2} << false;
 }
