@@ -156,7 +156,27 @@ void FileListBox::followIndex(int index)
         selectionModel()->clearSelection();
         return;
     }
+    // Shown, the list scrolls to the entry once the event loop turns, as
+    // the user sees it then: a key in the viewer, or a rejection, does not
+    // wait for it, and keys held down scroll the list once for all of them.
+    const bool scrollLater = hasAutoScroll() && isVisible();
+    if (scrollLater)
+        setAutoScroll(false);
     selectionModel()->setCurrentIndex(m_list->index(index), QItemSelectionModel::ClearAndSelect);
+    if (!scrollLater)
+        return;
+    setAutoScroll(true);
+    if (!m_scrollDue) {
+        m_scrollDue = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_scrollDue = false;
+                if (currentIndex().isValid())
+                    scrollTo(currentIndex());
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void FileListBox::RemoveItem(int index)
@@ -199,7 +219,19 @@ void FileListBox::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int
     QAbstractItemView::rowsAboutToBeRemoved(parent, start, end);
     const QSize contents = contentsSize();
     resizeContents(contents.width(), contents.height() - (end - start + 1) * step);
-    updateGeometries();
+    // The scroll bar's new range is seen once the event loop turns, as after
+    // the view's own delayed layout: several rows taken out at once, or a
+    // rejection in the viewer, set it once, and not on the key's time.
+    if (!m_geometriesDue) {
+        m_geometriesDue = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_geometriesDue = false;
+                updateGeometries();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void FileListBox::mousePressEvent(QMouseEvent *event)

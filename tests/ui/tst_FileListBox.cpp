@@ -331,6 +331,15 @@ void tst_FileListBox::removedRowNeedsNoLayout()
     QCOMPARE(box.ListIndex(), 198);
     QTest::keyClick(&box, Qt::Key_Down);
     QCOMPARE(box.ListIndex(), 198);
+
+    // Followed from the viewer, the list shows the entry reached once the
+    // event loop turns, and the user's own keys still scroll it.
+    box.followIndex(removed / 2);
+    QCoreApplication::processEvents();
+    QCOMPARE(box.ListIndex(), removed / 2);
+    QVERIFY(box.viewport()->rect().contains(box.visualRect(box.model()->index(removed / 2, 0))));
+    QTest::keyClick(&box, Qt::Key_End);
+    QVERIFY(box.viewport()->rect().contains(box.visualRect(box.model()->index(198, 0))));
 }
 
 void tst_FileListBox::userClicksAndOpens()
