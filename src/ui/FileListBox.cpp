@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <QSignalBlocker>
 #include <utility>
 
 namespace quorvel::ui {
@@ -156,17 +157,23 @@ void FileListBox::followIndex(int index)
         selectionModel()->clearSelection();
         return;
     }
-    // Shown, the list scrolls to the entry once the event loop turns, as
-    // the user sees it then: a key in the viewer, or a rejection, does not
-    // wait for it, and keys held down scroll the list once for all of them.
-    const bool scrollLater = hasAutoScroll() && isVisible();
-    if (scrollLater)
-        setAutoScroll(false);
-    selectionModel()->setCurrentIndex(m_list->index(index), QItemSelectionModel::ClearAndSelect);
-    if (!scrollLater)
+    if (!isVisible()) {
+        selectionModel()->setCurrentIndex(m_list->index(index),
+                                          QItemSelectionModel::ClearAndSelect);
         return;
-    setAutoScroll(true);
-    if (!m_scrollDue) {
+    }
+    // Shown, the list is painted and scrolled to the entry once the event
+    // loop turns, as the user sees it then: the view's own answer to a new
+    // current row and selection measures their rows one by one and scrolls
+    // at once, on the time of a key in the viewer or of a rejection. Keys
+    // held down scroll the list once for all of them.
+    {
+        const QSignalBlocker quiet(selectionModel());
+        selectionModel()->setCurrentIndex(m_list->index(index),
+                                          QItemSelectionModel::ClearAndSelect);
+    }
+    viewport()->update();
+    if (hasAutoScroll() && !m_scrollDue) {
         m_scrollDue = true;
         QMetaObject::invokeMethod(
             this,
