@@ -196,7 +196,9 @@ void FileListBox::RemoveItem(int index)
         // Left current, the row would hand that on to the entry moving into
         // its place, select it and scroll to it, only for the selection to
         // be dropped below: most of what a rejection in the viewer cost the
-        // list.
+        // list. The rows below move up and are painted again all the same:
+        // the view need not measure the row going for its selection.
+        const QSignalBlocker quiet(selectionModel());
         if (wasSelected && currentIndex().row() == index)
             selectionModel()->clearCurrentIndex();
         m_list->removeName(index);
@@ -205,6 +207,7 @@ void FileListBox::RemoveItem(int index)
         if (wasSelected)
             selectionModel()->clearSelection();
     }
+    viewport()->update();
     if (wasSelected && ListIndex() < 0)
         emit SelectionLost();
 }
