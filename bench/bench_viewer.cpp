@@ -346,6 +346,10 @@ int main(int argc, char *argv[])
             picture.setColorSpace(QColorSpace(QColorSpace::AdobeRgb));
         variants.push_back(withThumbnail(jpegOf(picture, 90), picture));
     }
+    // The viewer over the main window alone, for profiling a key or a
+    // rejection there without the folder of 24-megapixel pictures before it.
+    if (QCoreApplication::arguments().contains(QStringLiteral("--main-window-only")))
+        return culledFromTheMainWindow(quick, variants) ? 0 : 1;
     QStringList paths;
     for (int i = 0; i < count; ++i) {
         const QString path =

@@ -44,9 +44,13 @@ void ListSides::selectEntries(int rawIndex, int pictureIndex)
     m_pictures.files->setListIndex(pictureIndex);
 }
 
+// A count written again as it was would lay its box out again for nothing:
+// a rejection in the viewer changes one side's count, and writes both.
 void ListSides::writeCount(const Side &side)
 {
-    side.count->setText(QString::number(side.files->ListCount()));
+    const QString count = QString::number(side.files->ListCount());
+    if (side.count->text() != count)
+        side.count->setText(count);
 }
 
 void ListSides::writeCounts()

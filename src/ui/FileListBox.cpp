@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <QSignalBlocker>
 #include <utility>
 
 namespace quorvel::ui {
@@ -156,7 +157,33 @@ void FileListBox::followIndex(int index)
         selectionModel()->clearSelection();
         return;
     }
-    selectionModel()->setCurrentIndex(m_list->index(index), QItemSelectionModel::ClearAndSelect);
+    if (!isVisible()) {
+        selectionModel()->setCurrentIndex(m_list->index(index),
+                                          QItemSelectionModel::ClearAndSelect);
+        return;
+    }
+    // Shown, the list is painted and scrolled to the entry once the event
+    // loop turns, as the user sees it then: the view's own answer to a new
+    // current row and selection measures their rows one by one and scrolls
+    // at once, on the time of a key in the viewer or of a rejection. Keys
+    // held down scroll the list once for all of them.
+    {
+        const QSignalBlocker quiet(selectionModel());
+        selectionModel()->setCurrentIndex(m_list->index(index),
+                                          QItemSelectionModel::ClearAndSelect);
+    }
+    viewport()->update();
+    if (hasAutoScroll() && !m_scrollDue) {
+        m_scrollDue = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_scrollDue = false;
+                if (currentIndex().isValid())
+                    scrollTo(currentIndex());
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void FileListBox::RemoveItem(int index)
@@ -166,12 +193,21 @@ void FileListBox::RemoveItem(int index)
     const bool wasSelected = index == ListIndex();
     {
         const QScopedValueRollback keeping(m_keepingSelection, true);
+        // Left current, the row would hand that on to the entry moving into
+        // its place, select it and scroll to it, only for the selection to
+        // be dropped below: most of what a rejection in the viewer cost the
+        // list. The rows below move up and are painted again all the same:
+        // the view need not measure the row going for its selection.
+        const QSignalBlocker quiet(selectionModel());
+        if (wasSelected && currentIndex().row() == index)
+            selectionModel()->clearCurrentIndex();
         m_list->removeName(index);
         // The view would select the entry that moved into its place: a name
         // the user never chose.
         if (wasSelected)
             selectionModel()->clearSelection();
     }
+    viewport()->update();
     if (wasSelected && ListIndex() < 0)
         emit SelectionLost();
 }
@@ -193,7 +229,19 @@ void FileListBox::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int
     QAbstractItemView::rowsAboutToBeRemoved(parent, start, end);
     const QSize contents = contentsSize();
     resizeContents(contents.width(), contents.height() - (end - start + 1) * step);
-    updateGeometries();
+    // The scroll bar's new range is seen once the event loop turns, as after
+    // the view's own delayed layout: several rows taken out at once, or a
+    // rejection in the viewer, set it once, and not on the key's time.
+    if (!m_geometriesDue) {
+        m_geometriesDue = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_geometriesDue = false;
+                updateGeometries();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void FileListBox::mousePressEvent(QMouseEvent *event)

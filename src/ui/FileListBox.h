@@ -107,6 +107,8 @@ private:
     files::FolderList *m_list;
     bool m_keepSelection = false;
     bool m_keepingSelection = false;
+    bool m_geometriesDue = false;
+    bool m_scrollDue = false;
     // The selected name and folder while the list is read again.
     QString m_selectedBefore;
     QString m_pathBefore;

@@ -66,7 +66,7 @@ void Culler::last()
 // held key comes to rest. The list's selection follows without a Click: the
 // main window has nothing to do for a selection it does not show while the
 // viewer is open.
-void Culler::moveTo(int index, const QString &news)
+void Culler::moveTo(int index, const QString &news, DecodesAhead decodesAhead)
 {
     if (!m_list || !m_session.moveTo(index))
         return;
@@ -75,7 +75,10 @@ void Culler::moveTo(int index, const QString &news)
     const QString path = m_session.path(index);
     emit reached(path);
     m_view.moveTo(path);
-    m_stage.decodeAhead();
+    if (decodesAhead == DecodesAhead::Now)
+        m_stage.decodeAhead();
+    else
+        m_stage.decodeAheadSoon();
     writeStatus(news);
 }
 
@@ -127,7 +130,7 @@ void Culler::reject()
     m_view.clear();
     const QString news = culling::StatusLine::movedToTrash(rejection.name);
     if (m_session.index() >= 0) {
-        moveTo(m_session.index(), news);
+        moveTo(m_session.index(), news, DecodesAhead::Soon);
         return;
     }
     // The last picture has gone: nothing is left to show or to name.

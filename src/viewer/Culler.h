@@ -61,7 +61,12 @@ signals:
     void nameRemoved();
 
 private:
-    void moveTo(int index, const QString &news = QString());
+    // When the decodes ahead are asked for: at once for a key that moves, so
+    // that a held key keeps them ahead; once the event loop turns after a
+    // rejection, whose next picture is at hand and painted first.
+    enum class DecodesAhead { Now, Soon };
+    void moveTo(int index, const QString &news = QString(),
+                DecodesAhead decodesAhead = DecodesAhead::Now);
     // The browsed list read again: the session goes on over its names, on
     // the entry called name where it is still listed.
     void relist(const QString &name);

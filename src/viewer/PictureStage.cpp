@@ -147,6 +147,7 @@ void PictureStage::leave()
 // behind this one's neighbours.
 void PictureStage::close()
 {
+    m_decodeAheadDue = false;
     m_state = State::Idle;
     m_cache->keepOnly({});
     m_cache->keepThumbnailsOnly({});
@@ -195,8 +196,23 @@ void PictureStage::pictureDecoded(const QString &path)
     emit landed(*m_cache->find(path));
 }
 
+void PictureStage::decodeAheadSoon()
+{
+    if (m_decodeAheadDue)
+        return;
+    m_decodeAheadDue = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_decodeAheadDue)
+                decodeAhead();
+        },
+        Qt::QueuedConnection);
+}
+
 void PictureStage::decodeAhead()
 {
+    m_decodeAheadDue = false;
     const int index = m_session.index();
     if (index < 0) {
         m_cache->keepOnly({m_reached});

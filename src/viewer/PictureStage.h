@@ -95,6 +95,9 @@ public:
     // up, scaled to the new box. False when nothing is shown or awaited.
     bool restage(bool pictureUp, bool wholeShown);
     void decodeAhead();
+    // The decodes ahead once the event loop turns, unless asked for before:
+    // after a rejection, the picture reached is painted first.
+    void decodeAheadSoon();
 
     // The profile of screen, for the pictures to come; true when it differs
     // from the one before.
@@ -130,6 +133,7 @@ private:
     State m_state = State::Idle;
     QString m_reached;
     int m_requestRound = 0;
+    bool m_decodeAheadDue = false;
     QString m_colourSpace;
     QString m_colourNotes;
     // The pictures whose colour problems have been said this opening, and

@@ -13,6 +13,8 @@ class tst_NameList : public QObject
 private slots:
     void keepsEachNameApart_data();
     void keepsEachNameApart();
+    void takesNamesOutOneAfterAnother_data();
+    void takesNamesOutOneAfterAnother();
     void startsEmpty();
 };
 
@@ -70,6 +72,74 @@ void tst_NameList::keepsEachNameApart()
             QCOMPARE(rest.bytes(k), expected.bytes(k));
         QVERIFY(reserved == list);
     }
+}
+
+void tst_NameList::takesNamesOutOneAfterAnother_data()
+{
+    QTest::addColumn<int>("count");
+    // Each step takes out the name at that index of the list as it is then.
+    QTest::addColumn<QList<int>>("steps");
+
+    QTest::newRow("the first, again and again") << 10 << QList<int>{0, 0, 0};
+    QTest::newRow("the last, again and again") << 10 << QList<int>{9, 8, 7};
+    QTest::newRow("one beside the last taken") << 10 << QList<int>{4, 4, 3, 5, 0};
+    QTest::newRow("down to none") << 4 << QList<int>{1, 2, 0, 0};
+    // A culling session walks forward through the list, rejecting as it
+    // goes; past 64 names the list packs itself anew and goes on.
+    QList<int> walk;
+    for (int i = 0; i < 150; ++i)
+        walk << 3 * i;
+    QTest::newRow("a walk that packs the list") << 600 << walk;
+    QList<int> back;
+    for (int i = 0; i < 70; ++i)
+        back << 139 - 2 * i;
+    QTest::newRow("a walk back") << 140 << back;
+}
+
+void tst_NameList::takesNamesOutOneAfterAnother()
+{
+    QFETCH(int, count);
+    QFETCH(QList<int>, steps);
+    QList<QByteArray> expected;
+    NameList list;
+    for (int i = 0; i < count; ++i) {
+        // Names of different lengths, so that a name read from the wrong
+        // place shows.
+        expected << QByteArray("DSC_") + QByteArray(i % 3, 'x') + QByteArray::number(i) + ".JPG";
+        list.append(expected.last());
+    }
+    const NameList first = list;
+    for (const int step : steps) {
+        const NameList before = list;
+        list = list.without(step);
+        expected.removeAt(step);
+        QCOMPARE(list.size(), expected.size());
+        NameList packed;
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            QCOMPARE(list.bytes(i), QByteArrayView(expected.at(i)));
+            QCOMPARE(list.indexOf(expected.at(i)), i);
+            packed.append(expected.at(i));
+        }
+        QCOMPARE(list.indexOf(before.bytes(step)), -1);
+        QVERIFY(list == packed);
+        QVERIFY(packed == list);
+        QVERIFY(!(list == before));
+        QCOMPARE(before.size(), expected.size() + 1);
+    }
+    QCOMPARE(first.size(), count);
+
+    // A name added to a list with names left out goes at its end, and the
+    // list it came from, and the first, stay as they were.
+    const NameList taken = list;
+    list.append("added.JPG");
+    expected << "added.JPG";
+    QCOMPARE(list.size(), expected.size());
+    for (qsizetype i = 0; i < expected.size(); ++i)
+        QCOMPARE(list.bytes(i), QByteArrayView(expected.at(i)));
+    QCOMPARE(taken.size(), expected.size() - 1);
+    QCOMPARE(taken.indexOf("added.JPG"), -1);
+    for (qsizetype i = 0; i < count; ++i)
+        QCOMPARE(first.bytes(i).size(), qsizetype(8 + i % 3 + QByteArray::number(i).size()));
 }
 
 void tst_NameList::startsEmpty()

@@ -196,6 +196,7 @@ void tst_FileListBox::removeItemReadsNothing_data()
     QTest::newRow("an entry before the selected") << 2 << 1 << 1 << std::vector<int>{0, 1} << false;
     QTest::newRow("an entry after the selected") << 0 << 3 << 0 << std::vector<int>{0, 2} << false;
     QTest::newRow("the selected one") << 1 << 1 << -1 << std::vector<int>{0, 1} << true;
+    QTest::newRow("the selected one, the last") << 3 << 3 << -1 << std::vector<int>{0, 2} << true;
     QTest::newRow("a marked one") << 1 << 2 << 1 << std::vector<int>{0} << false;
     QTest::newRow("outside the list: nothing") << 1 << 4 << 1 << std::vector<int>{0, 2} << false;
 }
@@ -330,6 +331,15 @@ void tst_FileListBox::removedRowNeedsNoLayout()
     QCOMPARE(box.ListIndex(), 198);
     QTest::keyClick(&box, Qt::Key_Down);
     QCOMPARE(box.ListIndex(), 198);
+
+    // Followed from the viewer, the list shows the entry reached once the
+    // event loop turns, and the user's own keys still scroll it.
+    box.followIndex(removed / 2);
+    QCoreApplication::processEvents();
+    QCOMPARE(box.ListIndex(), removed / 2);
+    QVERIFY(box.viewport()->rect().contains(box.visualRect(box.model()->index(removed / 2, 0))));
+    QTest::keyClick(&box, Qt::Key_End);
+    QVERIFY(box.viewport()->rect().contains(box.visualRect(box.model()->index(198, 0))));
 }
 
 void tst_FileListBox::userClicksAndOpens()

@@ -133,6 +133,9 @@ void tst_PictureStage::transitions_data()
         << QStringList{"open:A=Shown@A", "close=Idle@A"};
     QTest::newRow("the last picture gone: nothing shown, nothing reached")
         << QStringList{"open:A=Shown@A", "leave=Idle@-"};
+    // After a rejection: the next picture first, the decodes ahead then.
+    QTest::newRow("decodes ahead asked for once the event loop turns")
+        << QStringList{"open:A=Shown@A", "ahead:soon=Shown@A", "decoded:B", "decoded:C"};
     QTest::newRow("an opening on another picture than prepared reads it again")
         << QStringList{"prepare:A=Opening@-", "open:B=Shown@B", "opened:hidden=Shown@B"};
 }
@@ -195,6 +198,11 @@ void tst_PictureStage::transitions()
             if (const PictureStage::Decoded *decoded = stage.moveTo(path(argument)))
                 display(*decoded);
             stage.decodeAhead();
+        } else if (verb == u"ahead") {
+            stage.decodeAheadSoon();
+            // Asked for again before the event loop turns: still once.
+            stage.decodeAheadSoon();
+            QVERIFY(!stage.hasDecoded(path(QStringLiteral("B"))));
         } else if (verb == u"release") {
             decoder.release(path(argument));
         } else if (verb == u"decoded") {
