@@ -219,7 +219,8 @@ void tst_PictureCache::aDecodeGivenUpSaysNothing()
     QFETCH(HeldAt, heldAt);
     const QString path = write(QStringLiteral("DSC_0004.JPG"), flatJpeg(QSize(640, 480)));
     Gate gate;
-    const auto decoder = [&gate, heldAt](const QString &file, const pictures::DisplayBox &box,
+    const auto decoder = [&gate, heldAt](const QString &file,
+                                         const pictures::PictureCache::Sizing &sizing,
                                          const std::atomic<bool> &cancelled) {
         if (heldAt == HeldAt::BeforeMeasuring)
             gate.holdFirst();
@@ -227,7 +228,7 @@ void tst_PictureCache::aDecodeGivenUpSaysNothing()
         decoded.picture = pictures::LoadPicture(file, decoded.errorNumber);
         if (heldAt == HeldAt::BeforeDecoding)
             gate.holdFirst();
-        decoded.image = decoded.picture.render(box.devicePixels(decoded.picture.size()), cancelled);
+        decoded.image = decoded.picture.render(sizing.of(decoded.picture.size()), cancelled);
         return decoded;
     };
     {
