@@ -190,6 +190,20 @@ void PictureCache::keepOnly(const QStringList &paths)
     keepPathsOnly(paths, m_jobs, m_decoded);
 }
 
+void PictureCache::withdrawExcept(const QStringList &queued, const QStringList &underWay)
+{
+    const QSet<QString> waiting(queued.cbegin(), queued.cend());
+    const QSet<QString> going(underWay.cbegin(), underWay.cend());
+    for (auto it = m_jobs.begin(); it != m_jobs.end();) {
+        if ((it.value()->started ? going : waiting).contains(it.key())) {
+            ++it;
+            continue;
+        }
+        it.value()->cancelled = true;
+        it = m_jobs.erase(it);
+    }
+}
+
 const QImage *PictureCache::findThumbnail(const QString &path) const
 {
     const auto found = m_thumbnails.constFind(path);

@@ -105,6 +105,10 @@ public:
     // Keeps the pictures of paths and drops the others, with the work asked
     // for them: what has not started never does, what runs stops early.
     void keepOnly(const QStringList &paths);
+    // Drops the work that no worker has taken yet on any path but those of
+    // queued, and stops the work under way on any but those of underWay.
+    // What is decoded stays.
+    void withdrawExcept(const QStringList &queued, const QStringList &underWay);
 
     // The embedded thumbnail of path, turned upright, when it has been read;
     // a null image when the file has none.

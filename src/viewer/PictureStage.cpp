@@ -210,18 +210,27 @@ void PictureStage::decodeAhead()
     for (int entry : plan.kept)
         keptPaths << m_session.path(entry);
     m_cache->keepOnly(keptPaths);
+    QStringList underWay{m_reached};
+    for (int entry : plan.underWay)
+        underWay << m_session.path(entry);
     // The latest key's wishes come before those of the keys before it.
     ++m_requestRound;
     int priority = int(plan.wanted.size());
-    for (int entry : plan.wanted)
-        m_cache->request(m_session.path(entry), m_requestRound * 8 + priority--);
+    QStringList wanted{m_reached};
+    for (int entry : plan.wanted) {
+        wanted << m_session.path(entry);
+        m_cache->request(wanted.last(), m_requestRound * 8 + priority--);
+    }
+    // A held key's older wishes that no worker has taken yet would start
+    // behind its latest and land after the key has passed them.
+    m_cache->withdrawExcept(wanted, underWay);
 
     QStringList thumbnails;
     for (int entry : plan.thumbnails)
         thumbnails << m_session.path(entry);
     m_cache->keepThumbnailsOnly(thumbnails);
-    for (const QString &path : std::as_const(thumbnails))
-        m_cache->requestThumbnail(path);
+    for (int entry : plan.thumbnailReads)
+        m_cache->requestThumbnail(m_session.path(entry));
 }
 
 bool PictureStage::followScreen(QScreen *screen)

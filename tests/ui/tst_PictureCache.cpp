@@ -90,6 +90,7 @@ private slots:
     void aNewScreenDropsWhatWasMadeForTheOld();
     void aDecodeGivenUpSaysNothing_data();
     void aDecodeGivenUpSaysNothing();
+    void withdrawnWorkNeverLands();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -253,6 +254,60 @@ void tst_PictureCache::aDecodeGivenUpSaysNothing()
     QCoreApplication::processEvents();
     const QMutexLocker lock(&spokenMutex);
     QVERIFY2(spoken.isEmpty(), qPrintable(spoken.join(QLatin1Char('\n'))));
+}
+
+// Both workers held in their decodes and a third decode waiting for one: the
+// one still queued is withdrawn before it starts, one of those under way is
+// stopped, the other lands. What was decoded before stays.
+void tst_PictureCache::withdrawnWorkNeverLands()
+{
+    const QByteArray jpeg = flatJpeg(QSize(64, 48));
+    const QString before = write(QStringLiteral("DSC_0010.JPG"), jpeg);
+    const QString going = write(QStringLiteral("DSC_0011.JPG"), jpeg);
+    const QString stopped = write(QStringLiteral("DSC_0012.JPG"), jpeg);
+    const QString queued = write(QStringLiteral("DSC_0013.JPG"), jpeg);
+    QSemaphore arrived;
+    QSemaphore open;
+    QSemaphore done;
+    QMutex startedMutex;
+    QStringList started;
+    QStringList toldToStop;
+    const auto decoder = [&](const QString &file, const pictures::PictureCache::Sizing &sizing,
+                             const std::atomic<bool> &cancelled) {
+        {
+            const QMutexLocker lock(&startedMutex);
+            started << file;
+        }
+        if (file == before)
+            return pictures::PictureCache::decode(file, sizing, cancelled);
+        arrived.release();
+        open.acquire();
+        if (cancelled) {
+            const QMutexLocker lock(&startedMutex);
+            toldToStop << file;
+        }
+        const auto decoded = pictures::PictureCache::decode(file, sizing, cancelled);
+        done.release();
+        return decoded;
+    };
+    pictures::PictureCache cache(decoder);
+    cache.wait(before);
+    QSignalSpy landed(&cache, &pictures::PictureCache::decoded);
+    cache.request(going, 3);
+    cache.request(stopped, 2);
+    QVERIFY(arrived.tryAcquire(2, 10000));
+    cache.request(queued, 1);
+    cache.withdrawExcept({going}, {going});
+    open.release(2);
+    QVERIFY(landed.wait(10000));
+    QVERIFY(done.tryAcquire(2, 10000));
+    QCOMPARE(landed.count(), 1);
+    QCOMPARE(landed.at(0).at(0).toString(), going);
+    QVERIFY(cache.find(going) && cache.find(before));
+    QVERIFY(!cache.find(stopped) && !cache.find(queued));
+    const QMutexLocker lock(&startedMutex);
+    QVERIFY(!started.contains(queued));
+    QCOMPARE(toldToStop, QStringList{stopped});
 }
 
 QTEST_MAIN(tst_PictureCache)
