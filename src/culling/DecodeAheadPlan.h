@@ -23,8 +23,8 @@ struct DecodeAheadPlan
     QList<int> wanted;
     QList<int> kept;
     QList<int> thumbnails;
-    // Of the kept, those whose decodes may go on once started: a held key
-    // stops those of the pictures it has passed, which would land unseen.
+    // Of the kept, those whose decodes may start or go on: a held key stops
+    // those of the pictures it has passed, which would land unseen.
     QList<int> underWay;
     // Of the thumbnails, those worth reading now, in the order to read them.
     // A held key reads none behind the one shown: it has passed them, and

@@ -190,18 +190,15 @@ void PictureCache::keepOnly(const QStringList &paths)
     keepPathsOnly(paths, m_jobs, m_decoded);
 }
 
-void PictureCache::withdrawExcept(const QStringList &queued, const QStringList &underWay)
+void PictureCache::withdrawAllBut(const QStringList &paths)
 {
-    const QSet<QString> waiting(queued.cbegin(), queued.cend());
-    const QSet<QString> going(underWay.cbegin(), underWay.cend());
-    for (auto it = m_jobs.begin(); it != m_jobs.end();) {
-        if ((it.value()->started ? going : waiting).contains(it.key())) {
-            ++it;
-            continue;
-        }
-        it.value()->cancelled = true;
-        it = m_jobs.erase(it);
-    }
+    const QSet<QString> asked(paths.cbegin(), paths.cend());
+    m_jobs.removeIf([&asked](const auto &job) {
+        if (asked.contains(job.key()))
+            return false;
+        job.value()->cancelled = true;
+        return true;
+    });
 }
 
 const QImage *PictureCache::findThumbnail(const QString &path) const

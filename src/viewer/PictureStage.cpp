@@ -210,20 +210,16 @@ void PictureStage::decodeAhead()
     for (int entry : plan.kept)
         keptPaths << m_session.path(entry);
     m_cache->keepOnly(keptPaths);
+    // A held key stops the decodes of the pictures it has passed.
     QStringList underWay{m_reached};
     for (int entry : plan.underWay)
         underWay << m_session.path(entry);
+    m_cache->withdrawAllBut(underWay);
     // The latest key's wishes come before those of the keys before it.
     ++m_requestRound;
     int priority = int(plan.wanted.size());
-    QStringList wanted{m_reached};
-    for (int entry : plan.wanted) {
-        wanted << m_session.path(entry);
-        m_cache->request(wanted.last(), m_requestRound * 8 + priority--);
-    }
-    // A held key's older wishes that no worker has taken yet would start
-    // behind its latest and land after the key has passed them.
-    m_cache->withdrawExcept(wanted, underWay);
+    for (int entry : plan.wanted)
+        m_cache->request(m_session.path(entry), m_requestRound * 8 + priority--);
 
     QStringList thumbnails;
     for (int entry : plan.thumbnails)

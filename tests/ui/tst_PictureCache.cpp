@@ -256,35 +256,30 @@ void tst_PictureCache::aDecodeGivenUpSaysNothing()
     QVERIFY2(spoken.isEmpty(), qPrintable(spoken.join(QLatin1Char('\n'))));
 }
 
-// Both workers held in their decodes and a third decode waiting for one: the
-// one still queued is withdrawn before it starts, one of those under way is
-// stopped, the other lands. What was decoded before stays.
+// Both workers held in their decodes and a third decode waiting for one:
+// withdrawn, the one queued never starts and one of those under way stops;
+// the other lands, and what was decoded before stays.
 void tst_PictureCache::withdrawnWorkNeverLands()
 {
     const QByteArray jpeg = flatJpeg(QSize(64, 48));
-    const QString before = write(QStringLiteral("DSC_0010.JPG"), jpeg);
-    const QString going = write(QStringLiteral("DSC_0011.JPG"), jpeg);
-    const QString stopped = write(QStringLiteral("DSC_0012.JPG"), jpeg);
-    const QString queued = write(QStringLiteral("DSC_0013.JPG"), jpeg);
-    QSemaphore arrived;
-    QSemaphore open;
-    QSemaphore done;
-    QMutex startedMutex;
-    QStringList started;
-    QStringList toldToStop;
+    QStringList paths;
+    for (const char *name : {"DSC_0010.JPG", "DSC_0011.JPG", "DSC_0012.JPG", "DSC_0013.JPG"})
+        paths << write(QString::fromLatin1(name), jpeg);
+    const QString &before = paths[0], &going = paths[1], &stopped = paths[2], &queued = paths[3];
+    QSemaphore arrived, open, done;
+    QMutex mutex;
+    QStringList started, toldToStop;
     const auto decoder = [&](const QString &file, const pictures::PictureCache::Sizing &sizing,
                              const std::atomic<bool> &cancelled) {
-        {
-            const QMutexLocker lock(&startedMutex);
+        if (file != before) {
+            mutex.lock();
             started << file;
-        }
-        if (file == before)
-            return pictures::PictureCache::decode(file, sizing, cancelled);
-        arrived.release();
-        open.acquire();
-        if (cancelled) {
-            const QMutexLocker lock(&startedMutex);
-            toldToStop << file;
+            mutex.unlock();
+            arrived.release();
+            open.acquire();
+            const QMutexLocker lock(&mutex);
+            if (cancelled)
+                toldToStop << file;
         }
         const auto decoded = pictures::PictureCache::decode(file, sizing, cancelled);
         done.release();
@@ -297,15 +292,15 @@ void tst_PictureCache::withdrawnWorkNeverLands()
     cache.request(stopped, 2);
     QVERIFY(arrived.tryAcquire(2, 10000));
     cache.request(queued, 1);
-    cache.withdrawExcept({going}, {going});
+    cache.withdrawAllBut({going});
     open.release(2);
     QVERIFY(landed.wait(10000));
-    QVERIFY(done.tryAcquire(2, 10000));
+    QVERIFY(done.tryAcquire(3, 10000));
     QCOMPARE(landed.count(), 1);
     QCOMPARE(landed.at(0).at(0).toString(), going);
     QVERIFY(cache.find(going) && cache.find(before));
     QVERIFY(!cache.find(stopped) && !cache.find(queued));
-    const QMutexLocker lock(&startedMutex);
+    const QMutexLocker lock(&mutex);
     QVERIFY(!started.contains(queued));
     QCOMPARE(toldToStop, QStringList{stopped});
 }
