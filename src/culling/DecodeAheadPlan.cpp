@@ -31,7 +31,8 @@ DecodeAheadPlan DecodeAheadPlan::make(int index, int direction, Pace pace, int c
     // kept while the user comes closer. The lead is bounded by what the
     // memory may hold: the lead's span, one behind and one beyond.
     const int furthestLead = std::max(1, budget - 3);
-    if (pace.moveMilliseconds > 0 && pace.decodeMilliseconds > pace.moveMilliseconds) {
+    const bool held = pace.moveMilliseconds > 0 && pace.decodeMilliseconds > pace.moveMilliseconds;
+    if (held) {
         const int lead = std::min(
             int(std::ceil(pace.decodeMilliseconds / pace.moveMilliseconds)) + 1, furthestLead);
         plan.wanted = inList({index + lead * step, index + (lead + 1) * step, index}, count);
@@ -50,6 +51,13 @@ DecodeAheadPlan DecodeAheadPlan::make(int index, int direction, Pace pace, int c
     for (int offset = -2; offset <= thumbnailsAhead; ++offset)
         thumbnails << index + offset * step;
     plan.thumbnails = inList(thumbnails, count);
+    plan.underWay = plan.kept;
+    plan.thumbnailReads = plan.thumbnails;
+    if (held) {
+        const auto passed = [&](int entry) { return (entry - index) * step < 0; };
+        plan.underWay.removeIf(passed);
+        plan.thumbnailReads.removeIf(passed);
+    }
     return plan;
 }
 

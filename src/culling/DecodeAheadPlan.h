@@ -23,6 +23,13 @@ struct DecodeAheadPlan
     QList<int> wanted;
     QList<int> kept;
     QList<int> thumbnails;
+    // Of the kept, those whose decodes may start or go on: a held key stops
+    // those of the pictures it has passed, which would land unseen.
+    QList<int> underWay;
+    // Of the thumbnails, those worth reading now, in the order to read them.
+    // A held key reads none behind the one shown: it has passed them, and
+    // their reads would take a core from the decodes ahead.
+    QList<int> thumbnailReads;
 
     // index: the entry shown; direction: +1 or -1, the way the last key went;
     // count: the entries in the list; budget: the most decoded pictures the

@@ -190,6 +190,17 @@ void PictureCache::keepOnly(const QStringList &paths)
     keepPathsOnly(paths, m_jobs, m_decoded);
 }
 
+void PictureCache::withdrawAllBut(const QStringList &paths)
+{
+    const QSet<QString> asked(paths.cbegin(), paths.cend());
+    m_jobs.removeIf([&asked](const auto &job) {
+        if (asked.contains(job.key()))
+            return false;
+        job.value()->cancelled = true;
+        return true;
+    });
+}
+
 const QImage *PictureCache::findThumbnail(const QString &path) const
 {
     const auto found = m_thumbnails.constFind(path);

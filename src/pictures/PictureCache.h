@@ -105,6 +105,9 @@ public:
     // Keeps the pictures of paths and drops the others, with the work asked
     // for them: what has not started never does, what runs stops early.
     void keepOnly(const QStringList &paths);
+    // Drops the work asked for any path but those of paths, what runs
+    // stopping early; unlike keepOnly(), what is decoded stays.
+    void withdrawAllBut(const QStringList &paths);
 
     // The embedded thumbnail of path, turned upright, when it has been read;
     // a null image when the file has none.

@@ -226,6 +226,11 @@ void PictureStage::decodeAhead()
     for (int entry : plan.kept)
         keptPaths << m_session.path(entry);
     m_cache->keepOnly(keptPaths);
+    // A held key stops the decodes of the pictures it has passed.
+    QStringList underWay{m_reached};
+    for (int entry : plan.underWay)
+        underWay << m_session.path(entry);
+    m_cache->withdrawAllBut(underWay);
     // The latest key's wishes come before those of the keys before it.
     ++m_requestRound;
     int priority = int(plan.wanted.size());
@@ -236,8 +241,8 @@ void PictureStage::decodeAhead()
     for (int entry : plan.thumbnails)
         thumbnails << m_session.path(entry);
     m_cache->keepThumbnailsOnly(thumbnails);
-    for (const QString &path : std::as_const(thumbnails))
-        m_cache->requestThumbnail(path);
+    for (int entry : plan.thumbnailReads)
+        m_cache->requestThumbnail(m_session.path(entry));
 }
 
 bool PictureStage::followScreen(QScreen *screen)

@@ -11,6 +11,8 @@ class tst_DecodeAheadPlan : public QObject
 private slots:
     void plan_data();
     void plan();
+    void decodesUnderWayAndThumbnailReads_data();
+    void decodesUnderWayAndThumbnailReads();
 };
 
 namespace {
@@ -90,6 +92,48 @@ void tst_DecodeAheadPlan::plan()
     for (int entry : plan.wanted)
         QVERIFY(plan.kept.contains(entry));
     QVERIFY(plan.kept.size() <= budget);
+}
+
+void tst_DecodeAheadPlan::decodesUnderWayAndThumbnailReads_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<double>("moveMs");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QList<int>>("underWay");
+    QTest::addColumn<QList<int>>("thumbnailReads");
+
+    QTest::newRow("looking: all that is kept, and the thumbnails behind in case of a way back")
+        << 5 << 1 << 0.0 << 20 << QList<int>{5, 6, 4, 7} << range(3, 15);
+    QTest::newRow("keys slower than decodes: as when looking")
+        << 5 << -1 << 200.0 << 20 << QList<int>{5, 4, 6, 3} << range(7, 0);
+    QTest::newRow("held key: nothing behind it")
+        << 5 << 1 << 33.0 << 20 << range(5, 11) << range(5, 15);
+    QTest::newRow("held key going back: nothing behind it either")
+        << 15 << -1 << 33.0 << 20 << range(15, 9) << range(15, 5);
+    QTest::newRow("held key at the first: nothing passed")
+        << 0 << 1 << 33.0 << 20 << range(0, 6) << range(0, 10);
+    QTest::newRow("held key near the end")
+        << 17 << 1 << 33.0 << 20 << range(17, 19) << range(17, 19);
+}
+
+// What a worker may go on decoding and which thumbnails are read: a held key
+// spends neither on the pictures it has passed.
+void tst_DecodeAheadPlan::decodesUnderWayAndThumbnailReads()
+{
+    QFETCH(int, index);
+    QFETCH(int, direction);
+    QFETCH(double, moveMs);
+    QFETCH(int, count);
+    QFETCH(QList<int>, underWay);
+    QFETCH(QList<int>, thumbnailReads);
+
+    const DecodeAheadPlan plan = DecodeAheadPlan::make(index, direction, {moveMs, 100.0}, count,
+                                                       DecodeAheadPlan::defaultBudget);
+    QCOMPARE(plan.underWay, underWay);
+    QCOMPARE(plan.thumbnailReads, thumbnailReads);
+    for (int entry : plan.wanted)
+        QVERIFY(plan.underWay.contains(entry));
 }
 
 QTEST_GUILESS_MAIN(tst_DecodeAheadPlan)

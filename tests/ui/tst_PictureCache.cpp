@@ -90,6 +90,7 @@ private slots:
     void aNewScreenDropsWhatWasMadeForTheOld();
     void aDecodeGivenUpSaysNothing_data();
     void aDecodeGivenUpSaysNothing();
+    void withdrawnWorkNeverLands();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -253,6 +254,54 @@ void tst_PictureCache::aDecodeGivenUpSaysNothing()
     QCoreApplication::processEvents();
     const QMutexLocker lock(&spokenMutex);
     QVERIFY2(spoken.isEmpty(), qPrintable(spoken.join(QLatin1Char('\n'))));
+}
+
+// Both workers held in their decodes and a third decode waiting for one:
+// withdrawn, the one queued never starts and one of those under way stops;
+// the other lands, and what was decoded before stays.
+void tst_PictureCache::withdrawnWorkNeverLands()
+{
+    const QByteArray jpeg = flatJpeg(QSize(64, 48));
+    QStringList paths;
+    for (const char *name : {"DSC_0010.JPG", "DSC_0011.JPG", "DSC_0012.JPG", "DSC_0013.JPG"})
+        paths << write(QString::fromLatin1(name), jpeg);
+    const QString &before = paths[0], &going = paths[1], &stopped = paths[2], &queued = paths[3];
+    QSemaphore arrived, open, done;
+    QMutex mutex;
+    QStringList started, toldToStop;
+    const auto decoder = [&](const QString &file, const pictures::PictureCache::Sizing &sizing,
+                             const std::atomic<bool> &cancelled) {
+        if (file != before) {
+            mutex.lock();
+            started << file;
+            mutex.unlock();
+            arrived.release();
+            open.acquire();
+            const QMutexLocker lock(&mutex);
+            if (cancelled)
+                toldToStop << file;
+        }
+        const auto decoded = pictures::PictureCache::decode(file, sizing, cancelled);
+        done.release();
+        return decoded;
+    };
+    pictures::PictureCache cache(decoder);
+    cache.wait(before);
+    QSignalSpy landed(&cache, &pictures::PictureCache::decoded);
+    cache.request(going, 3);
+    cache.request(stopped, 2);
+    QVERIFY(arrived.tryAcquire(2, 10000));
+    cache.request(queued, 1);
+    cache.withdrawAllBut({going});
+    open.release(2);
+    QVERIFY(landed.wait(10000));
+    QVERIFY(done.tryAcquire(3, 10000));
+    QCOMPARE(landed, QList<QVariantList>{{going}});
+    QVERIFY(cache.find(before));
+    QVERIFY(!cache.find(stopped) && !cache.find(queued));
+    const QMutexLocker lock(&mutex);
+    QVERIFY(!started.contains(queued));
+    QCOMPARE(toldToStop, QStringList{stopped});
 }
 
 QTEST_MAIN(tst_PictureCache)
