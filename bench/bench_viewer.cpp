@@ -526,16 +526,19 @@ int main(int argc, char *argv[])
                 bareDecodes.push_back(millisecondsSince(timer));
             }
             const double bare = bench::median(bareDecodes);
-            const double ceiling = 2 * 1000 / bare;
+            // No more pictures can be shown than the key reaches: on a machine
+            // that decodes faster than it presses, the presses are the floor.
+            const double presses = double(pressedAt.size()) / heldSeconds;
+            const double ceiling = std::min(2 * 1000 / bare, presses);
             const double rate = double(realPictures.size()) / heldSeconds;
             TableRow row;
             row.what = QStringLiteral("Viewer, key held (30/s): real pictures painted a second");
             row.ours = QString::number(rate, 'f', 1);
-            row.floor =
-                QString::number(ceiling, 'f', 1) + QStringLiteral(" (2 bare libjpeg decoders)");
+            row.floor = QString::number(ceiling, 'f', 1) +
+                        QStringLiteral(" (2 bare libjpeg decoders, at most the presses)");
             row.ratio = rate / ceiling;
-            row.goal = QStringLiteral(">= 10 a second");
-            row.met = rate >= 10;
+            row.goal = QStringLiteral(">= 10 a second and >= 0.9x floor");
+            row.met = rate >= 10 && row.ratio >= 0.9;
             row.print();
 
             timer.start();
