@@ -88,7 +88,9 @@ CullingSession::Rejection CullingSession::reject()
         return {Outcome::NotShown, name(m_index)};
     const QString rejectedName = name(m_index);
     platform::TrashedFile where;
-    const int result = m_recycle(trimming::RecycleTarget::ofPath(reached), &where, nullptr);
+    trimming::RecycleTarget target = trimming::RecycleTarget::ofPath(reached);
+    target.seen = m_onScreenFile;
+    const int result = m_recycle(target, &where, nullptr);
     if (result != 0)
         return {Outcome::Failed, rejectedName, result};
     m_rejections.append({rejectedName, where});
@@ -102,12 +104,15 @@ CullingSession::Rejection CullingSession::reject()
     return {Outcome::Rejected, rejectedName};
 }
 
-CullingSession::Rejection CullingSession::rejectConfirmed(const QString &asked)
+CullingSession::Rejection CullingSession::rejectConfirmed(const QString &asked,
+                                                          files::FileIdentity seen)
 {
     if (asked.isEmpty())
         return {Outcome::NotShown};
     const QString name = asked.section(QLatin1Char('/'), -1);
-    const int result = m_recycle(trimming::RecycleTarget::ofPath(asked), nullptr, nullptr);
+    trimming::RecycleTarget target = trimming::RecycleTarget::ofPath(asked);
+    target.seen = seen;
+    const int result = m_recycle(target, nullptr, nullptr);
     if (result != 0)
         return {Outcome::Failed, name, result};
     if (m_onScreen == asked)

@@ -63,9 +63,15 @@ public:
     // picture rather than holding a key down.
     double moveMilliseconds() const { return m_moveMilliseconds; }
 
-    // The file the user sees, empty for none.
-    void setOnScreen(const QString &path) { m_onScreen = path; }
+    // The file the user sees, empty for none, and which file it was when it
+    // was read for the screen (unknown when it was not read).
+    void setOnScreen(const QString &path, files::FileIdentity file = {})
+    {
+        m_onScreen = path;
+        m_onScreenFile = file;
+    }
     QString onScreen() const { return m_onScreen; }
+    files::FileIdentity onScreenFile() const { return m_onScreenFile; }
 
     enum class Outcome {
         Rejected,
@@ -88,8 +94,9 @@ public:
     // Moves asked to the trash: the file on screen when the user was asked
     // about it and said yes, whether or not it is still there. The names are
     // left as they are: whoever asked reads them again. Its picture goes
-    // with it.
-    Rejection rejectConfirmed(const QString &asked);
+    // with it. seen: which file asked was when it was shown; a file in its
+    // place since is left alone.
+    Rejection rejectConfirmed(const QString &asked, files::FileIdentity seen = {});
 
     // Puts the last rejection back; nullopt when there is none. It is taken
     // off the walk back however the restore ends, or every later undo would
@@ -121,6 +128,7 @@ private:
     bool m_hasList = false;
     int m_index = -1;
     QString m_onScreen;
+    files::FileIdentity m_onScreenFile;
     QList<Rejected> m_rejections;
     int m_direction = 1;
     QElapsedTimer m_sinceLastMove;

@@ -10,6 +10,7 @@ DeleteQuestion::Result DeleteQuestion::ask(platform::MessageBox &messages, Culli
                                            const std::function<void()> &gone)
 {
     const QString shown = session.onScreen();
+    const files::FileIdentity seen = session.onScreenFile();
     if (shown.isEmpty())
         return Result::NothingShown;
     const QString prompt = QStringLiteral("You are about to delete file:\n") +
@@ -21,7 +22,7 @@ DeleteQuestion::Result DeleteQuestion::ask(platform::MessageBox &messages, Culli
     if (answer != platform::IDYES)
         return Result::No;
 
-    const CullingSession::Rejection rejection = session.rejectConfirmed(shown);
+    const CullingSession::Rejection rejection = session.rejectConfirmed(shown, seen);
     if (rejection.outcome == CullingSession::Outcome::Rejected) {
         gone();
         messages.show(QStringLiteral("File deleted. \n\nIf you REGRET the file can be found\n"

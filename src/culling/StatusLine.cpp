@@ -42,6 +42,9 @@ QString StatusLine::movedToTrash(const QString &name)
 
 QString StatusLine::notMovedToTrash(const QString &name, int error)
 {
+    if (error == ESTALE)
+        return QStringLiteral("%1 stays: another file has taken its place since it was shown")
+            .arg(name);
     return QStringLiteral("%1 could not be moved to the trash: %2")
         .arg(name, qt_error_string(error));
 }

@@ -101,7 +101,11 @@ std::shared_ptr<PictureCache::Job> PictureCache::start(const QString &path, int 
                 return;
             }
             job->started = true;
+            // Before the read: a file renamed over it meanwhile is another
+            // file, whichever of the two the decode then reads.
+            const files::FileIdentity file = files::FileIdentity::of(path);
             Decoded decoded = m_decode(path, sizing, job->cancelled);
+            decoded.file = file;
             manageColours(decoded, screen);
             job->promise.set_value(std::move(decoded));
             QMetaObject::invokeMethod(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/FileIdentity.h"
 #include "pictures/ColourSpace.h"
 #include "pictures/ColourTransforms.h"
 #include "pictures/Picture.h"
@@ -46,6 +47,9 @@ public:
         // Empty, or for the status line: the picture's profile could not be
         // used and its colours are shown as sRGB.
         QString colourProblem;
+        // The file as it was when its decode began: Delete moves it only
+        // while it is still that file.
+        files::FileIdentity file;
     };
 
     // The size a picture is decoded at: the device pixels it covers on

@@ -5,6 +5,8 @@
 #include "platform/Trash.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace quorvel::trimming {
 
@@ -47,13 +49,24 @@ QString RecycleTarget::path() const
 int recycleTarget(const RecycleTarget &file, platform::TrashedFile *where,
                   platform::TrashSession *batch)
 {
+    const QByteArray path =
+        file.folder + (file.folder.endsWith('/') ? QByteArray() : QByteArray("/")) + file.name;
+    if (file.seen.isKnown()) {
+        // Looked at just before the move: what remains is the time of one
+        // rename, where before it was the user's time to look and decide.
+        struct stat status = {};
+        const bool inFolder = file.folderFd >= 0;
+        if (::fstatat(inFolder ? file.folderFd : AT_FDCWD,
+                      (inFolder ? file.name : path).constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+            return errno;
+        if (files::FileIdentity{quint64(status.st_dev), quint64(status.st_ino)} != file.seen)
+            return ESTALE;
+    }
     platform::TrashedFile trashed;
     int result = 0;
     if (file.folderFd >= 0 && batch) {
         result = batch->moveToTrash(file.folderFd, file.folder, file.name, trashed);
     } else {
-        const QByteArray path =
-            file.folder + (file.folder.endsWith('/') ? QByteArray() : QByteArray("/")) + file.name;
         result = batch ? batch->moveToTrash(path, trashed) : platform::moveToTrash(path, trashed);
     }
     if (result == 0 && where)

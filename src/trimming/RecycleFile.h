@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/FileIdentity.h"
+
 #include <functional>
 #include <QByteArray>
 #include <QString>
@@ -35,6 +37,9 @@ struct RecycleTarget
     // The folder, held open by a trim that has checked it is the one it read,
     // or -1 where the folder is found by its path.
     int folderFd = -1;
+    // The file as the user saw it, when known: a file found under the name
+    // in its place is left where it is (ESTALE).
+    files::FileIdentity seen = {};
 
     static RecycleTarget ofPath(QStringView filePath);
     // The full path, as messages and tests name the file.

@@ -116,7 +116,7 @@ const PictureStage::Decoded *PictureStage::moveTo(const QString &path)
 void PictureStage::shown(const Decoded &decoded)
 {
     m_state = State::Shown;
-    m_session.setOnScreen(m_reached);
+    m_session.setOnScreen(m_reached, decoded.file);
     m_colourSpace = decoded.colourSpace;
     noteColourProblems(decoded);
 }

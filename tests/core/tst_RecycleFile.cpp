@@ -114,6 +114,8 @@ private slots:
     void asksFirstWhenToldTo_data();
     void asksFirstWhenToldTo();
     void fileVanishesWhileAsking();
+    void movesOnlyTheFileSeen_data();
+    void movesOnlyTheFileSeen();
     void batchFollowsChangesBetweenFiles_data();
     void batchFollowsChangesBetweenFiles();
 
@@ -510,6 +512,57 @@ void tst_RecycleFile::asksFirstWhenToldTo()
         QVERIFY(messages.last().prompt.contains(files::decodeFileName(file)));
         QVERIFY(messages.last().title.isEmpty());
     }
+}
+
+void tst_RecycleFile::movesOnlyTheFileSeen_data()
+{
+    QTest::addColumn<QByteArray>("meanwhile");
+    QTest::addColumn<bool>("fromOpenFolder");
+    QTest::addColumn<int>("result");
+
+    for (const bool fromOpenFolder : {false, true}) {
+        const QByteArray how = fromOpenFolder ? ", from its open folder" : "";
+        QTest::newRow("still the file seen" + how) << QByteArray() << fromOpenFolder << 0;
+        QTest::newRow("another renamed over it" + how)
+            << QByteArray("renamed over") << fromOpenFolder << ESTALE;
+        QTest::newRow("gone" + how) << QByteArray("gone") << fromOpenFolder << ENOENT;
+    }
+}
+
+// What the user looked at is the file that goes, or nothing does: a file put
+// in its place under the same name since is left where it is.
+void tst_RecycleFile::movesOnlyTheFileSeen()
+{
+    QFETCH(QByteArray, meanwhile);
+    QFETCH(bool, fromOpenFolder);
+    QFETCH(int, result);
+
+    const QByteArray folder = makeFolder("DCIM");
+    const QByteArray file = folder + "/DSC_0007.JPG";
+    QVERIFY(writeFile(file, "seen"));
+    trimming::RecycleTarget target = trimming::RecycleTarget::ofPath(files::decodeFileName(file));
+    target.seen = files::FileIdentity::of(files::decodeFileName(file));
+    QVERIFY(target.seen.isKnown());
+    if (meanwhile == "renamed over") {
+        QVERIFY(writeFile(folder + "/newcomer", "newcomer"));
+        QCOMPARE(::rename((folder + "/newcomer").constData(), file.constData()), 0);
+    } else if (meanwhile == "gone") {
+        QCOMPARE(::unlink(file.constData()), 0);
+    }
+    const int folderFd = fromOpenFolder ? ::open(folder.constData(), O_RDONLY | O_DIRECTORY) : -1;
+    const auto closed = qScopeGuard([folderFd] {
+        if (folderFd >= 0)
+            ::close(folderFd);
+    });
+    target.folderFd = folderFd;
+    platform::TrashSession batch;
+
+    QCOMPARE_ERRNO(trimming::recycleTarget(target, nullptr, fromOpenFolder ? &batch : nullptr),
+                   result);
+
+    QCOMPARE(entries(homeTrash() + "/files").size(), result == 0 ? 1 : 0);
+    if (meanwhile == "renamed over")
+        QCOMPARE(readFile(file), QByteArray("newcomer"));
 }
 
 void tst_RecycleFile::fileVanishesWhileAsking()

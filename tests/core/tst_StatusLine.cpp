@@ -108,6 +108,8 @@ void tst_StatusLine::putBack()
     QCOMPARE(StatusLine::putBack({QStringLiteral("a.jpg"), error}), news);
     QCOMPARE(StatusLine::notMovedToTrash(QStringLiteral("a.jpg"), EACCES),
              "a.jpg could not be moved to the trash: " + qt_error_string(EACCES));
+    QCOMPARE(StatusLine::notMovedToTrash(QStringLiteral("a.jpg"), ESTALE),
+             "a.jpg stays: another file has taken its place since it was shown");
 }
 
 QTEST_GUILESS_MAIN(tst_StatusLine)

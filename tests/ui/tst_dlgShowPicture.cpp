@@ -15,8 +15,10 @@
 #include "viewer/ActualPixels.h"
 #include "viewer/dlgShowPicture.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <future>
 #include <QAction>
 #include <QBuffer>
@@ -1200,10 +1202,14 @@ void tst_dlgShowPicture::deleteActsOnWhatIsShown_data()
 {
     QTest::addColumn<bool>("byButton");
     QTest::addColumn<bool>("withThumbnail");
+    // Another file renamed over the picture on screen before Delete.
+    QTest::addColumn<bool>("swapped");
 
-    QTest::newRow("Delete key") << false << false;
-    QTest::newRow("Delete button") << true << false;
-    QTest::newRow("Delete key, the camera's thumbnail shown") << false << true;
+    QTest::newRow("Delete key") << false << false << false;
+    QTest::newRow("Delete button") << true << false << false;
+    QTest::newRow("Delete key, the camera's thumbnail shown") << false << true << false;
+    QTest::newRow("Delete key, another file in its place") << false << false << true;
+    QTest::newRow("Delete button, another file in its place") << true << false << true;
 }
 
 // Right reaches a picture whose decode is held back: the one before stays on
@@ -1212,6 +1218,7 @@ void tst_dlgShowPicture::deleteActsOnWhatIsShown()
 {
     QFETCH(bool, byButton);
     QFETCH(bool, withThumbnail);
+    QFETCH(bool, swapped);
 
     const QString held = m_folder.filePath(QStringLiteral("DSC_0003.JPG"));
     const QString before = m_folder.filePath(QStringLiteral("DSC_0002.JPG"));
@@ -1227,6 +1234,33 @@ void tst_dlgShowPicture::deleteActsOnWhatIsShown()
     QCOMPARE(all.size(), 5);
     culling.open(1);
     QCOMPARE(culling.dialog.shownPath(), before);
+
+    if (swapped) {
+        // Same name, another file: it is not what the user looked at.
+        const QString newcomer = m_folder.filePath(QStringLiteral("newcomer.tmp"));
+        QVERIFY(writeFile(newcomer, culling.bytes.value("DSC_0001.JPG")));
+        QCOMPARE(std::rename(QFile::encodeName(newcomer).constData(),
+                             QFile::encodeName(before).constData()),
+                 0);
+        if (byButton) {
+            culling.messages.answer(platform::IDYES);
+            culling.dialog.cmdDelete->click();
+            QCOMPARE(culling.messages.last().prompt,
+                     QStringLiteral("For some reason the file can't be deleted. \n\n"
+                                    "Reported error no: ") +
+                         QString::number(ESTALE));
+        } else {
+            QTest::keyClick(culling.dialog.OKButton, Qt::Key_Delete);
+            QVERIFY(culling.dialog.lblStatus->Caption().endsWith(QStringLiteral(
+                "DSC_0002.JPG stays: another file has taken its place since it was shown")));
+            QCOMPARE(culling.list.ListCount(), 5);
+        }
+        QCOMPARE(left(), all);
+        QFile kept(before);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), culling.bytes.value("DSC_0001.JPG"));
+        return;
+    }
 
     // The key is taken at once, with its picture still on the way.
     QTest::keyClick(culling.dialog.OKButton, Qt::Key_Right);
