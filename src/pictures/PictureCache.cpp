@@ -75,6 +75,17 @@ void PictureCache::setSizing(Sizing sizing)
     m_decoded.clear();
 }
 
+void PictureCache::setPeaking(bool on)
+{
+    if (on == m_peaking)
+        return;
+    m_peaking = on;
+    for (const auto &job : std::as_const(m_jobs))
+        job->cancelled = true;
+    m_jobs.clear();
+    m_decoded.clear();
+}
+
 const PictureCache::Decoded *PictureCache::find(const QString &path) const
 {
     const auto found = m_decoded.constFind(path);

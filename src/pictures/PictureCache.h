@@ -3,15 +3,18 @@
 #include "files/FileIdentity.h"
 #include "pictures/ColourSpace.h"
 #include "pictures/ColourTransforms.h"
+#include "pictures/FocusArea.h"
 #include "pictures/Picture.h"
 
 #include <atomic>
 #include <functional>
 #include <future>
 #include <memory>
+#include <optional>
 #include <QHash>
 #include <QImage>
 #include <QObject>
+#include <QPointF>
 #include <QString>
 #include <QStringList>
 #include <QThreadPool>
@@ -50,6 +53,15 @@ public:
         // The file as it was when its decode began: Delete moves it only
         // while it is still that file.
         files::FileIdentity file;
+        // Where the camera focused, read from the picture, or from its RAW
+        // file in the RAW folder when the picture records none.
+        FocusArea focus;
+        // Only while peaking is on: the edges in focus, in a colour that
+        // stands out, at image's size and transparent elsewhere; and the
+        // middle of the area the measure finds sharpest, as fractions of the
+        // picture's width and height.
+        QImage peaking;
+        std::optional<QPointF> sharpest;
     };
 
     // The size a picture is decoded at: the device pixels it covers on
@@ -84,6 +96,16 @@ public:
     // The size pictures are decoded at. A new one drops all that was decoded
     // or asked for under the old.
     void setSizing(Sizing sizing);
+
+    // Focus peaking for the pictures decoded from now on: turned either way,
+    // what was decoded goes, so that the next picture comes as asked.
+    void setPeaking(bool on);
+    bool peaking() const { return m_peaking; }
+    // The folder of the RAW files that belong with the pictures, where a
+    // picture's focus point is looked for when the picture records none;
+    // empty for none.
+    void setRawFolder(const QString &folder) { m_rawFolder = folder; }
+    QString rawFolder() const { return m_rawFolder; }
 
     // The ICC profile of the screen the pictures are shown on; empty means
     // sRGB. A profile other than the one in use drops all that was decoded,
@@ -167,6 +189,8 @@ private:
     // never queues behind the decodes ahead.
     QThreadPool m_actualPool;
     Sizing m_sizing;
+    bool m_peaking = false;
+    QString m_rawFolder;
     QByteArray m_screenProfile;
     // Each job takes a copy with it: a new screen's never reaches a decode
     // already under way, which is dropped instead.
