@@ -4,7 +4,9 @@
 #include "files/FileNames.h"
 #include "files/RegularFile.h"
 #include "pictures/ColourSpace.h"
+#include "pictures/Exiv2Setup.h"
 #include "pictures/FileFormat.h"
+#include "pictures/FocusPointReader.h"
 #include "pictures/JpegDecoder.h"
 #include "pictures/Orientation.h"
 
@@ -38,6 +40,7 @@ struct Picture::Data
     QByteArray embeddedJpeg;
     QImage embeddedPixels;
     ColourSpace colourSpace;
+    FocusArea focus;
 };
 
 namespace {
@@ -237,6 +240,25 @@ QImage renderRawPreview(const Picture::Data &data, const QSize &pixels,
     return image.size() == pixels ? image : QImage();
 }
 
+// The colour space and the focus area of the picture in fileName, from one
+// reading of its metadata: the focus point costs no second parse. data's
+// size is measured already.
+void readMetadata(const QString &fileName, Picture::Data &data)
+{
+    try {
+        const auto image = readMetadataOf(fileName);
+        if (!image.get())
+            return;
+        data.colourSpace = ColourSpace::of(*image);
+        const Exiv2::ExifData &exif = image->exifData();
+        data.focus = FocusPointReader::read(exif, data.size, FocusPointReader::orientationOf(exif));
+    } catch (const std::exception &) {
+        // Exiv2 gave up on the metadata: the colour space alone tells
+        // whether it was for its profile, as it says.
+        data.colourSpace = ColourSpace::ofFile(fileName);
+    }
+}
+
 } // namespace
 
 Picture::Picture(std::shared_ptr<const Data> data) : m_data(std::move(data)) {}
@@ -250,6 +272,12 @@ const ColourSpace &Picture::colourSpace() const
 {
     static const ColourSpace sRgb;
     return m_data ? m_data->colourSpace : sRgb;
+}
+
+const FocusArea &Picture::focus() const
+{
+    static const FocusArea none;
+    return m_data ? m_data->focus : none;
 }
 
 // The file is opened again for the decode rather than held open in between:
@@ -336,12 +364,12 @@ Picture LoadPicture(const QString &fileName, int &errorNumber)
         return {};
     }
     data->transformation = reader.transformation();
-    // The header the reader has just read is in the page cache: reading its
-    // metadata again costs no second trip to the card.
-    data->colourSpace = ColourSpace::ofFile(fileName);
     data->size = data->transformation.testFlag(QImageIOHandler::TransformationRotate90)
                      ? data->stored.transposed()
                      : data->stored;
+    // The header the reader has just read is in the page cache: reading its
+    // metadata again costs no second trip to the card.
+    readMetadata(fileName, *data);
     return Picture(std::move(data));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pictures/FocusArea.h"
+
 #include <atomic>
 #include <memory>
 #include <QSize>
@@ -37,6 +39,10 @@ public:
     // The colours its numbers stand for, measured with it: what its file
     // embeds or its Exif tags say; sRGB for the empty picture.
     const ColourSpace &colourSpace() const;
+    // Where the camera focused, as the picture's own Exif fields record it,
+    // read with its colour space from the same reading of its metadata.
+    // Nothing for a camera RAW file, whose metadata LibRaw measures.
+    const FocusArea &focus() const;
 
     // The picture decoded, turned upright and scaled to exactly pixels. A null
     // image for the empty picture, and for a file whose data turn out to be
