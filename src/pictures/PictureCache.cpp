@@ -1,6 +1,7 @@
 #include "pictures/PictureCache.h"
 
 #include "pictures/EmbeddedThumbnail.h"
+#include "pictures/PictureFocus.h"
 
 #include <climits>
 #include <QElapsedTimer>
@@ -103,7 +104,8 @@ std::shared_ptr<PictureCache::Job> PictureCache::start(const QString &path, int 
 {
     auto job = std::make_shared<Job>();
     job->result = job->promise.get_future().share();
-    const Sizing sizing = m_sizing;
+    Sizing sizing = m_sizing;
+    sizing.rawFolder = m_rawFolder;
     const ColourSpace screen = m_screen;
     m_pool.start(
         [this, job, path, sizing, screen] {
@@ -136,6 +138,8 @@ PictureCache::Decoded PictureCache::decode(const QString &path, const Sizing &si
     if (decoded.errorNumber == 0) {
         decoded.image = decoded.picture.render(sizing.of(decoded.picture.size()), cancelled);
         decoded.image.setDevicePixelRatio(sizing.devicePixelRatio);
+        if (!decoded.image.isNull())
+            decoded.focus = PictureFocus::of(path, decoded.picture, sizing.rawFolder);
     }
     decoded.milliseconds = double(timer.nsecsElapsed()) / 1e6;
     return decoded;

@@ -73,6 +73,10 @@ public:
     {
         std::function<QSize(const QSize &natural)> devicePixels;
         qreal devicePixelRatio = 1;
+        // Where the decode looks for the picture's RAW file for its focus
+        // point: the cache's rawFolder(), put in as each job starts, so
+        // that the worker reads it without a lock.
+        QString rawFolder;
 
         QSize of(const QSize &natural) const
         {

@@ -1,8 +1,10 @@
 #include "pictures/PictureCache.h"
 #include "support/core/CameraFiles.h"
 #include "support/gui/ColourProfiles.h"
+#include "support/gui/ExifFields.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QMutex>
@@ -91,6 +93,8 @@ private slots:
     void aDecodeGivenUpSaysNothing_data();
     void aDecodeGivenUpSaysNothing();
     void withdrawnWorkNeverLands();
+    void readsTheFocusPointFromThePictureOrItsRawFile_data();
+    void readsTheFocusPointFromThePictureOrItsRawFile();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -302,6 +306,84 @@ void tst_PictureCache::withdrawnWorkNeverLands()
     const QMutexLocker lock(&mutex);
     QVERIFY(!started.contains(queued));
     QCOMPARE(toldToStop, QStringList{stopped});
+}
+
+void tst_PictureCache::readsTheFocusPointFromThePictureOrItsRawFile_data()
+{
+    QTest::addColumn<ExifFields>("pictureFields");
+    QTest::addColumn<QString>("rawName"); // in the RAW folder; empty for none
+    QTest::addColumn<ExifFields>("rawFields");
+    QTest::addColumn<bool>("rawFolderGiven");
+    QTest::addColumn<QList<QRectF>>("expected");
+
+    // An AF area at a fifth of the way in, in the RAW file's own frame: the
+    // picture, of another size and shape, takes it by the same fractions.
+    const ExifFields nikon = {
+        {"Exif.Image.Make", "NIKON CORPORATION"},  {"Exif.NikonAf2.Version", "48 49 48 48"},
+        {"Exif.NikonAf2.AFImageWidth", "6000"},    {"Exif.NikonAf2.AFImageHeight", "4000"},
+        {"Exif.NikonAf2.AFAreaXPosition", "1500"}, {"Exif.NikonAf2.AFAreaYPosition", "1000"},
+        {"Exif.NikonAf2.AFAreaWidth", "600"},      {"Exif.NikonAf2.AFAreaHeight", "400"},
+    };
+    const ExifFields own = {{"Exif.Photo.SubjectArea", "320 360 64 48"}};
+    const QList<QRectF> fromRaw{{0.2, 0.2, 0.1, 0.1}};
+    QTest::newRow("the picture's own")
+        << own << "DSC_0011.NEF" << nikon << true << QList<QRectF>{{0.45, 0.7, 0.1, 0.1}};
+    QTest::newRow("the RAW file's") << ExifFields{} << "DSC_0011.NEF" << nikon << true << fromRaw;
+    QTest::newRow("the RAW file's, its extension in lower case")
+        << ExifFields{} << "DSC_0011.nef" << nikon << true << fromRaw;
+    QTest::newRow("none in either")
+        << ExifFields{} << "DSC_0011.NEF" << ExifFields{} << true << QList<QRectF>{};
+    QTest::newRow("no RAW file") << ExifFields{} << QString() << ExifFields{} << true
+                                 << QList<QRectF>{};
+    QTest::newRow("another picture's RAW file")
+        << ExifFields{} << "DSC_0012.NEF" << nikon << true << QList<QRectF>{};
+    QTest::newRow("no RAW folder given")
+        << ExifFields{} << "DSC_0011.NEF" << nikon << false << QList<QRectF>{};
+}
+
+// Through the cache, as the viewer asks: the RAW folder reaches the worker
+// that decodes.
+void tst_PictureCache::readsTheFocusPointFromThePictureOrItsRawFile()
+{
+    QFETCH(ExifFields, pictureFields);
+    QFETCH(QString, rawName);
+    QFETCH(ExifFields, rawFields);
+    QFETCH(bool, rawFolderGiven);
+    QFETCH(QList<QRectF>, expected);
+
+    QTemporaryDir card;
+    QVERIFY(QDir(card.path()).mkpath(QStringLiteral("RAW")));
+    const QString path = card.filePath(QStringLiteral("DSC_0011.JPG"));
+    QFile picture(path);
+    QVERIFY(picture.open(QIODevice::WriteOnly));
+    picture.write(withExifFields(flatJpeg(QSize(640, 480)), pictureFields));
+    picture.close();
+    if (!rawName.isEmpty()) {
+        QFile raw(card.filePath(QStringLiteral("RAW/") + rawName));
+        QVERIFY(raw.open(QIODevice::WriteOnly));
+        raw.write(
+            withExifFields(minimalDng(flatJpeg(QSize(160, 120)), QSize(160, 120), 1), rawFields));
+    }
+
+    pictures::PictureCache cache;
+    if (rawFolderGiven)
+        cache.setRawFolder(card.filePath(QStringLiteral("RAW")));
+    const pictures::FocusArea focus = cache.wait(path).focus;
+    QCOMPARE(focus.problem, QString());
+    QCOMPARE(focus.areas.size(), expected.size());
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        const QRectF difference(focus.areas[i].topLeft() - expected[i].topLeft(),
+                                focus.areas[i].size() - expected[i].size());
+        QVERIFY2(std::abs(difference.x()) + std::abs(difference.y()) +
+                         std::abs(difference.width()) + std::abs(difference.height()) <
+                     1e-3,
+                 qPrintable(QStringLiteral("area %1 off by (%2, %3, %4, %5)")
+                                .arg(i)
+                                .arg(difference.x())
+                                .arg(difference.y())
+                                .arg(difference.width())
+                                .arg(difference.height())));
+    }
 }
 
 QTEST_MAIN(tst_PictureCache)
