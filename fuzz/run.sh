@@ -18,7 +18,8 @@ fi
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER="$compiler" >/dev/null
 cmake --build "$build"
 
-targets=(fuzz_FileNames fuzz_JoinPath fuzz_WildcardPattern fuzz_Matching fuzz_TrashInfo fuzz_FileFormat)
+targets=(fuzz_FileNames fuzz_JoinPath fuzz_WildcardPattern fuzz_Matching fuzz_TrashInfo fuzz_FileFormat
+         fuzz_FocusPoint)
 failed=()
 for target in "${targets[@]}"; do
     # The seeds stay as they are in the source tree; what the fuzzer finds

@@ -19,7 +19,7 @@ void setUpExiv2()
 Exiv2::Image::AutoPtr readMetadataOf(const QString &fileName)
 {
     if (!QFileInfo(fileName).isFile())
-        return {};
+        return Exiv2::Image::AutoPtr();
     setUpExiv2();
     const QByteArray path = files::encodeFileName(fileName);
     auto image = Exiv2::ImageFactory::open(std::string(path.constData(), size_t(path.size())));
