@@ -24,6 +24,7 @@
 #include "support/core/FakeMessageBox.h"
 #include "support/core/RecordingRecycler.h"
 #include "support/gui/ExifFields.h"
+#include "support/gui/FocusAreas.h"
 #include "support/gui/Photograph.h"
 #include "support/TableRow.h"
 #include "support/Timing.h"
@@ -313,16 +314,8 @@ bool focusReading(bool quick, const QStringList &paths)
     if (!raws.isValid())
         return false;
     const QSize preview(160, 120);
-    const QByteArray raw =
-        test::withExifFields(test::minimalDng(jpegOf(photograph(preview), 80), preview, 1),
-                             {{"Exif.Image.Make", "NIKON CORPORATION"},
-                              {"Exif.NikonAf2.Version", "48 49 48 48"},
-                              {"Exif.NikonAf2.AFImageWidth", "6000"},
-                              {"Exif.NikonAf2.AFImageHeight", "4000"},
-                              {"Exif.NikonAf2.AFAreaXPosition", "1500"},
-                              {"Exif.NikonAf2.AFAreaYPosition", "1000"},
-                              {"Exif.NikonAf2.AFAreaWidth", "600"},
-                              {"Exif.NikonAf2.AFAreaHeight", "400"}});
+    const QByteArray raw = test::withExifFields(
+        test::minimalDng(jpegOf(photograph(preview), 80), preview, 1), test::nikonAfFields());
     for (const QString &path : paths) {
         QFile file(QDir(raws.path()).filePath(QFileInfo(path).completeBaseName() + ".NEF"));
         if (!file.open(QIODevice::WriteOnly) || file.write(raw) != raw.size())

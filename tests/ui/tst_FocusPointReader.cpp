@@ -1,6 +1,6 @@
 #include "pictures/FocusPointReader.h"
 #include "pictures/Picture.h"
-#include "support/gui/ExifFields.h"
+#include "support/gui/FocusAreas.h"
 
 #include <exiv2/exiv2.hpp>
 #include <QBuffer>
@@ -83,41 +83,11 @@ QString canonAfInfo(int frameWidth, int frameHeight, int points)
     return numbers.join(QLatin1Char(' '));
 }
 
-const ExifFields nikonSingleArea = {
-    {"Exif.Image.Make", "NIKON CORPORATION"},  {"Exif.NikonAf2.Version", "48 49 48 48"},
-    {"Exif.NikonAf2.AFImageWidth", "6000"},    {"Exif.NikonAf2.AFImageHeight", "4000"},
-    {"Exif.NikonAf2.AFAreaXPosition", "1500"}, {"Exif.NikonAf2.AFAreaYPosition", "1000"},
-    {"Exif.NikonAf2.AFAreaWidth", "600"},      {"Exif.NikonAf2.AFAreaHeight", "400"},
-};
-
 ExifFields with(ExifFields fields, const QByteArray &key, const QString &value)
 {
     fields.removeIf([&key](const auto &entry) { return entry.first == key; });
     fields.append({key, value});
     return fields;
-}
-
-void compareAreas(const Areas &read, const Areas &expected)
-{
-    QCOMPARE(read.size(), expected.size());
-    for (qsizetype i = 0; i < read.size(); ++i) {
-        const QRectF &a = read[i];
-        const QRectF &b = expected[i];
-        const auto close = [](double x, double y) { return std::abs(x - y) < 1e-3; };
-        if (!close(a.x(), b.x()) || !close(a.y(), b.y()) || !close(a.width(), b.width()) ||
-            !close(a.height(), b.height()))
-            QFAIL(
-                qPrintable(QStringLiteral("area %1: (%2, %3, %4 x %5), expected (%6, %7, %8 x %9)")
-                               .arg(i)
-                               .arg(a.x())
-                               .arg(a.y())
-                               .arg(a.width())
-                               .arg(a.height())
-                               .arg(b.x())
-                               .arg(b.y())
-                               .arg(b.width())
-                               .arg(b.height())));
-    }
 }
 
 } // namespace
@@ -176,28 +146,28 @@ void tst_FocusPointReader::readsWhereTheCameraFocused_data()
     // The camera made a picture of 300 x 200 from its AF frame of 6000 x 4000.
     const Areas nikonMarked{{0.2, 0.2, 0.1, 0.1}};
     QTest::newRow("Nikon, scaled by the camera, orientation 1")
-        << stored << 1 << nikonSingleArea << nikonMarked << Areas{{0.2, 0.2, 0.1, 0.1}} << false;
+        << stored << 1 << nikonAfFields() << nikonMarked << Areas{{0.2, 0.2, 0.1, 0.1}} << false;
     QTest::newRow("Nikon, orientation 3")
-        << stored << 3 << nikonSingleArea << nikonMarked << Areas{{0.7, 0.7, 0.1, 0.1}} << false;
+        << stored << 3 << nikonAfFields() << nikonMarked << Areas{{0.7, 0.7, 0.1, 0.1}} << false;
     QTest::newRow("Nikon, orientation 6")
-        << stored << 6 << nikonSingleArea << nikonMarked << Areas{{0.7, 0.2, 0.1, 0.1}} << false;
+        << stored << 6 << nikonAfFields() << nikonMarked << Areas{{0.7, 0.2, 0.1, 0.1}} << false;
     QTest::newRow("Nikon, orientation 8")
-        << stored << 8 << nikonSingleArea << nikonMarked << Areas{{0.2, 0.7, 0.1, 0.1}} << false;
+        << stored << 8 << nikonAfFields() << nikonMarked << Areas{{0.2, 0.7, 0.1, 0.1}} << false;
     QTest::newRow("Nikon, orientation 2 (mirrored)")
-        << stored << 2 << nikonSingleArea << nikonMarked << Areas{{0.7, 0.2, 0.1, 0.1}} << false;
+        << stored << 2 << nikonAfFields() << nikonMarked << Areas{{0.7, 0.2, 0.1, 0.1}} << false;
     QTest::newRow("Nikon, orientation 5 (mirrored on its side)")
-        << stored << 5 << nikonSingleArea << nikonMarked << Areas{{0.2, 0.2, 0.1, 0.1}} << false;
+        << stored << 5 << nikonAfFields() << nikonMarked << Areas{{0.2, 0.2, 0.1, 0.1}} << false;
     // A 16:9 picture cut from the 3:2 frame: its width is the frame's, its
     // height the middle of the frame's.
     QTest::newRow("Nikon, 16:9 crop of a 3:2 frame")
         << QSize(320, 180) << 1
-        << with(with(nikonSingleArea, "Exif.NikonAf2.AFAreaXPosition", "4500"),
+        << with(with(nikonAfFields(), "Exif.NikonAf2.AFAreaXPosition", "4500"),
                 "Exif.NikonAf2.AFAreaWidth", "600")
         << Areas{{0.7, 26.0 / 180, 0.1, 64.0 / 3 / 180}}
         << Areas{{0.7, 26.0 / 180, 0.1, 64.0 / 3 / 180}} << false;
     QTest::newRow("Nikon, focused through the viewfinder: no place")
         << stored << 1
-        << with(with(with(with(nikonSingleArea, "Exif.NikonAf2.AFAreaXPosition", "0"),
+        << with(with(with(with(nikonAfFields(), "Exif.NikonAf2.AFAreaXPosition", "0"),
                           "Exif.NikonAf2.AFAreaYPosition", "0"),
                      "Exif.NikonAf2.AFAreaWidth", "0"),
                 "Exif.NikonAf2.AFAreaHeight", "0")
@@ -239,13 +209,13 @@ void tst_FocusPointReader::readsWhereTheCameraFocused_data()
         << stored << 1 << ExifFields{{"Exif.Photo.SubjectLocation", "1 2 3"}} << none << none
         << true;
     QTest::newRow("Nikon, an AF frame of no size")
-        << stored << 1 << with(nikonSingleArea, "Exif.NikonAf2.AFImageWidth", "0") << none << none
+        << stored << 1 << with(nikonAfFields(), "Exif.NikonAf2.AFImageWidth", "0") << none << none
         << true;
     QTest::newRow("Nikon, an area outside its frame")
-        << stored << 1 << with(nikonSingleArea, "Exif.NikonAf2.AFAreaXPosition", "7000") << none
+        << stored << 1 << with(nikonAfFields(), "Exif.NikonAf2.AFAreaXPosition", "7000") << none
         << none << true;
     QTest::newRow("Nikon, an area of no size")
-        << stored << 1 << with(nikonSingleArea, "Exif.NikonAf2.AFAreaHeight", "0") << none << none
+        << stored << 1 << with(nikonAfFields(), "Exif.NikonAf2.AFAreaHeight", "0") << none << none
         << true;
     QTest::newRow("Canon, an AF frame of no size")
         << stored << 1
@@ -292,7 +262,8 @@ void tst_FocusPointReader::readsWhereTheCameraFocused()
     const pictures::Picture picture = pictures::LoadPicture(path, error);
     QCOMPARE(error, 0);
     const pictures::FocusArea &focus = picture.focus();
-    compareAreas(focus.areas, expected);
+    const QString difference = differenceOf(focus.areas, expected);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
     QCOMPARE(!focus.problem.isEmpty(), problem);
 
     const QImage upright = picture.render(picture.size());
@@ -351,7 +322,8 @@ void tst_FocusPointReader::fieldsExiv2WontWriteAreJudgedToo()
     for (const auto &[key, value] : std::as_const(fields))
         exif[key.toStdString()] = value.toStdString();
     const pictures::FocusArea focus = pictures::FocusPointReader::read(exif, QSize(300, 200), 1);
-    compareAreas(focus.areas, expected);
+    const QString difference = differenceOf(focus.areas, expected);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
     QCOMPARE(!focus.problem.isEmpty(), problem);
 }
 
