@@ -2,6 +2,7 @@
 
 #include "pictures/Exiv2Setup.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <iterator>
@@ -112,14 +113,19 @@ struct Place
     uint16_t tag;
 };
 
-// Worked out once, by Exiv2 itself.
+// Worked out once, by Exiv2 itself. A key an Exiv2 of another version does
+// not know is a place no field has.
 const std::array<Place, size_t(Field::Count)> &places()
 {
     static const auto all = [] {
         std::array<Place, size_t(Field::Count)> found{};
         for (size_t i = 0; i < found.size(); ++i) {
-            const Exiv2::ExifKey key(keys[i]);
-            found[i] = {key.ifdId(), key.tag()};
+            try {
+                const Exiv2::ExifKey key(keys[i]);
+                found[i] = {key.ifdId(), key.tag()};
+            } catch (const std::exception &) {
+                found[i] = {-1, 0};
+            }
         }
         return found;
     }();
