@@ -376,7 +376,7 @@ int main(int argc, char *argv[])
     list.setPattern(QStringLiteral("*.JPG"));
     list.setPath(folder.path());
     viewer::dlgShowPicture dialog(messages, recycler.function(), [] {});
-    dialog.setBrowsedList(std::make_unique<main_window::BrowsedFileList>(&list));
+    dialog.setBrowsedList(std::make_unique<main_window::BrowsedFileList>(&list, &list));
     bool allShown = true;
 
     // The first picture, as the main window opens the viewer: pictures far

@@ -824,7 +824,7 @@ struct CullingFolder
         }
         list.setPattern(QStringLiteral("*.JPG"));
         list.setPath(folder);
-        dialog.setBrowsedList(std::make_unique<main_window::BrowsedFileList>(&list));
+        dialog.setBrowsedList(std::make_unique<main_window::BrowsedFileList>(&list, &list));
     }
 
     void open(int index)
@@ -1467,7 +1467,7 @@ void tst_dlgShowPicture::coloursOfPictureAndScreen()
     HeldDecoder decoder(picturePath(QStringLiteral("A.jpg")));
     viewer::dlgShowPicture dialog(
         messages, recycler.function(), [] {}, decoder.function(), &profiles);
-    dialog.setBrowsedList(std::make_unique<main_window::BrowsedFileList>(&list));
+    dialog.setBrowsedList(std::make_unique<main_window::BrowsedFileList>(&list, &list));
     list.setListIndex(1);
     dialog.setTag(picturePath(QStringLiteral("B.jpg")));
     dialog.show();
