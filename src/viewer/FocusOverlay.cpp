@@ -63,7 +63,8 @@ void FocusOverlay::paintEvent(QPaintEvent *)
     }
     // Two lines, dark under light, so that the frame shows on snow and on
     // shadows alike.
-    for (const auto &[colour, width] : {std::pair{QColor(0, 0, 0, 160), 4}, {QColor(Qt::white), 2}}) {
+    for (const auto &[colour, width] :
+         {std::pair{QColor(0, 0, 0, 160), 4}, {QColor(Qt::white), 2}}) {
         painter.setPen(QPen(colour, width));
         painter.setBrush(Qt::NoBrush);
         for (const QRectF &frame : frames())
