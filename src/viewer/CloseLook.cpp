@@ -148,6 +148,8 @@ void CloseLook::drawLooks()
         overlay->setAreas(areas);
         overlay->setMask(mask);
     }
+    m_boxOverlay->setVisible(!m_box.isHidden() && m_boxOverlay->hasContent());
+    m_actualOverlay->setVisible(m_actualOverlay->hasContent());
 }
 
 void CloseLook::saveChoices() const
@@ -165,7 +167,7 @@ bool CloseLook::eventFilter(QObject *watched, QEvent *event)
         case QEvent::Show:
         case QEvent::Hide:
             m_boxOverlay->setGeometry(m_box.geometry());
-            m_boxOverlay->setVisible(!m_box.isHidden());
+            m_boxOverlay->setVisible(!m_box.isHidden() && m_boxOverlay->hasContent());
             break;
         default:
             break;

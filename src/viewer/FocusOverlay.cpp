@@ -12,14 +12,21 @@ FocusOverlay::FocusOverlay(QWidget *parent) : QWidget(parent)
     setFocusPolicy(Qt::NoFocus);
 }
 
+// Told again with every picture that lands: nothing is painted for what
+// has not changed, as for the empty overlay of every picture while F and P
+// are off.
 void FocusOverlay::setAreas(const QList<QRectF> &areas)
 {
+    if (areas == m_areas)
+        return;
     m_areas = areas;
     update();
 }
 
 void FocusOverlay::setMask(const QImage &mask)
 {
+    if (mask.cacheKey() == m_mask.cacheKey())
+        return;
     m_mask = mask;
     update();
 }
