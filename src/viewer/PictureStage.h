@@ -104,7 +104,7 @@ public:
     bool followScreen(QScreen *screen);
     QScreen *profileScreen() const { return m_profileScreen; }
     // The colour space of the picture on screen, when it is not sRGB, and
-    // what is said once with it.
+    // what is said once with it: about its colours, or its focus point.
     QString colourSpace() const { return m_colourSpace; }
     QString colourNotes() const { return m_colourNotes; }
 
