@@ -1908,43 +1908,34 @@ void tst_dlgShowPicture::peaking()
     dialog.hide();
 }
 
-// F and P hold for the next run, as the settings keep them.
+// F and P hold for the next run, as the settings keep them: each run below
+// starts with what the one before left, and presses its keys.
 void tst_dlgShowPicture::focusChoicesKeptForTheNextRun()
 {
     QTemporaryDir config;
     QVERIFY(config.isValid());
-    const QString file = config.filePath(QStringLiteral("Quorvel.conf"));
     FocusDecoder decoder;
-    const QList<QRectF> areas{QRectF(0.4, 0.4, 0.2, 0.2)};
-    decoder.set(QStringLiteral("DSC_4700.jpg"), {{areas, {}}, {}, false});
+    decoder.set(QStringLiteral("DSC_4700.jpg"), {{{QRectF(0.4, 0.4, 0.2, 0.2)}, {}}, {}, false});
     const QString path = makePicture(QStringLiteral("DSC_4700.jpg"), QSize(300, 200));
-    const auto run = [&](const std::function<void(viewer::dlgShowPicture &)> &keys) {
-        QSettings settings(file, QSettings::IniFormat);
+    const struct
+    {
+        bool frame, mask;
+        QList<Qt::Key> keys;
+    } runs[] = {
+        {false, false, {Qt::Key_F, Qt::Key_P}}, {true, true, {Qt::Key_P}}, {true, false, {}}};
+    for (const auto &run : runs) {
+        QSettings settings(config.filePath(QStringLiteral("Quorvel.conf")), QSettings::IniFormat);
         viewer::dlgShowPicture dialog(
             m_messages, m_recycler.function(), [] {}, decoder.function(), nullptr, &settings);
         dialog.setTag(path);
         dialog.show();
-        keys(dialog);
+        auto *overlay = dialog.findChild<viewer::FocusOverlay *>(QStringLiteral("BoxOverlay"));
+        QCOMPARE(overlay->frames().size(), run.frame ? 1 : 0);
+        QCOMPARE(overlay->hasMask(), run.mask);
+        for (Qt::Key key : run.keys)
+            QTest::keyClick(dialog.OKButton, key);
         dialog.hide();
-    };
-    run([](viewer::dlgShowPicture &dialog) {
-        auto *overlay = dialog.findChild<viewer::FocusOverlay *>(QStringLiteral("BoxOverlay"));
-        QVERIFY(overlay->frames().isEmpty());
-        QVERIFY(!overlay->hasMask());
-        QTest::keyClick(dialog.OKButton, Qt::Key_F);
-        QTest::keyClick(dialog.OKButton, Qt::Key_P);
-    });
-    run([](viewer::dlgShowPicture &dialog) {
-        auto *overlay = dialog.findChild<viewer::FocusOverlay *>(QStringLiteral("BoxOverlay"));
-        QCOMPARE(overlay->frames().size(), 1);
-        QVERIFY(overlay->hasMask());
-        QTest::keyClick(dialog.OKButton, Qt::Key_P);
-    });
-    run([](viewer::dlgShowPicture &dialog) {
-        auto *overlay = dialog.findChild<viewer::FocusOverlay *>(QStringLiteral("BoxOverlay"));
-        QCOMPARE(overlay->frames().size(), 1);
-        QVERIFY(!overlay->hasMask());
-    });
+    }
 }
 
 QTEST_MAIN(tst_dlgShowPicture)
