@@ -19,6 +19,10 @@ public:
 
     // The folder the names were read from.
     virtual QString folder() const = 0;
+    // The folder of the RAW files that go with the pictures, where a
+    // picture's focus point is looked for when the picture records none;
+    // empty for none.
+    virtual QString rawFolder() const = 0;
     // The names as listed now, shared rather than copied.
     virtual std::shared_ptr<const files::NameList> names() const = 0;
     // The entry the user is on, -1 for none.

@@ -82,4 +82,24 @@ QString StatusLine::notShownYet()
     return QStringLiteral("Not shown yet: nothing deleted");
 }
 
+QString StatusLine::noFocusFrame(const QString &name, const QString &problem)
+{
+    return QStringLiteral("no focus frame for %1: %2").arg(name, problem);
+}
+
+QString StatusLine::oneToOneAtFocusPoint()
+{
+    return QStringLiteral("one to one at the focus point");
+}
+
+QString StatusLine::oneToOneAtCentre()
+{
+    return QStringLiteral("one to one at the centre: no focus point recorded");
+}
+
+QString StatusLine::oneToOneAtSharpest()
+{
+    return QStringLiteral("one to one at the sharpest area: no focus point recorded");
+}
+
 } // namespace quorvel::culling

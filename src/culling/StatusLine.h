@@ -30,6 +30,12 @@ public:
     static QString nothingToPutBack();
     static QString noMorePictures();
     static QString notShownYet();
+    // What the focus keys show: a focus point that makes no sense, and
+    // where one to one opened.
+    static QString noFocusFrame(const QString &name, const QString &problem);
+    static QString oneToOneAtFocusPoint();
+    static QString oneToOneAtCentre();
+    static QString oneToOneAtSharpest();
 
 private:
     QString m_news;

@@ -5,11 +5,18 @@
 
 namespace quorvel::main_window {
 
-BrowsedFileList::BrowsedFileList(ui::FileListBox *list) : m_list(list) {}
+BrowsedFileList::BrowsedFileList(ui::FileListBox *list, ui::FileListBox *rawList)
+    : m_list(list), m_rawList(rawList)
+{}
 
 QString BrowsedFileList::folder() const
 {
     return m_list ? m_list->Path() : QString();
+}
+
+QString BrowsedFileList::rawFolder() const
+{
+    return m_rawList ? m_rawList->Path() : QString();
 }
 
 std::shared_ptr<const files::NameList> BrowsedFileList::names() const

@@ -54,7 +54,8 @@ bool Program::start()
     const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     m_screenProfiles =
         std::make_unique<platform::X11ScreenProfiles>(x11 ? x11->connection() : nullptr);
-    // The program's only setting lives in the user's configuration folder
+    // The program's settings (the trim options, the viewer's F and P) live in
+    // the user's configuration folder
     // ($XDG_CONFIG_HOME/Quorvel/Quorvel.conf), made here and handed to the
     // window like everything else.
     m_settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,

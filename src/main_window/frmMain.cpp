@@ -396,7 +396,7 @@ void frmMain::showInViewer(FileListBox *list)
     Screen::setMousePointer(Screen::vbHourglass);
     viewer::dlgShowPicture &dialog = viewerDialog();
     dialog.setTag(files::joinPath(list->Path(), list->FileName()));
-    dialog.setBrowsedList(std::make_unique<BrowsedFileList>(list));
+    dialog.setBrowsedList(std::make_unique<BrowsedFileList>(list, fb2));
     dialog.ShowModal();
 }
 
@@ -414,7 +414,7 @@ viewer::dlgShowPicture &frmMain::viewerDialog()
                 m_guard.run([this] { modQuorvel::RefreshFileLists(*this); });
                 m_guard.run([this] { showTrimPreview(); });
             },
-            pictures::PictureCache::Decoder(), m_screenProfiles);
+            pictures::PictureCache::Decoder(), m_screenProfiles, &m_settings);
         // A rejection in the viewer takes the name out of the list it browses
         // without reading the folder, and the count follows at once. The
         // marks of the other names move with them; a RAW file left without

@@ -72,6 +72,7 @@ void ActualPixels::keepInView()
     };
     m_origin = QPointF(axis(m_origin.x(), shown.width(), width()),
                        axis(m_origin.y(), shown.height(), height()));
+    emit moved();
 }
 
 void ActualPixels::paintEvent(QPaintEvent *)

@@ -32,12 +32,16 @@ public:
     // The same picture, now decoded whole: its place does not move.
     void setImage(const QImage &image);
     bool showsWholeDecode() const;
-    // Where the picture's top-left corner is, in this widget's pixels.
+    // Where the picture's top-left corner is, in this widget's pixels, and
+    // the whole picture's place there.
     QPointF origin() const { return m_origin; }
+    QRectF shownRect() const { return QRectF(m_origin, shownSize()); }
     void clear();
 
 signals:
     void DblClick();
+    // The picture has moved in the widget, or the widget has changed size.
+    void moved();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

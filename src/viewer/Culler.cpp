@@ -29,9 +29,12 @@ Culler::Culler(culling::CullingSession &session, PictureStage &stage, PictureVie
 
 Culler::~Culler() = default;
 
+// Before the opening's decode starts: a picture without a focus point of
+// its own is looked up in its RAW file.
 void Culler::setBrowsedList(std::unique_ptr<culling::BrowsedList> list)
 {
     m_list = std::move(list);
+    m_stage.setRawFolder(m_list ? m_list->rawFolder() : QString());
 }
 
 void Culler::start()

@@ -2,9 +2,11 @@
 
 #include "culling/CullingSession.h"
 #include "culling/DecodeAheadPlan.h"
+#include "culling/StatusLine.h"
 #include "platform/ScreenProfiles.h"
 
 #include <climits>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -60,6 +62,7 @@ const PictureStage::Decoded &PictureStage::open(const QString &path)
     const bool prepared = m_state == State::Opening && m_reached == path;
     clear();
     m_colourProblemsSaid.clear();
+    m_focusProblemsSaid.clear();
     m_screenProblemSaidFor.reset();
     m_reached = path;
     if (!prepared)
@@ -119,6 +122,7 @@ void PictureStage::shown(const Decoded &decoded)
     m_session.setOnScreen(m_reached, decoded.file);
     m_colourSpace = decoded.colourSpace;
     noteColourProblems(decoded);
+    emit onScreen(&decoded);
 }
 
 // The line stands for the file as its picture would: Delete can take it.
@@ -126,6 +130,7 @@ void PictureStage::failed()
 {
     m_state = State::Failed;
     m_session.setOnScreen(m_reached);
+    emit onScreen(nullptr);
 }
 
 void PictureStage::clear()
@@ -134,6 +139,7 @@ void PictureStage::clear()
     m_session.setOnScreen(QString());
     m_colourSpace.clear();
     m_colourNotes.clear();
+    emit onScreen(nullptr);
 }
 
 void PictureStage::leave()
@@ -184,6 +190,7 @@ void PictureStage::showStandIn()
     if (thumbnail->isNull())
         return;
     m_state = State::StandingIn;
+    emit onScreen(nullptr);
     emit standIn(*thumbnail);
     m_session.setOnScreen(m_reached);
 }
@@ -273,7 +280,38 @@ void PictureStage::noteColourProblems(const Decoded &decoded)
         m_screenProblemSaidFor = m_screenProfile;
         notes << screenProblem;
     }
+    notes << focusProblemNote(decoded);
+    notes.removeAll(QString());
     m_colourNotes = notes.join(QStringLiteral("    "));
+}
+
+QString PictureStage::focusProblemNote(const Decoded &decoded)
+{
+    if (!m_focusFrame || decoded.focus.problem.isEmpty() || m_focusProblemsSaid.contains(m_reached))
+        return QString();
+    m_focusProblemsSaid << m_reached;
+    return culling::StatusLine::noFocusFrame(QFileInfo(m_reached).fileName(),
+                                             decoded.focus.problem);
+}
+
+// Turned on over a picture shown, its problem is said at once; the colour
+// notes said with it before are not said again.
+void PictureStage::setFocusFrame(bool on)
+{
+    m_focusFrame = on;
+    const Decoded *decoded = showsPicture() ? m_cache->find(m_reached) : nullptr;
+    if (decoded)
+        m_colourNotes = focusProblemNote(*decoded);
+}
+
+// The cache drops what it decoded either way; the picture on screen stays,
+// scaled, until it lands again as asked.
+void PictureStage::setPeaking(bool on)
+{
+    if (on == m_cache->peaking())
+        return;
+    m_cache->setPeaking(on);
+    restage(showsPicture(), false);
 }
 
 const QImage *PictureStage::whole() const

@@ -104,9 +104,20 @@ public:
     bool followScreen(QScreen *screen);
     QScreen *profileScreen() const { return m_profileScreen; }
     // The colour space of the picture on screen, when it is not sRGB, and
-    // what is said once with it.
+    // what is said once with it: about its colours, or its focus point.
     QString colourSpace() const { return m_colourSpace; }
     QString colourNotes() const { return m_colourNotes; }
+
+    // Focus peaking for the pictures to come, and the picture shown again
+    // with its mask (or without).
+    void setPeaking(bool on);
+    bool peaking() const { return m_cache->peaking(); }
+    // Where the RAW files of the pictures browsed are, for the focus point
+    // of a picture that records none.
+    void setRawFolder(const QString &folder) { m_cache->setRawFolder(folder); }
+    // F: the focus frame shown. A picture whose focus point makes no sense
+    // then says so, once an opening, with the colour notes.
+    void setFocusFrame(bool on);
 
     // The picture reached decoded whole, for one to one: null until it lands
     // (wholeDecoded()); waiting for it lets the decodes ahead go.
@@ -120,11 +131,17 @@ signals:
     // The picture reached has landed: the dialog displays it.
     void landed(const Decoded &decoded);
     void wholeDecoded(const QImage &whole);
+    // The decode whose picture is on screen now, for what is drawn over it
+    // (its focus area, its peaking mask); null while nothing is, or while a
+    // stand-in is.
+    void onScreen(const Decoded *decoded);
 
 private:
     void showStandIn();
     void pictureDecoded(const QString &path);
     void noteColourProblems(const Decoded &decoded);
+    // The focus point's problem, where it is due, for the notes.
+    QString focusProblemNote(const Decoded &decoded);
 
     culling::CullingSession &m_session;
     pictures::PictureCache *const m_cache;
@@ -139,6 +156,8 @@ private:
     // The pictures whose colour problems have been said this opening, and
     // the screen profile the screen's problem has been said for.
     QStringList m_colourProblemsSaid;
+    QStringList m_focusProblemsSaid;
+    bool m_focusFrame = false;
     std::optional<QByteArray> m_screenProblemSaidFor;
     // The screen's profile in use, empty for sRGB, and the screen it was
     // read for.

@@ -24,6 +24,8 @@ const QList<ViewerKeys::Key> &ViewerKeys::table()
         {FullScreen, QKeySequence(Qt::Key_F11), QStringLiteral("F11")},
         {LeaveFullScreen, QKeySequence(Qt::Key_Escape), QStringLiteral("Esc")},
         {ActualPixels, QKeySequence(Qt::Key_Z), QStringLiteral("Z")},
+        {FocusFrame, QKeySequence(Qt::Key_F), QStringLiteral("F")},
+        {Peaking, QKeySequence(Qt::Key_P), QStringLiteral("P")},
     };
     return keys;
 }
@@ -40,8 +42,10 @@ ViewerKeys::ViewerKeys(QObject *parent) : QObject(parent)
         }
         action->setShortcuts(sequences);
         // A key held down repeats: one press rejects one picture, never the
-        // run of them that would follow while the finger is still down.
-        action->setAutoRepeat(command != Reject && command != ActualPixels);
+        // run of them that would follow while the finger is still down; a
+        // toggle held would flicker on and off.
+        action->setAutoRepeat(command != Reject && command != ActualPixels &&
+                              command != FocusFrame && command != Peaking);
         m_actions << action;
     }
     // Esc leaves full screen and nothing else: neither button is a cancel

@@ -30,6 +30,8 @@ public:
         FullScreen,
         LeaveFullScreen,
         ActualPixels,
+        FocusFrame,
+        Peaking,
     };
     Q_ENUM(Command)
 
@@ -48,7 +50,7 @@ public:
 
     // Carries out the action event stands for; true when the key is one of
     // the table's, its press then used up. A held key repeats: an action that
-    // takes one press (Delete, Z) ignores the repeats, which are used up all
+    // takes one press (Delete, Z, F, P) ignores the repeats, which are used up all
     // the same. A disabled action's key is not the viewer's.
     bool press(const QKeyEvent &event) const;
 

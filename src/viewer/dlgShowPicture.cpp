@@ -12,7 +12,7 @@
 #include "ui/Label.h"
 #include "ui/Layout.h"
 #include "ui/Screen.h"
-#include "viewer/ActualPixels.h"
+#include "viewer/CloseLook.h"
 #include "viewer/PictureStage.h"
 #include "viewer/PictureView.h"
 #include "viewer/ViewerKeys.h"
@@ -38,7 +38,8 @@ constexpr int clientHeight = 9735;
 dlgShowPicture::dlgShowPicture(platform::MessageBox &messages, trimming::RecycleFunction recycle,
                                std::function<void()> refreshFileLists,
                                pictures::PictureCache::Decoder decoder,
-                               const platform::ScreenProfiles *screenProfiles, QWidget *parent)
+                               const platform::ScreenProfiles *screenProfiles, QSettings *settings,
+                               QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
@@ -51,8 +52,8 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages, trimming::Recycle
       m_stage(new PictureStage(*m_session, std::move(decoder), screenProfiles, this)),
       m_view(new PictureView(*m_stage, *Image1, *Image2, *Label1, this)),
       m_culler(new Culler(*m_session, *m_stage, *m_view, std::move(refreshFileLists), this)),
-      m_actualPixels(new ActualPixels(this)), m_keys(new ViewerKeys(this)),
-      m_placeBeforeFullScreen(ui::pixels(2760), ui::pixels(3750))
+      m_closeLook(new CloseLook(*m_stage, *Image1, this, settings, this)),
+      m_keys(new ViewerKeys(this)), m_placeBeforeFullScreen(ui::pixels(2760), ui::pixels(3750))
 {
     setWindowTitle(QStringLiteral("Quorvel - Show picture"));
     setWindowIcon(about::programIconImage(32));
@@ -80,15 +81,9 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages, trimming::Recycle
     OKButton->installEventFilter(this);
     cmdDelete->installEventFilter(this);
 
-    m_actualPixels->setObjectName(QStringLiteral("ActualPixels"));
-    m_actualPixels->hide();
     Image1->installEventFilter(this);
-    connect(m_actualPixels, &ActualPixels::DblClick, this, &dlgShowPicture::toggleActualPixels);
-    connect(m_stage, &PictureStage::wholeDecoded, this, [this](const QImage &whole) {
-        if (m_actualPixels->isVisible())
-            m_actualPixels->setImage(whole);
-    });
-    connect(m_culler, &Culler::leaving, this, &dlgShowPicture::leaveActualPixels);
+    connect(m_closeLook, &CloseLook::news, m_culler, &Culler::writeStatus);
+    connect(m_culler, &Culler::leaving, m_closeLook, &CloseLook::leave);
     connect(m_culler, &Culler::reached, this, &dlgShowPicture::setTag);
     connect(m_culler, &Culler::statusChanged, lblStatus, &ui::Label::setCaption);
     connect(m_culler, &Culler::nameRemoved, this, &dlgShowPicture::nameRemoved);
@@ -101,7 +96,9 @@ dlgShowPicture::dlgShowPicture(platform::MessageBox &messages, trimming::Recycle
         {ViewerKeys::Undo, [this] { m_culler->undo(); }},
         {ViewerKeys::FullScreen, [this] { toggleFullScreen(); }},
         {ViewerKeys::LeaveFullScreen, [this] { leaveFullScreen(); }},
-        {ViewerKeys::ActualPixels, [this] { toggleActualPixels(); }}};
+        {ViewerKeys::ActualPixels, [this] { m_closeLook->toggle(); }},
+        {ViewerKeys::FocusFrame, [this] { m_closeLook->toggleFocusFrame(); }},
+        {ViewerKeys::Peaking, [this] { m_closeLook->togglePeaking(); }}};
     for (const auto &[command, slot] : commands)
         connect(m_keys->action(command), &QAction::triggered, this, slot);
     connect(OKButton, &ui::CommandButton::Click, this, &dlgShowPicture::OKButton_Click);
@@ -151,7 +148,7 @@ void dlgShowPicture::hideEvent(QHideEvent *event)
     QDialog::hideEvent(event);
     if (event->spontaneous())
         return;
-    leaveActualPixels();
+    m_closeLook->leave();
     // Full screen is for one opening, however it ends: Close, Delete or the
     // close box.
     leaveFullScreen();
@@ -212,7 +209,7 @@ bool dlgShowPicture::eventFilter(QObject *watched, QEvent *event)
             Qt::QueuedConnection);
     }
     if (watched == Image1 && event->type() == QEvent::MouseButtonDblClick) {
-        toggleActualPixels();
+        m_closeLook->toggleUnderPointer();
         return true;
     }
     return QDialog::eventFilter(watched, event);
@@ -249,8 +246,8 @@ void dlgShowPicture::placeControls()
     }
     m_keys->action(ViewerKeys::LeaveFullScreen)->setEnabled(isFullScreen());
     const QRectF area = box.areaTwips();
-    m_actualPixels->setGeometry(ui::pixels(area.left()), ui::pixels(area.top()),
-                                ui::pixels(area.width()), ui::pixels(area.height()));
+    m_closeLook->setArea(QRect(ui::pixels(area.left()), ui::pixels(area.top()),
+                               ui::pixels(area.width()), ui::pixels(area.height())));
     if (box == m_stage->box())
         return;
     m_stage->setBox(box);
@@ -260,7 +257,7 @@ void dlgShowPicture::placeControls()
 
 void dlgShowPicture::redisplay()
 {
-    m_view->rescale(m_actualPixels->isVisible());
+    m_view->rescale(m_closeLook->showsActualPixels());
 }
 
 void dlgShowPicture::restoreOwnLayout()
@@ -304,37 +301,12 @@ void dlgShowPicture::toggleFullScreen()
 
 bool dlgShowPicture::showsActualPixels() const
 {
-    return m_actualPixels->isVisible();
-}
-
-void dlgShowPicture::toggleActualPixels()
-{
-    if (m_actualPixels->isVisible()) {
-        leaveActualPixels();
-        m_stage->decodeAhead();
-        return;
-    }
-    if (!m_stage->showsPicture())
-        return;
-    m_actualPixels->showOver(*Image1);
-    if (const QImage *whole = m_stage->whole())
-        m_actualPixels->setImage(*whole);
-    else
-        m_stage->awaitWhole();
-}
-
-void dlgShowPicture::leaveActualPixels()
-{
-    if (m_actualPixels->isHidden())
-        return;
-    m_actualPixels->hide();
-    m_actualPixels->clear();
-    m_stage->releaseWhole();
+    return m_closeLook->showsActualPixels();
 }
 
 void dlgShowPicture::Form_Activate()
 {
-    leaveActualPixels();
+    m_closeLook->leave();
     m_culler->start();
     showPicture(Tag());
     m_culler->writeStatus();

@@ -29,11 +29,12 @@ class Image;
 class Label;
 } // namespace quorvel::ui
 
+class QSettings;
 class QWindow;
 
 namespace quorvel::viewer {
 
-class ActualPixels;
+class CloseLook;
 class PictureStage;
 class PictureView;
 
@@ -64,11 +65,12 @@ public:
     // throwing. decoder reads and decodes the pictures; empty, the program's
     // own (pictures::PictureCache::decode). screenProfiles tells each
     // screen's colour profile; null, every screen is taken for sRGB.
+    // settings keeps the focus frame and peaking choices; null, not kept.
     dlgShowPicture(platform::MessageBox &messages, trimming::RecycleFunction recycle,
                    std::function<void()> refreshFileLists,
                    pictures::PictureCache::Decoder decoder = {},
                    const platform::ScreenProfiles *screenProfiles = nullptr,
-                   QWidget *parent = nullptr);
+                   QSettings *settings = nullptr, QWidget *parent = nullptr);
     ~dlgShowPicture() override;
 
     // The full path of the picture to show.
@@ -109,8 +111,7 @@ public:
     // F11: the picture fills the screen left of the buttons; again, or Esc,
     // and the dialog is back at its own size, as it is once hidden.
     void toggleFullScreen();
-    // Z or a double-click: the picture at one to one, centred on the pointer.
-    void toggleActualPixels();
+    // Z or a double-click: the picture at one to one (see CloseLook).
     bool showsActualPixels() const;
     // The file the user sees: its picture, its thumbnail standing in for it,
     // or the line saying it can't be loaded; empty when nothing is shown. It
@@ -162,7 +163,6 @@ private:
     void leaveFullScreen();
     // The shown picture again, for a box of another size.
     void redisplay();
-    void leaveActualPixels();
 
     platform::MessageBox &m_messages;
     std::function<void()> m_refreshFileLists;
@@ -171,7 +171,7 @@ private:
     PictureStage *const m_stage;
     PictureView *const m_view;
     Culler *const m_culler;
-    ActualPixels *const m_actualPixels;
+    CloseLook *const m_closeLook;
     ViewerKeys *const m_keys;
     // Where the dialog was before full screen, to go back to.
     QPoint m_placeBeforeFullScreen;

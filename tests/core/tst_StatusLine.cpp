@@ -65,6 +65,19 @@ void tst_StatusLine::line_data()
         << QStringList() << -1 << ""
         << StatusLine::movedToTrash("a.jpg") + "    " + StatusLine::noMorePictures() << ""
         << "a.jpg moved to the trash (Ctrl+Z puts it back)    No more pictures";
+    QTest::newRow("one to one at the focus point")
+        << abc << 0 << "" << StatusLine::oneToOneAtFocusPoint() << ""
+        << "1 / 3  a.jpg    one to one at the focus point";
+    QTest::newRow("one to one at the centre")
+        << abc << 0 << "" << StatusLine::oneToOneAtCentre() << ""
+        << "1 / 3  a.jpg    one to one at the centre: no focus point recorded";
+    QTest::newRow("one to one at the sharpest area")
+        << abc << 1 << "" << StatusLine::oneToOneAtSharpest() << ""
+        << "2 / 3  b.jpg    one to one at the sharpest area: no focus point recorded";
+    QTest::newRow("a focus point that makes no sense, said with the picture")
+        << abc << 2 << ""
+        << "" << StatusLine::noFocusFrame("c.jpg", "the AF point lies outside the frame")
+        << "3 / 3  c.jpg    no focus frame for c.jpg: the AF point lies outside the frame";
 }
 
 void tst_StatusLine::line()

@@ -10,6 +10,8 @@
 #include "support/core/FakeLauncher.h"
 #include "support/core/FakeMessageBox.h"
 #include "support/core/TestFiles.h"
+#include "support/gui/ExifFields.h"
+#include "support/gui/Photograph.h"
 #include "support/widgets/MainWindowFixture.h"
 #include "support/widgets/XvfbSession.h"
 #include "ui/CheckBox.h"
@@ -26,6 +28,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QDirIterator>
 #include <QImage>
 #include <QMenu>
 #include <QPointer>
@@ -669,6 +672,58 @@ private slots:
         x->keys(about, {"Tab", "Return"});
         QVERIFY(x->waitUntilGone("^About Quorvel$", program->processId()));
         QCOMPARE(program->state(), QProcess::Running);
+    }
+
+    // The viewer's choices as the real program keeps them, in its settings
+    // file under HOME: "" until written.
+    QString keptChoice(const QString &key) const
+    {
+        QDirIterator files(temp->filePath("home"), {"*.conf"}, QDir::Files | QDir::Hidden,
+                           QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            for (const QByteArray &line : file.readAll().split('\n')) {
+                if (line.startsWith(key.toUtf8() + '='))
+                    return QString::fromUtf8(line.mid(key.size() + 1)).trimmed();
+            }
+        }
+        return QString();
+    }
+
+    // F, P and Z on a picture that records where the camera focused; F and P
+    // are kept for the next run, which starts with them on: its F turns the
+    // frame off. (What the frame and Z show is the viewer's tests' part.)
+    void realProgramKeepsTheFocusKeys()
+    {
+        QFile focused(photos + "/DSC_0001.jpg");
+        QVERIFY(focused.open(QIODevice::WriteOnly));
+        focused.write(
+            test::withExifFields(test::jpegOf(test::photograph(QSize(600, 400)), 90),
+                                 {{"Exif.Photo.SubjectArea", QStringLiteral("180 260")}}));
+        focused.close();
+        const QString viewerTitle = QStringLiteral("^Quorvel - Show picture$");
+        QStringList keys;
+        for (int i = 0; i < 9; ++i)
+            keys << "Tab";
+        for (const QStringList &viewerKeys : {QStringList{"f", "p", "z", "z"}, QStringList{"f"}}) {
+            const qulonglong main = startProgram();
+            if (x->display().isEmpty())
+                QSKIP(qPrintable(x->failure()));
+            QVERIFY2(main, "the main window did not appear");
+            x->keys(main, keys + QStringList{"Down", "Return"});
+            const qulonglong viewer = otherWindow(viewerTitle, main);
+            QVERIFY2(viewer, "Tab, Down, Enter opened no picture");
+            x->keys(viewer, viewerKeys);
+            x->keys(viewer, {"alt+c"});
+            QVERIFY(x->waitUntilGone(viewerTitle, program->processId()));
+            QCOMPARE(program->state(), QProcess::Running);
+            program->kill();
+            program->waitForFinished();
+        }
+        QCOMPARE(keptChoice("focusFrame"), QStringLiteral("false"));
+        QCOMPARE(keptChoice("peaking"), QStringLiteral("true"));
     }
 
     // Leaving ends the program's event loops, and a test process has no

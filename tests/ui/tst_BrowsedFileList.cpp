@@ -47,8 +47,15 @@ void tst_BrowsedFileList::takeOut()
     box.setPattern(QStringLiteral("*.jpg"));
     box.setPath(folder.path());
     box.setListIndex(2);
-    BrowsedFileList browsed(&box);
+    // The RAW list is the main window's other list, in a folder of its own.
+    QTemporaryDir rawFolder;
+    ui::FileListBox raws(rawFolder.path());
+    raws.setPath(rawFolder.path());
+    BrowsedFileList browsed(&box, &raws);
     QCOMPARE(browsed.folder(), folder.path());
+    QCOMPARE(browsed.rawFolder(), rawFolder.path());
+    // Browsing the RAW list itself, its folder is the RAW folder.
+    QCOMPARE(BrowsedFileList(&raws, &raws).rawFolder(), rawFolder.path());
     QCOMPARE(browsed.currentIndex(), 2);
 
     const std::shared_ptr<const files::NameList> before = browsed.names();
@@ -63,9 +70,10 @@ void tst_BrowsedFileList::takeOut()
 void tst_BrowsedFileList::aListGoneIsEmpty()
 {
     auto *box = new ui::FileListBox(QDir::tempPath());
-    BrowsedFileList browsed(box);
+    BrowsedFileList browsed(box, box);
     delete box;
     QVERIFY(browsed.folder().isEmpty());
+    QVERIFY(browsed.rawFolder().isEmpty());
     QVERIFY(browsed.names()->isEmpty());
     QCOMPARE(browsed.currentIndex(), -1);
     browsed.followIndex(0);

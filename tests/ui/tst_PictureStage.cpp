@@ -136,6 +136,20 @@ void tst_PictureStage::transitions_data()
     // After a rejection: the next picture first, the decodes ahead then.
     QTest::newRow("decodes ahead asked for once the event loop turns")
         << QStringList{"open:A=Shown@A", "ahead:soon=Shown@A", "decoded:B", "decoded:C"};
+    QTest::newRow("peaking: the picture stands in for itself until it lands again")
+        << QStringList{"open:A=Shown@A",
+                       "opened:hidden=Shown@A",
+                       "peaking:on=StandingIn@A",
+                       "wait=Shown@A",
+                       "landed:1",
+                       "peaking:off=StandingIn@A",
+                       "wait=Shown@A",
+                       "landed:2"};
+    QTest::newRow("peaking over the failure line: nothing to decode again")
+        << QStringList{"open:bad=Failed@bad", "peaking:on=Failed@bad", "landed:0"};
+    QTest::newRow("peaking while awaiting: still awaiting")
+        << QStringList{"open:A=Shown@A",    "hold:C",  "move:C=Awaiting@A", "peaking:on=Awaiting@A",
+                       "release:C=Shown@C", "landed:1"};
     QTest::newRow("an opening on another picture than prepared reads it again")
         << QStringList{"prepare:A=Opening@-", "open:B=Shown@B", "opened:hidden=Shown@B"};
 }
@@ -215,6 +229,10 @@ void tst_PictureStage::transitions()
             QCOMPARE(stage.restage(argument == u"up", false), argument == u"up" || stage.awaits());
         } else if (verb == u"box") {
             stage.setBox(ui::DisplayBox::area(QRectF(240, 480, 16000, 9000), 1));
+        } else if (verb == u"peaking") {
+            stage.setPeaking(argument == u"on");
+            // The cache is told: its decodes come with the mask, or without.
+            QCOMPARE(stage.peaking(), argument == u"on");
         } else if (verb == u"wait") {
         } else if (verb == u"close") {
             stage.close();

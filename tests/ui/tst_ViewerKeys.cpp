@@ -116,6 +116,10 @@ void tst_ViewerKeys::press_data()
         << int(Qt::Key_Delete) << none << true << false << true << -1;
     QTest::newRow("held Z") << int(Qt::Key_Z) << none << true << false << true << -1;
     QTest::newRow("Z") << int(Qt::Key_Z) << none << false << false << true << int(K::ActualPixels);
+    QTest::newRow("F") << int(Qt::Key_F) << none << false << false << true << int(K::FocusFrame);
+    QTest::newRow("held F: one toggle") << int(Qt::Key_F) << none << true << false << true << -1;
+    QTest::newRow("P") << int(Qt::Key_P) << none << false << false << true << int(K::Peaking);
+    QTest::newRow("held P: one toggle") << int(Qt::Key_P) << none << true << false << true << -1;
     QTest::newRow("Ctrl+Z") << int(Qt::Key_Z) << int(Qt::ControlModifier) << false << false << true
                             << int(K::Undo);
     QTest::newRow("Shift+Z is no key of the viewer")

@@ -14,6 +14,7 @@
 #include "ui/Screen.h"
 #include "viewer/ActualPixels.h"
 #include "viewer/dlgShowPicture.h"
+#include "viewer/FocusOverlay.h"
 
 #include <cerrno>
 #include <chrono>
@@ -29,7 +30,11 @@
 #include <QHash>
 #include <QImage>
 #include <QKeySequence>
+#include <QMutex>
+#include <QPainter>
 #include <QProcess>
+#include <QRectF>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -177,6 +182,94 @@ private:
     const std::shared_future<void> m_gate = m_open.get_future().share();
 };
 
+// Decodes as the program does and adds what the focus reading and the
+// peaking measure would give each picture, as the test sets it: the viewer
+// is tested here, not them. The mask covers the left half of the picture,
+// or the right half, in magenta; decodes counts each picture's decodes.
+class FocusDecoder
+{
+public:
+    struct Looks
+    {
+        pictures::FocusArea focus;
+        std::optional<QPointF> sharpest;
+        bool maskOnTheRight = false;
+    };
+
+    pictures::PictureCache::Decoder function()
+    {
+        return [this](const QString &path, const pictures::PictureCache::Sizing &sizing,
+                      const std::atomic<bool> &cancelled) {
+            pictures::PictureCache::Decoded decoded =
+                pictures::PictureCache::decode(path, sizing, cancelled);
+            const QMutexLocker lock(&m_mutex);
+            const Looks looks = m_looks.value(QFileInfo(path).fileName());
+            ++m_decodes[QFileInfo(path).fileName()];
+            if (decoded.image.isNull())
+                return decoded;
+            decoded.focus = looks.focus;
+            decoded.sharpest = looks.sharpest;
+            decoded.peaking = QImage(decoded.image.size(), QImage::Format_ARGB32_Premultiplied);
+            decoded.peaking.fill(Qt::transparent);
+            const int half = decoded.image.width() / 2;
+            QPainter(&decoded.peaking)
+                .fillRect(looks.maskOnTheRight ? half : 0, 0, half, decoded.image.height(),
+                          QColor(255, 0, 255));
+            return decoded;
+        };
+    }
+    void set(const QString &name, const Looks &looks)
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_looks[name] = looks;
+    }
+    int decodes(const QString &name)
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_decodes.value(name);
+    }
+
+private:
+    QMutex m_mutex;
+    QHash<QString, Looks> m_looks;
+    QHash<QString, int> m_decodes;
+};
+
+// The frames expected for areas over a picture in place, in pixels: a point
+// gets a square of its own.
+QList<QRectF> framesOver(const QList<QRectF> &areas, const QRectF &place)
+{
+    QList<QRectF> frames;
+    for (const QRectF &area : areas) {
+        const QPointF topLeft(place.x() + area.x() * place.width(),
+                              place.y() + area.y() * place.height());
+        const QSizeF size(area.width() * place.width(), area.height() * place.height());
+        const qreal side = viewer::FocusOverlay::pointSide;
+        frames << (area.isEmpty() ? QRectF(topLeft - QPointF(side, side) / 2, QSizeF(side, side))
+                                  : QRectF(topLeft, size));
+    }
+    return frames;
+}
+
+bool sameFrames(const QList<QRectF> &shown, const QList<QRectF> &expected)
+{
+    if (shown.size() != expected.size())
+        return false;
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        const QRectF &a = shown.at(i);
+        const QRectF &b = expected.at(i);
+        if (qAbs(a.left() - b.left()) > 0.5 || qAbs(a.top() - b.top()) > 0.5 ||
+            qAbs(a.width() - b.width()) > 0.5 || qAbs(a.height() - b.height()) > 0.5)
+            return false;
+    }
+    return true;
+}
+
+bool isMagenta(QRgb pixel)
+{
+    return qRed(pixel) > 200 && qBlue(pixel) > 200 && qGreen(pixel) < 60;
+}
+
 // The screens' profiles as a desktop would publish them, and which screens
 // the viewer asked about.
 class FakeScreenProfiles final : public platform::ScreenProfiles
@@ -261,6 +354,13 @@ private slots:
     void coloursOfPictureAndScreen_data();
     void coloursOfPictureAndScreen();
     void followsTheScreen();
+    void focusFrame_data();
+    void focusFrame();
+    void focusPointThatMakesNoSense();
+    void oneToOneAtTheFocusPoint_data();
+    void oneToOneAtTheFocusPoint();
+    void peaking();
+    void focusChoicesKeptForTheNextRun();
 
 private:
     QString picturePath(const QString &name) const { return m_folder.filePath(name); }
@@ -824,7 +924,7 @@ struct CullingFolder
         }
         list.setPattern(QStringLiteral("*.JPG"));
         list.setPath(folder);
-        dialog.setBrowsedList(std::make_unique<main_window::BrowsedFileList>(&list));
+        dialog.setBrowsedList(std::make_unique<main_window::BrowsedFileList>(&list, &list));
     }
 
     void open(int index)
@@ -1467,7 +1567,7 @@ void tst_dlgShowPicture::coloursOfPictureAndScreen()
     HeldDecoder decoder(picturePath(QStringLiteral("A.jpg")));
     viewer::dlgShowPicture dialog(
         messages, recycler.function(), [] {}, decoder.function(), &profiles);
-    dialog.setBrowsedList(std::make_unique<main_window::BrowsedFileList>(&list));
+    dialog.setBrowsedList(std::make_unique<main_window::BrowsedFileList>(&list, &list));
     list.setListIndex(1);
     dialog.setTag(picturePath(QStringLiteral("B.jpg")));
     dialog.show();
@@ -1579,6 +1679,263 @@ void tst_dlgShowPicture::followsTheScreen()
     QVERIFY(!near(onWide, onSRgb));
     QTRY_VERIFY(near(middle(), onWide));
     QCOMPARE(dialog.shownPath(), path);
+}
+
+void tst_dlgShowPicture::focusFrame_data()
+{
+    QTest::addColumn<QList<QRectF>>("areas");
+    QTest::newRow("a rectangle") << QList<QRectF>{QRectF(0.25, 0.3, 0.2, 0.1)};
+    QTest::newRow("a point") << QList<QRectF>{QRectF(0.6, 0.4, 0, 0)};
+    QTest::newRow("two areas") << QList<QRectF>{QRectF(0.1, 0.1, 0.1, 0.1),
+                                                QRectF(0.7, 0.6, 0.2, 0.2)};
+}
+
+// F draws the camera's focus areas where they are on the picture, in the box,
+// at full screen and at one to one, and the frame follows the keys.
+void tst_dlgShowPicture::focusFrame()
+{
+    QFETCH(QList<QRectF>, areas);
+
+    FocusDecoder decoder;
+    decoder.set(QStringLiteral("DSC_0003.JPG"), {{areas, {}}, {}, false});
+    const QList<QRectF> fourth{QRectF(0.5, 0.5, 0.25, 0.25)};
+    decoder.set(QStringLiteral("DSC_0004.JPG"), {{fourth, {}}, {}, false});
+    CullingFolder culling(m_folder.path(), m_dataHome, decoder.function());
+    viewer::dlgShowPicture &dialog = culling.dialog;
+    culling.open(2);
+    auto *overlay = dialog.findChild<viewer::FocusOverlay *>(QStringLiteral("BoxOverlay"));
+    QVERIFY(overlay);
+    QVERIFY(overlay->frames().isEmpty());
+    QTest::keyClick(dialog.OKButton, Qt::Key_F);
+    QVERIFY(overlay->isVisible());
+    QCOMPARE(overlay->geometry(), dialog.Image1->geometry());
+    const auto inBox = [&](const QList<QRectF> &expected) {
+        return sameFrames(overlay->frames(),
+                          framesOver(expected, QRectF(QPointF(), dialog.Image1->size())));
+    };
+    QVERIFY(inBox(areas));
+
+    QTest::keyClick(dialog.OKButton, Qt::Key_Right);
+    QTRY_COMPARE(dialog.shownPath(), dialog.Tag());
+    QVERIFY(inBox(fourth));
+    // The fifth records none: no frame.
+    QTest::keyClick(dialog.OKButton, Qt::Key_Right);
+    QTRY_COMPARE(dialog.shownPath(), dialog.Tag());
+    QVERIFY(overlay->frames().isEmpty());
+    QTest::keyClick(dialog.OKButton, Qt::Key_Home);
+    QTest::keyClick(dialog.OKButton, Qt::Key_Right);
+    QTest::keyClick(dialog.OKButton, Qt::Key_Right);
+    QCOMPARE(culling.shownName(), QStringLiteral("DSC_0003.JPG"));
+    QTRY_COMPARE(dialog.shownPath(), dialog.Tag());
+    QVERIFY(inBox(areas));
+
+    QTest::keyClick(dialog.OKButton, Qt::Key_F11);
+    QTRY_VERIFY(dialog.Image1->width() > 533);
+    QTRY_VERIFY(!dialog.showsStandIn());
+    QCOMPARE(overlay->geometry(), dialog.Image1->geometry());
+    QVERIFY(inBox(areas));
+
+    QTest::keyClick(dialog.OKButton, Qt::Key_Z);
+    QVERIFY(dialog.showsActualPixels());
+    auto *view = dialog.findChild<viewer::ActualPixels *>();
+    auto *closeOverlay =
+        dialog.findChild<viewer::FocusOverlay *>(QStringLiteral("ActualPixelsOverlay"));
+    QVERIFY(closeOverlay && closeOverlay->isVisible());
+    QCOMPARE(closeOverlay->geometry(), view->rect());
+    QVERIFY(sameFrames(closeOverlay->frames(), framesOver(areas, view->shownRect())));
+    // F again: gone everywhere.
+    QTest::keyClick(dialog.OKButton, Qt::Key_F);
+    QVERIFY(closeOverlay->frames().isEmpty());
+    QTest::keyClick(dialog.OKButton, Qt::Key_Z);
+    QVERIFY(overlay->frames().isEmpty());
+    dialog.hide();
+}
+
+// No frame, and why, said once for the picture in an opening.
+void tst_dlgShowPicture::focusPointThatMakesNoSense()
+{
+    FocusDecoder decoder;
+    const QString problem = QStringLiteral("the AF point lies outside the frame");
+    decoder.set(QStringLiteral("DSC_0003.JPG"), {{{}, problem}, {}, false});
+    CullingFolder culling(m_folder.path(), m_dataHome, decoder.function());
+    viewer::dlgShowPicture &dialog = culling.dialog;
+    const QString said = QStringLiteral("no focus frame for DSC_0003.JPG: ") + problem;
+    culling.open(2);
+    // Nothing said while the frame is off.
+    QVERIFY(!dialog.lblStatus->Caption().contains(said));
+    QTest::keyClick(dialog.OKButton, Qt::Key_F);
+    QCOMPARE(dialog.lblStatus->Caption(), QStringLiteral("3 / 5  DSC_0003.JPG    ") + said);
+    auto *overlay = dialog.findChild<viewer::FocusOverlay *>(QStringLiteral("BoxOverlay"));
+    QVERIFY(overlay->frames().isEmpty());
+    QTest::keyClick(dialog.OKButton, Qt::Key_Right);
+    QTest::keyClick(dialog.OKButton, Qt::Key_Left);
+    QTRY_COMPARE(dialog.shownPath(), dialog.Tag());
+    QCOMPARE(dialog.lblStatus->Caption(), QStringLiteral("3 / 5  DSC_0003.JPG"));
+    dialog.hide();
+    // A new opening says it again, with the picture as it lands.
+    culling.open(1);
+    QTest::keyClick(dialog.OKButton, Qt::Key_Right);
+    QTRY_COMPARE(dialog.shownPath(), dialog.Tag());
+    QCOMPARE(dialog.lblStatus->Caption(), QStringLiteral("3 / 5  DSC_0003.JPG    ") + said);
+    QVERIFY(overlay->frames().isEmpty());
+    dialog.hide();
+}
+
+void tst_dlgShowPicture::oneToOneAtTheFocusPoint_data()
+{
+    QTest::addColumn<QList<QRectF>>("areas");
+    QTest::addColumn<std::optional<QPointF>>("sharpest");
+    QTest::addColumn<bool>("peaking");
+    QTest::addColumn<QPointF>("centred"); // fractions of the picture
+    QTest::addColumn<QString>("status");
+
+    const std::optional<QPointF> none;
+    const QString atFocus = QStringLiteral("one to one at the focus point");
+    const QString atCentre = QStringLiteral("one to one at the centre: no focus point recorded");
+    const QString atSharpest =
+        QStringLiteral("one to one at the sharpest area: no focus point recorded");
+    QTest::newRow("a focus point")
+        << QList<QRectF>{QRectF(0.3, 0.6, 0, 0)} << none << false << QPointF(0.3, 0.6) << atFocus;
+    QTest::newRow("a focus area: its middle") << QList<QRectF>{QRectF(0.6, 0.2, 0.2, 0.2)} << none
+                                              << false << QPointF(0.7, 0.3) << atFocus;
+    QTest::newRow("two areas: the middle of both")
+        << QList<QRectF>{QRectF(0.2, 0.2, 0.1, 0.1), QRectF(0.5, 0.5, 0.1, 0.1)} << none << false
+        << QPointF(0.4, 0.4) << atFocus;
+    QTest::newRow("none recorded")
+        << QList<QRectF>() << none << false << QPointF(0.5, 0.5) << atCentre;
+    QTest::newRow("none recorded, peaking on: the sharpest area")
+        << QList<QRectF>() << std::optional<QPointF>(QPointF(0.7, 0.4)) << true << QPointF(0.7, 0.4)
+        << atSharpest;
+    QTest::newRow("none recorded, peaking off: the centre")
+        << QList<QRectF>() << std::optional<QPointF>(QPointF(0.7, 0.4)) << false
+        << QPointF(0.5, 0.5) << atCentre;
+    QTest::newRow("the focus point before the sharpest area")
+        << QList<QRectF>{QRectF(0.3, 0.6, 0, 0)} << std::optional<QPointF>(QPointF(0.7, 0.4))
+        << true << QPointF(0.3, 0.6) << atFocus;
+    // By the picture's edge the picture still covers the view.
+    QTest::newRow("by the corner: kept in view")
+        << QList<QRectF>{QRectF(0.01, 0.98, 0, 0)} << none << false << QPointF(-1, -1) << atFocus;
+}
+
+void tst_dlgShowPicture::oneToOneAtTheFocusPoint()
+{
+    QFETCH(QList<QRectF>, areas);
+    QFETCH(std::optional<QPointF>, sharpest);
+    QFETCH(bool, peaking);
+    QFETCH(QPointF, centred);
+    QFETCH(QString, status);
+
+    FocusDecoder decoder;
+    decoder.set(QStringLiteral("DSC_4600.jpg"), {{areas, {}}, sharpest, false});
+    const QString path = makePicture(QStringLiteral("DSC_4600.jpg"), QSize(2400, 1600));
+    viewer::dlgShowPicture dialog(
+        m_messages, m_recycler.function(), [] {}, decoder.function());
+    dialog.setTag(path);
+    dialog.show();
+    auto *overlay = dialog.findChild<viewer::FocusOverlay *>(QStringLiteral("BoxOverlay"));
+    if (peaking) {
+        QTest::keyClick(dialog.OKButton, Qt::Key_P);
+        QTRY_VERIFY(!dialog.showsStandIn());
+        QVERIFY(overlay->hasMask());
+    }
+    // Wherever the pointer is: Z goes by the picture, not by the mouse.
+    QCursor::setPos(dialog.Image1->mapToGlobal(QPoint(5, 5)));
+    QTest::keyClick(dialog.OKButton, Qt::Key_Z);
+    QVERIFY(dialog.showsActualPixels());
+    QCOMPARE(dialog.lblStatus->Caption(), status);
+    auto *view = dialog.findChild<viewer::ActualPixels *>();
+    const QRectF shown = view->shownRect();
+    QVERIFY(shown.width() > view->width() && shown.height() > view->height());
+    if (centred.x() < 0) {
+        QCOMPARE(shown.left(), 0.);
+        QCOMPARE(shown.bottom(), qreal(view->height()));
+    } else {
+        const QPointF at =
+            shown.topLeft() + QPointF(centred.x() * shown.width(), centred.y() * shown.height());
+        const QPointF middle = QRectF(view->rect()).center();
+        QVERIFY2(qAbs(at.x() - middle.x()) <= 1 && qAbs(at.y() - middle.y()) <= 1,
+                 qPrintable(QStringLiteral("%1,%2").arg(at.x()).arg(at.y())));
+    }
+    QTest::keyClick(dialog.OKButton, Qt::Key_Z);
+    QVERIFY(!dialog.showsActualPixels());
+    dialog.hide();
+}
+
+// P: the pictures come again with their masks, drawn over them, and the mask
+// of each picture follows the keys and full screen.
+void tst_dlgShowPicture::peaking()
+{
+    FocusDecoder decoder;
+    decoder.set(QStringLiteral("DSC_0004.JPG"), {{}, {}, true});
+    CullingFolder culling(m_folder.path(), m_dataHome, decoder.function());
+    viewer::dlgShowPicture &dialog = culling.dialog;
+    culling.open(2);
+    auto *overlay = dialog.findChild<viewer::FocusOverlay *>(QStringLiteral("BoxOverlay"));
+    QVERIFY(!overlay->hasMask());
+    const auto maskOnTheLeft = [&]() -> std::optional<bool> {
+        const QImage shown = dialog.grab(dialog.Image1->geometry()).toImage();
+        const bool left = isMagenta(shown.pixel(shown.width() / 4, shown.height() / 2));
+        const bool right = isMagenta(shown.pixel(shown.width() * 3 / 4, shown.height() / 2));
+        if (left == right)
+            return std::nullopt;
+        return left;
+    };
+    QCOMPARE(maskOnTheLeft(), std::optional<bool>());
+    const int decodes = decoder.decodes(QStringLiteral("DSC_0003.JPG"));
+    QTest::keyClick(dialog.OKButton, Qt::Key_P);
+    // The cache decodes the picture anew, as peaking asks.
+    QTRY_VERIFY(decoder.decodes(QStringLiteral("DSC_0003.JPG")) > decodes);
+    QTRY_VERIFY(!dialog.showsStandIn());
+    QVERIFY(overlay->hasMask());
+    QCOMPARE(maskOnTheLeft(), std::optional<bool>(true));
+
+    QTest::keyClick(dialog.OKButton, Qt::Key_Right);
+    QTRY_COMPARE(dialog.shownPath(), dialog.Tag());
+    QTRY_COMPARE(maskOnTheLeft(), std::optional<bool>(false));
+    QTest::keyClick(dialog.OKButton, Qt::Key_F11);
+    QTRY_VERIFY(dialog.Image1->width() > 533);
+    QTRY_VERIFY(!dialog.showsStandIn());
+    QCOMPARE(overlay->geometry(), dialog.Image1->geometry());
+    QTRY_COMPARE(maskOnTheLeft(), std::optional<bool>(false));
+    QTest::keyClick(dialog.OKButton, Qt::Key_Left);
+    QTRY_COMPARE(dialog.shownPath(), dialog.Tag());
+    QTRY_COMPARE(maskOnTheLeft(), std::optional<bool>(true));
+
+    QTest::keyClick(dialog.OKButton, Qt::Key_P);
+    QVERIFY(!overlay->hasMask());
+    QTRY_VERIFY(!dialog.showsStandIn());
+    QCOMPARE(maskOnTheLeft(), std::optional<bool>());
+    dialog.hide();
+}
+
+// F and P hold for the next run, as the settings keep them: each run below
+// starts with what the one before left, and presses its keys.
+void tst_dlgShowPicture::focusChoicesKeptForTheNextRun()
+{
+    QTemporaryDir config;
+    QVERIFY(config.isValid());
+    FocusDecoder decoder;
+    decoder.set(QStringLiteral("DSC_4700.jpg"), {{{QRectF(0.4, 0.4, 0.2, 0.2)}, {}}, {}, false});
+    const QString path = makePicture(QStringLiteral("DSC_4700.jpg"), QSize(300, 200));
+    const struct
+    {
+        bool frame, mask;
+        QList<Qt::Key> keys;
+    } runs[] = {
+        {false, false, {Qt::Key_F, Qt::Key_P}}, {true, true, {Qt::Key_P}}, {true, false, {}}};
+    for (const auto &run : runs) {
+        QSettings settings(config.filePath(QStringLiteral("Quorvel.conf")), QSettings::IniFormat);
+        viewer::dlgShowPicture dialog(
+            m_messages, m_recycler.function(), [] {}, decoder.function(), nullptr, &settings);
+        dialog.setTag(path);
+        dialog.show();
+        auto *overlay = dialog.findChild<viewer::FocusOverlay *>(QStringLiteral("BoxOverlay"));
+        QCOMPARE(overlay->frames().size(), run.frame ? 1 : 0);
+        QCOMPARE(overlay->hasMask(), run.mask);
+        for (Qt::Key key : run.keys)
+            QTest::keyClick(dialog.OKButton, key);
+        dialog.hide();
+    }
 }
 
 QTEST_MAIN(tst_dlgShowPicture)
