@@ -80,8 +80,8 @@ std::optional<Options> parse(const QList<QByteArray> &arguments, QString &proble
         return options;
     if (options.folders.size() != 2) {
         problem = options.folders.size() < 2 ? QStringLiteral("a card folder and a destination "
-                                                               "are needed")
-                                              : QStringLiteral("more than two folders given");
+                                                              "are needed")
+                                             : QStringLiteral("more than two folders given");
         return std::nullopt;
     }
     return options;
@@ -186,10 +186,10 @@ int CommandLineImport::run(const QList<QByteArray> &arguments, const QByteArray 
         // A copy inside the card would be walked as part of it, and one
         // holding the card would copy it into itself.
         if (inside(destination, card) || inside(card, destination))
-            return wrongUsage(QStringLiteral("the destination %1 and the card folder %2 lie "
-                                             "one within the other")
-                                  .arg(QString::fromUtf8(shown(destination)),
-                                       QString::fromUtf8(shown(card))));
+            return wrongUsage(
+                QStringLiteral("the destination %1 and the card folder %2 lie "
+                               "one within the other")
+                    .arg(QString::fromUtf8(shown(destination)), QString::fromUtf8(shown(card))));
     }
     if (folders.size() == 2 && folders[0] == folders[1])
         return wrongUsage(QStringLiteral("the backup is the destination itself"));
@@ -209,9 +209,10 @@ int CommandLineImport::run(const QList<QByteArray> &arguments, const QByteArray 
                           " folders (" + QByteArray::number(plan->alreadyThere()) +
                           " already there)\n";
         for (const ImportPlan::Destination &destination : plan->destinations()) {
-            text += shown(destination.path) + ": " + size(destination.bytesNeeded) + " needed, " +
-                    (destination.freeBytes < 0 ? QByteArray("unknown") : size(destination.freeBytes)) +
-                    " free" + (destination.enoughSpace ? "" : ": not enough space") + "\n";
+            text +=
+                shown(destination.path) + ": " + size(destination.bytesNeeded) + " needed, " +
+                (destination.freeBytes < 0 ? QByteArray("unknown") : size(destination.freeBytes)) +
+                " free" + (destination.enoughSpace ? "" : ": not enough space") + "\n";
         }
         write(m_out, text);
         for (const ImportPlan::Unreadable &folder : plan->unreadable())
@@ -229,13 +230,14 @@ int CommandLineImport::run(const QList<QByteArray> &arguments, const QByteArray 
         void problem(const ImportRun::Problem &problem) override
         {
             if (problem.failed) {
-                write(err, "failed: " + shown(problem.relativePath) + ": " +
-                               problem.why.toUtf8() + "\n");
+                write(err, "failed: " + shown(problem.relativePath) + ": " + problem.why.toUtf8() +
+                               "\n");
                 return;
             }
             const qsizetype slash = problem.relativePath.lastIndexOf('/');
-            const QByteArray folder = problem.destination + '/' +
-                                      (slash < 0 ? QByteArray() : problem.relativePath.first(slash + 1));
+            const QByteArray folder =
+                problem.destination + '/' +
+                (slash < 0 ? QByteArray() : problem.relativePath.first(slash + 1));
             write(out, "renamed: " + shown(problem.relativePath) + " -> " +
                            shown(folder + problem.newName) + "\n");
         }

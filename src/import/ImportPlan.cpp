@@ -63,7 +63,9 @@ void ImportPlan::walk(int card, const std::atomic<bool> *cancelled)
     const QByteArray &root = m_cards[card];
     // The card folder is what the user chose: a link to it is followed. Only
     // what lies below it is held to the walk's rules.
-    struct stat rootStatus {};
+    struct stat rootStatus
+    {
+    };
     if (::stat(root.constData(), &rootStatus) != 0)
         throw files::FolderError(files::decodeFileName(root), errno);
     if (!S_ISDIR(rootStatus.st_mode))
@@ -79,8 +81,8 @@ void ImportPlan::walk(int card, const std::atomic<bool> *cancelled)
         const QByteArray relative = std::move(pending.back());
         pending.pop_back();
         const QByteArray path = joined(root, relative);
-        const int fd = ::open(path.constData(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC | (relative.isEmpty() ? 0 : O_NOFOLLOW));
+        const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC |
+                                                    (relative.isEmpty() ? 0 : O_NOFOLLOW));
         DIR *dir = fd < 0 ? nullptr : ::fdopendir(fd);
         if (!dir) {
             const int why = errno;
@@ -99,7 +101,9 @@ void ImportPlan::walk(int card, const std::atomic<bool> *cancelled)
             if (entry->d_name[0] == '.')
                 continue;
             // d_type spares nothing here: a file's size and time need the stat.
-            struct stat status {};
+            struct stat status
+            {
+            };
             if (::fstatat(fd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0)
                 continue; // gone since it was listed
             if (S_ISREG(status.st_mode)) {
@@ -166,7 +170,9 @@ void ImportPlan::lookAtDestinations()
             if (fd < 0)
                 continue;
             for (size_t i = begin; i < end; ++i) {
-                struct stat status {};
+                struct stat status
+                {
+                };
                 if (::fstatat(fd, m_files[i].name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
                     continue;
                 const bool same = S_ISREG(status.st_mode) && status.st_size == m_files[i].size;
@@ -201,13 +207,16 @@ void ImportPlan::countSpace(const FreeSpaceFunction &freeSpace)
     for (size_t d = 0; d < m_destinations.size(); ++d) {
         Destination &destination = m_destinations[d];
         for (size_t i = 0; i < m_files.size(); ++i) {
-            if (m_files[i].firstCopy < 0 && at(qsizetype(i), qsizetype(d)) != AtDestination::SameSize)
+            if (m_files[i].firstCopy < 0 &&
+                at(qsizetype(i), qsizetype(d)) != AtDestination::SameSize)
                 destination.bytesNeeded += m_files[i].size;
         }
         const std::optional<qint64> free =
             freeSpace ? freeSpace(destination.path) : freeSpaceOf(destination.path);
         destination.freeBytes = free.value_or(-1);
-        struct stat status {};
+        struct stat status
+        {
+        };
         volumes[d] = nearestExisting(destination.path, status) ? quint64(status.st_dev) : 0;
     }
     // Two destinations on one volume (a backup on the same disk) both take
@@ -251,7 +260,9 @@ QByteArray ImportPlan::destinationFolder(qsizetype file, qsizetype destination) 
 
 std::optional<qint64> ImportPlan::freeSpaceOf(const QByteArray &path)
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     QByteArray existing = path;
     // statvfs() wants a path that exists: the nearest folder of path that does.
     while (::stat(existing.constData(), &status) != 0) {
@@ -262,7 +273,9 @@ std::optional<qint64> ImportPlan::freeSpaceOf(const QByteArray &path)
         }
         existing = existing.first(slash);
     }
-    struct statvfs volume {};
+    struct statvfs volume
+    {
+    };
     if (::statvfs(existing.constData(), &volume) != 0)
         return std::nullopt;
     return qint64(volume.f_bavail) * qint64(volume.f_frsize);

@@ -59,7 +59,12 @@ bool ImportRun::run(Observer &observer)
     // A folder of the card that could not be read holds files not copied:
     // the card is not safe to format.
     for (const ImportPlan::Unreadable &folder : m_plan.unreadable())
-        report(observer, {-1, folder.relativePath, true, {}, {}, folder.errorNumber,
+        report(observer, {-1,
+                          folder.relativePath,
+                          true,
+                          {},
+                          {},
+                          folder.errorNumber,
                           QStringLiteral("the folder can't be read from the card: %1")
                               .arg(QString::fromLocal8Bit(std::strerror(folder.errorNumber)))});
     // The card's checksum of each file copied, to which a second copy of it
@@ -115,8 +120,13 @@ bool ImportRun::run(Observer &observer)
                     continue;
                 written.insert(targets[size_t(d)].folder);
                 if (placed.renamed)
-                    report(observer, {index, relative, false, m_plan.destinations()[size_t(d)].path,
-                                      placed.name, 0, {}});
+                    report(observer, {index,
+                                      relative,
+                                      false,
+                                      m_plan.destinations()[size_t(d)].path,
+                                      placed.name,
+                                      0,
+                                      {}});
             }
         }
         if (result.outcome != VerifiedCopy::Outcome::Failed) {
@@ -135,7 +145,12 @@ bool ImportRun::run(Observer &observer)
         const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0 || ::fsync(fd) != 0) {
             const int error = errno;
-            report(observer, {-1, folder, true, {}, {}, error,
+            report(observer, {-1,
+                              folder,
+                              true,
+                              {},
+                              {},
+                              error,
                               QStringLiteral("the folder's new names can't be flushed to the "
                                              "disk: %1")
                                   .arg(QString::fromLocal8Bit(std::strerror(error)))});
@@ -164,11 +179,12 @@ QString ImportRun::summary() const
                              .arg(m_skipped);
     if (m_cancelledRun)
         return QStringLiteral("Cancelled. %1 %2 files not copied: don't format the card yet.")
-                   .arg(done)
-                   .arg(m_notReached);
+            .arg(done)
+            .arg(m_notReached);
     if (m_failed == 0)
         return done + QStringLiteral(" The card can be formatted.");
-    QString text = done + QStringLiteral(" %1 files failed: don't format the card yet.").arg(m_failed);
+    QString text =
+        done + QStringLiteral(" %1 files failed: don't format the card yet.").arg(m_failed);
     for (const Problem &problem : m_problems) {
         if (problem.failed)
             text += QStringLiteral("\n%1: %2").arg(shown(problem.relativePath), problem.why);

@@ -66,7 +66,10 @@ public:
     ~Hash() { XXH3_freeState(m_state); }
     Hash(const Hash &) = delete;
     Hash &operator=(const Hash &) = delete;
-    void add(const char *data, qint64 length) { XXH3_128bits_update(m_state, data, size_t(length)); }
+    void add(const char *data, qint64 length)
+    {
+        XXH3_128bits_update(m_state, data, size_t(length));
+    }
     VerifiedCopy::Checksum checksum() const
     {
         const XXH128_hash_t digest = XXH3_128bits_digest(m_state);
@@ -133,7 +136,9 @@ int VerifiedCopy::openSource(const Source &source, Result &result)
         result.why = QStringLiteral("can't be read from the card: %1").arg(systemWords(errno));
         return -1;
     }
-    struct stat status {};
+    struct stat status
+    {
+    };
     const bool same = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
                       quint64(status.st_dev) == source.planned.device &&
                       quint64(status.st_ino) == source.planned.inode &&
@@ -217,7 +222,8 @@ bool VerifiedCopy::copyPass(int source, const Source &planned, std::vector<Pass>
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return fail(errno, QStringLiteral("can't be read from the card: %1").arg(systemWords(errno)));
+            return fail(errno,
+                        QStringLiteral("can't be read from the card: %1").arg(systemWords(errno)));
         if (got == 0)
             break;
         hash.add(m_buffer.get(), got);
@@ -240,9 +246,12 @@ bool VerifiedCopy::copyPass(int source, const Source &planned, std::vector<Pass>
             return false;
         }
     }
-    struct stat after {};
+    struct stat after
+    {
+    };
     if (::fstat(source, &after) != 0)
-        return fail(errno, QStringLiteral("can't be read from the card: %1").arg(systemWords(errno)));
+        return fail(errno,
+                    QStringLiteral("can't be read from the card: %1").arg(systemWords(errno)));
     if (offset != planned.planned.size || after.st_size != planned.planned.size ||
         after.st_mtim.tv_sec != planned.planned.modifiedSeconds ||
         after.st_mtim.tv_nsec != planned.planned.modifiedNanoseconds)
@@ -254,8 +263,8 @@ bool VerifiedCopy::copyPass(int source, const Source &planned, std::vector<Pass>
     // The card's pages are of no further use, and would crowd out others.
     ::posix_fadvise(source, 0, 0, POSIX_FADV_DONTNEED);
 
-    const timespec times[2] = {after.st_atim,
-                               {planned.planned.modifiedSeconds, planned.planned.modifiedNanoseconds}};
+    const timespec times[2] = {
+        after.st_atim, {planned.planned.modifiedSeconds, planned.planned.modifiedNanoseconds}};
     for (Pass &pass : passes) {
         if (::futimens(pass.fd, times) != 0 || ::fdatasync(pass.fd) != 0)
             return fail(errno, QStringLiteral("can't be written in %1: %2")
@@ -293,8 +302,8 @@ bool VerifiedCopy::place(Pass &pass, Placed &placed, Result &result)
                                   name.constData(), RENAME_NOREPLACE);
         if (renamed != 0 && (errno == EINVAL || errno == ENOSYS)) {
             // A file system without the flag: a link never replaces either.
-            renamed = ::linkat(pass.folder, pass.temporary.constData(), pass.folder,
-                               name.constData(), 0);
+            renamed =
+                ::linkat(pass.folder, pass.temporary.constData(), pass.folder, name.constData(), 0);
             if (renamed == 0)
                 ::unlinkat(pass.folder, pass.temporary.constData(), 0);
         }
@@ -336,7 +345,9 @@ VerifiedCopy::Result VerifiedCopy::copy(const Source &source, const std::vector<
         const Target &target = targets[i];
         for (int number = 1; target.existing != ImportPlan::AtDestination::Nothing; ++number) {
             const QByteArray name = number == 1 ? target.name : numberedName(target.name, number);
-            struct stat status {};
+            struct stat status
+            {
+            };
             if (::lstat((target.folder + '/' + name).constData(), &status) != 0) {
                 if (number > 1)
                     break;
@@ -344,7 +355,8 @@ VerifiedCopy::Result VerifiedCopy::copy(const Source &source, const std::vector<
             }
             int error = 0;
             if (S_ISREG(status.st_mode) && status.st_size == source.planned.size) {
-                if (const std::optional<Checksum> sum = checksumOf(target.folder + '/' + name, error))
+                if (const std::optional<Checksum> sum =
+                        checksumOf(target.folder + '/' + name, error))
                     existing[i].push_back({name, *sum});
             }
         }
@@ -395,10 +407,9 @@ VerifiedCopy::Result VerifiedCopy::copy(const Source &source, const std::vector<
         for (size_t i = 0; i < targets.size(); ++i) {
             if (existing[i].empty())
                 continue;
-            const auto same = std::find_if(existing[i].begin(), existing[i].end(),
-                                           [&](const Candidate &candidate) {
-                                               return candidate.checksum == result.checksum;
-                                           });
+            const auto same = std::find_if(
+                existing[i].begin(), existing[i].end(),
+                [&](const Candidate &candidate) { return candidate.checksum == result.checksum; });
             if (same != existing[i].end())
                 result.placed[i] = {same->name, false, true};
             else

@@ -74,8 +74,8 @@ public:
 
     struct Placed
     {
-        QByteArray name;         // the name it has at the target
-        bool renamed = false;    // a numbered name: something else was in the way
+        QByteArray name;      // the name it has at the target
+        bool renamed = false; // a numbered name: something else was in the way
         bool alreadyThere = false;
     };
 
@@ -94,7 +94,10 @@ public:
     VerifiedCopy &operator=(const VerifiedCopy &) = delete;
 
     // Called with the bytes of the current file read from the card so far.
-    void setProgress(std::function<void(qint64 bytes)> progress) { m_progress = std::move(progress); }
+    void setProgress(std::function<void(qint64 bytes)> progress)
+    {
+        m_progress = std::move(progress);
+    }
 
     Result copy(const Source &source, const std::vector<Target> &targets);
     // The checksum of the file at path, read from its start, or nothing with
