@@ -2,6 +2,7 @@
 
 #include "files/FileNames.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -55,7 +56,13 @@ bool ImportRun::run(Observer &observer)
     const std::vector<ImportPlan::File> &files = m_plan.files();
     m_progress = {0, qsizetype(files.size()), 0, m_plan.bytes(), 0, -1};
     m_clock.start();
-    m_copy.setProgress([&](qint64 bytes) { tell(observer, bytes); });
+    // A file read again (a retry, a same-size file to copy beside) does not
+    // take the count back.
+    qint64 current = 0;
+    m_copy.setProgress([&](qint64 bytes) {
+        current = std::max(current, bytes);
+        tell(observer, current);
+    });
     // A folder of the card that could not be read holds files not copied:
     // the card is not safe to format.
     for (const ImportPlan::Unreadable &folder : m_plan.unreadable())
@@ -135,6 +142,7 @@ bool ImportRun::run(Observer &observer)
         }
         ++m_progress.filesDone;
         m_progress.bytesDone += file.size;
+        current = 0;
         tell(observer, 0);
     }
 

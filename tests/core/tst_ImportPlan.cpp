@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <QDir>
-#include <sys/stat.h>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using quorvel::import::ImportPlan;
@@ -24,7 +24,9 @@ bool makeTree(const QByteArray &root, const QByteArrayList &entries)
     for (const QByteArray &entry : entries) {
         const qsizetype arrow = entry.indexOf("->");
         const qsizetype equals = entry.lastIndexOf('=');
-        const QByteArray name = arrow >= 0 ? entry.first(arrow) : equals >= 0 ? entry.first(equals) : entry;
+        const QByteArray name = arrow >= 0    ? entry.first(arrow)
+                                : equals >= 0 ? entry.first(equals)
+                                              : entry;
         const QByteArray path = root + '/' + name;
         // Folder by folder, by their bytes.
         for (qsizetype slash = 1; (slash = path.indexOf('/', slash)) > 0; ++slash) {
@@ -85,15 +87,18 @@ private slots:
                               "DCIM/101NIKON/DSC_2.NEF"}
             << qint64(22) << 2 << 0 << 0;
         QTest::newRow("hidden entries and links left alone")
-            << QByteArrayList{"DCIM/100NIKON/A.NEF=1", ".Trashes/B.NEF=1",
-                              "DCIM/.thumbnails/C.JPG=1", "DCIM/100NIKON/.D.NEF=1",
-                              "DCIM/linked->100NIKON", "DCIM/100NIKON/E.NEF->A.NEF",
+            << QByteArrayList{"DCIM/100NIKON/A.NEF=1",
+                              ".Trashes/B.NEF=1",
+                              "DCIM/.thumbnails/C.JPG=1",
+                              "DCIM/100NIKON/.D.NEF=1",
+                              "DCIM/linked->100NIKON",
+                              "DCIM/100NIKON/E.NEF->A.NEF",
                               "DCIM/100NIKON/F.NEF->/etc/hostname"}
             << QByteArrayList{} << QByteArrayList{} << QByteArrayList{"DCIM/100NIKON/A.NEF"}
             << qint64(1) << 1 << 0 << 0;
         QTest::newRow("already at the destination: same size only")
-            << QByteArrayList{"D/A.NEF=4", "D/B.NEF=4", "D/C.NEF=4", "E/F.NEF=2"} << QByteArrayList{}
-            << QByteArrayList{"D/A.NEF=4y", "D/B.NEF=3", "D/C.NEF/", "F.NEF=2"}
+            << QByteArrayList{"D/A.NEF=4", "D/B.NEF=4", "D/C.NEF=4", "E/F.NEF=2"}
+            << QByteArrayList{} << QByteArrayList{"D/A.NEF=4y", "D/B.NEF=3", "D/C.NEF/", "F.NEF=2"}
             << QByteArrayList{"D/A.NEF", "D/B.NEF", "D/C.NEF", "E/F.NEF"} << qint64(14) << 2 << 1
             << 0;
         QTest::newRow("a dual-slot card: the same path and size is a second copy")
@@ -137,7 +142,8 @@ private slots:
         // The path each file comes from, and that nothing else is at
         // destination but what the test made: the plan writes nothing.
         for (qsizetype i = 0; i < plan.fileCount(); ++i)
-            QCOMPARE(quorvel::test::readFile(plan.sourcePath(i)).size(), plan.files()[size_t(i)].size);
+            QCOMPARE(quorvel::test::readFile(plan.sourcePath(i)).size(),
+                     plan.files()[size_t(i)].size);
         if (destination.isEmpty())
             QVERIFY(!quorvel::test::exists(root + "/copy/DCIM"));
     }
@@ -146,7 +152,8 @@ private slots:
     {
         QTemporaryDir temp;
         const QByteArray root = QFile::encodeName(temp.path());
-        QVERIFY(makeTree(root + "/card", {"D/same.NEF=4", "D/size.NEF=4", "D/folder.NEF=4", "D/none.NEF=4"}));
+        QVERIFY(makeTree(root + "/card",
+                         {"D/same.NEF=4", "D/size.NEF=4", "D/folder.NEF=4", "D/none.NEF=4"}));
         QVERIFY(makeTree(root + "/copy", {"D/same.NEF=4y", "D/size.NEF=5", "D/folder.NEF/"}));
         const ImportPlan plan({root + "/card"}, {root + "/copy"});
         QHash<QByteArray, ImportPlan::AtDestination> at;
@@ -170,9 +177,10 @@ private slots:
         QTest::newRow("one byte short") << QList<qint64>{99} << QList<bool>{false};
         QTest::newRow("backup short") << QList<qint64>{1000, 50} << QList<bool>{true, false};
         // Both copies come out of one volume's free space.
-        QTest::newRow("one volume for both") << QList<qint64>{150, 150} << QList<bool>{false, false};
-        QTest::newRow("one volume with room for both") << QList<qint64>{200, 200}
-                                                       << QList<bool>{true, true};
+        QTest::newRow("one volume for both")
+            << QList<qint64>{150, 150} << QList<bool>{false, false};
+        QTest::newRow("one volume with room for both")
+            << QList<qint64>{200, 200} << QList<bool>{true, true};
     }
 
     void freeSpace()

@@ -64,9 +64,10 @@ private slots:
 
         const auto copied = VerifiedCopy::Outcome::Copied;
         // Three pieces and a bit: the hooks see the file in the middle.
-        QTest::newRow("copied") << 0 << QByteArray() << false << 1 << copied << QByteArray("DSC_1.NEF");
-        QTest::newRow("to a backup too") << 0 << QByteArray() << false << 2 << copied
-                                         << QByteArray("DSC_1.NEF");
+        QTest::newRow("copied") << 0 << QByteArray() << false << 1 << copied
+                                << QByteArray("DSC_1.NEF");
+        QTest::newRow("to a backup too")
+            << 0 << QByteArray() << false << 2 << copied << QByteArray("DSC_1.NEF");
         QTest::newRow("read back wrong, then right")
             << 1 << QByteArray() << false << 2 << copied << QByteArray("DSC_1.NEF");
         QTest::newRow("read back wrong twice")
@@ -75,9 +76,9 @@ private slots:
             << 0 << QByteArray("other") << false << 1 << copied << QByteArray("DSC_1 (2).NEF");
         QTest::newRow("one of the same size in the way")
             << 0 << QByteArray("same size") << false << 1 << copied << QByteArray("DSC_1 (2).NEF");
-        QTest::newRow("the same file there") << 0 << QByteArray("same") << false << 2
-                                             << VerifiedCopy::Outcome::AlreadyThere
-                                             << QByteArray("DSC_1.NEF");
+        QTest::newRow("the same file there")
+            << 0 << QByteArray("same") << false << 2 << VerifiedCopy::Outcome::AlreadyThere
+            << QByteArray("DSC_1.NEF");
         QTest::newRow("grows on the card while read")
             << 0 << QByteArray() << true << 2 << VerifiedCopy::Outcome::Failed << QByteArray();
     }
@@ -111,8 +112,9 @@ private slots:
             for (VerifiedCopy::Target &target : targets) {
                 QVERIFY(QDir().mkpath(QFile::decodeName(target.folder)));
                 QVERIFY(writeFile(target.folder + "/DSC_1.NEF", keep));
-                target.existing = keep.size() == content.size() ? ImportPlan::AtDestination::SameSize
-                                                                : ImportPlan::AtDestination::Other;
+                target.existing = keep.size() == content.size()
+                                      ? ImportPlan::AtDestination::SameSize
+                                      : ImportPlan::AtDestination::Other;
             }
         }
 
@@ -162,7 +164,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<QByteArray>("numbered");
-        QTest::newRow("extension kept") << QByteArray("DSC_0001.NEF") << QByteArray("DSC_0001 (2).NEF");
+        QTest::newRow("extension kept")
+            << QByteArray("DSC_0001.NEF") << QByteArray("DSC_0001 (2).NEF");
         QTest::newRow("no extension") << QByteArray("README") << QByteArray("README (2)");
         QTest::newRow("two dots") << QByteArray("a.b.JPG") << QByteArray("a.b (2).JPG");
     }
