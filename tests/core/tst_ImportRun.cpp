@@ -179,7 +179,8 @@ private slots:
             const QStringList there = filesBelow(temp.filePath(QLatin1String(copy)));
             QCOMPARE(there.size(), run.copied());
             for (const QString &file : there)
-                QCOMPARE(quorvel::test::readFile(QFile::encodeName(temp.filePath(QLatin1String(copy) + u'/' + file))),
+                QCOMPARE(quorvel::test::readFile(
+                             QFile::encodeName(temp.filePath(QLatin1String(copy) + u'/' + file))),
                          contents[file.section(u'_', 1).section(u'.', 0, 0).toInt() - 1]);
         }
         if (cardPulled) {
