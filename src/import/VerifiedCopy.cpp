@@ -260,8 +260,6 @@ bool VerifiedCopy::copyPass(int source, const Source &planned, std::vector<Pass>
                                 .arg(planned.planned.size)
                                 .arg(qint64(after.st_size)));
     result.checksum = hash.checksum();
-    // The card's pages are of no further use, and would crowd out others.
-    ::posix_fadvise(source, 0, 0, POSIX_FADV_DONTNEED);
 
     const timespec times[2] = {
         after.st_atim, {planned.planned.modifiedSeconds, planned.planned.modifiedNanoseconds}};
@@ -289,7 +287,6 @@ bool VerifiedCopy::copyPass(int source, const Source &planned, std::vector<Pass>
             at += got;
         }
         pass.verified = at == offset && readBack.checksum() == result.checksum;
-        ::posix_fadvise(pass.fd, 0, 0, POSIX_FADV_DONTNEED);
     }
     return true;
 }
