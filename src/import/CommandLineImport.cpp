@@ -14,6 +14,7 @@
 #include <QFileDevice>
 #include <QIODevice>
 #include <QLocale>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quorvel::import {
@@ -89,7 +90,10 @@ std::optional<Options> parse(const QList<QByteArray> &arguments, QString &proble
 
 // The folder the file system finds for argument, from "/" or from the
 // working folder, as realpath(3) gives it; 0 or the error.
-int resolve(const QByteArray &argument, const QByteArray &workingFolder, QByteArray &folder)
+// With mayBeMade, a folder that isn't there yet is taken when the folder
+// it would be in is there.
+int resolve(const QByteArray &argument, const QByteArray &workingFolder, QByteArray &folder,
+            bool mayBeMade)
 {
     if (argument.isEmpty())
         return ENOENT;
@@ -102,6 +106,25 @@ int resolve(const QByteArray &argument, const QByteArray &workingFolder, QByteAr
         path = workingFolder + (workingFolder.endsWith('/') ? "" : "/") + argument;
     }
     char *real = ::realpath(path.constData(), nullptr);
+    if (!real && errno == ENOENT && !mayBeMade)
+        return ENOENT;
+    if (!real && errno == ENOENT) {
+        // A destination named after the day, made by the copy: its folder
+        // must be there, and it must not be a link that leads nowhere.
+        struct stat status
+        {
+        };
+        const qsizetype slash = path.lastIndexOf('/');
+        const QByteArray name = path.sliced(slash + 1);
+        if (name.isEmpty() || name == "." || name == ".." ||
+            ::lstat(path.constData(), &status) == 0)
+            return ENOENT;
+        QByteArray parent;
+        if (const int error = resolve(path.first(std::max<qsizetype>(slash, 1)), {}, parent, false))
+            return error;
+        folder = parent + (parent.endsWith('/') ? "" : "/") + name;
+        return 0;
+    }
     if (!real)
         return errno;
     folder = QByteArray(real);
@@ -135,6 +158,7 @@ QString CommandLineImport::usage()
         "the copy takes a numbered name beside it (\"DSC_0001 (2).NEF\"). Nothing on\n"
         "the card is changed. Hidden folders and symbolic links on the card are not\n"
         "followed. When a destination has not enough free space, nothing is copied.\n"
+        "DESTINATION and DIR are made when the folder they are in is there.\n"
         "\n"
         "  --dry-run     print what would be copied, and copy nothing\n"
         "  --backup DIR  copy to DIR too, from the same reading of the card\n"
@@ -174,7 +198,8 @@ int CommandLineImport::run(const QList<QByteArray> &arguments, const QByteArray 
     QList<QByteArray> folders;
     for (const QByteArray &argument : given) {
         QByteArray folder;
-        if (const int error = resolve(argument, workingFolder, folder)) {
+        const bool destination = !folders.isEmpty();
+        if (const int error = resolve(argument, workingFolder, folder, destination)) {
             write(m_err, "quorvel import: " + shown(argument) +
                              " can't be read: " + TrimPrinter::errorText(error) + "\n");
             return CommandLineTrim::usageOrFolder;

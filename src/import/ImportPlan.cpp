@@ -96,8 +96,16 @@ void ImportPlan::walk(int card, const std::atomic<bool> *cancelled)
         const int folder = int(m_folders.size());
         m_folders.push_back({card, relative});
         std::vector<QByteArray> below;
-        errno = 0;
-        while (const dirent *entry = ::readdir(dir)) {
+        int readError = 0;
+        for (;;) {
+            // Set before each readdir(): only its own failure may be taken
+            // for the folder's, not an fstatat() of a file gone meanwhile.
+            errno = 0;
+            const dirent *entry = ::readdir(dir);
+            if (!entry) {
+                readError = errno;
+                break;
+            }
             if (entry->d_name[0] == '.')
                 continue;
             // d_type spares nothing here: a file's size and time need the stat.
@@ -125,7 +133,6 @@ void ImportPlan::walk(int card, const std::atomic<bool> *cancelled)
                 below.push_back(joined(relative, QByteArray(entry->d_name)));
             }
         }
-        const int readError = errno;
         ::closedir(dir);
         if (readError != 0)
             m_unreadable.push_back({card, relative, readError});

@@ -149,6 +149,17 @@ bool ImportRun::run(Observer &observer)
     // Each copy was flushed before it was verified; the names they were
     // given are the folders' own, made lasting here, once a folder, before
     // anyone is told the card can be formatted.
+    // The folders the copy made hold new names too, up to the destination.
+    for (const QByteArray &folder : QSet<QByteArray>(written)) {
+        for (const ImportPlan::Destination &destination : m_plan.destinations()) {
+            if (!folder.startsWith(destination.path + '/'))
+                continue;
+            for (QByteArray above = folder.first(folder.lastIndexOf('/'));
+                 above.size() >= destination.path.size();
+                 above = above.first(std::max<qsizetype>(above.lastIndexOf('/'), 0)))
+                written.insert(above);
+        }
+    }
     for (const QByteArray &folder : std::as_const(written)) {
         const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0 || ::fsync(fd) != 0) {

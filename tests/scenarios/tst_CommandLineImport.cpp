@@ -78,7 +78,8 @@ private slots:
                   {"DSC_1.NEF", "DSC_2.NEF", "DSC_3.NEF", "DSC_4.NEF"});
         makeFiles(slot1 + QStringLiteral("/DCIM/101NIKON"), {"DSC_5.NEF"});
         makeFiles(slot1 + QStringLiteral("/.Trashes/501"), {"DSC_0.NEF"});
-        makeFiles(slot2 + QStringLiteral("/DCIM/100NIKON"), {"DSC_1.JPG", "DSC_3.JPG", "DSC_1.NEF"});
+        makeFiles(slot2 + QStringLiteral("/DCIM/100NIKON"),
+                  {"DSC_1.JPG", "DSC_3.JPG", "DSC_1.NEF"});
         makeFiles(slot2 + QStringLiteral("/DCIM/101NIKON"), {"DSC_5.JPG"});
         const QString copy = temp.filePath(QStringLiteral("copy"));
         const QString backup = temp.filePath(QStringLiteral("backup"));
@@ -125,11 +126,17 @@ private slots:
         QTest::addColumn<QString>("says");
 
         QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: quorvel import [--dry-run]";
-        QTest::newRow("no destination") << QStringList{"CARD"} << 2 << "a card folder and a destination";
-        QTest::newRow("unknown option") << QStringList{"--move", "CARD", "COPY"} << 2 << "unknown option";
+        QTest::newRow("no destination")
+            << QStringList{"CARD"} << 2 << "a card folder and a destination";
+        QTest::newRow("unknown option")
+            << QStringList{"--move", "CARD", "COPY"} << 2 << "unknown option";
         QTest::newRow("card missing") << QStringList{"CARD/gone", "COPY"} << 2 << "can't be read";
-        QTest::newRow("copy inside the card") << QStringList{"CARD", "CARD/DCIM"} << 2
-                                              << "one within the other";
+        QTest::newRow("copy inside the card")
+            << QStringList{"CARD", "CARD/DCIM"} << 2 << "one within the other";
+        QTest::newRow("a new day's folder is made")
+            << QStringList{"CARD", "COPY/2026-12-08"} << 0 << "1 files copied and verified";
+        QTest::newRow("not two folders deep")
+            << QStringList{"CARD", "COPY/2026/12-08"} << 2 << "can't be read";
         // A file where the copy's folder must go.
         QTest::newRow("a file failed") << QStringList{"CARD", "COPY"} << 1
                                        << "failed: DCIM/100NIKON/DSC_1.NEF: can't open the folder";
