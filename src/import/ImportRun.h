@@ -36,7 +36,8 @@ public:
     // name; a file that failed names why.
     struct Problem
     {
-        qsizetype file = 0; // in the plan
+        qsizetype file = 0; // in the plan; -1 for a folder (one of the card's
+                            // that could not be read, one of the copy's not flushed)
         QByteArray relativePath;
         bool failed = false; // else copied under another name
         QByteArray destination;
@@ -60,7 +61,11 @@ public:
                        VerifiedCopy::Hooks hooks = {});
 
     // Copies the plan's files, reporting to observer as it goes. Returns
-    // false, having copied nothing, when a destination lacks the room.
+    // false, having copied nothing, when a destination lacks the room. It
+    // blocks until the last file is done: a window runs it (and the plan)
+    // on a thread of its own, takes the observer's calls across to its
+    // progress window, sets cancelled for Cancel, and shows summary() and
+    // problems() at the end.
     bool run(Observer &observer);
 
     qsizetype copied() const { return m_copied; }
