@@ -134,12 +134,13 @@ private slots:
         QTest::newRow("copy inside the card")
             << QStringList{"CARD", "CARD/DCIM"} << 2 << "one within the other";
         QTest::newRow("a new day's folder is made")
-            << QStringList{"CARD", "COPY/2026-12-08"} << 0 << "1 files copied and verified";
+            << QStringList{"CARD", "COPY/2026-12-08"} << 0 << "2 files copied and verified";
         QTest::newRow("not two folders deep")
             << QStringList{"CARD", "COPY/2026/12-08"} << 2 << "can't be read";
         // A file where the copy's folder must go.
-        QTest::newRow("a file failed") << QStringList{"CARD", "COPY"} << 1
-                                       << "failed: DCIM/100NIKON/DSC_1.NEF: can't open the folder";
+        QTest::newRow("a file failed")
+            << QStringList{"CARD", "COPY"} << 1
+            << "failed: DCIM/100NIKON/caf\\xe9\\n.NEF: can't open the folder";
     }
 
     void exitStatuses()
@@ -149,6 +150,9 @@ private slots:
         const QString card = temp.filePath(QStringLiteral("card"));
         const QString copy = temp.filePath(QStringLiteral("copy"));
         makeFiles(card + QStringLiteral("/DCIM/100NIKON"), {"DSC_1.NEF"});
+        // A Latin-1 name with a line break: printed as trim prints it.
+        QVERIFY(quorvel::test::writeFile(QFile::encodeName(card) + "/DCIM/100NIKON/caf\xe9\n.NEF",
+                                         "x"));
         makeFiles(copy + QStringLiteral("/DCIM"), {"100NIKON"});
         arguments.replaceInStrings(QStringLiteral("CARD"), card);
         arguments.replaceInStrings(QStringLiteral("COPY"), copy);
