@@ -304,6 +304,24 @@ bool VerifiedCopy::place(Pass &pass, Placed &placed, Result &result)
             if (renamed == 0)
                 ::unlinkat(pass.folder, pass.temporary.constData(), 0);
         }
+        if (renamed != 0 && (errno == EPERM || errno == EOPNOTSUPP || errno == EMLINK)) {
+            // Nor links (exFAT, FAT: most external drives): the name is
+            // taken first by a file made only if none is there, and the copy
+            // renamed over that file of its own.
+            const int reserved = ::openat(pass.folder, name.constData(),
+                                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            renamed = reserved < 0 ? -1 : 0;
+            if (reserved >= 0) {
+                ::close(reserved);
+                renamed = ::renameat(pass.folder, pass.temporary.constData(), pass.folder,
+                                     name.constData());
+                if (renamed != 0) {
+                    const int error = errno;
+                    ::unlinkat(pass.folder, name.constData(), 0);
+                    errno = error;
+                }
+            }
+        }
         if (renamed == 0)
             break;
         if (errno != EEXIST || number > 9999) {
