@@ -26,20 +26,16 @@ QByteArray joined(const QByteArray &folder, const QByteArray &name)
 }
 
 // The nearest folder of path that exists: a destination named after the
-// shooting date is made by the copy, and its free space is its parent's.
-bool nearestExisting(QByteArray path, struct stat &status)
+// shooting date is made by the copy, and its volume is its parent's.
+QByteArray nearestExisting(QByteArray path, struct stat &status)
 {
-    while (!path.isEmpty()) {
-        if (::stat(path.constData(), &status) == 0)
-            return true;
+    while (::stat(path.constData(), &status) != 0) {
         const qsizetype slash = path.lastIndexOf('/');
-        if (slash < 0)
-            return false;
-        path = slash == 0 ? QByteArray("/") : path.first(slash);
-        if (path == "/")
-            return ::stat("/", &status) == 0;
+        if (slash <= 0)
+            return ::stat("/", &status) == 0 ? QByteArray("/") : QByteArray();
+        path = path.first(slash);
     }
-    return false;
+    return path;
 }
 
 } // namespace
@@ -224,7 +220,8 @@ void ImportPlan::countSpace(const FreeSpaceFunction &freeSpace)
         struct stat status
         {
         };
-        volumes[d] = nearestExisting(destination.path, status) ? quint64(status.st_dev) : 0;
+        volumes[d] =
+            nearestExisting(destination.path, status).isEmpty() ? 0 : quint64(status.st_dev);
     }
     // Two destinations on one volume (a backup on the same disk) both take
     // their room from the same free space.
@@ -270,20 +267,11 @@ std::optional<qint64> ImportPlan::freeSpaceOf(const QByteArray &path)
     struct stat status
     {
     };
-    QByteArray existing = path;
-    // statvfs() wants a path that exists: the nearest folder of path that does.
-    while (::stat(existing.constData(), &status) != 0) {
-        const qsizetype slash = existing.lastIndexOf('/');
-        if (slash <= 0) {
-            existing = "/";
-            break;
-        }
-        existing = existing.first(slash);
-    }
+    const QByteArray existing = nearestExisting(path, status);
     struct statvfs volume
     {
     };
-    if (::statvfs(existing.constData(), &volume) != 0)
+    if (existing.isEmpty() || ::statvfs(existing.constData(), &volume) != 0)
         return std::nullopt;
     return qint64(volume.f_bavail) * qint64(volume.f_frsize);
 }
