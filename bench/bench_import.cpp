@@ -53,7 +53,8 @@ bool makeCard(const QByteArray &card, int files)
             return false;
         for (quint64 &word : block)
             word = random();
-        const QByteArray path = folder + "/DSC_" + QByteArray::number(i).rightJustified(4, '0') + ".NEF";
+        const QByteArray path =
+            folder + "/DSC_" + QByteArray::number(i).rightJustified(4, '0') + ".NEF";
         const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (fd < 0 || ::write(fd, block.data(), size_t(fileSize)) != fileSize || ::close(fd) != 0)
             return false;
@@ -131,8 +132,7 @@ double ourImport(const QByteArray &card, const QList<QByteArray> &destinations, 
     import::ImportRun::Observer quiet;
     const bool ran = run.run(quiet);
     const double elapsed = millisecondsSince(timer);
-    if (!ran || run.failed() != 0 || plan.bytes() != bytes ||
-        run.copied() != plan.fileCount()) {
+    if (!ran || run.failed() != 0 || plan.bytes() != bytes || run.copied() != plan.fileCount()) {
         std::fprintf(stderr, "import: %s\n", qPrintable(run.summary()));
         return -1;
     }
@@ -154,13 +154,15 @@ long walk(int dirFd, bool stat)
             continue;
         ++entries;
         if (stat) {
-            struct stat status {};
+            struct stat status
+            {
+            };
             ::fstatat(::dirfd(dir), entry->d_name, &status, AT_SYMLINK_NOFOLLOW);
         }
         if (entry->d_type != DT_DIR)
             continue;
-        const int child = ::openat(::dirfd(dir), entry->d_name,
-                                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int child =
+            ::openat(::dirfd(dir), entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (child >= 0)
             entries += walk(child, stat);
     }
@@ -211,8 +213,8 @@ int main(int argc, char **argv)
         for (int i = 0; i < copyRuns; ++i) {
             for (int turn = 0; turn < 2; ++turn) {
                 const bool oursNow = (turn + i) % 2 == 0;
-                const double ms = oursNow ? ourImport(card, ours, bytes)
-                                          : floorCopy(card, floors, bytes);
+                const double ms =
+                    oursNow ? ourImport(card, ours, bytes) : floorCopy(card, floors, bytes);
                 if (ms < 0) {
                     std::fprintf(stderr, "a copy failed\n");
                     return 1;
@@ -244,7 +246,8 @@ int main(int argc, char **argv)
         if (!QDir().mkpath(QFile::decodeName(folder)))
             return 1;
         for (int i = 0; i < perFolder; ++i) {
-            const QByteArray path = folder + "/DSC_" + QByteArray::number(f * perFolder + i) + ".NEF";
+            const QByteArray path =
+                folder + "/DSC_" + QByteArray::number(f * perFolder + i) + ".NEF";
             const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
             if (fd < 0)
                 return 1;
@@ -263,7 +266,8 @@ int main(int argc, char **argv)
         const import::ImportPlan plan({big}, {nowhere});
         planTimes.push_back(millisecondsSince(timer));
         statTimes.push_back(timedWalk(big, true, entries));
-        if (plan.fileCount() != folders * perFolder || walkTimes.back() < 0 || statTimes.back() < 0) {
+        if (plan.fileCount() != folders * perFolder || walkTimes.back() < 0 ||
+            statTimes.back() < 0) {
             std::fprintf(stderr, "the plan or a walk saw the wrong number of files\n");
             return 1;
         }
