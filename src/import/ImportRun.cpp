@@ -148,8 +148,8 @@ bool ImportRun::run(Observer &observer)
 
     // Each copy was flushed before it was verified; the names they were
     // given are the folders' own, made lasting here, once a folder, before
-    // anyone is told the card can be formatted.
-    // The folders the copy made hold new names too, up to the destination.
+    // anyone is told the card can be formatted: the files' folders, and
+    // those above them up to the destination, which the copy may have made.
     for (const QByteArray &folder : QSet<QByteArray>(written)) {
         for (const ImportPlan::Destination &destination : m_plan.destinations()) {
             if (!folder.startsWith(destination.path + '/'))
