@@ -12,7 +12,7 @@ jobs=$(nproc)
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-dejavu-core
-    libraw-dev libexiv2-dev libxcb1-dev liblcms2-dev libjpeg-dev
+    libraw-dev libexiv2-dev libxcb1-dev liblcms2-dev libjpeg-dev libxxhash-dev
 )
 test_packages=(
     xvfb xauth xdotool x11-utils imagemagick trash-cli

@@ -9,6 +9,7 @@
 # runtime folder of its own in a scratch folder, so nothing reaches the real
 # home or trash. Their files go to $TMPDIR (default /tmp): set it to measure on
 # another disk. Each benchmark's full output is kept in <build-dir>/bench-results/.
+# bench_import writes a card of 2 GB and two copies of it there: keep 7 GB free.
 set -eu
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)

@@ -1,3 +1,4 @@
+#include "import/CommandLineImport.h"
 #include "trimming/CommandLineTrim.h"
 
 #include <cerrno>
@@ -14,11 +15,11 @@
 
 namespace {
 
-// "quorvel trim" runs over ssh and from cron, where there is no display: it
-// is dispatched before anything of the windows is made, and takes its
-// arguments as the bytes the shell passed, since a folder's name need not be
-// UTF-8.
-int runTrim(int argc, char *argv[])
+// "quorvel trim" and "quorvel import" run over ssh and from cron, where
+// there is no display: they are dispatched before anything of the windows is
+// made, and take their arguments as the bytes the shell passed, since a
+// folder's name need not be UTF-8.
+template <typename Command> int runCommand(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     QList<QByteArray> arguments;
@@ -33,8 +34,8 @@ int runTrim(int argc, char *argv[])
     QFile err;
     out.open(stdout, QIODevice::WriteOnly);
     err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    quorvel::trimming::CommandLineTrim trim(out, err);
-    return trim.run(arguments, workingFolder);
+    Command command(out, err);
+    return command.run(arguments, workingFolder);
 }
 
 // The windows live in a module of their own, opened here only when a window
@@ -90,7 +91,9 @@ int runWindows(int argc, char *argv[])
 int main(int argc, char *argv[])
 {
     if (argc > 1 && std::strcmp(argv[1], "trim") == 0)
-        return runTrim(argc, argv);
+        return runCommand<quorvel::trimming::CommandLineTrim>(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "import") == 0)
+        return runCommand<quorvel::import::CommandLineImport>(argc, argv);
     // Answered before any window is made, so that they need no display.
     if (argc > 1) {
         const std::optional<QByteArray> information =

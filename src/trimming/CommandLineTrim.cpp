@@ -224,13 +224,15 @@ std::optional<QByteArray> CommandLineTrim::programInformation(QByteArrayView opt
         "Usage: quorvel\n"
         "       quorvel trim [--dry-run] [--subfolders] [--sidecars] [--null]\n"
         "                    [--pictures '*.jpg'] [--raw '*.nef'] PICTURE_FOLDER [RAW_FOLDER]\n"
+        "       quorvel import [--dry-run] [--backup DIR] CARD_FOLDER DESTINATION\n"
         "       quorvel --help | --version\n"
         "\n"
         "Without arguments, opens the window in the folder it is started from: the\n"
         "pictures on one side, the RAW files on the other, and \"Trim files\" moves to\n"
         "the desktop's trash every RAW file whose picture you deleted.\n"
         "\"quorvel trim\" does the same without a window; \"quorvel trim --help\" tells\n"
-        "how. \"man quorvel\" tells the rest.\n");
+        "how. \"quorvel import\" copies a card and proves each copy by its checksum;\n"
+        "\"quorvel import --help\" tells how. \"man quorvel\" tells the rest.\n");
 }
 
 std::optional<QString> CommandLineTrim::patternOf(const QString &argument, QString &problem)
