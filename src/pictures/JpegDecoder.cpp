@@ -191,7 +191,7 @@ JpegDecoder::Outcome decodeWith(jpeg_decompress_struct &info, Errors &errors, So
 } // namespace
 
 JpegDecoder::Outcome JpegDecoder::decode(QIODevice &device, const QSize &pixels,
-                                         const std::atomic<bool> &cancelled, QImage &image)
+                                         const std::atomic<bool> &cancelled, QImage &image, Fit fit)
 {
     if (pixels.isEmpty())
         return Outcome::Damaged;
@@ -218,7 +218,8 @@ JpegDecoder::Outcome JpegDecoder::decode(QIODevice &device, const QSize &pixels,
         device.seek(start);
     if (outcome != Outcome::Decoded)
         return outcome;
-    image = decoded.size() == pixels
+    const bool covers = decoded.width() >= pixels.width() && decoded.height() >= pixels.height();
+    image = decoded.size() == pixels || (fit == Fit::AtLeast && covers)
                 ? std::move(decoded)
                 : decoded.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image.isNull() ? Outcome::Damaged : Outcome::Decoded;
