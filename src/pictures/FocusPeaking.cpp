@@ -73,7 +73,8 @@ std::vector<int> cellStarts(int count, int length)
     for (int i = 0; i <= count; ++i)
         first[size_t(i)] = int(qint64(i) * length / count);
     for (int i = 0; i < count; ++i)
-        first[size_t(i) + 1] = std::max(first[size_t(i) + 1], std::min(first[size_t(i)] + 1, length));
+        first[size_t(i) + 1] =
+            std::max(first[size_t(i) + 1], std::min(first[size_t(i)] + 1, length));
     return first;
 }
 
@@ -153,8 +154,8 @@ FocusPeaking::Result FocusPeaking::of(const QImage &detailed, const QSize &shown
             const int detail = detailAt(row, x, width);
             if (detail < least)
                 continue;
-            const int span = std::max(std::abs(row[x + 2] - row[x - 2]),
-                                      std::abs(down2[x] - up2[x]));
+            const int span =
+                std::max(std::abs(row[x + 2] - row[x - 2]), std::abs(down2[x] - up2[x]));
             if (detail * detailPerSpanDenominator < span * detailPerSpanNumerator)
                 continue;
             flags[x] = 1;

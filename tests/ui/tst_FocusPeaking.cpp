@@ -85,8 +85,8 @@ void tst_FocusPeaking::marksTheEdgesInFocusOnly()
     QCOMPARE(peaking.mask.format(), QImage::Format_ARGB32_Premultiplied);
     // The edge between the halves is the sharp half's own.
     const double left = markedIn(peaking.mask, QRect(0, 0, shown.width() / 2 - 3, shown.height()));
-    const double right = markedIn(peaking.mask, QRect(shown.width() / 2 + 3, 0,
-                                                      shown.width() / 2 - 3, shown.height()));
+    const double right = markedIn(
+        peaking.mask, QRect(shown.width() / 2 + 3, 0, shown.width() / 2 - 3, shown.height()));
     QVERIFY2(left >= 0 && right >= 0, "a pixel neither the colour nor transparent");
     const auto inFocus = [](double marked) { return marked >= 0.3; };
     QVERIFY2(inFocus(left) == leftInFocus && inFocus(right) == rightInFocus,
@@ -105,10 +105,10 @@ void tst_FocusPeaking::findsTheSharpestArea_data()
     const QImage sharp = squares(detailed, 4, 255, 7);
     const int w = detailed.width() / 2;
     const int h = detailed.height() / 2;
-    for (const auto &[name, quarter] : {std::pair{"top left", QRect(0, 0, w, h)},
-                                        std::pair{"top right", QRect(w, 0, w, h)},
-                                        std::pair{"bottom left", QRect(0, h, w, h)},
-                                        std::pair{"bottom right", QRect(w, h, w, h)}}) {
+    for (const auto &[name, quarter] :
+         {std::pair{"top left", QRect(0, 0, w, h)}, std::pair{"top right", QRect(w, 0, w, h)},
+          std::pair{"bottom left", QRect(0, h, w, h)},
+          std::pair{"bottom right", QRect(w, h, w, h)}}) {
         const QRectF fractions(double(quarter.x()) / detailed.width(),
                                double(quarter.y()) / detailed.height(), 0.5, 0.5);
         QTest::newRow(name) << blurredOutside(sharp, 2, quarter) << fractions;
@@ -132,8 +132,10 @@ void tst_FocusPeaking::findsTheSharpestArea()
 
     const FocusPeaking::Result peaking = FocusPeaking::of(picture, shown);
     QVERIFY(peaking.sharpest);
-    QVERIFY2(sharpQuarter.contains(*peaking.sharpest),
-             qPrintable(QStringLiteral("at %1, %2").arg(peaking.sharpest->x()).arg(peaking.sharpest->y())));
+    QVERIFY2(
+        sharpQuarter.contains(*peaking.sharpest),
+        qPrintable(
+            QStringLiteral("at %1, %2").arg(peaking.sharpest->x()).arg(peaking.sharpest->y())));
 }
 
 void tst_FocusPeaking::takesAnySize_data()
