@@ -38,8 +38,9 @@ constexpr int detailPerSpanDenominator = 8;
 constexpr int spreadPerDetail = 6;
 constexpr int leastDetail = 16;
 constexpr int noisePerDetail = 12;
-// The rows the noise is measured on: one in this many is enough.
-constexpr int noiseRowStep = 4;
+// The rows the contrast and the noise are measured on: one in this many is
+// enough.
+constexpr int sampleRowStep = 4;
 // The sharpest area is looked for in a grid of this many blocks a side, and
 // is one only with at least one pixel in a hundred in focus: a few scattered
 // pixels are no area in focus.
@@ -106,78 +107,79 @@ FocusPeaking::Result FocusPeaking::of(const QImage &detailed, const QSize &shown
     constexpr int checkEvery = 32; // rows between two looks at cancelled
 
     std::vector<uint8_t> luma(size_t(width) * size_t(height));
-    std::array<qint64, 256> histogram{};
     for (int y = 0; y < height; ++y) {
         if (y % checkEvery == 0 && cancelled.load(std::memory_order_relaxed))
             return {};
         const auto *row = reinterpret_cast<const QRgb *>(words.constScanLine(y));
         uint8_t *out = luma.data() + size_t(y) * size_t(width);
-        for (int x = 0; x < width; ++x) {
-            const int value = luminance(row[x]);
-            out[x] = uint8_t(value);
-            ++histogram[size_t(value)];
-        }
+        for (int x = 0; x < width; ++x)
+            out[x] = uint8_t(luminance(row[x]));
     }
-    const auto detailAt = [](const uint8_t *row, int x, int width) {
-        return std::abs(4 * row[x] - row[x - width] - row[x + width] - row[x - 1] - row[x + 1]);
-    };
+    // The picture's contrast and noise, from a sample of its rows.
+    std::array<qint64, 256> histogram{};
     std::array<qint64, 1021> details{};
     qint64 measured = 0;
-    for (int y = 2; y < height - 2; y += noiseRowStep) {
+    for (int y = 2; y < height - 2; y += sampleRowStep) {
         const uint8_t *row = luma.data() + size_t(y) * size_t(width);
-        for (int x = 2; x < width - 2; ++x)
-            ++details[size_t(detailAt(row, x, width))];
+        for (int x = 2; x < width - 2; ++x) {
+            ++histogram[row[x]];
+            ++details[size_t(
+                std::abs(4 * row[x] - row[x - width] - row[x + width] - row[x - 1] - row[x + 1]))];
+        }
         measured += width - 4;
     }
     int quietQuarter = 0;
     for (qint64 below = details[0]; below * 4 < measured; below += details[size_t(quietQuarter)])
         ++quietQuarter;
-    const int least =
-        std::max({leastDetail, spreadOf(histogram, qint64(width) * height) / spreadPerDetail,
-                  noisePerDetail * quietQuarter});
+    const int least = std::max({leastDetail, spreadOf(histogram, measured) / spreadPerDetail,
+                                noisePerDetail * quietQuarter});
 
-    std::vector<int> blockOfX(static_cast<size_t>(width));
-    for (int x = 0; x < width; ++x)
-        blockOfX[size_t(x)] = x * grid / width;
+    // Each row is measured into the row of the size shown it lies under, and
+    // brought down by the largest of each block: an edge one pixel wide in
+    // the finer decode still marks the pixel of the size shown it lies in.
+    // Most pixels fall short of the least detail, and are left at that.
+    const std::vector<int> blockColumns = cellStarts(grid, width);
     std::array<quint64, grid * grid> energy{};
     std::array<qint64, grid * grid> inFocusCount{};
-    std::vector<uint8_t> inFocus(size_t(width) * size_t(height), 0);
-    for (int y = 2; y < height - 2; ++y) {
-        if (y % checkEvery == 0 && cancelled.load(std::memory_order_relaxed))
-            return {};
-        const uint8_t *row = luma.data() + size_t(y) * size_t(width);
-        const uint8_t *up2 = row - 2 * width;
-        const uint8_t *down2 = row + 2 * width;
-        uint8_t *flags = inFocus.data() + size_t(y) * size_t(width);
-        const size_t blockRow = size_t(y * grid / height) * grid;
-        for (int x = 2; x < width - 2; ++x) {
-            const int detail = detailAt(row, x, width);
-            if (detail < least)
-                continue;
-            const int span =
-                std::max(std::abs(row[x + 2] - row[x - 2]), std::abs(down2[x] - up2[x]));
-            if (detail * detailPerSpanDenominator < span * detailPerSpanNumerator)
-                continue;
-            flags[x] = 1;
-            const size_t block = blockRow + size_t(blockOfX[size_t(x)]);
-            energy[block] += quint64(detail);
-            ++inFocusCount[block];
-        }
-    }
-
-    // Brought down by the largest of each block: an edge one pixel wide in
-    // the finer decode still marks the pixel of the size shown it lies in.
     const std::vector<int> columns = cellStarts(shown.width(), width);
     const std::vector<int> rows = cellStarts(shown.height(), height);
     std::vector<uint8_t> pooled(static_cast<size_t>(width));
     for (int shownY = 0; shownY < shown.height(); ++shownY) {
-        const int firstRow = rows[size_t(shownY)];
-        const int endRow = std::max(rows[size_t(shownY) + 1], firstRow + 1);
+        if (cancelled.load(std::memory_order_relaxed))
+            return {};
+        const int firstRow = std::max(rows[size_t(shownY)], 2);
+        const int endRow =
+            std::min(std::max(rows[size_t(shownY) + 1], rows[size_t(shownY)] + 1), height - 2);
         std::fill(pooled.begin(), pooled.end(), 0);
-        for (int y = firstRow; y < endRow && y < height; ++y) {
-            const uint8_t *flags = inFocus.data() + size_t(y) * size_t(width);
-            for (int x = 0; x < width; ++x)
-                pooled[size_t(x)] |= flags[x];
+        for (int y = firstRow; y < endRow; ++y) {
+            const uint8_t *row = luma.data() + size_t(y) * size_t(width);
+            const uint8_t *up = row - width;
+            const uint8_t *down = row + width;
+            const uint8_t *up2 = up - width;
+            const uint8_t *down2 = down + width;
+            const size_t blockRow = size_t(y * grid / height) * grid;
+            for (int block = 0; block < grid; ++block) {
+                const int first = std::max(blockColumns[size_t(block)], 2);
+                const int end = std::min(blockColumns[size_t(block) + 1], width - 2);
+                // At most 1020 a pixel: a row of a block stays within 32 bits.
+                quint32 blockEnergy = 0;
+                int blockCount = 0;
+                for (int x = first; x < end; ++x) {
+                    const int detail =
+                        std::abs(4 * row[x] - up[x] - down[x] - row[x - 1] - row[x + 1]);
+                    if (detail < least)
+                        continue;
+                    const int span =
+                        std::max(std::abs(row[x + 2] - row[x - 2]), std::abs(down2[x] - up2[x]));
+                    if (detail * detailPerSpanDenominator < span * detailPerSpanNumerator)
+                        continue;
+                    pooled[size_t(x)] = 1;
+                    blockEnergy += quint32(detail);
+                    ++blockCount;
+                }
+                energy[blockRow + size_t(block)] += blockEnergy;
+                inFocusCount[blockRow + size_t(block)] += blockCount;
+            }
         }
         auto *out = reinterpret_cast<QRgb *>(result.mask.scanLine(shownY));
         for (int shownX = 0; shownX < shown.width(); ++shownX) {
