@@ -29,7 +29,7 @@ public:
     // How closely the image is to come to the size wanted: exactly, or at
     // least that size, as libjpeg's own scale gives it, with no second
     // scaling after it (of the picture's shape, which may not be that of
-    // the size wanted).
+    // the size wanted), for a caller that brings it down itself.
     enum class Fit { Exactly, AtLeast };
 
     // device: at the start of the JPEG; pixels: the size wanted, as stored

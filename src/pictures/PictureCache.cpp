@@ -140,8 +140,14 @@ std::shared_ptr<PictureCache::Job> PictureCache::start(const QString &path, int 
             const files::FileIdentity file = files::FileIdentity::of(path);
             Decoded decoded = m_decode(path, peaking ? finer(sizing) : sizing, job->cancelled);
             decoded.file = file;
-            if (peaking)
+            if (peaking) {
+                // The measure is part of the picture's time: the decodes
+                // ahead are planned by it.
+                QElapsedTimer timer;
+                timer.start();
                 bringDown(decoded, sizing, job->cancelled);
+                decoded.milliseconds += double(timer.nsecsElapsed()) / 1e6;
+            }
             manageColours(decoded, screen);
             job->promise.set_value(std::move(decoded));
             QMetaObject::invokeMethod(
