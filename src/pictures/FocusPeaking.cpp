@@ -18,8 +18,8 @@ namespace {
 //   nothing. Against a step of height h a sharp edge gives about h.
 // - its span: the larger change across five pixels, |x+2 - x-2| or
 //   |y+2 - y-2|. A soft edge spreads its step over that span and more, so its
-//   Laplacian stays a small part of it (an edge blurred by a Gaussian of 1
-//   pixel gives a quarter of it, of 3 pixels a twentieth); a sharp one gives
+//   Laplacian stays a small part of it (about a quarter for an edge blurred
+//   by a Gaussian of 1 pixel, a twentieth for one of 3); a sharp one gives
 //   about all of it, and fine texture (leaves, hair, fabric) more.
 //
 // A pixel is in focus when its detail is at least 3/8 of its span, which is
@@ -30,7 +30,9 @@ namespace {
 // JPEG's ringing is not taken for detail; nor less than twelve times the
 // detail of the picture's quietest quarter (its 25th percentile), which is its
 // noise where it has any: pure noise passes that about once in ten thousand
-// pixels, and a grainy sky shows no mask. A flat picture has no detail to
+// pixels, and a grainy sky shows no mask (the price: a picture of fine
+// texture in every part, with no quiet quarter, shows only its strongest
+// detail). A flat picture has no detail to
 // pass; a picture soft all over has detail but never enough of its span:
 // neither shows a mask, as a lens never in focus must not seem to be.
 constexpr int detailPerSpanNumerator = 3;
