@@ -311,7 +311,7 @@ void PictureCache::requestActualPixels(const QString &path)
     m_actualPath = path;
     auto job = std::make_shared<ThumbnailJob>();
     m_actualJob = job;
-    m_actualPool.start([this, job, path, screen = m_screen, peaking = m_peaking] {
+    m_actualPool.start([this, job, path, screen = m_screen] {
         if (job->cancelled)
             return;
         int errorNumber = 0;
@@ -319,15 +319,15 @@ void PictureCache::requestActualPixels(const QString &path)
         if (errorNumber == 0) {
             job->image = picture.render(picture.size(), job->cancelled);
             m_transforms.apply(job->image, picture.colourSpace(), screen);
-            // Whole already: measured at its own size.
-            if (peaking && !job->image.isNull())
-                job->peaking = FocusPeaking::of(job->image, job->image.size(), job->cancelled).mask;
         }
         QMetaObject::invokeMethod(
             this, [this, path, job] { actualLanded(path, job); }, Qt::QueuedConnection);
     });
 }
 
+// Whole already, the picture is measured at its own size, after it is shown:
+// a whole picture of 24 megapixels takes a few hundred milliseconds more,
+// which the user need not wait for to look.
 void PictureCache::startActualPeaking()
 {
     auto job = std::make_shared<ThumbnailJob>();
@@ -349,7 +349,6 @@ void PictureCache::actualLanded(const QString &path, const std::shared_ptr<Thumb
     m_actualJob.reset();
     m_actual = job->image;
     m_actualPeaking = m_peaking ? job->peaking : QImage();
-    // Peaking turned on while the decode was under way: its mask follows.
     const bool maskDue = m_peaking && m_actualPeaking.isNull() && !m_actual.isNull();
     emit actualPixelsDecoded(path);
     if (maskDue && path == m_actualPath && !m_actualJob && m_actualPeaking.isNull())

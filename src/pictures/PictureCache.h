@@ -105,8 +105,8 @@ public:
     // what was decoded goes, so that the next picture comes as asked. While
     // it is on each picture is decoded at twice its size or finer, measured
     // there (FocusPeaking) and brought down to its size, on its worker. The
-    // look at one to one, already whole, keeps its decode: its mask is made
-    // for it, or dropped.
+    // look at one to one, already whole, keeps its decode when turned: its
+    // mask is made for it, or dropped.
     void setPeaking(bool on);
     bool peaking() const { return m_peaking; }
     // The folder of the RAW files that belong with the pictures, where a
@@ -155,8 +155,8 @@ public:
     void requestActualPixels(const QString &path);
     const QImage *actualPixels(const QString &path) const;
     // While peaking is on, the edges in focus of the look at one to one, at
-    // its size; made on its worker after its decode, and there when
-    // actualPixelsDecoded() is raised. Null otherwise.
+    // its size; made on its worker once its decode has landed, and raised
+    // with actualPixelsDecoded() again. Null until then, and while off.
     const QImage *actualPeaking(const QString &path) const;
     void releaseActualPixels();
 

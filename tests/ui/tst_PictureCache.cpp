@@ -400,8 +400,9 @@ void tst_PictureCache::oneToOneHasAMaskOfItsOwn_data()
     QTest::newRow("turned off, looking") << true << false;
 }
 
-// Turned while the whole decode is shown, peaking keeps that decode: the
-// mask comes, or goes, with no decode again.
+// The whole decode is shown as soon as it is made, its mask after it; turned
+// while it is shown, peaking keeps that decode: the mask comes, or goes, with
+// no decode again.
 void tst_PictureCache::oneToOneHasAMaskOfItsOwn()
 {
     QFETCH(bool, before);
@@ -413,6 +414,10 @@ void tst_PictureCache::oneToOneHasAMaskOfItsOwn()
     QSignalSpy landed(&cache, &pictures::PictureCache::actualPixelsDecoded);
     const QImage whole = lookAt(cache, Look::OneToOne, path);
     QCOMPARE(whole.size(), QSize(640, 480));
+    // The picture first, its mask when it is made.
+    QCOMPARE(landed.count(), 1);
+    if (before)
+        QVERIFY(landed.wait(10000));
     QCOMPARE(cache.actualPeaking(path) != nullptr, before);
     cache.setPeaking(after);
     if (after && !before)
