@@ -227,8 +227,10 @@ void tst_PictureCache::aNewScreenDropsWhatWasMadeForTheOld()
 void tst_PictureCache::aDecodeGivenUpSaysNothing_data()
 {
     QTest::addColumn<HeldAt>("heldAt");
-    QTest::newRow("cancelled before it is measured") << HeldAt::BeforeMeasuring;
-    QTest::newRow("cancelled between measuring and decoding") << HeldAt::BeforeDecoding;
+    QTest::addColumn<bool>("peaking");
+    QTest::newRow("cancelled before it is measured") << HeldAt::BeforeMeasuring << false;
+    QTest::newRow("cancelled between measuring and decoding") << HeldAt::BeforeDecoding << false;
+    QTest::newRow("cancelled before decoding, peaking") << HeldAt::BeforeDecoding << true;
 }
 
 // A key moving on drops the decodes of the pictures it passed, and a key back
@@ -237,6 +239,7 @@ void tst_PictureCache::aDecodeGivenUpSaysNothing_data()
 void tst_PictureCache::aDecodeGivenUpSaysNothing()
 {
     QFETCH(HeldAt, heldAt);
+    QFETCH(bool, peaking);
     const QString path = write(QStringLiteral("DSC_0004.JPG"), flatJpeg(QSize(640, 480)));
     Gate gate;
     const auto decoder = [&gate, heldAt](const QString &file,
@@ -259,6 +262,8 @@ void tst_PictureCache::aDecodeGivenUpSaysNothing()
     const auto restored = qScopeGuard([] { qInstallMessageHandler(previousHandler); });
     {
         pictures::PictureCache cache(decoder);
+        cache.setSizing({[](const QSize &) { return QSize(160, 120); }, 1});
+        cache.setPeaking(peaking);
         QSignalSpy landed(&cache, &pictures::PictureCache::decoded);
         cache.request(path, 0);
         gate.waitForArrival();
@@ -268,6 +273,8 @@ void tst_PictureCache::aDecodeGivenUpSaysNothing()
         QVERIFY(landed.wait(10000));
         QCOMPARE(landed.count(), 1);
         QVERIFY(near(cache.find(path)->image.pixel(10, 10), sky));
+        QCOMPARE(cache.find(path)->image.size(), QSize(160, 120));
+        QCOMPARE(cache.find(path)->peaking.size(), peaking ? QSize(160, 120) : QSize(0, 0));
         // The cache waits for its workers as it goes: the one given up is done.
     }
     QCoreApplication::processEvents();
