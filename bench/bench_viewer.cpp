@@ -342,7 +342,6 @@ public:
             underWay << m_paths[entry];
         m_cache.withdrawAllBut(underWay);
         ++m_round;
-        m_cache.request(m_reached, INT_MAX);
         int priority = int(plan.wanted.size());
         for (int entry : plan.wanted)
             m_cache.request(m_paths[entry], m_round * 8 + priority--);
@@ -783,7 +782,7 @@ int main(int argc, char *argv[])
     if (runs("peaking-browse"))
         peakingBrowse(paths, dwellMs);
     if (runs("peaking-held"))
-        peakingHeld(paths, heldPresses, quick ? 1 : 3);
+        peakingHeld(paths, heldPresses, quick ? 1 : 5);
 
     allShown = (!runs("main") || culledFromTheMainWindow(quick, variants)) && allShown;
     return allShown ? 0 : 1;
