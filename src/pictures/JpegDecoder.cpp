@@ -146,7 +146,7 @@ QImage allocate(int width, int height)
 // destructor here.
 JpegDecoder::Outcome decodeWith(jpeg_decompress_struct &info, Errors &errors, Source &source,
                                 const QSize &pixels, const std::atomic<bool> &cancelled,
-                                QImage &image)
+                                JpegDecoder::Fit fit, QImage &image)
 {
     if (setjmp(errors.back)) {
         jpeg_destroy_decompress(&info);
@@ -165,6 +165,11 @@ JpegDecoder::Outcome decodeWith(jpeg_decompress_struct &info, Errors &errors, So
     info.scale_num = std::clamp(int(std::ceil(8 / reduction)), 1, 8);
     info.scale_denom = 8;
     info.out_color_space = wordPixels;
+    // A decode at least the size asked for is brought down from it by its
+    // caller, twice or more for focus peaking: the colours' smooth doubling,
+    // some fifth of the time of a decode at 2/8 here, would not show.
+    if (fit == JpegDecoder::Fit::AtLeast)
+        info.do_fancy_upsampling = FALSE;
     jpeg_start_decompress(&info);
     image = allocate(int(info.output_width), int(info.output_height));
     if (image.isNull())
@@ -191,7 +196,7 @@ JpegDecoder::Outcome decodeWith(jpeg_decompress_struct &info, Errors &errors, So
 } // namespace
 
 JpegDecoder::Outcome JpegDecoder::decode(QIODevice &device, const QSize &pixels,
-                                         const std::atomic<bool> &cancelled, QImage &image)
+                                         const std::atomic<bool> &cancelled, QImage &image, Fit fit)
 {
     if (pixels.isEmpty())
         return Outcome::Damaged;
@@ -213,12 +218,13 @@ JpegDecoder::Outcome JpegDecoder::decode(QIODevice &device, const QSize &pixels,
     errors.output_message = sayNothing;
 
     QImage decoded;
-    const Outcome outcome = decodeWith(info, errors, *source, pixels, cancelled, decoded);
+    const Outcome outcome = decodeWith(info, errors, *source, pixels, cancelled, fit, decoded);
     if (outcome == Outcome::NotHandled)
         device.seek(start);
     if (outcome != Outcome::Decoded)
         return outcome;
-    image = decoded.size() == pixels
+    const bool covers = decoded.width() >= pixels.width() && decoded.height() >= pixels.height();
+    image = decoded.size() == pixels || (fit == Fit::AtLeast && covers)
                 ? std::move(decoded)
                 : decoded.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image.isNull() ? Outcome::Damaged : Outcome::Decoded;

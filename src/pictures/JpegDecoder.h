@@ -26,10 +26,17 @@ public:
         NotHandled // not a kind this decodes; the device is where it was
     };
 
+    // How closely the image is to come to the size wanted: exactly, or at
+    // least that size, as libjpeg's own scale gives it, with no second
+    // scaling after it (of the picture's shape, which may not be that of
+    // the size wanted), for a caller that brings it down itself.
+    enum class Fit { Exactly, AtLeast };
+
     // device: at the start of the JPEG; pixels: the size wanted, as stored
     // (not turned). image is set only when Decoded.
     static Outcome decode(QIODevice &device, const QSize &pixels,
-                          const std::atomic<bool> &cancelled, QImage &image);
+                          const std::atomic<bool> &cancelled, QImage &image,
+                          Fit fit = Fit::Exactly);
 };
 
 } // namespace quorvel::pictures

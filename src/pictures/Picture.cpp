@@ -99,15 +99,25 @@ private:
     bool m_armed = false;
 };
 
-// The picture in device decoded at stored, its size as the file holds it:
-// by JpegDecoder for a JPEG it takes, else by Qt's reader for format. Null
-// when damaged or cancelled.
+using Fit = JpegDecoder::Fit;
+
+// Whether image, upright, is what was asked for pixels.
+bool fits(const QImage &image, const QSize &pixels, Fit fit)
+{
+    if (fit == Fit::AtLeast)
+        return image.width() >= pixels.width() && image.height() >= pixels.height();
+    return image.size() == pixels;
+}
+
+// The picture in device decoded at stored, its size as the file holds it
+// (or more, as fit allows): by JpegDecoder for a JPEG it takes, else by Qt's
+// reader for format. Null when damaged or cancelled.
 QImage decodeStored(QIODevice &device, const QByteArray &format, const QSize &stored,
-                    const std::atomic<bool> &cancelled)
+                    const std::atomic<bool> &cancelled, Fit fit)
 {
     if (format == "jpeg") {
         QImage image;
-        switch (JpegDecoder::decode(device, stored, cancelled, image)) {
+        switch (JpegDecoder::decode(device, stored, cancelled, image, fit)) {
         case JpegDecoder::Outcome::Decoded:
             return image;
         case JpegDecoder::Outcome::Cancelled:
@@ -221,7 +231,7 @@ std::shared_ptr<Picture::Data> loadRawPreview(const QString &fileName)
 // A RAW file's preview at pixels, upright. The camera's own turn is LibRaw's
 // to tell, so an orientation tag inside the preview is not applied again.
 QImage renderRawPreview(const Picture::Data &data, const QSize &pixels,
-                        const std::atomic<bool> &cancelled)
+                        const std::atomic<bool> &cancelled, Fit fit)
 {
     const bool onItsSide = data.transformation.testFlag(QImageIOHandler::TransformationRotate90);
     const QSize stored = onItsSide ? pixels.transposed() : pixels;
@@ -230,14 +240,45 @@ QImage renderRawPreview(const Picture::Data &data, const QSize &pixels,
         QBuffer buffer;
         buffer.setData(data.embeddedJpeg);
         buffer.open(QIODevice::ReadOnly);
-        image = decodeStored(buffer, "jpeg", stored, cancelled);
+        image = decodeStored(buffer, "jpeg", stored, cancelled, fit);
     } else {
         image = data.embeddedPixels.scaled(stored, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     if (image.isNull())
         return {};
     image = turned(std::move(image), data.transformation);
-    return image.size() == pixels ? image : QImage();
+    return fits(image, pixels, fit) ? image : QImage();
+}
+
+// The file is opened again for the decode rather than held open in between:
+// a picture kept for its size must not keep a memory card from being
+// ejected. Its header is read twice that way, its pixels once.
+QImage renderData(const Picture::Data &data, const QSize &pixels,
+                  const std::atomic<bool> &cancelled, Fit fit)
+{
+    if (pixels.isEmpty() || cancelled)
+        return {};
+    if (!data.embeddedJpeg.isEmpty() || !data.embeddedPixels.isNull())
+        return renderRawPreview(data, pixels, cancelled, fit);
+    CancellableFile file(cancelled);
+    if (files::openRegularFile(file, data.fileName) != 0)
+        return {};
+    {
+        QImageReader header(&file, data.format);
+        // A file changed since it was measured is no longer this picture.
+        if (header.size() != data.stored || header.transformation() != data.transformation)
+            return {};
+    }
+    // The decoders scale the picture as stored, before it is turned upright.
+    const bool onItsSide = data.transformation.testFlag(QImageIOHandler::TransformationRotate90);
+    if (!file.seek(0))
+        return {};
+    QImage image =
+        decodeStored(file, data.format, onItsSide ? pixels.transposed() : pixels, cancelled, fit);
+    if (image.isNull())
+        return {};
+    image = turned(std::move(image), data.transformation);
+    return fits(image, pixels, fit) ? image : QImage();
 }
 
 // The colour space and the focus area of the picture in fileName, from one
@@ -280,9 +321,6 @@ const FocusArea &Picture::focus() const
     return m_data ? m_data->focus : none;
 }
 
-// The file is opened again for the decode rather than held open in between:
-// a picture kept for its size must not keep a memory card from being
-// ejected. Its header is read twice that way, its pixels once.
 QImage Picture::render(const QSize &pixels) const
 {
     static const std::atomic<bool> never{false};
@@ -291,31 +329,12 @@ QImage Picture::render(const QSize &pixels) const
 
 QImage Picture::render(const QSize &pixels, const std::atomic<bool> &cancelled) const
 {
-    if (!m_data || pixels.isEmpty() || cancelled)
-        return {};
-    if (!m_data->embeddedJpeg.isEmpty() || !m_data->embeddedPixels.isNull())
-        return renderRawPreview(*m_data, pixels, cancelled);
-    CancellableFile file(cancelled);
-    if (files::openRegularFile(file, m_data->fileName) != 0)
-        return {};
-    {
-        QImageReader header(&file, m_data->format);
-        // A file changed since it was measured is no longer this picture.
-        if (header.size() != m_data->stored || header.transformation() != m_data->transformation)
-            return {};
-    }
-    // The decoders scale the picture as stored, before it is turned upright.
-    const bool onItsSide = m_data->transformation.testFlag(QImageIOHandler::TransformationRotate90);
-    if (!file.seek(0))
-        return {};
-    QImage image =
-        decodeStored(file, m_data->format, onItsSide ? pixels.transposed() : pixels, cancelled);
-    if (image.isNull())
-        return {};
-    image = turned(std::move(image), m_data->transformation);
-    if (image.size() != pixels)
-        return {};
-    return image;
+    return m_data ? renderData(*m_data, pixels, cancelled, Fit::Exactly) : QImage();
+}
+
+QImage Picture::renderAtLeast(const QSize &pixels, const std::atomic<bool> &cancelled) const
+{
+    return m_data ? renderData(*m_data, pixels, cancelled, Fit::AtLeast) : QImage();
 }
 
 Picture LoadPicture(const QString &fileName, int &errorNumber)

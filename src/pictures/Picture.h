@@ -52,6 +52,10 @@ public:
     // the file is read in blocks and each block looks at it first, so a
     // decode no longer wanted frees its thread within a moment.
     QImage render(const QSize &pixels, const std::atomic<bool> &cancelled) const;
+    // As above, at pixels or larger, of the picture's shape: a JPEG comes at
+    // the smallest of its decoder's own scales that covers pixels, which
+    // costs no more than a decode to exactly pixels.
+    QImage renderAtLeast(const QSize &pixels, const std::atomic<bool> &cancelled) const;
 
     struct Data;
 

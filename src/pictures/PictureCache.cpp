@@ -1,6 +1,7 @@
 #include "pictures/PictureCache.h"
 
 #include "pictures/EmbeddedThumbnail.h"
+#include "pictures/FocusPeaking.h"
 #include "pictures/PictureFocus.h"
 
 #include <climits>
@@ -8,6 +9,23 @@
 #include <QSet>
 
 namespace quorvel::pictures {
+
+namespace {
+
+// The finer decode peaking measures: twice the size shown, or as close to it
+// as the picture goes, and no smaller than shown.
+PictureCache::Sizing finer(const PictureCache::Sizing &shown)
+{
+    PictureCache::Sizing sizing = shown;
+    sizing.devicePixels = [shown](const QSize &natural) {
+        const QSize size = shown.of(natural);
+        return size.isEmpty() ? size : (size * 2).boundedTo(natural).expandedTo(size);
+    };
+    sizing.atLeast = true;
+    return sizing;
+}
+
+} // namespace
 
 PictureCache::PictureCache(Decoder decoder, QObject *parent)
     : QObject(parent), m_decode(decoder ? std::move(decoder) : Decoder(&PictureCache::decode))
@@ -37,10 +55,7 @@ void PictureCache::setScreenProfile(const QByteArray &icc)
         return;
     m_screenProfile = icc;
     m_screen = icc.isEmpty() ? ColourSpace::sRgb() : ColourSpace::fromIcc(icc);
-    for (const auto &job : std::as_const(m_jobs))
-        job->cancelled = true;
-    m_jobs.clear();
-    m_decoded.clear();
+    dropDecodes();
     for (const auto &job : std::as_const(m_thumbnailJobs))
         job->cancelled = true;
     m_thumbnailJobs.clear();
@@ -67,13 +82,18 @@ void PictureCache::manageColours(Decoded &decoded, const ColourSpace &screen)
     m_transforms.apply(decoded.image, picture, screen);
 }
 
-void PictureCache::setSizing(Sizing sizing)
+void PictureCache::dropDecodes()
 {
-    m_sizing = std::move(sizing);
     for (const auto &job : std::as_const(m_jobs))
         job->cancelled = true;
     m_jobs.clear();
     m_decoded.clear();
+}
+
+void PictureCache::setSizing(Sizing sizing)
+{
+    m_sizing = std::move(sizing);
+    dropDecodes();
 }
 
 void PictureCache::setPeaking(bool on)
@@ -81,10 +101,12 @@ void PictureCache::setPeaking(bool on)
     if (on == m_peaking)
         return;
     m_peaking = on;
-    for (const auto &job : std::as_const(m_jobs))
-        job->cancelled = true;
-    m_jobs.clear();
-    m_decoded.clear();
+    dropDecodes();
+    m_actualPeaking = QImage();
+    // A whole decode a few hundred milliseconds long stays: only its mask is
+    // new. One still under way makes its mask when it lands.
+    if (on && !m_actualJob && !m_actual.isNull())
+        startActualPeaking();
 }
 
 const PictureCache::Decoded *PictureCache::find(const QString &path) const
@@ -106,9 +128,10 @@ std::shared_ptr<PictureCache::Job> PictureCache::start(const QString &path, int 
     job->result = job->promise.get_future().share();
     Sizing sizing = m_sizing;
     sizing.rawFolder = m_rawFolder;
+    const bool peaking = m_peaking;
     const ColourSpace screen = m_screen;
     m_pool.start(
-        [this, job, path, sizing, screen] {
+        [this, job, path, sizing, peaking, screen] {
             if (job->cancelled) {
                 job->promise.set_value({});
                 return;
@@ -117,8 +140,16 @@ std::shared_ptr<PictureCache::Job> PictureCache::start(const QString &path, int 
             // Before the read: a file renamed over it meanwhile is another
             // file, whichever of the two the decode then reads.
             const files::FileIdentity file = files::FileIdentity::of(path);
-            Decoded decoded = m_decode(path, sizing, job->cancelled);
+            Decoded decoded = m_decode(path, peaking ? finer(sizing) : sizing, job->cancelled);
             decoded.file = file;
+            if (peaking) {
+                // The measure is part of the picture's time: the decodes
+                // ahead are planned by it.
+                QElapsedTimer timer;
+                timer.start();
+                bringDown(decoded, sizing, job->cancelled);
+                decoded.milliseconds += double(timer.nsecsElapsed()) / 1e6;
+            }
             manageColours(decoded, screen);
             job->promise.set_value(std::move(decoded));
             QMetaObject::invokeMethod(
@@ -136,13 +167,32 @@ PictureCache::Decoded PictureCache::decode(const QString &path, const Sizing &si
     Decoded decoded;
     decoded.picture = pictures::LoadPicture(path, decoded.errorNumber);
     if (decoded.errorNumber == 0) {
-        decoded.image = decoded.picture.render(sizing.of(decoded.picture.size()), cancelled);
+        const QSize size = sizing.of(decoded.picture.size());
+        decoded.image = sizing.atLeast ? decoded.picture.renderAtLeast(size, cancelled)
+                                       : decoded.picture.render(size, cancelled);
         decoded.image.setDevicePixelRatio(sizing.devicePixelRatio);
         if (!decoded.image.isNull())
             decoded.focus = PictureFocus::of(path, decoded.picture, sizing.rawFolder);
     }
     decoded.milliseconds = double(timer.nsecsElapsed()) / 1e6;
     return decoded;
+}
+
+void PictureCache::bringDown(Decoded &decoded, const Sizing &shown,
+                             const std::atomic<bool> &cancelled)
+{
+    if (decoded.image.isNull())
+        return;
+    const QSize size = shown.of(decoded.picture.size());
+    FocusPeaking::Result peaking = FocusPeaking::of(decoded.image, size, cancelled);
+    if (peaking.mask.isNull())
+        return; // given up: the decode is dropped as it lands
+    if (decoded.image.size() != size)
+        decoded.image = decoded.image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    decoded.image.setDevicePixelRatio(shown.devicePixelRatio);
+    peaking.mask.setDevicePixelRatio(shown.devicePixelRatio);
+    decoded.peaking = std::move(peaking.mask);
+    decoded.sharpest = peaking.sharpest;
 }
 
 // Waiting on the worker rather than decoding here keeps to one rule: the GUI
@@ -275,21 +325,48 @@ void PictureCache::requestActualPixels(const QString &path)
             m_transforms.apply(job->image, picture.colourSpace(), screen);
         }
         QMetaObject::invokeMethod(
-            this,
-            [this, path, job] {
-                if (job->cancelled || job != m_actualJob)
-                    return;
-                m_actualJob.reset();
-                m_actual = job->image;
-                emit actualPixelsDecoded(path);
-            },
-            Qt::QueuedConnection);
+            this, [this, path, job] { actualLanded(path, job); }, Qt::QueuedConnection);
     });
+}
+
+// Whole already, the picture is measured at its own size, after it is shown:
+// a whole picture of 24 megapixels takes a few hundred milliseconds more,
+// which the user need not wait for to look.
+void PictureCache::startActualPeaking()
+{
+    auto job = std::make_shared<ThumbnailJob>();
+    job->image = m_actual;
+    m_actualJob = job;
+    m_actualPool.start([this, job, path = m_actualPath] {
+        if (job->cancelled)
+            return;
+        job->peaking = FocusPeaking::of(job->image, job->image.size(), job->cancelled).mask;
+        QMetaObject::invokeMethod(
+            this, [this, path, job] { actualLanded(path, job); }, Qt::QueuedConnection);
+    });
+}
+
+void PictureCache::actualLanded(const QString &path, const std::shared_ptr<ThumbnailJob> &job)
+{
+    if (job->cancelled || job != m_actualJob)
+        return;
+    m_actualJob.reset();
+    m_actual = job->image;
+    m_actualPeaking = m_peaking ? job->peaking : QImage();
+    const bool maskDue = m_peaking && m_actualPeaking.isNull() && !m_actual.isNull();
+    emit actualPixelsDecoded(path);
+    if (maskDue && path == m_actualPath && !m_actualJob && m_actualPeaking.isNull())
+        startActualPeaking();
 }
 
 const QImage *PictureCache::actualPixels(const QString &path) const
 {
     return path == m_actualPath && !m_actual.isNull() ? &m_actual : nullptr;
+}
+
+const QImage *PictureCache::actualPeaking(const QString &path) const
+{
+    return path == m_actualPath && !m_actualPeaking.isNull() ? &m_actualPeaking : nullptr;
 }
 
 void PictureCache::releaseActualPixels()
@@ -298,6 +375,7 @@ void PictureCache::releaseActualPixels()
         m_actualJob->cancelled = true;
     m_actualJob.reset();
     m_actual = QImage();
+    m_actualPeaking = QImage();
     m_actualPath.clear();
 }
 

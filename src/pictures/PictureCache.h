@@ -77,6 +77,10 @@ public:
         // point: the cache's rawFolder(), put in as each job starts, so
         // that the worker reads it without a lock.
         QString rawFolder;
+        // The size given is the least wanted: a decoder may hand back more,
+        // of the picture's shape, where that costs no more (a JPEG's own
+        // scales). Set for the finer decode focus peaking measures.
+        bool atLeast = false;
 
         QSize of(const QSize &natural) const
         {
@@ -102,7 +106,11 @@ public:
     void setSizing(Sizing sizing);
 
     // Focus peaking for the pictures decoded from now on: turned either way,
-    // what was decoded goes, so that the next picture comes as asked.
+    // what was decoded goes, so that the next picture comes as asked. While
+    // it is on each picture is decoded at twice its size or finer, measured
+    // there (FocusPeaking) and brought down to its size, on its worker. The
+    // look at one to one, already whole, keeps its decode when turned: its
+    // mask is made for it, or dropped.
     void setPeaking(bool on);
     bool peaking() const { return m_peaking; }
     // The folder of the RAW files that belong with the pictures, where a
@@ -150,6 +158,10 @@ public:
     // time: a new request, or a release, drops the one before.
     void requestActualPixels(const QString &path);
     const QImage *actualPixels(const QString &path) const;
+    // While peaking is on, the edges in focus of the look at one to one, at
+    // its size; made on its worker once its decode has landed, and raised
+    // with actualPixelsDecoded() again. Null until then, and while off.
+    const QImage *actualPeaking(const QString &path) const;
     void releaseActualPixels();
 
     // How long decodes take here, on average of the last few.
@@ -172,12 +184,23 @@ private:
     {
         std::atomic<bool> cancelled{false};
         QImage image;
+        QImage peaking; // of the look at one to one only
     };
 
     std::shared_ptr<Job> start(const QString &path, int priority);
     void landed(const QString &path, const std::shared_ptr<Job> &job);
     void take(const QString &path, const Decoded &decoded);
     void thumbnailLanded(const QString &path, const std::shared_ptr<ThumbnailJob> &job);
+    // Drops every decode made or asked for: they were for another size,
+    // screen or peaking.
+    void dropDecodes();
+    // On a worker: the decode of decoded at shown's finer size measured for
+    // peaking and brought down to shown's.
+    static void bringDown(Decoded &decoded, const Sizing &shown,
+                          const std::atomic<bool> &cancelled);
+    // The mask of the look at one to one held, made on its worker.
+    void startActualPeaking();
+    void actualLanded(const QString &path, const std::shared_ptr<ThumbnailJob> &job);
     // On a worker: decoded's image turned into screen's colours.
     void manageColours(Decoded &decoded, const ColourSpace &screen);
 
@@ -209,6 +232,7 @@ private:
     QString m_actualPath;
     std::shared_ptr<ThumbnailJob> m_actualJob;
     QImage m_actual;
+    QImage m_actualPeaking;
 };
 
 } // namespace quorvel::pictures

@@ -28,9 +28,13 @@ CloseLook::CloseLook(PictureStage &stage, ui::Image &box, QWidget *dialog, QSett
         m_actualOverlay->setGeometry(m_actualPixels->rect());
         m_actualOverlay->setPictureRect(m_actualPixels->shownRect());
     });
+    // The whole decode lands, and then its mask.
     connect(&m_stage, &PictureStage::wholeDecoded, this, [this](const QImage &whole) {
-        if (m_actualPixels->isVisible())
+        if (m_actualPixels->isHidden())
+            return;
+        if (!m_actualPixels->showsWholeDecode())
             m_actualPixels->setImage(whole);
+        drawLooks();
     });
     connect(&m_stage, &PictureStage::onScreen, this, &CloseLook::takeLooks);
     // Before the first opening, so that its decode comes as chosen.
@@ -148,6 +152,11 @@ void CloseLook::drawLooks()
         overlay->setAreas(areas);
         overlay->setMask(mask);
     }
+    // One to one has a mask of its own, as fine as itself, once it is made.
+    const QImage *wholeMask =
+        m_peaking && m_actualPixels->isVisible() ? m_stage.wholePeaking() : nullptr;
+    if (wholeMask)
+        m_actualOverlay->setMask(*wholeMask);
     m_boxOverlay->setVisible(!m_box.isHidden() && m_boxOverlay->hasContent());
     m_actualOverlay->setVisible(m_actualOverlay->hasContent());
 }

@@ -32,6 +32,7 @@ public:
     // The frame of each area, in this widget's pixels, as it is drawn.
     QList<QRectF> frames() const;
     bool hasMask() const { return !m_mask.isNull(); }
+    QSize maskSize() const { return m_mask.size(); }
     // Anything to draw at all: with nothing, the overlay is best hidden, as
     // each paint of the picture beneath would paint it too.
     bool hasContent() const { return hasMask() || !m_areas.isEmpty(); }

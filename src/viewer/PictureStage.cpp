@@ -319,6 +319,11 @@ const QImage *PictureStage::whole() const
     return m_cache->actualPixels(m_reached);
 }
 
+const QImage *PictureStage::wholePeaking() const
+{
+    return m_cache->actualPeaking(m_reached);
+}
+
 // The decodes ahead give way: the user waits for this one.
 void PictureStage::awaitWhole()
 {

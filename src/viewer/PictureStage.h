@@ -123,6 +123,9 @@ public:
     // (wholeDecoded()); waiting for it lets the decodes ahead go.
     const QImage *whole() const;
     void awaitWhole();
+    // Its mask of the edges in focus, while peaking is on: null until made,
+    // after the whole decode.
+    const QImage *wholePeaking() const;
     void releaseWhole();
 
 signals:

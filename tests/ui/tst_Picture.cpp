@@ -39,6 +39,8 @@ private slots:
     void errorNumbers_data();
     void errorNumbers();
     void measuresAndRendersAtAnySize();
+    void rendersAtLeastAtTheDecodersOwnScale_data();
+    void rendersAtLeastAtTheDecodersOwnScale();
     void opensNamesByTheirBytes_data();
     void opensNamesByTheirBytes();
     void fileChangedSinceMeasuredGivesNoImage();
@@ -111,6 +113,43 @@ void tst_Picture::measuresAndRendersAtAnySize()
     // A copy is the same picture: nothing is loaded again to hand it on.
     const Picture copy = picture;
     QCOMPARE(copy.size(), picture.size());
+}
+
+void tst_Picture::rendersAtLeastAtTheDecodersOwnScale_data()
+{
+    QTest::addColumn<QByteArray>("format");
+    QTest::addColumn<QSize>("asked");
+    QTest::addColumn<QSize>("rendered");
+
+    // A JPEG of 640 x 480 decodes at n/8 of that.
+    QTest::newRow("JPEG, the scale just above")
+        << QByteArray("jpeg") << QSize(200, 150) << QSize(240, 180);
+    QTest::newRow("JPEG, of another shape")
+        << QByteArray("jpeg") << QSize(300, 100) << QSize(320, 240);
+    QTest::newRow("JPEG, a scale of its own")
+        << QByteArray("jpeg") << QSize(320, 240) << QSize(320, 240);
+    QTest::newRow("JPEG, whole") << QByteArray("jpeg") << QSize(640, 480) << QSize(640, 480);
+    QTest::newRow("PNG, as asked") << QByteArray("png") << QSize(200, 150) << QSize(200, 150);
+}
+
+void tst_Picture::rendersAtLeastAtTheDecodersOwnScale()
+{
+    QFETCH(QByteArray, format);
+    QFETCH(QSize, asked);
+    QFETCH(QSize, rendered);
+    const QString path =
+        m_folder.filePath(QStringLiteral("IMG_0002.") + QString::fromLatin1(format));
+    QVERIFY(quorvel::test::photograph(QSize(640, 480)).save(path, format.constData()));
+    int errorNumber = -1;
+    const Picture picture = LoadPicture(path, errorNumber);
+    QCOMPARE(errorNumber, 0);
+    const std::atomic<bool> going{false};
+    const QImage image = picture.renderAtLeast(asked, going);
+    QCOMPARE(image.size(), rendered);
+    const QRgb middle = image.pixel(rendered.width() / 2, rendered.height() / 2);
+    QVERIFY(qAbs(qBlue(middle) - 228) < 16 && qRed(middle) < 48);
+    const std::atomic<bool> cancelled{true};
+    QVERIFY(picture.renderAtLeast(asked, cancelled).isNull());
 }
 
 // A name is the bytes on disk, whatever they decode to: a card written by an

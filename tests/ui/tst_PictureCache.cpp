@@ -1,7 +1,10 @@
+#include "pictures/FocusPeaking.h"
 #include "pictures/PictureCache.h"
 #include "support/core/CameraFiles.h"
 #include "support/gui/ColourProfiles.h"
 #include "support/gui/FocusAreas.h"
+#include "support/gui/Photograph.h"
+#include "support/gui/SharpAndSoft.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -35,6 +38,17 @@ bool near(QRgb shown, QRgb expected)
     const auto close = [](int a, int b) { return std::abs(a - b) <= 3; };
     return close(qRed(shown), qRed(expected)) && close(qGreen(shown), qGreen(expected)) &&
            close(qBlue(shown), qBlue(expected));
+}
+
+// The part of mask in the colour of the edges in focus.
+double marked(const QImage &mask)
+{
+    qint64 count = 0;
+    for (int y = 0; y < mask.height(); ++y) {
+        for (int x = 0; x < mask.width(); ++x)
+            count += mask.pixel(x, y) == pictures::FocusPeaking::colour;
+    }
+    return double(count) / (qint64(mask.width()) * mask.height());
 }
 
 enum class Look { DecodedAhead, OneToOne, Thumbnail };
@@ -95,6 +109,11 @@ private slots:
     void withdrawnWorkNeverLands();
     void readsTheFocusPointFromThePictureOrItsRawFile_data();
     void readsTheFocusPointFromThePictureOrItsRawFile();
+    void peakingComesWithEachDecode_data();
+    void peakingComesWithEachDecode();
+    void turningPeakingDropsWhatWasDecoded();
+    void oneToOneHasAMaskOfItsOwn_data();
+    void oneToOneHasAMaskOfItsOwn();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -212,8 +231,10 @@ void tst_PictureCache::aNewScreenDropsWhatWasMadeForTheOld()
 void tst_PictureCache::aDecodeGivenUpSaysNothing_data()
 {
     QTest::addColumn<HeldAt>("heldAt");
-    QTest::newRow("cancelled before it is measured") << HeldAt::BeforeMeasuring;
-    QTest::newRow("cancelled between measuring and decoding") << HeldAt::BeforeDecoding;
+    QTest::addColumn<bool>("peaking");
+    QTest::newRow("cancelled before it is measured") << HeldAt::BeforeMeasuring << false;
+    QTest::newRow("cancelled between measuring and decoding") << HeldAt::BeforeDecoding << false;
+    QTest::newRow("cancelled before decoding, peaking") << HeldAt::BeforeDecoding << true;
 }
 
 // A key moving on drops the decodes of the pictures it passed, and a key back
@@ -222,6 +243,7 @@ void tst_PictureCache::aDecodeGivenUpSaysNothing_data()
 void tst_PictureCache::aDecodeGivenUpSaysNothing()
 {
     QFETCH(HeldAt, heldAt);
+    QFETCH(bool, peaking);
     const QString path = write(QStringLiteral("DSC_0004.JPG"), flatJpeg(QSize(640, 480)));
     Gate gate;
     const auto decoder = [&gate, heldAt](const QString &file,
@@ -244,6 +266,8 @@ void tst_PictureCache::aDecodeGivenUpSaysNothing()
     const auto restored = qScopeGuard([] { qInstallMessageHandler(previousHandler); });
     {
         pictures::PictureCache cache(decoder);
+        cache.setSizing({[](const QSize &) { return QSize(160, 120); }, 1});
+        cache.setPeaking(peaking);
         QSignalSpy landed(&cache, &pictures::PictureCache::decoded);
         cache.request(path, 0);
         gate.waitForArrival();
@@ -253,6 +277,8 @@ void tst_PictureCache::aDecodeGivenUpSaysNothing()
         QVERIFY(landed.wait(10000));
         QCOMPARE(landed.count(), 1);
         QVERIFY(near(cache.find(path)->image.pixel(10, 10), sky));
+        QCOMPARE(cache.find(path)->image.size(), QSize(160, 120));
+        QCOMPARE(cache.find(path)->peaking.size(), peaking ? QSize(160, 120) : QSize(0, 0));
         // The cache waits for its workers as it goes: the one given up is done.
     }
     QCoreApplication::processEvents();
@@ -373,6 +399,116 @@ void tst_PictureCache::readsTheFocusPointFromThePictureOrItsRawFile()
     QCOMPARE(focus.problem, QString());
     const QString difference = differenceOf(focus.areas, expected);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+void tst_PictureCache::peakingComesWithEachDecode_data()
+{
+    QTest::addColumn<bool>("peaking");
+    QTest::addColumn<QSize>("decodeAsked");
+    // A picture decoded ahead is shown at 200 x 150; peaking measures it at
+    // 400 x 300 or more, where a JPEG of 1600 x 1200 decodes at a quarter.
+    QTest::newRow("off") << false << QSize(200, 150);
+    QTest::newRow("on") << true << QSize(400, 300);
+}
+
+void tst_PictureCache::peakingComesWithEachDecode()
+{
+    QFETCH(bool, peaking);
+    QFETCH(QSize, decodeAsked);
+    const QString path =
+        write(QStringLiteral("DSC_0020.JPG"), jpegOf(test::squares(QSize(1600, 1200), 16), 95));
+    QSize asked;
+    bool atLeast = false;
+    QSize decodedAt;
+    const auto decoder = [&](const QString &file, const pictures::PictureCache::Sizing &sizing,
+                             const std::atomic<bool> &cancelled) {
+        auto decoded = pictures::PictureCache::decode(file, sizing, cancelled);
+        asked = sizing.of(decoded.picture.size());
+        atLeast = sizing.atLeast;
+        decodedAt = decoded.image.size();
+        return decoded;
+    };
+    pictures::PictureCache cache(decoder);
+    cache.setSizing(
+        {[](const QSize &natural) { return natural.scaled(200, 150, Qt::KeepAspectRatio); }, 2});
+    cache.setPeaking(peaking);
+    const pictures::PictureCache::Decoded &decoded = cache.wait(path);
+    QCOMPARE(asked, decodeAsked);
+    QCOMPARE(atLeast, peaking);
+    QCOMPARE(decoded.image.size(), QSize(200, 150));
+    QCOMPARE(decoded.image.devicePixelRatio(), 2.0);
+    if (!peaking) {
+        QVERIFY(decoded.peaking.isNull());
+        QVERIFY(!decoded.sharpest);
+        return;
+    }
+    QCOMPARE(decodedAt, QSize(400, 300));
+    QCOMPARE(decoded.peaking.size(), decoded.image.size());
+    QCOMPARE(decoded.peaking.devicePixelRatio(), 2.0);
+    QVERIFY(marked(decoded.peaking) > 0.2);
+    QVERIFY(decoded.sharpest);
+}
+
+void tst_PictureCache::turningPeakingDropsWhatWasDecoded()
+{
+    const QString path = write(QStringLiteral("DSC_0021.JPG"), flatJpeg(QSize(320, 240)));
+    pictures::PictureCache cache;
+    QVERIFY(cache.wait(path).peaking.isNull());
+    cache.setPeaking(true);
+    QVERIFY(!cache.find(path));
+    // A flat sky has nothing in focus: a mask with nothing marked.
+    const pictures::PictureCache::Decoded &decoded = cache.wait(path);
+    QCOMPARE(decoded.peaking.size(), decoded.image.size());
+    QCOMPARE(marked(decoded.peaking), 0.0);
+    QVERIFY(!decoded.sharpest);
+    cache.setPeaking(true);
+    QVERIFY(cache.find(path));
+    cache.setPeaking(false);
+    QVERIFY(!cache.find(path));
+    QVERIFY(cache.wait(path).peaking.isNull());
+}
+
+void tst_PictureCache::oneToOneHasAMaskOfItsOwn_data()
+{
+    QTest::addColumn<bool>("before");
+    QTest::addColumn<bool>("after");
+    QTest::newRow("off") << false << false;
+    QTest::newRow("on") << true << true;
+    QTest::newRow("turned on, looking") << false << true;
+    QTest::newRow("turned off, looking") << true << false;
+}
+
+// The whole decode is shown as soon as it is made, its mask after it; turned
+// while it is shown, peaking keeps that decode: the mask comes, or goes, with
+// no decode again.
+void tst_PictureCache::oneToOneHasAMaskOfItsOwn()
+{
+    QFETCH(bool, before);
+    QFETCH(bool, after);
+    const QString path =
+        write(QStringLiteral("DSC_0022.JPG"), jpegOf(test::squares(QSize(640, 480), 4), 95));
+    pictures::PictureCache cache;
+    cache.setPeaking(before);
+    QSignalSpy landed(&cache, &pictures::PictureCache::actualPixelsDecoded);
+    const QImage whole = lookAt(cache, Look::OneToOne, path);
+    QCOMPARE(whole.size(), QSize(640, 480));
+    // The picture first, its mask when it is made.
+    QCOMPARE(landed.count(), 1);
+    if (before)
+        QVERIFY(landed.wait(10000));
+    QCOMPARE(cache.actualPeaking(path) != nullptr, before);
+    cache.setPeaking(after);
+    if (after && !before)
+        QVERIFY(landed.wait(10000));
+    QCOMPARE(cache.actualPixels(path)->constBits(), whole.constBits());
+    QCOMPARE(cache.actualPeaking(path) != nullptr, after);
+    if (after) {
+        const QImage &mask = *cache.actualPeaking(path);
+        QCOMPARE(mask.size(), whole.size());
+        QVERIFY(marked(mask) > 0.2);
+    }
+    cache.releaseActualPixels();
+    QVERIFY(!cache.actualPeaking(path));
 }
 
 QTEST_MAIN(tst_PictureCache)

@@ -6,6 +6,7 @@
 #include "support/core/RecordingRecycler.h"
 #include "support/gui/ColourProfiles.h"
 #include "support/gui/Photograph.h"
+#include "support/gui/SharpAndSoft.h"
 #include "support/widgets/ListedNames.h"
 #include "ui/CommandButton.h"
 #include "ui/FileListBox.h"
@@ -182,10 +183,12 @@ private:
     const std::shared_future<void> m_gate = m_open.get_future().share();
 };
 
-// Decodes as the program does and adds what the focus reading and the
-// peaking measure would give each picture, as the test sets it: the viewer
-// is tested here, not them. The mask covers the left half of the picture,
-// or the right half, in magenta; decodes counts each picture's decodes.
+// Decodes as the program does, gives each picture the focus area the test
+// sets, and, for peaking's finer decode, paints the picture so that the
+// cache's own measure finds what the test wants: detail in focus over the
+// left half of the picture or the right, or only in the eighth by eighth
+// around its sharpest point, flat grey elsewhere. decodes counts each
+// picture's decodes.
 class FocusDecoder
 {
 public:
@@ -208,13 +211,8 @@ public:
             if (decoded.image.isNull())
                 return decoded;
             decoded.focus = looks.focus;
-            decoded.sharpest = looks.sharpest;
-            decoded.peaking = QImage(decoded.image.size(), QImage::Format_ARGB32_Premultiplied);
-            decoded.peaking.fill(Qt::transparent);
-            const int half = decoded.image.width() / 2;
-            QPainter(&decoded.peaking)
-                .fillRect(looks.maskOnTheRight ? half : 0, 0, half, decoded.image.height(),
-                          QColor(255, 0, 255));
+            if (sizing.atLeast)
+                paintForPeaking(decoded.image, looks);
             return decoded;
         };
     }
@@ -230,6 +228,23 @@ public:
     }
 
 private:
+    static void paintForPeaking(QImage &image, const Looks &looks)
+    {
+        const QSize size = image.size();
+        QRect sharp(looks.maskOnTheRight ? size.width() / 2 : 0, 0, size.width() / 2,
+                    size.height());
+        if (looks.sharpest) {
+            const QSize block = size / 8;
+            sharp =
+                QRect(int(looks.sharpest->x() * 8) * block.width(),
+                      int(looks.sharpest->y() * 8) * block.height(), block.width(), block.height());
+        }
+        const QImage detail = test::squares(size, 4);
+        QPainter painter(&image);
+        painter.fillRect(image.rect(), QColor(128, 128, 128));
+        painter.drawImage(sharp, detail, sharp);
+    }
+
     QMutex m_mutex;
     QHash<QString, Looks> m_looks;
     QHash<QString, int> m_decodes;
@@ -1803,9 +1818,10 @@ void tst_dlgShowPicture::oneToOneAtTheFocusPoint_data()
         << QPointF(0.4, 0.4) << atFocus;
     QTest::newRow("none recorded")
         << QList<QRectF>() << none << false << QPointF(0.5, 0.5) << atCentre;
+    // The measure names the middle of the sharpest of its eighths.
     QTest::newRow("none recorded, peaking on: the sharpest area")
-        << QList<QRectF>() << std::optional<QPointF>(QPointF(0.7, 0.4)) << true << QPointF(0.7, 0.4)
-        << atSharpest;
+        << QList<QRectF>() << std::optional<QPointF>(QPointF(0.6875, 0.4375)) << true
+        << QPointF(0.6875, 0.4375) << atSharpest;
     QTest::newRow("none recorded, peaking off: the centre")
         << QList<QRectF>() << std::optional<QPointF>(QPointF(0.7, 0.4)) << false
         << QPointF(0.5, 0.5) << atCentre;
@@ -1873,9 +1889,19 @@ void tst_dlgShowPicture::peaking()
     auto *overlay = dialog.findChild<viewer::FocusOverlay *>(QStringLiteral("BoxOverlay"));
     QVERIFY(!overlay->hasMask());
     const auto maskOnTheLeft = [&]() -> std::optional<bool> {
+        // The measure marks the edges of the detail, not every pixel of it.
         const QImage shown = dialog.grab(dialog.Image1->geometry()).toImage();
-        const bool left = isMagenta(shown.pixel(shown.width() / 4, shown.height() / 2));
-        const bool right = isMagenta(shown.pixel(shown.width() * 3 / 4, shown.height() / 2));
+        const auto marked = [&shown](int from, int to) {
+            int count = 0;
+            for (int y = 0; y < shown.height(); y += 2) {
+                for (int x = from; x < to; x += 2)
+                    count += isMagenta(shown.pixel(x, y));
+            }
+            return count > (to - from) * shown.height() / 40;
+        };
+        const int half = shown.width() / 2;
+        const bool left = marked(0, half);
+        const bool right = marked(half, shown.width());
         if (left == right)
             return std::nullopt;
         return left;
@@ -1900,6 +1926,12 @@ void tst_dlgShowPicture::peaking()
     QTest::keyClick(dialog.OKButton, Qt::Key_Left);
     QTRY_COMPARE(dialog.shownPath(), dialog.Tag());
     QTRY_COMPARE(maskOnTheLeft(), std::optional<bool>(true));
+    // One to one: the box's mask at first, then the whole decode's own.
+    QTest::keyClick(dialog.OKButton, Qt::Key_Z);
+    auto *wholeOverlay =
+        dialog.findChild<viewer::ActualPixels *>()->findChild<viewer::FocusOverlay *>();
+    QTRY_COMPARE(wholeOverlay->maskSize(), dialog.Image1->Picture().size());
+    QTest::keyClick(dialog.OKButton, Qt::Key_Z);
 
     QTest::keyClick(dialog.OKButton, Qt::Key_P);
     QVERIFY(!overlay->hasMask());
