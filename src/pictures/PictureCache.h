@@ -115,8 +115,15 @@ public:
     bool peaking() const { return m_peaking; }
     // The folder of the RAW files that belong with the pictures, where a
     // picture's focus point is looked for when the picture records none;
-    // empty for none.
-    void setRawFolder(const QString &folder) { m_rawFolder = folder; }
+    // empty for none. Another folder drops what was decoded: a picture may
+    // find its focus point there.
+    void setRawFolder(const QString &folder)
+    {
+        if (folder == m_rawFolder)
+            return;
+        m_rawFolder = folder;
+        dropDecodes();
+    }
     QString rawFolder() const { return m_rawFolder; }
 
     // The ICC profile of the screen the pictures are shown on; empty means
