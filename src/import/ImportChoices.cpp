@@ -35,9 +35,10 @@ QDate ImportChoices::shootingDayOf(const ImportPlan &plan)
     const auto &files = plan.files();
     if (files.empty())
         return {};
-    const auto first = std::min_element(files.begin(), files.end(), [](const auto &a, const auto &b) {
-        return a.modifiedSeconds < b.modifiedSeconds;
-    });
+    const auto first =
+        std::min_element(files.begin(), files.end(), [](const auto &a, const auto &b) {
+            return a.modifiedSeconds < b.modifiedSeconds;
+        });
     return QDateTime::fromSecsSinceEpoch(first->modifiedSeconds).date();
 }
 

@@ -33,15 +33,17 @@ QString ImportFigures::preview(const ImportPlan &plan)
     lines << QStringLiteral("%1 second copies from the other slot (copied once)")
                  .arg(plan.secondCopies());
     for (const ImportPlan::Destination &destination : plan.destinations()) {
-        const QString free = destination.freeBytes < 0 ? QStringLiteral("unknown")
-                                                       : size(destination.freeBytes);
+        const QString free =
+            destination.freeBytes < 0 ? QStringLiteral("unknown") : size(destination.freeBytes);
         lines << QStringLiteral("%1: %2 needed, %3 free%4")
                      .arg(files::decodeFileName(destination.path), size(destination.bytesNeeded),
                           free,
-                          destination.enoughSpace ? QString() : QStringLiteral(": not enough space"));
+                          destination.enoughSpace ? QString()
+                                                  : QStringLiteral(": not enough space"));
     }
     if (!plan.unreadable().empty())
-        lines << QStringLiteral("%1 folders on the card can't be read").arg(plan.unreadable().size());
+        lines
+            << QStringLiteral("%1 folders on the card can't be read").arg(plan.unreadable().size());
     if (!plan.enoughSpace())
         lines << QStringLiteral("Not enough space: nothing will be copied.");
     return lines.join(u'\n');

@@ -56,9 +56,10 @@ void ImportJob::work()
     try {
         plan.emplace(m_request.cards, m_request.destinations, m_request.freeSpace, &m_cancelled);
     } catch (const files::FolderError &error) {
-        m_summary = error.errorNumber() == ECANCELED
-                        ? QStringLiteral("Cancelled before anything was copied.")
-                        : QStringLiteral("%1 can't be read: %2").arg(error.folder(), error.reason());
+        m_summary =
+            error.errorNumber() == ECANCELED
+                ? QStringLiteral("Cancelled before anything was copied.")
+                : QStringLiteral("%1 can't be read: %2").arg(error.folder(), error.reason());
         return;
     }
     ImportRun run(*plan, &m_cancelled, m_request.hooks);

@@ -68,6 +68,9 @@ void dlgImport::createControls()
     lblPreview->setTextInteractionFlags(Qt::TextSelectableByMouse);
     cmdImport = new ui::CommandButton(QStringLiteral("&Import"), this);
     cmdClose = new ui::CommandButton(QStringLiteral("&Close"), this);
+    // The text boxes are the classic read-only kind; these three are typed in.
+    for (ui::TextBox *box : {txtCardFolder, txtDestination, txtBackup})
+        box->setReadOnly(false);
 
     auto *grid = new QGridLayout(this);
     const auto caption = [this](const QString &text, QWidget *buddy) {
@@ -77,6 +80,7 @@ void dlgImport::createControls()
     };
     grid->addWidget(caption(QStringLiteral("C&ards:"), lstCards), 0, 0, Qt::AlignTop);
     grid->addWidget(lstCards, 0, 1, 1, 2);
+    grid->addWidget(caption(QStringLiteral("&Folder:"), txtCardFolder), 1, 0);
     grid->addWidget(txtCardFolder, 1, 1, 1, 2);
     grid->addWidget(caption(QStringLiteral("&Destination:"), txtDestination), 2, 0);
     grid->addWidget(txtDestination, 2, 1);
@@ -90,14 +94,18 @@ void dlgImport::createControls()
     buttons->addWidget(cmdImport);
     buttons->addWidget(cmdClose);
     grid->addLayout(buttons, 5, 0, 1, 3);
-    cmdImport->setDefault(true);
+    // Enter in a text box ends the typing and shows the preview; only the
+    // button itself starts a copy.
+    for (ui::CommandButton *button : {cmdBrowse, cmdBrowseBackup, cmdImport, cmdClose})
+        button->setAutoDefault(false);
     resize(560, 380);
 }
 
 void dlgImport::connectHandlers()
 {
     const auto on = [this](auto *sender, auto signal, void (dlgImport::*handler)()) {
-        connect(sender, signal, this, [this, handler] { m_guard.run([=, this] { (this->*handler)(); }); });
+        connect(sender, signal, this,
+                [this, handler] { m_guard.run([=, this] { (this->*handler)(); }); });
     };
     on(lstCards, &QListWidget::itemChanged, &dlgImport::lstCards_Change);
     on(txtCardFolder, &QLineEdit::editingFinished, &dlgImport::lstCards_Change);
@@ -215,8 +223,8 @@ void dlgImport::cmdBrowse_Click()
 
 void dlgImport::cmdBrowseBackup_Click()
 {
-    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Backup copy"),
-                                                             txtBackup->Text());
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, QStringLiteral("Backup copy"), txtBackup->Text());
     if (folder.isEmpty())
         return;
     txtBackup->setText(folder);
@@ -270,9 +278,9 @@ void dlgImport::ended()
     m_progress.reset();
     const bool succeeded = m_job->succeeded();
     const QString destination = QDir::cleanPath(txtDestination->Text().trimmed());
-    m_services.messages.show(m_job->summary(),
-                             platform::MB_OK |
-                                 (succeeded ? platform::MB_ICONINFORMATION : platform::MB_ICONWARNING));
+    m_services.messages.show(
+        m_job->summary(),
+        platform::MB_OK | (succeeded ? platform::MB_ICONINFORMATION : platform::MB_ICONWARNING));
     if (QFileInfo(destination).isDir() && m_openCopy)
         m_openCopy(destination);
     showPreview();

@@ -62,7 +62,8 @@ void tst_CardVolumes::cardsAmongVolumes()
     QCOMPARE(cards.size(), card ? 1 : 0);
     if (card) {
         QCOMPARE(cards.first().mountPoint, mount);
-        QCOMPARE(CardVolumes::shownName(cards.first()), QStringLiteral("NIKON D850 (%1)").arg(mount));
+        QCOMPARE(CardVolumes::shownName(cards.first()),
+                 QStringLiteral("NIKON D850 (%1)").arg(mount));
         QVERIFY(QDir(mount).removeRecursively());
         QVERIFY(CardVolumes::of(volumes).isEmpty());
     }

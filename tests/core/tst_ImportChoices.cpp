@@ -36,8 +36,8 @@ void tst_ImportChoices::destinationOffered_data()
         << "/data/photos/2026-11-30/" << day << "/data/photos/2026-12-07";
     QTest::newRow("last named otherwise: offered as it is")
         << "/data/inbox" << day << "/data/inbox";
-    QTest::newRow("a name that only looks like a day") << "/data/2026-13-45" << day
-                                                        << "/data/2026-13-45";
+    QTest::newRow("a name that only looks like a day")
+        << "/data/2026-13-45" << day << "/data/2026-13-45";
     QTest::newRow("empty card: the Pictures folder") << "" << QDate() << "/home/anna/Pictures";
 }
 

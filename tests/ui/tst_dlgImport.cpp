@@ -99,7 +99,8 @@ private slots:
         for (const QString &name : cardFiles)
             QVERIFY(writeCardFile(card + u'/' + name, 'a' + char(cardFiles.indexOf(name))));
         QVERIFY(QDir().mkpath(temp->filePath("elsewhere")));
-        settings = std::make_unique<QSettings>(temp->filePath("Quorvel.conf"), QSettings::IniFormat);
+        settings =
+            std::make_unique<QSettings>(temp->filePath("Quorvel.conf"), QSettings::IniFormat);
         volumes = std::make_unique<files::VolumeTable>(
             QList<files::Volume>{{"/", {}}, {temp->filePath("elsewhere"), {}}, {card, "NIKON"}});
         messages.clear();
@@ -114,25 +115,29 @@ private slots:
         QTest::addColumn<QString>("preview");
         QTest::addColumn<bool>("importable");
 
-        QTest::newRow("fresh") << "" << "" << qint64(10'000)
+        QTest::newRow("fresh") << ""
+                               << "" << qint64(10'000)
                                << "3 files, 3.0 kB, in 2 folders\n0 already there (skipped)\n"
                                   "0 second copies from the other slot (copied once)\n"
                                   "%1: 3.0 kB needed, 10.0 kB free"
                                << true;
         QTest::newRow("with a backup")
-            << "backup" << "" << qint64(10'000)
+            << "backup"
+            << "" << qint64(10'000)
             << "3 files, 3.0 kB, in 2 folders\n0 already there (skipped)\n"
                "0 second copies from the other slot (copied once)\n"
                "%1: 3.0 kB needed, 10.0 kB free\n%2: 3.0 kB needed, 10.0 kB free"
             << true;
         QTest::newRow("one already there")
-            << "" << "DCIM/101NIKON/DSC_0002.NEF" << qint64(10'000)
+            << ""
+            << "DCIM/101NIKON/DSC_0002.NEF" << qint64(10'000)
             << "3 files, 3.0 kB, in 2 folders\n1 already there (skipped)\n"
                "0 second copies from the other slot (copied once)\n"
                "%1: 2.0 kB needed, 10.0 kB free"
             << true;
         QTest::newRow("not enough space")
-            << "" << "" << qint64(2'999)
+            << ""
+            << "" << qint64(2'999)
             << "3 files, 3.0 kB, in 2 folders\n0 already there (skipped)\n"
                "0 second copies from the other slot (copied once)\n"
                "%1: 3.0 kB needed, 3.0 kB free: not enough space\n"
@@ -161,8 +166,7 @@ private slots:
             w->txtBackup->setText(temp->filePath(backup));
             emit w->txtBackup->editingFinished();
         }
-        QCOMPARE(w->lblPreview->text(),
-                 preview.arg(destination, temp->filePath(backup)));
+        QCOMPARE(w->lblPreview->text(), preview.arg(destination, temp->filePath(backup)));
         QCOMPARE(w->cmdImport->isEnabled(), importable);
         if (!importable) {
             // Even when asked, the run copies nothing and says why.
@@ -257,8 +261,8 @@ private slots:
         volumes->setVolumes({{"/", {}}});
         emit watcher.changed();
         QCOMPARE(w->lstCards->count(), 0);
-        w->txtCardFolder->setText(card);
-        emit w->txtCardFolder->editingFinished();
+        QTest::keyClicks(w->txtCardFolder, card);
+        QTest::keyClick(w->txtCardFolder, Qt::Key_Return);
         QCOMPARE(w->cardFolders(), QList<QByteArray>{QFile::encodeName(card)});
         QVERIFY(w->cmdImport->isEnabled());
     }
