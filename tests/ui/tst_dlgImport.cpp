@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QSemaphore>
 #include <QSettings>
 #include <QSignalSpy>
@@ -111,38 +112,37 @@ private slots:
     {
         QTest::addColumn<QString>("backup");
         QTest::addColumn<QString>("alreadyThere"); // a file copied before
+        QTest::addColumn<bool>("secondSlot");      // holding a copy of DSC_0001.NEF
         QTest::addColumn<qint64>("free");
         QTest::addColumn<QString>("preview");
         QTest::addColumn<bool>("importable");
 
+        QString three = "3 files, 3.0 kB, in 2 folders\n{n} already there (skipped)\n"
+                        "0 second copies from the other slot (copied once)\n";
         QTest::newRow("fresh") << ""
-                               << "" << qint64(10'000)
-                               << "3 files, 3.0 kB, in 2 folders\n0 already there (skipped)\n"
-                                  "0 second copies from the other slot (copied once)\n"
-                                  "%1: 3.0 kB needed, 10.0 kB free"
-                               << true;
+                               << "" << false << qint64(10'000)
+                               << three + "%1: 3.0 kB needed, 10.0 kB free" << true;
         QTest::newRow("with a backup")
             << "backup"
-            << "" << qint64(10'000)
-            << "3 files, 3.0 kB, in 2 folders\n0 already there (skipped)\n"
-               "0 second copies from the other slot (copied once)\n"
-               "%1: 3.0 kB needed, 10.0 kB free\n%2: 3.0 kB needed, 10.0 kB free"
+            << "" << false << qint64(10'000)
+            << three + "%1: 3.0 kB needed, 10.0 kB free\n%2: 3.0 kB needed, 10.0 kB free" << true;
+        QTest::newRow("not enough space")
+            << ""
+            << "" << false << qint64(2'999)
+            << three + "%1: 3.0 kB needed, 3.0 kB free: not enough space\n"
+                       "Not enough space: nothing will be copied."
+            << false;
+        QTest::newRow("dual-slot card: its second copy needs no room")
+            << ""
+            << "" << true << qint64(10'000)
+            << "4 files, 4.0 kB, in 3 folders\n0 already there (skipped)\n"
+               "1 second copies from the other slot (copied once)\n"
+               "%1: 3.0 kB needed, 10.0 kB free"
             << true;
         QTest::newRow("one already there")
             << ""
-            << "DCIM/101NIKON/DSC_0002.NEF" << qint64(10'000)
-            << "3 files, 3.0 kB, in 2 folders\n1 already there (skipped)\n"
-               "0 second copies from the other slot (copied once)\n"
-               "%1: 2.0 kB needed, 10.0 kB free"
-            << true;
-        QTest::newRow("not enough space")
-            << ""
-            << "" << qint64(2'999)
-            << "3 files, 3.0 kB, in 2 folders\n0 already there (skipped)\n"
-               "0 second copies from the other slot (copied once)\n"
-               "%1: 3.0 kB needed, 3.0 kB free: not enough space\n"
-               "Not enough space: nothing will be copied."
-            << false;
+            << "DCIM/101NIKON/DSC_0002.NEF" << false << qint64(10'000)
+            << three.replace("{n}", "1") + "%1: 2.0 kB needed, 10.0 kB free" << true;
     }
 
     // The destination offered is the card's day under Pictures; the figures
@@ -151,6 +151,7 @@ private slots:
     {
         QFETCH(QString, backup);
         QFETCH(QString, alreadyThere);
+        QFETCH(bool, secondSlot);
         QFETCH(qint64, free);
         QFETCH(QString, preview);
         QFETCH(bool, importable);
@@ -158,15 +159,21 @@ private slots:
         const QString destination = pictures + "/2026-12-07";
         if (!alreadyThere.isEmpty())
             QVERIFY(writeCardFile(destination + u'/' + alreadyThere, 'c'));
+        if (secondSlot) {
+            QVERIFY(writeCardFile(temp->filePath("slot2/DCIM/100NIKON/DSC_0001.NEF"), 'a'));
+            volumes->setVolumes(volumes->list() +
+                                QList<files::Volume>{{temp->filePath("slot2"), {}}});
+        }
         auto w = window(free);
-        QCOMPARE(w->lstCards->count(), 1);
+        QCOMPARE(w->lstCards->count(), secondSlot ? 2 : 1);
         QCOMPARE(w->lstCards->item(0)->text(), QStringLiteral("NIKON (%1)").arg(card));
         QCOMPARE(w->txtDestination->Text(), destination);
         if (!backup.isEmpty()) {
             w->txtBackup->setText(temp->filePath(backup));
             emit w->txtBackup->editingFinished();
         }
-        QCOMPARE(w->lblPreview->text(), preview.arg(destination, temp->filePath(backup)));
+        QCOMPARE(w->lblPreview->text(),
+                 preview.replace("{n}", "0").arg(destination, temp->filePath(backup)));
         QCOMPARE(w->cmdImport->isEnabled(), importable);
         if (!importable) {
             // Even when asked, the run copies nothing and says why.
@@ -231,7 +238,7 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return reached.available() == 1; }, 20000));
         QVERIFY(w->progress() && w->progress()->dialog()->isVisible());
         QTest::mouseClick(w->cmdImport, Qt::LeftButton); // no second run meanwhile
-        w->progress()->cancel();
+        QTest::mouseClick(w->progress()->dialog()->findChild<QPushButton *>(), Qt::LeftButton);
         go.release(2);
         QVERIFY(ended.wait(20000));
         QVERIFY2(messages.last().prompt.startsWith(QStringLiteral("Cancelled.")),
