@@ -242,8 +242,13 @@ void dlgImport::cmdImport_Click()
         return;
     const QList<QByteArray> cards = cardFolders();
     const QList<QByteArray> targets = destinations();
-    if (cards.isEmpty() || targets.isEmpty() || !txtDestination->Text().trimmed().size())
+    if (cards.isEmpty() || txtDestination->Text().trimmed().isEmpty())
         return;
+    if (targets.size() == 2 && targets[0] == targets[1]) {
+        m_services.messages.show(QStringLiteral("The backup copy is the destination itself."),
+                                 platform::MB_OK | platform::MB_ICONERROR);
+        return;
+    }
     for (const QByteArray &target : targets) {
         for (const QByteArray &card : cards) {
             // A copy inside the card would be walked as part of it, and one
@@ -285,6 +290,8 @@ void dlgImport::ended()
         m_openCopy(destination);
     showPreview();
     emit importEnded();
+    if (m_closeWhenEnded)
+        close();
 }
 
 void dlgImport::closeEvent(QCloseEvent *event)
@@ -293,6 +300,7 @@ void dlgImport::closeEvent(QCloseEvent *event)
     // removed, every one finished stays, verified.
     if (isRunning()) {
         m_job->cancel();
+        m_closeWhenEnded = true;
         event->ignore();
         return;
     }

@@ -115,6 +115,9 @@ private:
     ui::HandlerGuard m_guard;
     // Until the user types a destination, the one offered follows the card.
     bool m_destinationChosen = false;
+    // Closed while copying: the run is cancelled, and the window goes once
+    // the user has been told what it left.
+    bool m_closeWhenEnded = false;
     std::unique_ptr<import::ImportJob> m_job;
     std::unique_ptr<ImportProgress> m_progress;
 };

@@ -34,7 +34,7 @@ void tst_ImportFigures::progress()
     QFETCH(qint64, secondsLeft);
     QFETCH(QString, text);
 
-    const ImportRun::Progress progress{12, 120, 240'000'000, 2'400'000'000, bytesPerSecond,
+    const ImportRun::Progress progress{12,         120, 240'000'000, 2'400'000'000, bytesPerSecond,
                                        secondsLeft};
     QCOMPARE(ImportFigures::progress(progress), text);
 }

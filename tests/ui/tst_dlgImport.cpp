@@ -220,9 +220,17 @@ private slots:
 
     // Cancel in the middle of the first file: it is removed, the others are
     // never reached, nothing is left under a temporary name, and the user is
-    // told not to format the card.
+    // told not to format the card. Closing the window mid-run is a Cancel,
+    // and the window goes once the user has been told.
+    void cancelStopsAfterTheFile_data()
+    {
+        QTest::addColumn<bool>("closeWindow");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("window closed") << true;
+    }
     void cancelStopsAfterTheFile()
     {
+        QFETCH(bool, closeWindow);
         QSemaphore reached;
         QSemaphore go;
         import::VerifiedCopy::Hooks hooks;
@@ -238,7 +246,10 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return reached.available() == 1; }, 20000));
         QVERIFY(w->progress() && w->progress()->dialog()->isVisible());
         QTest::mouseClick(w->cmdImport, Qt::LeftButton); // no second run meanwhile
-        QTest::mouseClick(w->progress()->dialog()->findChild<QPushButton *>(), Qt::LeftButton);
+        if (closeWindow)
+            QVERIFY(!w->close()); // not yet
+        else
+            QTest::mouseClick(w->progress()->dialog()->findChild<QPushButton *>(), Qt::LeftButton);
         go.release(2);
         QVERIFY(ended.wait(20000));
         QVERIFY2(messages.last().prompt.startsWith(QStringLiteral("Cancelled.")),
@@ -247,6 +258,7 @@ private slots:
         QCOMPARE(messages.last().flags, platform::MB_OK | platform::MB_ICONWARNING);
         QCOMPARE(filesBelow(pictures), QStringList());
         QCOMPARE(messages.count(), 1);
+        QCOMPARE(w->isVisible(), !closeWindow);
     }
 
     // A card put in while the window is open is listed and ticked; one taken
