@@ -68,6 +68,7 @@ void ListSides::showDriveOf(const Side &side)
 void ListSides::followVolumes(platform::MountWatcher &watcher,
                               std::function<QList<files::Volume>()> mounted)
 {
+    m_watcher = &watcher;
     QObject::connect(&watcher, &platform::MountWatcher::changed, m_pictures.drive,
                      [this, mounted = std::move(mounted)] {
                          m_guard.run([&] {
@@ -89,6 +90,15 @@ void ListSides::moveToChosenDrive(const Side &side)
     const auto showDrive = qScopeGuard([&] { showDriveOf(side); });
     const auto sharing = m_readings.share();
     side.folders->setPath(side.drive->Drive());
+}
+
+void ListSides::showFolder(const QString &folder)
+{
+    const auto sharing = m_readings.share();
+    // The picture side's Change takes the RAW side along while in step.
+    m_pictures.folders->setPath(folder);
+    if (!m_syncDirs)
+        m_raws.folders->setPath(folder);
 }
 
 void ListSides::pictureFolderChosen()

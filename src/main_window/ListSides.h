@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <QList>
+#include <QString>
 
 namespace quorvel::files {
 class VolumeTable;
@@ -59,7 +60,11 @@ public:
     // chosen; one taken out leaves the lists.
     void followVolumes(platform::MountWatcher &watcher,
                        std::function<QList<files::Volume>()> mounted);
+    // What followVolumes() follows; null before.
+    platform::MountWatcher *volumeWatcher() const { return m_watcher; }
     bool syncDirs() const { return m_syncDirs; }
+    // Both sides on folder, as a copy just brought in is shown.
+    void showFolder(const QString &folder);
 
 protected:
     ~ListSides() = default;
@@ -94,6 +99,7 @@ private:
     Side m_pictures = {};
     Side m_raws = {};
     bool m_syncDirs = true;
+    platform::MountWatcher *m_watcher = nullptr;
 };
 
 } // namespace quorvel::main_window

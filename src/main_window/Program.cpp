@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QtGui/qguiapplication_platform.h>
 
 namespace quorvel::main_window {
@@ -68,6 +69,7 @@ bool Program::start()
     m_form = std::make_unique<frmMain>(*m_messages, *m_volumes, m_app, *m_launcher, recycle,
                                        *m_settings, startFolder);
     m_form->setScreenProfiles(*m_screenProfiles);
+    m_form->setPicturesFolder(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
     if (!m_form->Form_Load())
         return false;
     m_mountWatcher = platform::watchMounts();

@@ -58,7 +58,7 @@ frmMain::frmMain(platform::MessageBox &messages, files::VolumeTable &volumes, co
     m_loading.emplace(folderReadings().share());
     QTimer::singleShot(0, this, [this] { m_loading.reset(); });
     createControls(startFolder);
-    createMenus();
+    createMenus(menuBar());
     m_trimCommands = std::make_unique<TrimCommands>(
         TrimCommands::Controls{this, m_app.Title, *this, ComboPicture, ComboRaw, lblToTrim,
                                mnuUndoTrim, mnuTrimSidecars, mnuTrimSubfolders},
@@ -168,23 +168,6 @@ frmMain::createSide(QWidget *client, const QString &startFolder)
             new TextBox(client)};
 }
 
-void frmMain::createMenus()
-{
-    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuExit = mnuFile->addAction(QStringLiteral("E&xit"));
-    mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    mnuUndoTrim = mnuEdit->addAction(QStringLiteral("&Undo Trim"));
-    mnuUndoTrim->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    mnuUndoTrim->setEnabled(false); // until a trim has moved something
-    mnuEdit->addSeparator();
-    mnuTrimSidecars = mnuEdit->addAction(QStringLiteral("Trim &sidecar files too"));
-    mnuTrimSidecars->setCheckable(true);
-    mnuTrimSubfolders = mnuEdit->addAction(QStringLiteral("Trim Sub&folders Too"));
-    mnuTrimSubfolders->setCheckable(true);
-    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
-    mnuAbout = mnuHelp->addAction(QStringLiteral("&About Quorvel"));
-}
-
 void frmMain::guarded(void (frmMain::*handler)())
 {
     ++m_handlerDepth;
@@ -223,6 +206,7 @@ void frmMain::connectHandlers()
                                  {cmdExit, &frmMain::cmdExit_Click}});
     each(&QAction::triggered, {pair{mnuExit, &frmMain::mnuExit_Click},
                                {mnuAbout, &frmMain::mnuAbout_Click},
+                               {mnuImport, &frmMain::mnuImport_Click},
                                {mnuUndoTrim, &frmMain::mnuUndoTrim_Click},
                                {mnuTrimSidecars, &frmMain::mnuTrimSidecars_Click},
                                {mnuTrimSubfolders, &frmMain::mnuTrimSubfolders_Click}});
@@ -429,6 +413,13 @@ viewer::dlgShowPicture &frmMain::viewerDialog()
 about::frmAbout *frmMain::aboutBox() const
 {
     return m_about.data();
+}
+
+void frmMain::mnuImport_Click()
+{
+    m_import = import_window::dlgImport::open(
+        m_import, {m_messages, m_settings, m_volumes, m_picturesFolder}, volumeWatcher(),
+        [this](const QString &copy) { showFolder(copy); }, this);
 }
 
 void frmMain::mnuAbout_Click()

@@ -2,7 +2,9 @@
 
 #include "files/FolderReader.h"
 #include "files/Volume.h"
+#include "import_window/dlgImport.h"
 #include "main_window/ListSides.h"
+#include "main_window/MainMenus.h"
 #include "trimming/RecycleFile.h"
 #include "ui/App.h"
 #include "ui/HandlerGuard.h"
@@ -14,14 +16,11 @@
 #include <QPointer>
 #include <tuple>
 
-class QAction;
-class QMenu;
 class QSettings;
 
 namespace quorvel::platform {
 class Launcher;
 class MessageBox;
-class MountWatcher;
 class ScreenProfiles;
 } // namespace quorvel::platform
 
@@ -60,7 +59,7 @@ class TrimCommands;
 // refresh work on them, and tests drive them as a user would. The trims and
 // their undo are TrimCommands'; the list refresh sees the window only as its
 // FileLists.
-class frmMain : public QMainWindow, public ListSides
+class frmMain : public QMainWindow, public ListSides, public MainMenus
 {
     Q_OBJECT
 
@@ -94,6 +93,7 @@ public:
     void mnuAbout_Click();
     void cmdExit_Click();
     void mnuExit_Click();
+    void mnuImport_Click();
     void mnuUndoTrim_Click();
     void mnuTrimSidecars_Click();
     void mnuTrimSubfolders_Click();
@@ -103,6 +103,9 @@ public:
     // Runs after every handler, so the marks follow every change of the lists.
     void showTrimPreview();
 
+    // Where a card is brought in by default (the user's Pictures folder).
+    void setPicturesFolder(const QString &folder) { m_picturesFolder = folder; }
+    import_window::dlgImport *importWindow() const { return m_import.data(); }
     // The screens' colour profiles, for the viewer to show pictures in each
     // screen's colours; set before the viewer first opens. Without them every
     // screen is taken for sRGB.
@@ -140,14 +143,6 @@ public:
     ui::CommandButton *cmdExit;
     ui::Label *Label4;
     ui::Label *lblToTrim;
-    QMenu *mnuFile;
-    QAction *mnuExit;
-    QMenu *mnuEdit;
-    QAction *mnuUndoTrim;
-    QAction *mnuTrimSidecars;
-    QAction *mnuTrimSubfolders;
-    QMenu *mnuHelp;
-    QAction *mnuAbout;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -159,7 +154,6 @@ private:
     std::tuple<ui::DriveListBox *, ui::DirListBox *, ui::ComboBox *, ui::FileListBox *,
                ui::TextBox *>
     createSide(QWidget *client, const QString &startFolder);
-    void createMenus();
     void connectHandlers();
     void guarded(void (frmMain::*handler)());
     void leave();
@@ -180,6 +174,8 @@ private:
     std::unique_ptr<viewer::dlgShowPicture> m_viewer;
     const platform::ScreenProfiles *m_screenProfiles = nullptr;
     QPointer<about::frmAbout> m_about;
+    QString m_picturesFolder;
+    QPointer<import_window::dlgImport> m_import;
     // Handlers running, nested ones counted: the marks follow the outermost.
     int m_handlerDepth = 0;
     std::unique_ptr<TrimCommands> m_trimCommands;

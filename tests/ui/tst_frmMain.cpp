@@ -1,5 +1,6 @@
 #include "about/frmAbout.h"
 #include "files/VolumeTable.h"
+#include "import_window/dlgImport.h"
 #include "main_window/dlgTrimFolders.h"
 #include "main_window/frmMain.h"
 #include "main_window/modQuorvel.h"
@@ -30,6 +31,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -792,6 +794,9 @@ private slots:
         for (QAction *action : w.menuBar()->actions())
             menus << action->text();
         QCOMPARE(menus, (QStringList{"&File", "&Edit", "&Help"}));
+        QCOMPARE(w.mnuFile->actions().first(), w.mnuImport);
+        QCOMPARE(w.mnuImport->text(), QStringLiteral("&Import from Card\u2026"));
+        QCOMPARE(w.mnuFile->actions().last(), w.mnuExit);
         QCOMPARE(w.mnuUndoTrim->text(), QStringLiteral("&Undo Trim"));
         QCOMPARE(w.mnuUndoTrim->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
         QVERIFY(!w.mnuUndoTrim->isEnabled());
@@ -801,6 +806,42 @@ private slots:
         QCOMPARE(w.mnuTrimSubfolders->text(), QStringLiteral("Trim Sub&folders Too"));
         QVERIFY(w.mnuTrimSubfolders->isCheckable());
         QVERIFY(!w.mnuTrimSubfolders->isChecked()); // off by default
+    }
+
+    // Import from Card brings the card in below the Pictures folder, says so,
+    // and both sides then show the copy, in step or not.
+    void importOpensTheCopy_data()
+    {
+        QTest::addColumn<bool>("inStep");
+        QTest::newRow("in step") << true;
+        QTest::newRow("sides apart") << false;
+    }
+    void importOpensTheCopy()
+    {
+        QFETCH(bool, inStep);
+        touchFiles(temp->filePath("card/DCIM/100NIKON"), {"DSC_0001.JPG", "DSC_0001.NEF"});
+        main_window::frmMain &w = start();
+        w.setPicturesFolder(temp->filePath("Pictures"));
+        if (!inStep)
+            w.checkSync->setValue(ui::CheckBox::vbUnchecked);
+        w.mnuImport->trigger();
+        import_window::dlgImport *import = w.importWindow();
+        QVERIFY(import && import->isVisible());
+        const QString copy = import->txtDestination->Text();
+        QVERIFY2(copy.startsWith(temp->filePath("Pictures/")), qPrintable(copy));
+        QSignalSpy ended(import, &import_window::dlgImport::importEnded);
+        QTest::mouseClick(import->cmdImport, Qt::LeftButton);
+        QVERIFY(ended.wait(20000));
+        QCOMPARE(messages.last().prompt,
+                 QStringLiteral("2 files copied and verified (0 skipped, already there). The "
+                                "card can be formatted."));
+        QVERIFY(QFile::exists(copy + "/DCIM/100NIKON/DSC_0001.NEF"));
+        QCOMPARE(w.Dir1->Path(), copy);
+        QCOMPARE(w.Dir2->Path(), copy);
+        QCOMPARE(w.fb2->Path(), copy);
+        // The menu shows the window already open rather than a second one.
+        w.mnuImport->trigger();
+        QCOMPARE(w.importWindow(), import);
     }
 
     // A card of a folder and two below it, trimmed in one run: the preview
