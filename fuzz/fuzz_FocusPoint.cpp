@@ -20,22 +20,8 @@
 
 namespace {
 
-// The fields the reader looks at, and a few of their neighbours.
-constexpr const char *keys[] = {
-    "Exif.Photo.SubjectArea",         "Exif.Photo.SubjectLocation",
-    "Exif.Image.SubjectLocation",     "Exif.Photo.PixelXDimension",
-    "Exif.Photo.PixelYDimension",     "Exif.Image.Orientation",
-    "Exif.NikonAf2.AFAreaXPosition",  "Exif.NikonAf2.AFAreaYPosition",
-    "Exif.NikonAf2.AFAreaWidth",      "Exif.NikonAf2.AFAreaHeight",
-    "Exif.NikonAf2.AFImageWidth",     "Exif.NikonAf2.AFImageHeight",
-    "Exif.NikonAf22.AFAreaXPosition", "Exif.NikonAf22.AFImageWidth",
-    "Exif.Canon.AFNumPoints",         "Exif.Canon.AFImageWidth",
-    "Exif.Canon.AFImageHeight",       "Exif.Canon.AFAreaWidths",
-    "Exif.Canon.AFAreaHeights",       "Exif.Canon.AFXPositions",
-    "Exif.Canon.AFYPositions",        "Exif.Canon.AFPointsInFocus",
-    "Exif.Canon.AFPointsSelected",    "Exif.OlympusCs.AFAreas",
-    "Exif.Panasonic.AFPointPosition", "Exif.Canon.AFInfo",
-};
+// Beside the fields the reader looks at, a neighbour it must leave alone.
+constexpr const char *neighbour = "Exif.Canon.AFInfo";
 
 constexpr Exiv2::TypeId types[] = {Exiv2::unsignedShort,    Exiv2::signedShort,
                                    Exiv2::unsignedLong,     Exiv2::signedLong,
@@ -66,7 +52,9 @@ private:
 void setFields(Bytes &bytes, Exiv2::ExifData &exif)
 {
     while (!bytes.empty()) {
-        const char *key = keys[bytes.take(1) % std::size(keys)];
+        const std::span<const char *const> keys = quorvel::pictures::FocusPointReader::keysRead();
+        const std::size_t which = bytes.take(1) % (keys.size() + 1);
+        const char *key = which < keys.size() ? keys[which] : neighbour;
         const Exiv2::TypeId type = types[bytes.take(1) % std::size(types)];
         const std::uint32_t count = bytes.take(1);
         auto value = Exiv2::Value::create(type);

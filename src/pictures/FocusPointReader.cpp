@@ -484,6 +484,11 @@ QRectF upright(const QRectF &stored, int orientation)
 
 } // namespace
 
+std::span<const char *const> FocusPointReader::keysRead()
+{
+    return keys;
+}
+
 FocusArea FocusPointReader::read(const Exiv2::ExifData &exif, const QSize &natural, int orientation)
 {
     const bool onItsSide = orientation >= 5 && orientation <= 8;

@@ -3,6 +3,7 @@
 #include "pictures/FocusArea.h"
 
 #include <QSize>
+#include <span>
 
 class QString;
 
@@ -32,6 +33,8 @@ public:
     // or of another shape (a crop). An empty natural size takes the fields'
     // own frame for the picture: a RAW file read for a picture beside it.
     static FocusArea read(const Exiv2::ExifData &exif, const QSize &natural, int orientation);
+    // The keys of the fields read, for a fuzzer to set.
+    static std::span<const char *const> keysRead();
     // The Exif orientation exif records; 1 when none.
     static int orientationOf(const Exiv2::ExifData &exif);
     // The focus area the file fileName records, its own frame taken for the
