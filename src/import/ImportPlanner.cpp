@@ -6,9 +6,9 @@
 
 namespace quorvel::import {
 
-std::shared_ptr<const ImportPlan> ImportPlanner::plan(const Source &source,
-                                                      const ImportPlan::FreeSpaceFunction &freeSpace,
-                                                      const std::atomic<bool> &cancelled)
+std::shared_ptr<const ImportPlan>
+ImportPlanner::plan(const Source &source, const ImportPlan::FreeSpaceFunction &freeSpace,
+                    const std::atomic<bool> &cancelled)
 {
     return std::make_shared<const ImportPlan>(source.cards, source.destinations, freeSpace,
                                               &cancelled);
@@ -17,12 +17,12 @@ std::shared_ptr<const ImportPlan> ImportPlanner::plan(const Source &source,
 ImportPlanner::ImportPlanner(ImportPlan::FreeSpaceFunction freeSpace, PlanFunction makePlan,
                              QObject *parent)
     : QObject(parent),
-      m_makePlan(makePlan ? std::move(makePlan)
-                          : PlanFunction([freeSpace = std::move(freeSpace)](
-                                             const Source &source,
-                                             const std::atomic<bool> &cancelled) {
-                                return plan(source, freeSpace, cancelled);
-                            }))
+      m_makePlan(makePlan
+                     ? std::move(makePlan)
+                     : PlanFunction([freeSpace = std::move(freeSpace)](
+                                        const Source &source, const std::atomic<bool> &cancelled) {
+                           return plan(source, freeSpace, cancelled);
+                       }))
 {
     m_pool.setMaxThreadCount(1);
 }

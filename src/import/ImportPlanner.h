@@ -42,8 +42,8 @@ public:
                                                   const ImportPlan::FreeSpaceFunction &freeSpace,
                                                   const std::atomic<bool> &cancelled);
 
-    explicit ImportPlanner(ImportPlan::FreeSpaceFunction freeSpace = {},
-                           PlanFunction makePlan = {}, QObject *parent = nullptr);
+    explicit ImportPlanner(ImportPlan::FreeSpaceFunction freeSpace = {}, PlanFunction makePlan = {},
+                           QObject *parent = nullptr);
     // As stop().
     ~ImportPlanner() override;
 
