@@ -69,12 +69,12 @@ private slots:
         QTest::newRow("one") << QStringList{"a"} << 1 << QList<bool>{false} << "";
         QTest::newRow("a newer one gives the first up")
             << QStringList{"a", "b"} << 2 << QList<bool>{true, false} << "";
-        QTest::newRow("the same twice plans once") << QStringList{"a", "a"} << 1
-                                                   << QList<bool>{false} << "";
+        QTest::newRow("the same twice plans once")
+            << QStringList{"a", "a"} << 1 << QList<bool>{false} << "";
         QTest::newRow("a card that can't be read")
             << QStringList{"gone"} << -1 << QList<bool>{false} << "gone can't be read";
-        QTest::newRow("cleared: nothing lands") << QStringList{"a", ""} << -1
-                                                << QList<bool>{true} << "";
+        QTest::newRow("cleared: nothing lands")
+            << QStringList{"a", ""} << -1 << QList<bool>{true} << "";
     }
     void onlyTheLatestLands()
     {
