@@ -52,9 +52,11 @@ void ImportJob::work()
         }
     } keeping(*this);
 
-    std::optional<ImportPlan> plan;
+    std::shared_ptr<const ImportPlan> plan = m_request.plan;
     try {
-        plan.emplace(m_request.cards, m_request.destinations, m_request.freeSpace, &m_cancelled);
+        if (!plan)
+            plan = std::make_shared<const ImportPlan>(m_request.cards, m_request.destinations,
+                                                      m_request.freeSpace, &m_cancelled);
     } catch (const files::FolderError &error) {
         m_summary =
             error.errorNumber() == ECANCELED

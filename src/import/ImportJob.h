@@ -17,8 +17,8 @@ class QThread;
 
 namespace quorvel::import {
 
-// One import as the window runs it: the plan made afresh from the card and
-// then its ImportRun, both on a thread of their own, so that the window stays
+// One import as the window runs it: the plan previewed (or one made afresh
+// from the card) and its ImportRun, on a thread of their own, so that the window stays
 // alive to show the progress and take a Cancel. The progress is kept here,
 // the latest only, for the window to read as often as it draws (the run
 // reports after every piece of every file, far more often than that).
@@ -33,6 +33,9 @@ public:
         QList<QByteArray> destinations; // the main one, then a backup
         ImportPlan::FreeSpaceFunction freeSpace = {};
         VerifiedCopy::Hooks hooks = {};
+        // The plan the user saw, of cards and destinations; null: one is
+        // made from them first.
+        std::shared_ptr<const ImportPlan> plan = {};
     };
 
     explicit ImportJob(Request request, QObject *parent = nullptr);

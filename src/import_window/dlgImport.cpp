@@ -1,7 +1,6 @@
 #include "import_window/dlgImport.h"
 
 #include "files/FileNames.h"
-#include "files/FolderError.h"
 #include "files/VolumeTable.h"
 #include "import/CardVolumes.h"
 #include "import/ImportChoices.h"
@@ -28,7 +27,7 @@ using import::ImportChoices;
 
 dlgImport::dlgImport(Services services, OpenCopy openCopy, QWidget *parent)
     : QDialog(parent), m_services(std::move(services)), m_openCopy(std::move(openCopy)),
-      m_guard(m_services.messages)
+      m_guard(m_services.messages), m_planner(m_services.freeSpace, m_services.makePlan)
 {
     setWindowTitle(QStringLiteral("Import from Card"));
     createControls();
@@ -115,6 +114,8 @@ void dlgImport::connectHandlers()
     on(cmdBrowseBackup, &ui::CommandButton::Click, &dlgImport::cmdBrowseBackup_Click);
     on(cmdImport, &ui::CommandButton::Click, &dlgImport::cmdImport_Click);
     connect(cmdClose, &ui::CommandButton::Click, this, &QDialog::close);
+    connect(&m_planner, &import::ImportPlanner::planned, this,
+            [this] { m_guard.run([this] { planner_Planned(); }); });
 }
 
 void dlgImport::followVolumes(platform::MountWatcher &watcher)
@@ -168,17 +169,11 @@ QList<QByteArray> dlgImport::destinations() const
 
 void dlgImport::lstCards_Change()
 {
-    if (!m_destinationChosen) {
-        QDate day;
-        if (!cardFolders().isEmpty()) {
-            try {
-                day = ImportChoices::shootingDayOf(import::ImportPlan(cardFolders(), {}));
-            } catch (const files::FolderError &) {
-                // The preview below tells what can't be read.
-            }
-        }
-        txtDestination->setText(ImportChoices::load(m_services.settings)
-                                    .destinationFor(m_services.picturesFolder, day));
+    // The card's day is known once its plan lands (planner_Planned); until
+    // then the destination offered stays, or is the undated one.
+    if (!m_destinationChosen && (cardFolders().isEmpty() || txtDestination->Text().isEmpty())) {
+        txtDestination->setText(
+            ImportChoices::load(m_services.settings).destinationFor(m_services.picturesFolder, {}));
     }
     showPreview();
 }
@@ -193,22 +188,39 @@ void dlgImport::showPreview()
 {
     cmdImport->setEnabled(false);
     const QList<QByteArray> cards = cardFolders();
-    if (cards.isEmpty()) {
-        lblPreview->setText(QStringLiteral("No card: put one in, or give its folder."));
+    if (cards.isEmpty() || txtDestination->Text().trimmed().isEmpty()) {
+        m_planner.clear();
+        lblPreview->setText(cards.isEmpty()
+                                ? QStringLiteral("No card: put one in, or give its folder.")
+                                : QStringLiteral("No destination."));
         return;
     }
-    if (txtDestination->Text().trimmed().isEmpty()) {
-        lblPreview->setText(QStringLiteral("No destination."));
+    m_planner.request({cards, destinations()});
+    if (m_planner.isPlanning())
+        lblPreview->setText(QStringLiteral("Looking at the card…"));
+    else
+        planner_Planned();
+}
+
+void dlgImport::planner_Planned()
+{
+    const std::shared_ptr<const import::ImportPlan> plan = m_planner.current();
+    if (!plan) {
+        lblPreview->setText(m_planner.failure());
         return;
     }
-    try {
-        const import::ImportPlan plan(cards, destinations(), m_services.freeSpace);
-        lblPreview->setText(import::ImportFigures::preview(plan));
-        cmdImport->setEnabled(plan.fileCount() > 0 && plan.enoughSpace() && !isRunning());
-    } catch (const files::FolderError &error) {
-        lblPreview->setText(
-            QStringLiteral("%1 can't be read: %2").arg(error.folder(), error.reason()));
+    if (!m_destinationChosen) {
+        const QString offered =
+            ImportChoices::load(m_services.settings)
+                .destinationFor(m_services.picturesFolder, ImportChoices::shootingDayOf(*plan));
+        if (files::encodeFileName(QDir::cleanPath(offered)) != plan->destinations()[0].path) {
+            txtDestination->setText(offered);
+            showPreview();
+            return;
+        }
     }
+    lblPreview->setText(import::ImportFigures::preview(*plan));
+    cmdImport->setEnabled(plan->fileCount() > 0 && plan->enoughSpace() && !isRunning());
 }
 
 void dlgImport::cmdBrowse_Click()
@@ -242,7 +254,10 @@ void dlgImport::cmdImport_Click()
         return;
     const QList<QByteArray> cards = cardFolders();
     const QList<QByteArray> targets = destinations();
-    if (cards.isEmpty() || txtDestination->Text().trimmed().isEmpty())
+    // Only what the user saw is copied: while it is being worked out afresh
+    // there is nothing to copy yet.
+    const std::shared_ptr<const import::ImportPlan> plan = m_planner.planOf({cards, targets});
+    if (cards.isEmpty() || txtDestination->Text().trimmed().isEmpty() || !plan)
         return;
     if (targets.size() == 2 && targets[0] == targets[1]) {
         m_services.messages.show(QStringLiteral("The backup copy is the destination itself."),
@@ -270,7 +285,7 @@ void dlgImport::cmdImport_Click()
     m_destinationChosen = true; // the destination stays what it was until the user changes it
 
     m_job = std::make_unique<import::ImportJob>(
-        import::ImportJob::Request{cards, targets, m_services.freeSpace, m_services.hooks});
+        import::ImportJob::Request{cards, targets, m_services.freeSpace, m_services.hooks, plan});
     connect(m_job.get(), &import::ImportJob::finished, this,
             [this] { m_guard.run([this] { ended(); }); });
     cmdImport->setEnabled(false);
@@ -281,6 +296,7 @@ void dlgImport::cmdImport_Click()
 void dlgImport::ended()
 {
     m_progress.reset();
+    m_planner.clear(); // the destinations hold the copy now: looked at afresh
     const bool succeeded = m_job->succeeded();
     const QString destination = QDir::cleanPath(txtDestination->Text().trimmed());
     m_services.messages.show(
@@ -304,6 +320,7 @@ void dlgImport::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    m_planner.stop();
     event->accept();
 }
 

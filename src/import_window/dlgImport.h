@@ -1,6 +1,7 @@
 #pragma once
 
 #include "import/ImportPlan.h"
+#include "import/ImportPlanner.h"
 #include "import/VerifiedCopy.h"
 #include "ui/HandlerGuard.h"
 
@@ -39,9 +40,10 @@ class ImportProgress;
 // "Import from Card": the cards among the mounted volumes (and a card's
 // folder given by hand: a card reader that mounts elsewhere, a card copied
 // already), the destination, an optional backup, the preview of what will
-// come, and Import, which runs on a thread of its own behind a progress
-// window. At the end the user is told the summary and the copy is opened.
-// Its controls are public under their own names, as the main window's are.
+// come (planned on a thread of its own, as a card in a slow reader takes
+// seconds to walk), and Import, which copies the plan previewed and runs on a thread of its own
+// behind a progress window. At the end the user is told the summary and the copy is opened. Its
+// controls are public under their own names, as the main window's are.
 class dlgImport : public QDialog
 {
     Q_OBJECT
@@ -56,6 +58,8 @@ public:
         QString picturesFolder; // the user's Pictures folder
         import::ImportPlan::FreeSpaceFunction freeSpace = {};
         import::VerifiedCopy::Hooks hooks = {};
+        // Makes the preview's plan; empty: the planner's own.
+        import::ImportPlanner::PlanFunction makePlan = {};
     };
     // Shows the copy: the main window's lists on the destination.
     using OpenCopy = std::function<void(const QString &destination)>;
@@ -80,10 +84,13 @@ public:
     void cmdBrowseBackup_Click();
     void cmdImport_Click();
     void volumes_Change();
+    void planner_Planned();
 
     // The card folders checked or given, as the plan takes them.
     QList<QByteArray> cardFolders() const;
     bool isRunning() const;
+    // The preview's plan is being made: Import waits for it.
+    bool isPlanning() const { return m_planner.isPlanning(); }
     ImportProgress *progress() const { return m_progress.get(); }
 
     QListWidget *lstCards;
@@ -113,6 +120,7 @@ private:
     Services m_services;
     OpenCopy m_openCopy;
     ui::HandlerGuard m_guard;
+    import::ImportPlanner m_planner;
     // Until the user types a destination, the one offered follows the card.
     bool m_destinationChosen = false;
     // Closed while copying: the run is cancelled, and the window goes once

@@ -1,6 +1,7 @@
 // The import window on real folders: a generated card and destinations in a
 // temporary folder, the preview's figures, the run with its progress window,
-// Cancel, and the summary the user is told.
+// Cancel, the summary the user is told, and the preview's plan made on a
+// thread of its own, held on purpose by a test hook.
 
 #include "files/VolumeTable.h"
 #include "import_window/dlgImport.h"
@@ -23,6 +24,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <utime.h>
 
 using namespace quorvel;
@@ -71,16 +73,25 @@ class tst_dlgImport : public QObject
     std::unique_ptr<files::VolumeTable> volumes;
     QStringList opened;
 
-    std::unique_ptr<dlgImport> window(qint64 free = -1, import::VerifiedCopy::Hooks hooks = {})
+    std::unique_ptr<dlgImport> window(qint64 free = -1, import::VerifiedCopy::Hooks hooks = {},
+                                      import::ImportPlanner::PlanFunction makePlan = {})
     {
         import::ImportPlan::FreeSpaceFunction freeSpace;
         if (free >= 0)
             freeSpace = [free](const QByteArray &) { return std::optional<qint64>(free); };
-        auto w = std::make_unique<dlgImport>(
-            dlgImport::Services{messages, *settings, *volumes, pictures, freeSpace, hooks},
-            [this](const QString &copy) { opened << copy; });
+        auto w =
+            std::make_unique<dlgImport>(dlgImport::Services{messages, *settings, *volumes, pictures,
+                                                            freeSpace, hooks, makePlan},
+                                        [this](const QString &copy) { opened << copy; });
         w->show();
+        settle(*w);
         return w;
+    }
+
+    // The preview's plan is made on a thread of its own: it lands later.
+    static void settle(dlgImport &w)
+    {
+        QVERIFY(QTest::qWaitFor([&] { return !w.isPlanning(); }, 20000));
     }
 
     static void runImport(dlgImport &w)
@@ -171,6 +182,7 @@ private slots:
         if (!backup.isEmpty()) {
             w->txtBackup->setText(temp->filePath(backup));
             emit w->txtBackup->editingFinished();
+            settle(*w);
         }
         QCOMPARE(w->lblPreview->text(),
                  preview.replace("{n}", "0").arg(destination, temp->filePath(backup)));
@@ -192,6 +204,8 @@ private slots:
     {
         auto w = window();
         w->txtBackup->setText(temp->filePath("backup"));
+        emit w->txtBackup->editingFinished();
+        settle(*w);
         runImport(*w);
         QCOMPARE(messages.count(), 1);
         QCOMPARE(messages.last().prompt,
@@ -209,6 +223,7 @@ private slots:
         QVERIFY(!w->progress());
 
         // Again: everything is there already, and the next window remembers.
+        settle(*w);
         QVERIFY(w->lblPreview->text().contains(QStringLiteral("3 already there")));
         auto again = window();
         QCOMPARE(again->txtBackup->Text(), temp->filePath("backup"));
@@ -273,6 +288,7 @@ private slots:
         QVERIFY(!w->cmdImport->isEnabled());
         volumes->setVolumes({{"/", {}}, {card, "NIKON"}});
         emit watcher.changed();
+        settle(*w);
         QCOMPARE(w->lstCards->count(), 1);
         QCOMPARE(w->lstCards->item(0)->checkState(), Qt::Checked);
         QCOMPARE(w->cardFolders(), QList<QByteArray>{QFile::encodeName(card)});
@@ -282,8 +298,97 @@ private slots:
         QCOMPARE(w->lstCards->count(), 0);
         QTest::keyClicks(w->txtCardFolder, card);
         QTest::keyClick(w->txtCardFolder, Qt::Key_Return);
+        settle(*w);
         QCOMPARE(w->cardFolders(), QList<QByteArray>{QFile::encodeName(card)});
         QVERIFY(w->cmdImport->isEnabled());
+    }
+
+    // The preview's plan is held on purpose: meanwhile the window says so and
+    // Import does nothing. A backup given meanwhile gives the held plan up,
+    // and only the next one's figures show; closing the window gives it up
+    // and waits for its thread. Import copies the plan shown, not the card
+    // as it is by then.
+    void previewWaitsForItsPlan_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::newRow("let go") << "";
+        QTest::newRow("backup given") << "backup";
+        QTest::newRow("window closed") << "close";
+    }
+    void previewWaitsForItsPlan()
+    {
+        QFETCH(QString, meanwhile);
+        const QString destination = temp->filePath("copies"); // no day to wait for
+        settings->setValue("Import/Destination", destination);
+        QSemaphore entered;
+        QSemaphore go;
+        std::atomic<int> gaveUp = 0;
+        std::atomic<int> ended = 0;
+        const auto freeSpace = [](const QByteArray &) { return std::optional<qint64>(10'000); };
+        auto held = [&](const import::ImportPlanner::Source &source,
+                        const std::atomic<bool> &cancelled) {
+            const struct Ending
+            {
+                std::atomic<int> &count;
+                ~Ending() { ++count; }
+            } ending{ended};
+            entered.release();
+            QDeadlineTimer deadline(20000);
+            while (!go.tryAcquire(1, 5) && !cancelled && !deadline.hasExpired()) {
+            }
+            if (cancelled)
+                ++gaveUp;
+            return import::ImportPlanner::plan(source, freeSpace, cancelled);
+        };
+        auto w = std::make_unique<dlgImport>(
+            dlgImport::Services{messages, *settings, *volumes, pictures, {}, {}, held},
+            [this](const QString &copy) { opened << copy; });
+        w->show();
+        QVERIFY(entered.tryAcquire(1, 20000));
+        QCOMPARE(w->txtDestination->Text(), destination);
+        QCOMPARE(w->lblPreview->text(), QStringLiteral("Looking at the card…"));
+        QVERIFY(w->isPlanning());
+        QVERIFY(!w->cmdImport->isEnabled());
+        w->cmdImport_Click();
+        QVERIFY(!w->isRunning());
+
+        if (meanwhile == "close") {
+            QVERIFY(w->close());
+            QCOMPARE(gaveUp.load(), 1);
+            QCOMPARE(ended.load(), 1); // its thread is done with
+            QVERIFY(!w->isPlanning());
+            w.reset();
+            QCOMPARE(entered.available(), 0);
+            return;
+        }
+        QString figures = "3 files, 3.0 kB, in 2 folders\n0 already there (skipped)\n"
+                          "0 second copies from the other slot (copied once)\n"
+                          "%1: 3.0 kB needed, 10.0 kB free";
+        if (!meanwhile.isEmpty()) {
+            w->txtBackup->setText(temp->filePath(meanwhile));
+            emit w->txtBackup->editingFinished();
+            QVERIFY(entered.tryAcquire(1, 20000));
+            QCOMPARE(gaveUp.load(), 1);
+            QCOMPARE(w->lblPreview->text(), QStringLiteral("Looking at the card…"));
+            figures += "\n%2: 3.0 kB needed, 10.0 kB free";
+        }
+        go.release();
+        QVERIFY(QTest::qWaitFor([&] { return !w->isPlanning(); }, 20000));
+        QCOMPARE(w->lblPreview->text(), figures.arg(destination, temp->filePath(meanwhile)));
+        QVERIFY(w->cmdImport->isEnabled());
+        QCOMPARE(entered.available(), 0); // no other plan started
+
+        QVERIFY(writeCardFile(card + "/DCIM/101NIKON/DSC_0003.NEF", 'x'));
+        runImport(*w);
+        QCOMPARE(messages.last().prompt,
+                 QStringLiteral("3 files copied and verified (0 skipped, already there). The "
+                                "card can be formatted."));
+        QVERIFY(!QFileInfo::exists(destination + "/DCIM/101NIKON/DSC_0003.NEF"));
+        // The copy there now is looked at afresh, held as before.
+        QVERIFY(entered.tryAcquire(1, 20000));
+        go.release();
+        QVERIFY(QTest::qWaitFor([&] { return !w->isPlanning(); }, 20000));
+        QVERIFY(w->lblPreview->text().contains(QStringLiteral("3 already there")));
     }
 };
 
