@@ -99,6 +99,25 @@ void keptDetail(const uint8_t *row, int width, int least, uint16_t *__restrict k
     }
 }
 
+// Each pixel of out the mean of two by two of the rows above it, channel by
+// channel, two channels at a time in 16 bits each.
+void halveRows(const QRgb *__restrict first, const QRgb *__restrict second, QRgb *__restrict out,
+               int width)
+{
+    constexpr quint32 evenBytes = 0x00FF00FF;
+    for (int x = 0; x < width; ++x) {
+        const QRgb a = first[2 * x];
+        const QRgb b = first[2 * x + 1];
+        const QRgb c = second[2 * x];
+        const QRgb d = second[2 * x + 1];
+        const quint32 even =
+            (a & evenBytes) + (b & evenBytes) + (c & evenBytes) + (d & evenBytes) + 0x00020002;
+        const quint32 odd = ((a >> 8) & evenBytes) + ((b >> 8) & evenBytes) +
+                            ((c >> 8) & evenBytes) + ((d >> 8) & evenBytes) + 0x00020002;
+        out[x] = ((even >> 2) & evenBytes) | (((odd >> 2) & evenBytes) << 8);
+    }
+}
+
 // Where each of count cells of one size begins in a line of length cells of
 // another: the line's cells [first[i], first[i + 1]) lie under cell i,
 // at least one each.
@@ -114,6 +133,28 @@ std::vector<int> cellStarts(int count, int length)
 }
 
 } // namespace
+
+QImage FocusPeaking::luminance(const QImage &detailed, QImage *halved)
+{
+    const QImage words =
+        detailed.format() == QImage::Format_RGB32 || detailed.format() == QImage::Format_ARGB32
+            ? detailed
+            : detailed.convertToFormat(QImage::Format_RGB32);
+    QImage luma(words.size(), QImage::Format_Grayscale8);
+    const int width = words.width();
+    const int height = words.height();
+    if (halved)
+        *halved = QImage(width / 2, height / 2, words.format());
+    for (int y = 0; y < height; ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(words.constScanLine(y));
+        lumaOf(row, luma.scanLine(y), width);
+        if (halved && y % 2 == 1 && y / 2 < halved->height()) {
+            halveRows(reinterpret_cast<const QRgb *>(words.constScanLine(y - 1)), row,
+                      reinterpret_cast<QRgb *>(halved->scanLine(y / 2)), halved->width());
+        }
+    }
+    return luma;
+}
 
 FocusPeaking::Result FocusPeaking::of(const QImage &detailed, const QSize &shown)
 {
@@ -133,19 +174,25 @@ FocusPeaking::Result FocusPeaking::of(const QImage &detailed, const QSize &shown
     const int height = detailed.height();
     if (width < 5 || height < 5)
         return result;
-    const QImage words = detailed.format() == QImage::Format_RGB32 ||
-                                 detailed.format() == QImage::Format_ARGB32 ||
-                                 detailed.format() == QImage::Format_ARGB32_Premultiplied
-                             ? detailed
-                             : detailed.convertToFormat(QImage::Format_RGB32);
     constexpr int checkEvery = 32; // rows between two looks at cancelled
-
     std::vector<uint8_t> luma(size_t(width) * size_t(height));
-    for (int y = 0; y < height; ++y) {
-        if (y % checkEvery == 0 && cancelled.load(std::memory_order_relaxed))
-            return {};
-        lumaOf(reinterpret_cast<const QRgb *>(words.constScanLine(y)),
-               luma.data() + size_t(y) * size_t(width), width);
+    if (detailed.format() == QImage::Format_Grayscale8) {
+        for (int y = 0; y < height; ++y) {
+            std::copy_n(detailed.constScanLine(y), width,
+                        luma.begin() + std::ptrdiff_t(y) * std::ptrdiff_t(width));
+        }
+    } else {
+        const QImage words = detailed.format() == QImage::Format_RGB32 ||
+                                     detailed.format() == QImage::Format_ARGB32 ||
+                                     detailed.format() == QImage::Format_ARGB32_Premultiplied
+                                 ? detailed
+                                 : detailed.convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y) {
+            if (y % checkEvery == 0 && cancelled.load(std::memory_order_relaxed))
+                return {};
+            lumaOf(reinterpret_cast<const QRgb *>(words.constScanLine(y)),
+                   luma.data() + size_t(y) * size_t(width), width);
+        }
     }
     // The picture's contrast and noise, from a sample of its rows.
     std::array<qint64, 256> histogram{};
