@@ -630,6 +630,16 @@ void peakingHeld(const QStringList &paths, int presses, int runs)
     }
     const double without = bench::median(withoutRuns);
     const double with = bench::median(withRuns);
+    // Each run's pair too: the median hides how far one run strays.
+    QStringList pairs;
+    for (size_t run = 0; run < withRuns.size(); ++run) {
+        pairs << QStringLiteral("%1/%2 = %3x")
+                     .arg(withRuns[run], 0, 'f', 1)
+                     .arg(withoutRuns[run], 0, 'f', 1)
+                     .arg(withRuns[run] / withoutRuns[run], 0, 'f', 2);
+    }
+    std::printf("Key held, each run (peaking on/off): %s\n",
+                qPrintable(pairs.join(QStringLiteral(", "))));
     TableRow row;
     row.what = QStringLiteral("Viewer's cache, key held (30/s) with peaking on: pictures painted "
                               "a second, median of %1")

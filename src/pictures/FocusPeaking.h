@@ -31,11 +31,18 @@ public:
     };
 
     // detailed: the picture, upright, decoded at twice shown or finer (at
-    // shown itself for a look at one to one); given up with a null mask as
-    // soon as cancelled turns true.
+    // shown itself for a look at one to one), or its luminance() as
+    // QImage::Format_Grayscale8; given up with a null mask as soon as
+    // cancelled turns true.
     static Result of(const QImage &detailed, const QSize &shown,
                      const std::atomic<bool> &cancelled);
     static Result of(const QImage &detailed, const QSize &shown);
+
+    // The luminance the measure takes from detailed and, into halved when
+    // given, detailed at half its width and height (rounded down), each
+    // pixel the mean of two by two: a large decode is read once for both,
+    // and brought down to the size shown from half its size.
+    static QImage luminance(const QImage &detailed, QImage *halved = nullptr);
 };
 
 } // namespace quorvel::pictures

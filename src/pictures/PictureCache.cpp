@@ -184,9 +184,20 @@ void PictureCache::bringDown(Decoded &decoded, const Sizing &shown,
     if (decoded.image.isNull())
         return;
     const QSize size = shown.of(decoded.picture.size());
-    FocusPeaking::Result peaking = FocusPeaking::of(decoded.image, size, cancelled);
+    // The finer decode is read once, for its luminance and for itself at
+    // half its size, from which it is brought down as a decode shown without
+    // peaking is: the smooth scaling of a decode of several times the size
+    // shown costs more than the mask.
+    QImage halved;
+    const bool halves =
+        decoded.image.width() >= 2 * size.width() && decoded.image.height() >= 2 * size.height();
+    FocusPeaking::Result peaking =
+        halves ? FocusPeaking::of(FocusPeaking::luminance(decoded.image, &halved), size, cancelled)
+               : FocusPeaking::of(decoded.image, size, cancelled);
     if (peaking.mask.isNull())
         return; // given up: the decode is dropped as it lands
+    if (halves)
+        decoded.image = std::move(halved);
     if (decoded.image.size() != size)
         decoded.image = decoded.image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     decoded.image.setDevicePixelRatio(shown.devicePixelRatio);

@@ -1,6 +1,7 @@
 #include "pictures/FocusPeaking.h"
 #include "support/gui/SharpAndSoft.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace quorvel;
@@ -72,6 +73,8 @@ void tst_FocusPeaking::marksTheEdgesInFocusOnly_data()
     QTest::newRow("flat with strong noise") << squares(detailed, 1, 40) << false << false;
     QTest::newRow("sharp left, in another format")
         << blurredOutside(sharp, 2, left).convertToFormat(QImage::Format_RGB888) << true << false;
+    QTest::newRow("sharp left, as its luminance")
+        << FocusPeaking::luminance(blurredOutside(sharp, 2, left)) << true << false;
 }
 
 void tst_FocusPeaking::marksTheEdgesInFocusOnly()
@@ -164,6 +167,34 @@ void tst_FocusPeaking::takesAnySize()
     QCOMPARE(peaking.mask.size(), shownSize.isEmpty() ? QSize(0, 0) : shownSize);
     if (!shownSize.isEmpty())
         QVERIFY(markedIn(peaking.mask, peaking.mask.rect()) >= 0);
+
+    // In colour, its luminance gives the very same mask, and its half size
+    // is the mean of each two by two, channel by channel.
+    QImage coloured(pictureSize, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < coloured.height(); ++y) {
+        for (int x = 0; x < coloured.width(); ++x)
+            coloured.setPixel(x, y, 0xFF000000 | random.generate());
+    }
+    QImage halved;
+    const QImage luminance = FocusPeaking::luminance(coloured, &halved);
+    QCOMPARE(FocusPeaking::of(luminance, shownSize).mask,
+             FocusPeaking::of(coloured, shownSize).mask);
+    const QSize half(pictureSize.width() / 2, pictureSize.height() / 2);
+    QCOMPARE(halved.size(), half.isEmpty() ? QSize(0, 0) : half);
+    for (int y = 0; y < halved.height(); ++y) {
+        for (int x = 0; x < halved.width(); ++x) {
+            const QRgb four[] = {coloured.pixel(2 * x, 2 * y), coloured.pixel(2 * x + 1, 2 * y),
+                                 coloured.pixel(2 * x, 2 * y + 1),
+                                 coloured.pixel(2 * x + 1, 2 * y + 1)};
+            const auto mean = [&four](int (*channel)(QRgb)) {
+                return (channel(four[0]) + channel(four[1]) + channel(four[2]) + channel(four[3]) +
+                        2) /
+                       4;
+            };
+            QCOMPARE(halved.pixel(x, y), qRgb(mean(qRed), mean(qGreen), mean(qBlue)));
+        }
+    }
 
     const std::atomic<bool> cancelled{true};
     QVERIFY(FocusPeaking::of(picture, shownSize, cancelled).mask.isNull());
