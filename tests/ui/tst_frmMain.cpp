@@ -827,6 +827,9 @@ private slots:
         w.mnuImport->trigger();
         import_window::dlgImport *import = w.importWindow();
         QVERIFY(import && import->isVisible());
+        // The destination is dated by the card's first file, once the
+        // preview's walk of the card has landed.
+        QTRY_VERIFY(import->cmdImport->isEnabled());
         const QString copy = import->txtDestination->Text();
         QVERIFY2(copy.startsWith(temp->filePath("Pictures/")), qPrintable(copy));
         QSignalSpy ended(import, &import_window::dlgImport::importEnded);
