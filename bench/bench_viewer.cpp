@@ -631,8 +631,13 @@ void peakingHeld(const QStringList &paths, int presses, int runs)
     const double without = bench::median(withoutRuns);
     const double with = bench::median(withRuns);
     // Each run's pair too: the median hides how far one run strays.
+    // The row's ratio is the median of the pairs' own ratios: the two of a
+    // pair run one after the other under the same load, so their ratio swings
+    // less than that of two medians taken apart.
     QStringList pairs;
+    std::vector<double> ratios;
     for (size_t run = 0; run < withRuns.size(); ++run) {
+        ratios.push_back(withRuns[run] / withoutRuns[run]);
         pairs << QStringLiteral("%1/%2 = %3x")
                      .arg(withRuns[run], 0, 'f', 1)
                      .arg(withoutRuns[run], 0, 'f', 1)
@@ -646,8 +651,8 @@ void peakingHeld(const QStringList &paths, int presses, int runs)
                    .arg(runs);
     row.ours = QString::number(with, 'f', 1);
     row.floor = QString::number(without, 'f', 1) + QStringLiteral(" (peaking off)");
-    row.ratio = with / without;
-    row.goal = QStringLiteral(">= 0.9x floor");
+    row.ratio = bench::median(ratios);
+    row.goal = QStringLiteral(">= 0.9x floor, median of the pairs' ratios");
     row.met = row.ratio >= 0.9;
     row.print();
 }
