@@ -58,29 +58,37 @@ private slots:
         QTest::addColumn<int>("corruptedReadBacks"); // of the two attempts
         QTest::addColumn<QByteArray>("inTheWay");    // "" for nothing there
         QTest::addColumn<bool>("grows");
+        QTest::addColumn<bool>("swapped"); // for a file alike but for its inode
         QTest::addColumn<int>("destinations");
         QTest::addColumn<VerifiedCopy::Outcome>("outcome");
         QTest::addColumn<QByteArray>("name");
 
         const auto copied = VerifiedCopy::Outcome::Copied;
         // Three pieces and a bit: the hooks see the file in the middle.
-        QTest::newRow("copied") << 0 << QByteArray() << false << 1 << copied
+        QTest::newRow("copied") << 0 << QByteArray() << false << false << 1 << copied
                                 << QByteArray("DSC_1.NEF");
         QTest::newRow("to a backup too")
-            << 0 << QByteArray() << false << 2 << copied << QByteArray("DSC_1.NEF");
+            << 0 << QByteArray() << false << false << 2 << copied << QByteArray("DSC_1.NEF");
         QTest::newRow("read back wrong, then right")
-            << 1 << QByteArray() << false << 2 << copied << QByteArray("DSC_1.NEF");
-        QTest::newRow("read back wrong twice")
-            << 2 << QByteArray() << false << 1 << VerifiedCopy::Outcome::Failed << QByteArray();
-        QTest::newRow("another file in the way")
-            << 0 << QByteArray("other") << false << 1 << copied << QByteArray("DSC_1 (2).NEF");
+            << 1 << QByteArray() << false << false << 2 << copied << QByteArray("DSC_1.NEF");
+        QTest::newRow("read back wrong twice") << 2 << QByteArray() << false << false << 1
+                                               << VerifiedCopy::Outcome::Failed << QByteArray();
+        QTest::newRow("another file in the way") << 0 << QByteArray("other") << false << false << 1
+                                                 << copied << QByteArray("DSC_1 (2).NEF");
         QTest::newRow("one of the same size in the way")
-            << 0 << QByteArray("same size") << false << 1 << copied << QByteArray("DSC_1 (2).NEF");
+            << 0 << QByteArray("same size") << false << false << 1 << copied
+            << QByteArray("DSC_1 (2).NEF");
         QTest::newRow("the same file there")
-            << 0 << QByteArray("same") << false << 2 << VerifiedCopy::Outcome::AlreadyThere
+            << 0 << QByteArray("same") << false << false << 2 << VerifiedCopy::Outcome::AlreadyThere
             << QByteArray("DSC_1.NEF");
         QTest::newRow("grows on the card while read")
-            << 0 << QByteArray() << true << 2 << VerifiedCopy::Outcome::Failed << QByteArray();
+            << 0 << QByteArray() << true << false << 2 << VerifiedCopy::Outcome::Failed
+            << QByteArray();
+        // Only the file looked at is copied: one put in its place, the same
+        // bytes and times, is another file.
+        QTest::newRow("another file in its place on the card since it was looked at")
+            << 0 << QByteArray() << false << true << 1 << VerifiedCopy::Outcome::Failed
+            << QByteArray();
     }
 
     void copy()
@@ -88,6 +96,7 @@ private slots:
         QFETCH(int, corruptedReadBacks);
         QFETCH(QByteArray, inTheWay);
         QFETCH(bool, grows);
+        QFETCH(bool, swapped);
         QFETCH(int, destinations);
         QFETCH(QByteArray, name);
         QTemporaryDir temp;
@@ -130,8 +139,14 @@ private slots:
             if (grows && bytes == 2 * 1024 * 1024)
                 QVERIFY(quorvel::test::writeFile(source, content + "more"));
         };
+        const ImportPlan::File lookedAt = planned(source);
+        if (swapped) {
+            QVERIFY(writeFile(source + ".new", content));
+            QVERIFY(::utimensat(AT_FDCWD, (source + ".new").constData(), old, 0) == 0);
+            QVERIFY(::rename((source + ".new").constData(), source.constData()) == 0);
+        }
         VerifiedCopy copy(hooks);
-        const VerifiedCopy::Result result = copy.copy({source, planned(source)}, targets);
+        const VerifiedCopy::Result result = copy.copy({source, lookedAt}, targets);
         QTEST(result.outcome, "outcome");
         for (const VerifiedCopy::Target &target : targets) {
             QVERIFY2(temporaries(QFile::decodeName(target.folder)).isEmpty(),
