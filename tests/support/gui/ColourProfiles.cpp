@@ -1,7 +1,8 @@
 #include "support/gui/ColourProfiles.h"
 
+#include "support/gui/ExifFields.h"
+
 #include <array>
-#include <exiv2/exiv2.hpp>
 #include <lcms2.h>
 #include <vector>
 
@@ -105,19 +106,10 @@ QByteArray withIccProfile(const QByteArray &jpeg, const QByteArray &icc)
 
 QByteArray withExifColourSpace(const QByteArray &jpeg, uint16_t colorSpace, const char *index)
 {
-    auto image = Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(jpeg.constData()),
-                                           long(jpeg.size()));
-    image->readMetadata();
-    Exiv2::ExifData exif = image->exifData();
-    exif["Exif.Photo.ColorSpace"] = colorSpace;
+    ExifFields fields{{"Exif.Photo.ColorSpace", QString::number(colorSpace)}};
     if (index)
-        exif["Exif.Iop.InteroperabilityIndex"] = std::string(index);
-    image->setExifData(exif);
-    image->writeMetadata();
-    Exiv2::BasicIo &io = image->io();
-    io.seek(0, Exiv2::BasicIo::beg);
-    const Exiv2::DataBuf written = io.read(long(io.size()));
-    return QByteArray(reinterpret_cast<const char *>(written.pData_), written.size_);
+        fields.append({"Exif.Iop.InteroperabilityIndex", QString::fromLatin1(index)});
+    return withExifFields(jpeg, fields);
 }
 
 } // namespace quorvel::test
